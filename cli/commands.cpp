@@ -1,0 +1,205 @@
+#include "cli/commands.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <cstdio>
+
+#include "engine/checks.h"
+#include "engine/driver.h"
+#include "engine/names.h"
+#include "setup/line_reader.h"
+#include "setup/series_loader.h"
+
+namespace fractan::cli {
+namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CanRead(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::optional<int32_t> ParseChoice(std::string value, std::initializer_list<const char*> names) {
+    std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) { return std::tolower(c); });
+    int32_t index = 0;
+    for (const char* name : names) {
+        if (value == name || value == std::to_string(index)) return index;
+        ++index;
+    }
+    return std::nullopt;
+}
+
+void ReportFailedInputs(const RunSummary& summary, std::ostream& err) {
+    const size_t total = summary.analysed.size() + summary.notAnalysed.size();
+    err << "fractan: " << summary.notAnalysed.size() << " of " << total
+        << " input files could not be analysed:";
+    for (const std::string& file : summary.notAnalysed) err << " [" << file << "]";
+    err << "\n";
+}
+
+}  // namespace
+
+int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+    const std::string reason = CheckParametersForType(params);
+    if (!reason.empty()) {
+        err << "fractan: " << reason << kReviewSuffix << "\n";
+        return kExitFailure;
+    }
+    if (params.inputFileType != 0 && params.inputFileType != 1) {
+        err << "fractan: the input file type must be text (T) or binary (B).\n";
+        return kExitFailure;
+    }
+    if (!IsFolder(params.outputPath.empty() ? "/" : params.outputPath)) {
+        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
+        return kExitFailure;
+    }
+    if (!params.ExpandInputFiles()) {
+        err << "fractan: no input file: the files list [" << params.inputFileName
+            << "] cannot be read or its first line is empty.\n";
+        return kExitFailure;
+    }
+
+    RunSummary summary;
+    RunAnalysis(params, &summary);
+    if (summary.stopped) {
+        err << "fractan: calculation stopped; the files written so far are kept.\n";
+        return kExitStopped;
+    }
+    if (!summary.typeAvailable) {
+        err << "fractan: " << ComputationTypeFileName(params.computationType)
+            << " is not available in this version.\n";
+        return kExitFailure;
+    }
+    if (IsDynamicType(params.computationType))
+        out << "Incremental result files are beside [" << summary.resultPath << "]\n";
+    else
+        out << "Result file: [" << summary.resultPath << "]\n";
+    if (!summary.notAnalysed.empty()) {
+        ReportFailedInputs(summary, err);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
+    if (!CanRead(configPath)) {
+        err << "fractan: cannot read configuration file [" << configPath << "].\n";
+        return kExitFailure;
+    }
+    AnalysisParameters params;
+    if (!params.LoadConfig(configPath)) {
+        err << "fractan: configuration file [" << configPath << "] gives no input file: the files list ["
+            << params.inputFileName << "] cannot be read or its first line is empty.\n";
+        return kExitFailure;
+    }
+    return RunCheckedAnalysis(params, out, err);
+}
+
+bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
+                     std::ostream& err) {
+    p.Reset();
+    const auto mode = ParseChoice(o.mode, {"single", "multi"});
+    if (!mode) {
+        err << "fractan: input mode [" << o.mode << "] is not single or multi.\n";
+        return false;
+    }
+    const auto progression = ParseChoice(o.progression, {"linear", "geometric", "custom"});
+    if (!progression) {
+        err << "fractan: progression type [" << o.progression << "] is not linear, geometric or custom.\n";
+        return false;
+    }
+    p.inputFileMode = *mode;
+    p.inputFileName = o.input;
+    p.dataOffset = o.dataOffset;
+    p.computationType = o.computationType;
+    p.dynamicStep = o.dynamicStep;
+    p.outputPath = o.outputPath;
+    p.testName = o.testName;
+    p.dmaWeight = o.dmaWeight;
+    p.dmaLambda = o.dmaLambda;
+    p.shiftPercentage = o.shiftPercentage;
+    p.dfaOrder = o.dfaOrder;
+    p.movingAverageType = o.movingAverageType;
+    p.distributionType = o.distributionType;
+    p.distributionStep = o.distributionStep;
+    p.inputFilesPath = o.inputFilesPath;
+    p.filePrefix = o.filePrefix;
+    p.fileProgression = ScaleProgression{o.fileStart, o.fileEnd, o.fileStep, kLinear, {}};
+    p.averageProgression = ScaleProgression{o.start, 0, o.step, *progression, o.customFile};
+
+    if (!p.ExpandInputFiles()) {
+        err << "fractan: the files list [" << o.input << "] cannot be read or its first line is empty.\n";
+        return false;
+    }
+
+    if (o.fileType == "auto") {
+        const std::string& first = p.inputFiles.front();
+        p.inputFileType = (EndsWith(first, ".dat") || EndsWith(first, ".bin")) ? kBinaryInput : kTextInput;
+    } else if (const auto type = ParseChoice(o.fileType, {"text", "binary"})) {
+        p.inputFileType = *type;
+    } else {
+        err << "fractan: file type [" << o.fileType << "] is not text, binary or auto.\n";
+        return false;
+    }
+
+    if (o.dataSize) {
+        p.dataSize = *o.dataSize;
+    } else {
+        // Every sample from the offset on, the shortest file deciding in a list.
+        int64_t size = INT32_MAX;
+        for (const std::string& file : p.inputFiles) {
+            const int64_t count = CountSamples(file, p.inputFileType);
+            if (count < 0) {
+                err << "fractan: cannot open input file [" << file << "].\n";
+                return false;
+            }
+            size = std::min(size, count - p.dataOffset);
+        }
+        p.dataSize = static_cast<int32_t>(std::max<int64_t>(size, 0));
+        out << "Data size: " << p.dataSize << " samples from offset " << p.dataOffset << "\n";
+    }
+
+    p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.dataSize / 8);
+    if (o.windowSize) {
+        p.windowSize = *o.windowSize;
+    } else {
+        const SizeList sizes = p.averageProgression.Expand();
+        const int64_t largest = sizes.Empty() ? 0 : int64_t{p.dataSize} - 2 * int64_t{sizes.Last()} - 1;
+        const int64_t window = IsDynamicType(p.computationType) ? largest / 4 : largest;
+        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
+        out << "Window size: " << p.windowSize << "\n";
+    }
+    return true;
+}
+
+int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
+    AnalysisParameters params;
+    if (!BuildParameters(options, params, out, err)) return kExitFailure;
+    if (!options.saveConfig.empty()) {
+        if (!params.SaveConfig(options.saveConfig)) {
+            err << "fractan: cannot write configuration file [" << options.saveConfig << "].\n";
+            return kExitFailure;
+        }
+        out << "Configuration written to [" << options.saveConfig << "]\n";
+        if (params.averageProgression.type == kGeometric)
+            err << "fractan: note: a configuration file reads a geometric progression back as "
+                   "linear with the same start, end and step.\n";
+        if (options.noRun) return kExitOk;
+    }
+    return RunCheckedAnalysis(params, out, err);
+}
+
+}  // namespace fractan::cli

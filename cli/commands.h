@@ -1,0 +1,77 @@
+#pragma once
+// The `fractan` subcommands, apart from the parsing of the command line, so
+// that they can be tested directly. Each returns the process's exit code.
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "setup/parameters.h"
+
+namespace fractan::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitStopped = 130;
+
+// Every field of the parameter record, as the command line spells it.
+struct AnalysisOptions {
+    std::string input;
+    std::string mode = "single";      // single | multi
+    std::string fileType = "auto";    // text | binary | auto (by extension)
+    std::optional<int32_t> dataSize;  // default: every sample from the offset on
+    int32_t dataOffset = 0;
+    std::optional<int32_t> windowSize;  // default: derived from the data size
+    int32_t start = 4;
+    int32_t step = 2;
+    std::optional<int32_t> end;       // default: an eighth of the data size
+    std::string progression = "geometric";  // linear | geometric | custom | 0 | 1 | 2
+    std::string customFile;
+    int32_t computationType = 2;
+    int32_t dynamicStep = 100;
+    std::string outputPath = ".";
+    std::string testName = "fractan";
+    int32_t dmaWeight = 0;
+    double dmaLambda = 0.0;
+    double shiftPercentage = 0.0;
+    int32_t dfaOrder = 0;
+    int32_t movingAverageType = 0;
+    int32_t distributionType = 0;
+    double distributionStep = 1.0;
+    std::string inputFilesPath;
+    std::string filePrefix;
+    int32_t fileStart = 0;
+    int32_t fileEnd = 0;
+    int32_t fileStep = 0;
+    std::string saveConfig;  // write the configuration file
+    bool noRun = false;      // with saveConfig: only write it
+};
+
+// `fractan run CONFIG`
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err);
+
+// `fractan dma INPUT [options]`
+int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
+
+// Fills a record from the options, with the defaults that depend on the data.
+// False, after a line on err, when an option cannot be used.
+bool BuildParameters(const AnalysisOptions& options, AnalysisParameters& params, std::ostream& out,
+                     std::ostream& err);
+
+// Checks the record, runs it and reports how it went.
+int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err);
+
+// `fractan config template`
+std::string ConfigTemplate();
+
+struct DemoOptions {
+    std::string folder = "fractan-demo";
+    int32_t length = 65536;
+    uint64_t seed = 20261206;
+};
+
+// `fractan demo`
+int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace fractan::cli

@@ -1,0 +1,58 @@
+#include "cli/commands.h"
+
+namespace fractan::cli {
+
+std::string ConfigTemplate() {
+    AnalysisParameters example;
+    example.inputFileMode = 0;
+    example.inputFileName = "series.txt";
+    example.inputFileType = 0;
+    example.outputPath = "results";
+    example.computationType = 2;
+    example.dataSize = 65536;
+    example.dataOffset = 0;
+    example.windowSize = 60000;
+    example.averageProgression = ScaleProgression{8, 2048, 8, kLinear, {}};
+    example.testName = "run1";
+
+    // The reader takes exactly 35 lines; everything after them is free text.
+    return example.ConfigText() + R"(
+# ---------------------------------------------------------------------------
+# FRACTAN configuration file. Only the first 35 lines above are read; the
+# bracketed lines are headers that the reader skips without comparing them.
+#
+# Line  2  input mode: S one series file, M a files list (one path per line,
+#          up to the first empty line).
+# Line  3  the series file, or the files-list file in mode M.
+# Line  4  file type: T text (one number per line), B binary (8-byte
+#          little-endian doubles, no header).
+# Line  6  output folder of the result files.
+# Line  8  computation type:
+#            0 Dynamic DMA        1 Dynamic DFA         2 Static DMA
+#            3 Static DFA         4 Static Smoothed DMA 5 Dynamic Shifted DMA
+#            6 Static Shifted DMA 7 Static 1st order DMA
+#            8 Dynamic Smoothed DMA                     9 Static Smoothed DMA Lambda
+# Line 10  data size and offset: how many samples to load, from which sample
+#          (counted from 0), separated by a tab.
+# Line 12  window size W: the number of points over which the squared
+#          deviations are averaged. DMA needs data size > W + 2 * M, where M is
+#          the last moving-average window of the progression.
+# Line 14  progression type: 0 linear, 2 custom file. (A geometric progression,
+#          1, reads back as linear with the same numbers.)
+# Line 15  progression start, end and step, separated by tabs.
+# Line 17  custom progression file (type 2): a count N, then N window sizes.
+# Line 19  files-list builder: first, last and step of the file numbers.
+# Line 21  files-list builder: the folder of the numbered files.
+# Line 23  files-list builder: the file name prefix.
+# Line 25  cluster analysis: moving average type, 0 normal, 1 extended.
+# Line 27  cluster analysis: distribution type (0 linear, 1 logarithmic) and step.
+# Line 29  test name: the first part of every result file name.
+# Line 31  smoothed DMA: filter weight and lambda.
+# Line 33  DFA order: 0 constant, 1 linear.
+# Line 35  shifted DMA: the shift as a fraction of the window (0.5 = half).
+#
+# Run it with:  fractan run THIS_FILE
+)";
+}
+
+}  // namespace fractan::cli

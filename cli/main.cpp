@@ -1,0 +1,124 @@
+// The `fractan` command. Only this file includes CLI11.
+
+#include <csignal>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+#include "setup/stop.h"
+
+namespace {
+
+fractan::StopSource interruptStop;
+
+extern "C" void OnInterrupt(int) {
+    interruptStop.RequestStop();
+    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+}
+
+void AddAnalysisOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
+    cmd.add_option("input", o.input,
+                   "Series file (one number per line, or 8-byte doubles); with --mode multi, a "
+                   "files-list file naming one series per line")
+        ->required();
+    cmd.add_option("-m,--mode", o.mode, "Input mode: single or multi")->capture_default_str();
+    cmd.add_option("-f,--file-type", o.fileType,
+                   "Input file type: text, binary, or auto (binary for .dat and .bin)")
+        ->capture_default_str();
+    cmd.add_option("-n,--size", o.dataSize,
+                   "Data size: samples to load from each file (default: all from the offset on)");
+    cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to load")
+        ->capture_default_str();
+    cmd.add_option("-w,--window", o.windowSize,
+                   "Window size W: points over which deviations are averaged (default: the "
+                   "largest that fits, data size - 2*M - 1, for static types; a quarter of it "
+                   "for dynamic ones)");
+    cmd.add_option("--start", o.start, "First moving-average window size")->capture_default_str();
+    cmd.add_option("--step", o.step, "Progression step (added when linear, multiplied when geometric)")
+        ->capture_default_str();
+    cmd.add_option("--end", o.end, "Largest window size M (default: an eighth of the data size)");
+    cmd.add_option("-p,--progression", o.progression, "Progression type: linear, geometric or custom")
+        ->capture_default_str();
+    cmd.add_option("--custom-file", o.customFile,
+                   "Custom progression file: a count N, then N window sizes (the last is taken as M)");
+    cmd.add_option("-t,--type", o.computationType,
+                   "Computation type: 0 Dynamic DMA, 2 Static DMA (4-9 and the DFA types 1, 3 "
+                   "come in later versions)")
+        ->capture_default_str();
+    cmd.add_option("--dynamic-step", o.dynamicStep,
+                   "Dynamic types: evaluate H at every N-th position")
+        ->capture_default_str();
+    cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
+        ->capture_default_str();
+    cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
+        ->capture_default_str();
+    cmd.add_option("--weight", o.dmaWeight, "Smoothed DMA filter weight")->capture_default_str();
+    cmd.add_option("--lambda", o.dmaLambda, "Smoothed DMA lambda")->capture_default_str();
+    cmd.add_option("--shift", o.shiftPercentage, "Shifted DMA: shift as a fraction of the window")
+        ->capture_default_str();
+    cmd.add_option("--dfa-order", o.dfaOrder, "DFA order: 0 constant, 1 linear")->capture_default_str();
+    cmd.add_option("--moving-average-type", o.movingAverageType,
+                   "Cluster analysis: 0 standard, 1 extended (stored in the configuration)")
+        ->capture_default_str();
+    cmd.add_option("--distribution-type", o.distributionType,
+                   "Cluster analysis: 0 linear, 1 logarithmic (stored in the configuration)")
+        ->capture_default_str();
+    cmd.add_option("--distribution-step", o.distributionStep,
+                   "Cluster analysis: distribution step (stored in the configuration)")
+        ->capture_default_str();
+    cmd.add_option("--files-path", o.inputFilesPath, "Files-list builder: folder (stored in the configuration)");
+    cmd.add_option("--file-prefix", o.filePrefix, "Files-list builder: name prefix (stored in the configuration)");
+    cmd.add_option("--file-start", o.fileStart, "Files-list builder: first number (stored in the configuration)");
+    cmd.add_option("--file-end", o.fileEnd, "Files-list builder: last number (stored in the configuration)");
+    cmd.add_option("--file-step", o.fileStep, "Files-list builder: step (stored in the configuration)");
+    cmd.add_option("--save-config", o.saveConfig,
+                   "Also write these parameters as a configuration file for `fractan run`");
+    cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace fractan::cli;
+    CLI::App app{
+        "FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and "
+        "detrended fluctuation analysis.\nProgress lines go to standard output, errors to "
+        "standard error. Ctrl-C stops a calculation; files already written are kept."};
+    app.require_subcommand(1);
+
+    auto* run = app.add_subcommand("run", "Run the analysis that a configuration file describes");
+    std::string configPath;
+    run->add_option("config", configPath, "Configuration file (see `fractan config template`)")->required();
+
+    auto* dma = app.add_subcommand("dma", "Run a DMA analysis of one series or a files list");
+    AnalysisOptions dmaOptions;
+    AddAnalysisOptions(*dma, dmaOptions);
+
+    auto* config = app.add_subcommand("config", "Configuration file helpers");
+    config->require_subcommand(1);
+    auto* configTemplate = config->add_subcommand("template", "Print a commented example configuration file");
+
+    auto* demo = app.add_subcommand(
+        "demo", "Synthesise a random walk (H = 0.5), estimate its H by static DMA, and print both");
+    DemoOptions demoOptions;
+    demo->add_option("--folder", demoOptions.folder, "Folder for the series and the results")
+        ->capture_default_str();
+    demo->add_option("--length", demoOptions.length, "Number of samples")->capture_default_str()
+        ->check(CLI::Range(1024, 1 << 28));
+    demo->add_option("--seed", demoOptions.seed, "Random seed")->capture_default_str();
+
+    CLI11_PARSE(app, argc, argv);
+
+    fractan::ScopedStopSource stopScope(interruptStop);
+    std::signal(SIGINT, OnInterrupt);
+
+    if (*run) return RunConfigCommand(configPath, std::cout, std::cerr);
+    if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
+    if (*configTemplate) {
+        std::cout << ConfigTemplate();
+        return kExitOk;
+    }
+    if (*demo) return RunDemoCommand(demoOptions, std::cout, std::cerr);
+    return kExitFailure;
+}

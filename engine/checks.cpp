@@ -1,0 +1,68 @@
+#include "engine/checks.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/names.h"
+
+namespace fractan {
+namespace {
+
+std::string TypeReason(const char* format, int32_t type) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, ComputationTypeName(type));
+    return text;
+}
+
+bool IsDmaPageType(int32_t type) {
+    return type == 0 || type == 2 || (type >= 4 && type <= 8);
+}
+
+int32_t Smallest(const SizeList& sizes) {
+    int32_t smallest = sizes[0];
+    for (int32_t s : sizes) smallest = s < smallest ? s : smallest;
+    return smallest;
+}
+
+}  // namespace
+
+std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {
+    const int32_t type = params.computationType;
+    if (checkTypeList && !IsDmaPageType(type))
+        return TypeReason("%s is not a valid computation type for DMA.", type);
+
+    const SizeList sizes = params.averageProgression.Expand();
+    if (sizes.Empty()) return "Moving average progression is not valid.";
+
+    if (int64_t{params.dataSize} <= int64_t{params.windowSize} + 2 * int64_t{sizes.Last()})
+        return "Data size must be greater than window size plus maximum moving average times two.";
+
+    if ((type == 4 || type == 8) && (params.dmaWeight < 0 || params.dmaWeight >= Smallest(sizes)))
+        return "DMA filter weight should be greater than or equal to zero and less than the "
+               "smallest moving average.";
+
+    // Windows without slots would have nowhere to keep their samples.
+    if (params.windowSize < 1) return "Window size must be at least 1.";
+    const int32_t least = type == 7 ? 2 : 1;
+    if (Smallest(sizes) < least)
+        return least == 2 ? "Moving average windows must be at least 2 for 1st order DMA."
+                          : "Moving average windows must be at least 1.";
+    return {};
+}
+
+std::string CheckDfaParameters(const AnalysisParameters& params) {
+    const int32_t type = params.computationType;
+    if (type != 1 && type != 3) return TypeReason("%s is not a valid computation type for DFA.", type);
+    if (int64_t{params.dataSize} < int64_t{params.windowSize} + 1)
+        return "Data size must be at least greater than window size by one.";
+    return {};
+}
+
+std::string CheckParametersForType(const AnalysisParameters& params) {
+    const int32_t type = params.computationType;
+    if (type == 1 || type == 3) return CheckDfaParameters(params);
+    if (type == 9) return CheckDmaParameters(params, false);
+    return CheckDmaParameters(params, true);
+}
+
+}  // namespace fractan

@@ -1,0 +1,107 @@
+#include "engine/dma_frames.h"
+
+#include "setup/paths.h"
+
+namespace fractan {
+
+std::string FrameRefusal(const VariantCall& call, const SizeList& sizes, bool loaded,
+                         int32_t samples, int64_t needed, const std::string& windowRefusal) {
+    if (!loaded) return "the series could not be loaded";
+    if (call.windowSize < 1)
+        return "the window size is " + std::to_string(call.windowSize) + ", it must be at least 1";
+    if (sizes.Empty()) return "the moving average progression gives no window size";
+    if (!windowRefusal.empty()) return windowRefusal;
+    if (samples < needed)
+        return "it holds " + std::to_string(samples) + " samples, fewer than the " +
+               std::to_string(needed) + " that window size " + std::to_string(call.windowSize) +
+               " and maximum moving average " + std::to_string(sizes.Last()) + " need";
+    return {};
+}
+
+void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
+                       const std::string& reason) {
+    for (const char* phase : phases) {
+        PrintProgress(phase);
+        PrintProgress("Done.");
+    }
+    PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
+}
+
+void ShiftToLast(SampleArray& data, int32_t keep) {
+    const int32_t n = data.Size();
+    for (int32_t i = 0; i < keep; ++i) data[i] = data[n - keep + i];
+    data.SetSize(keep);
+}
+
+double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
+                        const std::vector<double>& sums, int32_t windowSize) {
+    std::FILE* chart = std::fopen(chartPath.c_str(), "w");
+    if (!chart) PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
+    LogLogFit fit;
+    for (int32_t k = 0; k < sizes.Size(); ++k) {
+        const double n = static_cast<double>(sizes[k]);
+        const double f = std::sqrt(sums[k] / static_cast<double>(windowSize));
+        const double x = std::log10(n);
+        const double y = std::log10(f);
+        if (chart) std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", n, f, x, y);
+        fit.Add(x, y);
+    }
+    if (chart) {
+        const bool failed = std::ferror(chart) != 0;
+        if (std::fclose(chart) != 0 || failed)
+            PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
+    }
+    return fit.Slope(sizes.Size());
+}
+
+bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst) {
+    const std::string line =
+        FormatResultLine(call.inputPath, call.dataSize, call.dataOffset, position, hurst);
+    std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
+    if (!file) {
+        PrintProgress("Error writing to output file.");
+        return false;
+    }
+    PrintProgress("Writing output file...");
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    if (std::fclose(file) != 0 || !written) {
+        PrintProgress("Error writing to output file.");
+        return false;
+    }
+    PrintProgress("Done.");
+    return true;
+}
+
+std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail) {
+    return call.context ? call.context->names.Claim(path, tail) : path;
+}
+
+IncrementalWriter::~IncrementalWriter() {
+    if (file_ && std::fclose(file_) != 0 && !failed_)
+        PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
+}
+
+bool IncrementalWriter::Append(const std::string& line) {
+    if (failed_) return false;
+    if (!file_) file_ = std::fopen(path_.c_str(), "a");
+    if (!file_ || std::fwrite(line.data(), 1, line.size(), file_) != line.size()) {
+        failed_ = true;
+        PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string PlainWindows::Refusal(const SizeList& sizes) const {
+    for (int32_t n : sizes)
+        if (n < 1)
+            return "the moving average window " + std::to_string(n) + " is below 1";
+    return {};
+}
+
+void PlainWindows::Setup(const SizeList& sizes) {
+    windows_ = ChunkedArray<RunningWindow>(sizes.Size(), 10);
+    for (int32_t k = 0; k < sizes.Size(); ++k) windows_[k].SetLength(sizes[k]);
+}
+
+}  // namespace fractan

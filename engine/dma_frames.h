@@ -1,0 +1,240 @@
+#pragma once
+// The frames that the DMA variants share. A frame owns loading, the phases and
+// their progress lines, the fluctuation sums, the fit and the result files; a
+// variant supplies only its set of detrending windows:
+//
+//   struct Windows {
+//     // Reason the window sizes cannot be used (empty when they can).
+//     std::string Refusal(const SizeList& sizes) const;
+//     // How many samples past position t the windows read at most.
+//     int32_t LookAhead(const SizeList& sizes) const;
+//     void Setup(const SizeList& sizes);
+//     // The value compared with data[t] for window k; pushes one sample.
+//     double Push(int32_t k, const double* data, int32_t t);
+//     // Called after every position of the static fill and data-window phases.
+//     void AfterStaticPosition(int32_t t);
+//   };
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/result_files.h"
+#include "engine/variant.h"
+#include "setup/containers.h"
+#include "setup/output.h"
+#include "setup/series_loader.h"
+#include "setup/stop.h"
+
+namespace fractan {
+
+// Sums of a least-squares fit of log10 F against log10 n.
+struct LogLogFit {
+    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+    void Add(double x, double y) {
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    double Slope(int32_t n) const { return LeastSquaresSlope(sx, sy, sxy, sxx, n); }
+};
+
+// The reason a frame cannot run on these inputs, or empty. `needed` is the
+// number of samples the frame needs for W and the last window size M.
+std::string FrameRefusal(const VariantCall& call, const SizeList& sizes, bool loaded,
+                         int32_t samples, int64_t needed, const std::string& windowRefusal);
+
+// The phase lines of a frame that evaluates nothing, then the reason naming the file.
+void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
+                       const std::string& reason);
+
+inline const std::vector<const char*> kStaticPhases = {
+    "Shifting data...", "Filling up moving averages...", "Filling up data window...",
+    "Performing Hurst exponent calculation..."};
+inline const std::vector<const char*> kDynamicPhases = {
+    "Filling up moving averages...", "Filling up data window...",
+    "Performing Hurst exponent calculation..."};
+
+// Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
+void ShiftToLast(SampleArray& data, int32_t keep);
+
+// Writes the chart lines and returns H; prints a line when the chart file
+// cannot be created (the exponent is computed all the same).
+double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
+                        const std::vector<double>& sums, int32_t windowSize);
+
+// "Writing output file..." and the result line of a static variant.
+bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst);
+
+// The claimed name of a file of this run (the composed one without a context).
+std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail);
+
+template <class Windows>
+int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
+    StopCheck stopRequested;
+    const int32_t W = call.windowSize;
+    const SizeList sizes = call.progression.Expand();
+    const int32_t K = sizes.Size();
+    const int32_t M = K > 0 ? sizes.Last() : 0;
+
+    SampleArray data;
+    const bool loaded = LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    if (stopRequested()) return kStopped;
+    const std::string reason = FrameRefusal(call, sizes, loaded, data.Size(),
+                                            int64_t{W} + 2 * int64_t{M}, windows.Refusal(sizes));
+    if (!reason.empty()) {
+        ReportNotAnalysed(call, kStaticPhases, reason);
+        return kNotAnalysed;
+    }
+
+    PrintProgress("Shifting data...");
+    ShiftToLast(data, W + 2 * M);
+    PrintProgress("Done.");
+
+    windows.Setup(sizes);
+    const double* x = data.Data();
+    PrintProgress("Filling up moving averages...");
+    for (int32_t m = 0; m < M; ++m) {
+        for (int32_t k = 0; k < K; ++k) windows.Push(k, x, m);
+        windows.AfterStaticPosition(m);
+        if (stopRequested()) return kStopped;
+    }
+    PrintProgress("Done.");
+
+    PrintProgress("Filling up data window...");
+    std::vector<double> sums(static_cast<size_t>(K), 0.0);
+    for (int32_t j = M; j < M + W; ++j) {
+        for (int32_t k = 0; k < K; ++k) {
+            const double d = windows.Push(k, x, j) - x[j];
+            sums[k] += d * d;
+        }
+        windows.AfterStaticPosition(j);
+        if (stopRequested()) return kStopped;
+    }
+    PrintProgress("Done.");
+
+    PrintProgress("Performing Hurst exponent calculation...");
+    const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
+    const double hurst = WriteChartAndFit(chartPath, sizes, sums, W);
+    PrintProgress("Done.");
+    return WriteStaticResult(call, M + W, hurst) ? kAnalysed : kNotAnalysed;
+}
+
+// Appends the result lines of a dynamic variant to its incremental file,
+// which stays open for the evaluation phase.
+class IncrementalWriter {
+public:
+    explicit IncrementalWriter(std::string path) : path_(std::move(path)) {}
+    ~IncrementalWriter();
+    IncrementalWriter(const IncrementalWriter&) = delete;
+    IncrementalWriter& operator=(const IncrementalWriter&) = delete;
+
+    // False (after one line saying so) when the file cannot be written.
+    bool Append(const std::string& line);
+    bool Failed() const { return failed_; }
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+template <class Windows>
+int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows) {
+    StopCheck stopRequested;
+    if (step < 2) step = 1;
+    const int32_t W = call.windowSize;
+    const std::string incPath =
+        ClaimName(call, IncrementalFilePath(call.resultPath, call.inputPath), ".inc.txt");
+    TruncateFile(incPath);
+
+    const SizeList sizes = call.progression.Expand();
+    const int32_t K = sizes.Size();
+    const int32_t M = K > 0 ? sizes.Last() : 0;
+
+    SampleArray data;
+    const bool loaded = LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    if (stopRequested()) return kStopped;
+    const int32_t N = data.Size();
+    // Positions past P − 1 are read only as look-ahead.
+    const int32_t lookAhead = K > 0 ? windows.LookAhead(sizes) : 0;
+    const std::string reason =
+        FrameRefusal(call, sizes, loaded, N, int64_t{M} + W + lookAhead, windows.Refusal(sizes));
+    if (!reason.empty()) {
+        ReportNotAnalysed(call, kDynamicPhases, reason);
+        return kNotAnalysed;
+    }
+    const int32_t P = N - lookAhead;
+
+    windows.Setup(sizes);
+    const double* x = data.Data();
+    PrintProgress("Filling up moving averages...");
+    for (int32_t t = 0; t < M; ++t) {
+        for (int32_t k = 0; k < K; ++k) windows.Push(k, x, t);
+        if (stopRequested()) return kStopped;
+    }
+    PrintProgress("Done.");
+
+    // Only the snapshots of t and t − W are ever read: keep the last W + 1.
+    const int32_t slots = W + 1;
+    std::vector<double> snapshots(static_cast<size_t>(slots) * K);
+    std::vector<double> sums(static_cast<size_t>(K), 0.0);
+    auto advance = [&](int32_t t) {
+        double* snapshot = &snapshots[static_cast<size_t>(t % slots) * K];
+        for (int32_t k = 0; k < K; ++k) {
+            const double d = windows.Push(k, x, t) - x[t];
+            sums[k] = sums[k] + d * d;
+            snapshot[k] = sums[k];
+        }
+    };
+
+    PrintProgress("Filling up data window...");
+    for (int32_t t = M; t < M + W; ++t) {
+        advance(t);
+        if (stopRequested()) return kStopped;
+    }
+    PrintProgress("Done.");
+
+    std::vector<double> logSizes(static_cast<size_t>(K));
+    for (int32_t k = 0; k < K; ++k) logSizes[k] = std::log10(static_cast<double>(sizes[k]));
+    IncrementalWriter writer(incPath);
+    PrintProgress("Performing Hurst exponent calculation...");
+    int32_t last = -1;
+    for (int32_t t = M + W; t < P; ++t) {
+        advance(t);
+        if (stopRequested()) return kStopped;
+        if (t % step != 0) continue;
+        const int32_t percent = static_cast<int32_t>(static_cast<double>(t) / N * 100);
+        if (percent > last) {
+            PrintFormatted("Hurst exponent %d %%\n", percent);
+            last = percent;
+        }
+        const double* now = &snapshots[static_cast<size_t>(t % slots) * K];
+        const double* before = &snapshots[static_cast<size_t>((t - W) % slots) * K];
+        LogLogFit fit;
+        for (int32_t k = 0; k < K; ++k) {
+            const double f = std::sqrt((now[k] - before[k]) / static_cast<double>(W));
+            fit.Add(logSizes[k], std::log10(f));
+        }
+        writer.Append(FormatResultLine(call.inputPath, call.dataSize, call.dataOffset, t, fit.Slope(K)));
+    }
+    PrintProgress("Done.");
+    return writer.Failed() ? kNotAnalysed : kAnalysed;
+}
+
+// The plain trailing moving averages of DMA, one per window size.
+class PlainWindows {
+public:
+    std::string Refusal(const SizeList& sizes) const;
+    int32_t LookAhead(const SizeList&) const { return 0; }
+    void Setup(const SizeList& sizes);
+    double Push(int32_t k, const double* data, int32_t t) { return windows_[k].Push(data[t]); }
+    void AfterStaticPosition(int32_t) {}
+
+private:
+    ChunkedArray<RunningWindow> windows_;
+};
+
+}  // namespace fractan

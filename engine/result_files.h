@@ -1,0 +1,45 @@
+#pragma once
+// The files that every variant writes: the run's result file (".out.txt"), the
+// incremental file of a dynamic variant (".inc.txt") and the chart file of a
+// static one (".chart.txt").
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace fractan {
+
+// Creates or empties a file; nothing happens when it cannot be opened.
+void TruncateFile(const std::string& path);
+
+// outputPath + separator + testName + "." + type name + ".out.txt".
+std::string ResultFilePath(const std::string& outputPath, const std::string& testName,
+                           int32_t computationType);
+
+// Result path up to its last '.', '.', input file name up to its last '.', ".inc.txt".
+std::string IncrementalFilePath(const std::string& resultPath, const std::string& inputPath);
+
+// Result path + "." + input file name + ".chart.txt".
+std::string ChartFilePath(const std::string& resultPath, const std::string& inputPath);
+
+// "%s\t%ld\t%d\t%d\t%g\n": input file name, data size, data offset, position, H.
+std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int32_t dataOffset,
+                             int32_t position, double hurst);
+
+// Appends one result line; false when the file cannot be opened or written.
+bool AppendResultLine(const std::string& path, const std::string& line);
+
+// Keeps the files of one run apart: a name already given out in the run gets a
+// distinguishing suffix before its tail, so a later input file cannot wipe the
+// results of an earlier one.
+class OutputNameRegistry {
+public:
+    // The name itself the first time; afterwards stem + "_2" + tail, "_3", …,
+    // with a line saying so.
+    std::string Claim(const std::string& path, const std::string& tail);
+
+private:
+    std::set<std::string> claimed_;
+};
+
+}  // namespace fractan

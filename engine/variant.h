@@ -1,0 +1,37 @@
+#pragma once
+// What every variant receives and returns.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/result_files.h"
+#include "setup/progression.h"
+
+namespace fractan {
+
+// What one call of a variant tells the driver. Callers that only need the
+// files may ignore it.
+enum VariantStatus : int32_t {
+    kAnalysed = 0,     // the input was analysed and its results written
+    kNotAnalysed = 1,  // a line said why the input could not be analysed
+    kStopped = 2,      // a stop was requested; nothing more was written
+};
+
+// State shared by the variant calls of one run.
+struct RunContext {
+    OutputNameRegistry names;
+};
+
+// The data window, the progression and the common tail of every variant call.
+struct VariantCall {
+    int32_t windowSize = 0;  // W
+    ScaleProgression progression;
+    std::string inputPath;
+    int32_t inputType = 0;
+    std::string resultPath;
+    int32_t dataSize = 0;
+    int32_t dataOffset = 0;
+    RunContext* context = nullptr;  // may be null: names are then used as composed
+};
+
+}  // namespace fractan

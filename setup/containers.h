@@ -1,0 +1,266 @@
+#pragma once
+// The numeric containers that every computation streams its samples through.
+// Their arithmetic, including the order of floating-point operations, is fixed:
+// results are reproducible to the last digit.
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace fractan {
+
+// A position that wraps around within 0 … size − 1.
+class CircularIndex {
+public:
+    explicit CircularIndex(int32_t size = 1, int32_t position = 0)
+        : position_(0), size_(size < 1 ? 1 : size) {
+        Set(position);
+    }
+
+    int32_t Position() const { return position_; }
+    int32_t Size() const { return size_; }
+    operator int32_t() const { return position_; }
+
+    void Set(int32_t a) { position_ = static_cast<int32_t>(Wrap(a)); }
+    void Add(int32_t a) { position_ = static_cast<int32_t>(Wrap(int64_t{position_} + a)); }
+    void Subtract(int32_t a) { Add(-a); }
+    CircularIndex Minus(int32_t a) const {
+        CircularIndex copy = *this;
+        copy.Subtract(a);
+        return copy;
+    }
+
+    CircularIndex& operator++() {
+        if (++position_ == size_) position_ = 0;
+        return *this;
+    }
+    CircularIndex operator++(int) {
+        CircularIndex old = *this;
+        ++*this;
+        return old;
+    }
+    CircularIndex& operator--() {
+        position_ = position_ == 0 ? size_ - 1 : position_ - 1;
+        return *this;
+    }
+    CircularIndex operator--(int) {
+        CircularIndex old = *this;
+        --*this;
+        return old;
+    }
+
+private:
+    int64_t Wrap(int64_t a) const {
+        int64_t r = a % size_;
+        return r < 0 ? r + size_ : r;
+    }
+
+    int32_t position_;
+    int32_t size_;
+};
+
+// A growable array whose capacity always moves in whole growth chunks.
+template <typename T>
+class ChunkedArray {
+public:
+    ChunkedArray() = default;
+    ChunkedArray(int32_t size, int32_t chunk) : chunk_(chunk < 1 ? 1 : chunk) {
+        if (size > 0) {
+            SetCapacity(RoundUp(size));
+            size_ = size;
+        }
+    }
+    ChunkedArray(const ChunkedArray& other) : chunk_(other.chunk_) { CopyFrom(other); }
+    ChunkedArray(ChunkedArray&& other) noexcept { Swap(other); }
+    ChunkedArray& operator=(const ChunkedArray& other) {
+        if (this != &other) CopyFrom(other);
+        return *this;
+    }
+    ChunkedArray& operator=(ChunkedArray&& other) noexcept {
+        if (this != &other) {
+            Clear();
+            Swap(other);
+        }
+        return *this;
+    }
+
+    int32_t Size() const { return size_; }
+    int32_t Capacity() const { return capacity_; }
+    int32_t GrowthChunk() const { return chunk_; }
+    bool Empty() const { return size_ == 0; }
+
+    // Not checked: 0 ≤ i < Size().
+    T& operator[](int32_t i) { return data_[i]; }
+    const T& operator[](int32_t i) const { return data_[i]; }
+    T& At(int32_t i) { return data_[i]; }
+    const T& At(int32_t i) const { return data_[i]; }
+    T* Data() { return data_.get(); }
+    const T* Data() const { return data_.get(); }
+    T& Last() { return data_[size_ - 1]; }
+    const T& Last() const { return data_[size_ - 1]; }
+    T* begin() { return data_.get(); }
+    T* end() { return data_.get() + size_; }
+    const T* begin() const { return data_.get(); }
+    const T* end() const { return data_.get() + size_; }
+
+    void SetCapacity(int32_t capacity) {
+        if (capacity == capacity_) return;
+        std::unique_ptr<T[]> fresh;
+        if (capacity > 0) {
+            fresh.reset(new T[static_cast<size_t>(capacity)]);
+            for (int32_t i = 0; i < size_ && i < capacity; ++i) fresh[i] = data_[i];
+        }
+        data_ = std::move(fresh);
+        capacity_ = capacity;
+    }
+
+    // Releases storage when at least one whole chunk is unused.
+    void Compact() {
+        if (size_ == 0) return;
+        if (capacity_ - chunk_ < size_) return;
+        int32_t c = RoundUp(size_);
+        if (c != capacity_) SetCapacity(c);
+    }
+
+    // New plain elements are not cleared.
+    void SetSize(int32_t n) {
+        if (n == size_) return;
+        if (n <= 0) {
+            Clear();
+            return;
+        }
+        if (n < size_) {
+            size_ = n;
+            Compact();
+        } else {
+            if (n > capacity_) SetCapacity(RoundUp(n));
+            size_ = n;
+        }
+    }
+
+    // Appends one element, growing by one chunk when full.
+    void Append(const T& value) {
+        if (size_ == capacity_) SetCapacity(capacity_ + chunk_);
+        data_[size_++] = value;
+    }
+
+    void Clear() {
+        data_.reset();
+        size_ = 0;
+        capacity_ = 0;
+    }
+
+private:
+    int32_t RoundUp(int32_t n) const {
+        return static_cast<int32_t>((int64_t{n} + chunk_ - 1) / chunk_ * chunk_);
+    }
+    void CopyFrom(const ChunkedArray& other) {
+        Clear();
+        if (other.size_ == 0) return;
+        SetCapacity(RoundUp(other.size_));
+        for (int32_t i = 0; i < other.size_; ++i) data_[i] = other.data_[i];
+        size_ = other.size_;
+    }
+    void Swap(ChunkedArray& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(chunk_, other.chunk_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+    }
+
+    std::unique_ptr<T[]> data_;
+    int32_t chunk_ = 10;
+    int32_t size_ = 0;
+    int32_t capacity_ = 0;
+};
+
+using SampleArray = ChunkedArray<double>;
+using SizeList = ChunkedArray<int32_t>;
+
+// Trailing moving average over the last `length` samples, kept as a running sum.
+class RunningWindow {
+public:
+    RunningWindow() = default;
+    virtual ~RunningWindow() = default;
+
+    void SetLength(int32_t n);
+    void Reset();
+    int32_t Length() const { return length_; }
+
+    // The mean of the last min(pushed, length) samples, the new one included.
+    // Needs a length of at least 1.
+    double Push(double x) {
+        ++count_;
+        if (count_ <= length_) {
+            buffer_[cursor_] = x;
+            ++cursor_;
+            sum_ = x + sum_;
+            return sum_ / count_;
+        }
+        sum_ = sum_ - buffer_[cursor_];
+        buffer_[cursor_] = x;
+        ++cursor_;
+        sum_ = x + sum_;
+        return sum_ / length_;
+    }
+
+private:
+    std::vector<double> buffer_;
+    CircularIndex cursor_;
+    int32_t length_ = 0;
+    double sum_ = 0.0;
+    int32_t count_ = 0;
+};
+
+// Moving average of the m = n − 1 samples before the newest one, corrected by
+// their linear trend; it lags the input by one sample. Needs n of at least 2.
+class FirstOrderWindow {
+public:
+    FirstOrderWindow() = default;
+    virtual ~FirstOrderWindow() = default;
+
+    void SetLength(int32_t n);
+    void Reset();
+    double Push(double x);
+
+private:
+    std::vector<double> buffer_;
+    CircularIndex cursor_;
+    int32_t m_ = 0;
+    double sum_ = 0.0;
+    int32_t count_ = 0;
+    double pending_ = 0.0;
+};
+
+// A copy of the K running sums after one position.
+class SumsSnapshot {
+public:
+    SumsSnapshot() = default;
+    SumsSnapshot(const double* sums, int32_t count);
+    SumsSnapshot(const SumsSnapshot& other) { *this = other; }
+    SumsSnapshot& operator=(const SumsSnapshot& other);
+
+    int32_t Count() const { return count_; }
+    double operator[](int32_t i) const { return values_[i]; }
+
+private:
+    int32_t count_ = 0;
+    std::unique_ptr<double[]> values_;
+};
+
+// Slope of the least-squares line through n points given their four sums.
+// All x equal divides by zero; callers do not guard against it.
+inline double LeastSquaresSlope(double sx, double sy, double sxy, double sxx, int32_t n) {
+    double mx = (1.0 / n) * sx;
+    return (sxy - mx * sy) / (sxx - mx * sx);
+}
+
+// Nearest integer with halves upward: truncate toward zero, then add one when
+// the discarded part is at least 0.5.
+inline int32_t RoundHalfUp(double value) {
+    int32_t whole = static_cast<int32_t>(value);
+    return (value - whole >= 0.5) ? whole + 1 : whole;
+}
+
+}  // namespace fractan

@@ -1,0 +1,33 @@
+#include "setup/line_reader.h"
+
+#include <cctype>
+
+namespace fractan {
+
+bool ReadTrimmedLine(std::FILE* file, std::string& line) {
+    line.clear();
+    for (;;) {
+        int c = std::fgetc(file);
+        if (c == EOF || c == 255 || c == '\n') break;
+        line.push_back(static_cast<char>(c));
+    }
+    line = Trim(line);
+    return !line.empty();
+}
+
+void SkipLine(std::FILE* file) {
+    for (;;) {
+        int c = std::fgetc(file);
+        if (c == EOF || c == 255 || c == '\n') return;
+    }
+}
+
+std::string Trim(const std::string& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+    return text.substr(first, last - first);
+}
+
+}  // namespace fractan

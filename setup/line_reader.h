@@ -1,0 +1,20 @@
+#pragma once
+// The line readers shared by every text format of the system.
+
+#include <cstdio>
+#include <string>
+
+namespace fractan {
+
+// Reads up to the next line end (consumed, not stored) or the end of the file;
+// a byte of value 255 ends the read like the end of the file. Trims white space
+// at both ends; true when the line is not empty.
+bool ReadTrimmedLine(std::FILE* file, std::string& line);
+
+// Discards bytes up to and including the next line end (or 255, or the end).
+void SkipLine(std::FILE* file);
+
+// Removes white space at both ends.
+std::string Trim(const std::string& text);
+
+}  // namespace fractan

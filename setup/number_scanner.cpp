@@ -1,0 +1,63 @@
+#include "setup/number_scanner.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace fractan {
+namespace {
+constexpr size_t kBufferSize = 1 << 16;
+// Longer than any number a series file holds, so one never straddles a refill.
+constexpr size_t kLongestNumber = 512;
+}  // namespace
+
+NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize) {}
+
+void NumberScanner::Fill(size_t wanted) {
+    if (end_ - begin_ >= wanted || eof_) return;
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < buffer_.size() && !eof_) {
+        size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        if (got == 0) eof_ = true;
+        end_ += got;
+    }
+}
+
+void NumberScanner::SkipSpace() {
+    for (;;) {
+        while (begin_ < end_ && std::isspace(static_cast<unsigned char>(buffer_[begin_]))) ++begin_;
+        if (begin_ < end_ || eof_) return;
+        Fill(1);
+    }
+}
+
+bool NumberScanner::AtEnd() {
+    SkipSpace();
+    return begin_ == end_;
+}
+
+bool NumberScanner::Next(double& value) {
+    SkipSpace();
+    Fill(kLongestNumber);
+    const char* first = buffer_.data() + begin_;
+    const char* last = buffer_.data() + end_;
+    // A leading '+' is accepted, as scanf does.
+    const char* digits = (first < last && *first == '+') ? first + 1 : first;
+    if (digits < last && (*digits == '-' || *digits == '+') && digits != first) return false;
+    auto [ptr, ec] = std::from_chars(digits, last, value);
+    if (ec == std::errc::result_out_of_range) {
+        // Out of range values read as scanf gives them: infinity or (almost) zero.
+        value = std::strtod(std::string(digits, ptr).c_str(), nullptr);
+    } else if (ec != std::errc()) {
+        return false;
+    }
+    begin_ += static_cast<size_t>(ptr - first);
+    SkipSpace();
+    return true;
+}
+
+}  // namespace fractan

@@ -1,0 +1,59 @@
+#pragma once
+// The one channel through which the core prints its progress and error lines.
+// By default text goes to standard output; a thread may redirect its own output
+// (a test capturing lines, the desktop application's worker showing them).
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fractan {
+
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    // Receives text exactly as printed: whole lines, or pieces without a line end.
+    virtual void Write(std::string_view text) = 0;
+};
+
+// Writes text as it stands to the calling thread's sink.
+void WriteOutput(std::string_view text);
+
+// printf-style line with a format string of its own (which carries its own line end).
+void PrintFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The shared progress printer: the text followed by a line end, flushed.
+void PrintProgress(std::string_view text);
+
+// Redirects the calling thread's output to a sink for the life of this object.
+class ScopedOutputRedirect {
+public:
+    explicit ScopedOutputRedirect(OutputSink& sink);
+    ~ScopedOutputRedirect();
+    ScopedOutputRedirect(const ScopedOutputRedirect&) = delete;
+    ScopedOutputRedirect& operator=(const ScopedOutputRedirect&) = delete;
+
+private:
+    OutputSink* previous_;
+};
+
+// Collects everything printed while it is alive and hands it back line by line.
+class OutputCapture : public OutputSink {
+public:
+    OutputCapture();
+    ~OutputCapture() override;
+    void Write(std::string_view text) override;
+
+    std::string Text() const;
+    // Complete lines without their line ends; a trailing piece without a line end
+    // comes last.
+    std::vector<std::string> Lines() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::string text_;
+    ScopedOutputRedirect redirect_;
+};
+
+}  // namespace fractan

@@ -1,0 +1,66 @@
+#pragma once
+// The record of one analysis and its configuration file.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "setup/progression.h"
+
+namespace fractan {
+
+class AnalysisParameters {
+public:
+    AnalysisParameters() { Reset(); }
+    virtual ~AnalysisParameters() = default;
+
+    int32_t inputFileType;   // 0 text, 1 binary, −1 not set
+    int32_t inputFileMode;   // 0 single file, 1 files list, −1 not set
+    int32_t computationType; // 0 … 9, −1 not set
+    int32_t dataSize;
+    int32_t dfaOrder;
+    int32_t dmaWeight;
+    std::string filePrefix;
+    std::string inputFilesPath;
+    std::string inputFileName;
+    int32_t dataOffset;
+    std::string outputPath;
+    double dmaLambda;
+    double shiftPercentage;
+    int32_t windowSize;
+    std::string testName;
+    int32_t distributionType;
+    double distributionStep;
+    int32_t movingAverageType;
+    std::vector<std::string> inputFiles;
+    ScaleProgression averageProgression;
+    ScaleProgression fileProgression;
+    // Not stored in the configuration file.
+    int32_t globalStatisticsOnly;
+    int32_t generateMovingAverageFiles;
+    int32_t dynamicStep;
+
+    // Every field back to its default; `inputFiles` is left as it is.
+    void Reset();
+
+    // False, with the record unchanged, when the file cannot be opened;
+    // otherwise reads it and returns whether it gives at least one input file.
+    bool LoadConfig(const std::string& path);
+    // False when the file cannot be written.
+    bool SaveConfig(const std::string& path) const;
+    // The 35 lines that SaveConfig writes.
+    std::string ConfigText() const;
+
+    // The input files: the one file, or the lines of the files-list file.
+    bool ExpandInputFiles();
+};
+
+// Appends the trimmed lines of a files-list file up to its first empty line.
+// False, with the list untouched, when the file cannot be opened.
+bool ReadFilesList(const std::string& path, std::vector<std::string>& files);
+
+// The configuration file's mode and type letters.
+char ModeLetter(int32_t mode);
+char TypeLetter(int32_t type);
+
+}  // namespace fractan

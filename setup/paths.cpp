@@ -1,0 +1,19 @@
+#include "setup/paths.h"
+
+namespace fractan {
+
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.rfind(kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string BeforeLastDot(const std::string& text) {
+    size_t dot = text.rfind('.');
+    return dot == std::string::npos ? std::string() : text.substr(0, dot);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
+}
+
+}  // namespace fractan

@@ -1,0 +1,19 @@
+#pragma once
+// Composing and splitting paths with the platform's separator.
+
+#include <string>
+
+namespace fractan {
+
+inline constexpr char kPathSeparator = '/';
+
+// The part after the last separator (the whole path when it has none).
+std::string FileNameOf(const std::string& path);
+
+// The text up to (not including) its last '.'; empty when it has none.
+std::string BeforeLastDot(const std::string& text);
+
+// folder + separator + name, exactly one separator inserted.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace fractan

@@ -1,0 +1,31 @@
+#pragma once
+// The progression of scales (moving-average window sizes or DFA box sizes).
+
+#include <cstdint>
+#include <string>
+
+#include "setup/containers.h"
+
+namespace fractan {
+
+enum ProgressionType : int32_t { kLinear = 0, kGeometric = 1, kCustom = 2 };
+
+struct ScaleProgression {
+    int32_t start = 0;
+    int32_t end = 0;
+    int32_t step = 0;
+    int32_t type = kLinear;
+    std::string customFile;
+
+    // The sizes in generation order; the last entry is taken as the largest.
+    // Empty when the progression is not valid, including progressions that
+    // would never end (a linear step of 0 or less, a geometric step of 1 or
+    // less or start of 0 or less, a value leaving the 32-bit range).
+    SizeList Expand() const;
+};
+
+// A count N and then N sizes, separated by any white space. Reading stops at
+// the first number that cannot be read; an unreadable file gives an empty list.
+SizeList ReadCustomProgression(const std::string& path);
+
+}  // namespace fractan

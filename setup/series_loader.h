@@ -1,0 +1,26 @@
+#pragma once
+// Loading one stretch of an input series, text or binary.
+
+#include <cstdint>
+#include <string>
+
+#include "setup/containers.h"
+
+namespace fractan {
+
+enum InputFileType : int32_t { kTextInput = 0, kBinaryInput = 1 };
+
+inline constexpr const char* kSubseriesMessage =
+    "Please check the size and/or offset of the subseries.\n";
+
+// Loads samples dataOffset … dataOffset + dataSize − 1 of the file into target,
+// printing its progress. On failure the target is left empty and a line says why.
+bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
+                int32_t dataOffset);
+
+// The number of samples a file holds (readable numbers of a text file up to the
+// first one that is not; whole 8-byte groups of a binary file); −1 when it
+// cannot be opened.
+int64_t CountSamples(const std::string& path, int32_t fileType);
+
+}  // namespace fractan

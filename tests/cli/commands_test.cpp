@@ -1,0 +1,174 @@
+#include "cli/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "setup/output.h"
+#include "test_support.h"
+
+namespace fractan::cli {
+namespace {
+
+struct Streams {
+    std::ostringstream out, err;
+};
+
+TEST(RunConfigCommand, UnreadableOrEmptyInputOrFailedCheck) {
+    test::TempDir dir;
+    Streams s;
+    EXPECT_EQ(RunConfigCommand(dir.File("none.txt"), s.out, s.err), kExitFailure);
+    EXPECT_EQ(s.err.str(), "fractan: cannot read configuration file [" + dir.File("none.txt") + "].\n");
+
+    AnalysisParameters p;
+    p.inputFileMode = 1;
+    p.inputFileName = dir.File("no-list.txt");
+    ASSERT_TRUE(p.SaveConfig(dir.File("c.txt")));
+    Streams list;
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), list.out, list.err), kExitFailure);
+    EXPECT_NE(list.err.str().find("gives no input file"), std::string::npos);
+
+    p.inputFileMode = 0;
+    p.inputFileType = 0;
+    p.computationType = 2;
+    p.outputPath = dir.Path();
+    ASSERT_TRUE(p.SaveConfig(dir.File("c.txt")));
+    Streams check;
+    OutputCapture core;
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), check.out, check.err), kExitFailure);
+    EXPECT_EQ(check.err.str(),
+              "fractan: Moving average progression is not valid. Please review input parameters\n");
+    EXPECT_EQ(core.Text(), "");  // nothing ran
+}
+
+TEST(RunConfigCommand, RunsAndNamesEachFailedFile) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("a.txt"), test::RandomWalk(300, 1));
+    test::WriteNumbers(dir.File("b.txt"), test::RandomWalk(100, 2));
+    test::WriteText(dir.File("list.txt"), dir.File("a.txt") + "\n" + dir.File("b.txt") + "\n");
+    AnalysisParameters p;
+    p.inputFileMode = 1;
+    p.inputFileName = dir.File("list.txt");
+    p.inputFileType = 0;
+    p.computationType = 2;
+    p.outputPath = dir.Path();
+    p.testName = "cfg";
+    p.dataSize = 300;
+    p.windowSize = 200;
+    p.averageProgression = ScaleProgression{4, 16, 4, kLinear, {}};
+    ASSERT_TRUE(p.SaveConfig(dir.File("c.txt")));
+    Streams s;
+    OutputCapture core;
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), s.out, s.err), kExitFailure);
+    EXPECT_EQ(s.err.str(),
+              "fractan: 1 of 2 input files could not be analysed: [" + dir.File("b.txt") + "]\n");
+    EXPECT_EQ(test::ReadLines(dir.File("cfg.Static DMA (2).out.txt")).size(), 1u);
+
+    test::WriteText(dir.File("list.txt"), dir.File("a.txt") + "\n");
+    Streams ok;
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), ok.out, ok.err), kExitOk);
+    EXPECT_EQ(ok.err.str(), "");
+}
+
+TEST(RunAnalysisCommand, DefaultsFollowTheData) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(4000, 3));
+    AnalysisOptions o;
+    o.input = dir.File("s.txt");
+    o.outputPath = dir.Path();
+    AnalysisParameters p;
+    Streams s;
+    ASSERT_TRUE(BuildParameters(o, p, s.out, s.err));
+    EXPECT_EQ(p.inputFileType, 0);
+    EXPECT_EQ(p.inputFileMode, 0);
+    EXPECT_EQ(p.dataSize, 4000);
+    EXPECT_EQ(p.averageProgression.end, 500);  // an eighth of the data
+    EXPECT_EQ(p.averageProgression.Expand().Last(), 256);
+    EXPECT_EQ(p.windowSize, 4000 - 512 - 1);
+
+    o.dataOffset = 1000;
+    o.computationType = 0;
+    ASSERT_TRUE(BuildParameters(o, p, s.out, s.err));
+    EXPECT_EQ(p.dataSize, 3000);
+    EXPECT_EQ(p.windowSize, (3000 - 512 - 1) / 4);
+
+    o.progression = "diagonal";
+    Streams bad;
+    EXPECT_FALSE(BuildParameters(o, p, bad.out, bad.err));
+    EXPECT_EQ(bad.err.str(), "fractan: progression type [diagonal] is not linear, geometric or custom.\n");
+
+    AnalysisOptions binary;
+    binary.input = dir.File("s.dat");
+    test::WriteBinary(binary.input, test::RandomWalk(100, 4));
+    ASSERT_TRUE(BuildParameters(binary, p, s.out, s.err));
+    EXPECT_EQ(p.inputFileType, 1);
+    EXPECT_EQ(p.dataSize, 100);
+
+    AnalysisOptions missing;
+    missing.input = dir.File("none.txt");
+    Streams m;
+    EXPECT_FALSE(BuildParameters(missing, p, m.out, m.err));
+    EXPECT_EQ(m.err.str(), "fractan: cannot open input file [" + dir.File("none.txt") + "].\n");
+}
+
+TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(1000, 5));
+    AnalysisOptions o;
+    o.input = dir.File("s.txt");
+    o.outputPath = dir.Path();
+    o.progression = "linear";
+    o.start = 10;
+    o.step = 10;
+    o.end = 50;
+    o.windowSize = 800;
+    o.dataSize = 1000;
+    o.testName = "saved";
+    o.saveConfig = dir.File("c.txt");
+    o.noRun = true;
+    Streams s;
+    OutputCapture core;
+    ASSERT_EQ(RunAnalysisCommand(o, s.out, s.err), kExitOk);
+    EXPECT_FALSE(test::Exists(dir.File("saved.Static DMA (2).out.txt")));
+    AnalysisParameters p;
+    ASSERT_TRUE(p.LoadConfig(dir.File("c.txt")));
+    EXPECT_EQ(p.windowSize, 800);
+    EXPECT_EQ(p.averageProgression.end, 50);
+    EXPECT_EQ(p.computationType, 2);
+
+    Streams run;
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), run.out, run.err), kExitOk) << run.err.str();
+    EXPECT_EQ(test::ReadLines(dir.File("saved.Static DMA (2).out.txt")).size(), 1u);
+}
+
+TEST(ConfigTemplate, IsAConfigurationFileThatLoads) {
+    test::TempDir dir;
+    test::WriteText(dir.File("c.txt"), ConfigTemplate());
+    AnalysisParameters p;
+    EXPECT_TRUE(p.LoadConfig(dir.File("c.txt")));
+    EXPECT_EQ(p.inputFileName, "series.txt");
+    EXPECT_EQ(p.computationType, 2);
+    EXPECT_EQ(p.windowSize, 60000);
+    EXPECT_EQ(p.averageProgression.Expand().Last(), 2048);
+    EXPECT_EQ(p.shiftPercentage, 0.0);
+    EXPECT_EQ(p.testName, "run1");
+}
+
+TEST(Demo, EstimatesAHalfForARandomWalk) {
+    test::TempDir dir;
+    DemoOptions o;
+    o.folder = dir.File("demo");
+    o.length = 1 << 14;
+    Streams s;
+    OutputCapture core;
+    ASSERT_EQ(RunDemoCommand(o, s.out, s.err), kExitOk) << s.err.str();
+    const std::string text = s.out.str();
+    const size_t at = text.find("Estimated H, Static DMA (2): ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double h = std::stod(text.substr(at + 29));
+    EXPECT_NEAR(h, 0.5, 0.08);
+    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DMA (2).out.txt.random_walk.txt.chart.txt"));
+}
+
+}  // namespace
+}  // namespace fractan::cli

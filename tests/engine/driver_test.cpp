@@ -1,0 +1,144 @@
+#include "engine/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct DriverCase {
+    test::TempDir dir;
+    AnalysisParameters p;
+    DriverCase() {
+        p.inputFileMode = 0;
+        p.inputFileType = 0;
+        p.computationType = 2;
+        p.outputPath = dir.Path();
+        p.testName = "t";
+        p.windowSize = 50;
+        p.dataSize = 100;
+        p.averageProgression = ScaleProgression{2, 8, 2, kLinear, {}};
+    }
+    std::string Series(const std::string& name, int count, unsigned seed) {
+        test::WriteNumbers(dir.File(name), test::RandomWalk(count, seed));
+        return dir.File(name);
+    }
+};
+
+TEST(RunAnalysis, SingleFileEmptiesTheResultFileOnceAndEndsWithExiting) {
+    DriverCase c;
+    c.p.inputFileName = c.Series("a.txt", 100, 1);
+    const std::string result = c.dir.File("t.Static DMA (2).out.txt");
+    test::WriteText(result, "old line\n");
+    OutputCapture out;
+    RunSummary summary;
+    EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+    EXPECT_EQ(summary.resultPath, result);
+    const Lines lines = test::ReadLines(result);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("a.txt\t100\t0\t58\t"));
+    EXPECT_EQ(out.Lines().back(), "Exiting...");
+    EXPECT_EQ(summary.analysed, Lines{c.p.inputFileName});
+}
+
+TEST(RunAnalysis, FilesListInOrderWithFailuresRecorded) {
+    DriverCase c;
+    const std::string list = c.dir.File("list.txt");
+    const std::string a = c.Series("a.txt", 100, 1), b = c.Series("b.txt", 60, 2), d = c.Series("d.txt", 100, 3);
+    test::WriteText(list, a + "\n" + b + "\n" + d + "\n" + c.dir.File("missing.txt") + "\n");
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = list;
+    OutputCapture out;
+    RunSummary summary;
+    EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+    const Lines lines = test::ReadLines(c.dir.File("t.Static DMA (2).out.txt"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].starts_with("a.txt\t"));
+    EXPECT_TRUE(lines[1].starts_with("d.txt\t"));
+    EXPECT_EQ(summary.analysed, (Lines{a, d}));
+    EXPECT_EQ(summary.notAnalysed, (Lines{b, c.dir.File("missing.txt")}));
+    EXPECT_EQ(out.Lines().back(), "Exiting...");
+}
+
+TEST(RunAnalysis, NothingToDo) {
+    DriverCase c;
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = c.dir.File("no-list.txt");
+    {
+        OutputCapture out;
+        EXPECT_EQ(RunAnalysis(c.p), -1);
+        EXPECT_EQ(out.Text(), "");
+        EXPECT_FALSE(test::Exists(c.dir.File("t.Static DMA (2).out.txt")));
+    }
+    c.p.inputFileMode = 0;
+    c.p.computationType = -1;
+    {
+        OutputCapture out;
+        EXPECT_EQ(RunAnalysis(c.p), 0);
+        EXPECT_EQ(out.Lines(), Lines{"Exiting..."});
+    }
+    c.p.computationType = 3;  // not in this version: says so, writes nothing
+    {
+        OutputCapture out;
+        RunSummary summary;
+        EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+        EXPECT_FALSE(summary.typeAvailable);
+        EXPECT_EQ(out.Lines(),
+                  (Lines{"Static DFA (3) is not available in this version; nothing was computed.", "Exiting..."}));
+        EXPECT_FALSE(test::Exists(c.dir.File("t.Static DFA (3).out.txt")));
+    }
+}
+
+TEST(RunAnalysis, DynamicRunKeepsCollidingIncrementalFilesApart) {
+    DriverCase c;
+    ASSERT_EQ(::mkdir(c.dir.File("x").c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir(c.dir.File("y").c_str(), 0777), 0);
+    test::WriteNumbers(c.dir.File("x/s.txt"), test::RandomWalk(100, 1));
+    test::WriteNumbers(c.dir.File("y/s.txt"), test::RandomWalk(120, 2));
+    const std::string list = c.dir.File("list.txt");
+    test::WriteText(list, c.dir.File("x/s.txt") + "\n" + c.dir.File("y/s.txt") + "\n");
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = list;
+    c.p.computationType = 0;
+    c.p.windowSize = 20;
+    c.p.dynamicStep = 1;
+    OutputCapture out;
+    RunAnalysis(c.p);
+    const std::string first = c.dir.File("t.Dynamic DMA (0).out.s.inc.txt");
+    const std::string second = c.dir.File("t.Dynamic DMA (0).out.s_2.inc.txt");
+    EXPECT_EQ(test::ReadLines(first).size(), 72u);   // t = 28 … 99
+    EXPECT_EQ(test::ReadLines(second).size(), 72u);
+    EXPECT_NE(test::ReadText(first), test::ReadText(second));  // the first's results survive
+    EXPECT_EQ(test::ReadText(c.dir.File("t.Dynamic DMA (0).out.txt")), "");  // exists, empty
+    bool said = false;
+    for (const auto& line : out.Lines())
+        said |= line == "File name [" + first + "] is already used in this run; writing [" + second + "] instead.";
+    EXPECT_TRUE(said);
+}
+
+TEST(RunAnalysis, StopBetweenFilesEndsTheRun) {
+    DriverCase c;
+    const std::string list = c.dir.File("list.txt");
+    test::WriteText(list, c.Series("a.txt", 100, 1) + "\n" + c.Series("b.txt", 100, 2) + "\n");
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = list;
+    StopSource stop;
+    stop.RequestStop();
+    ScopedStopSource scope(stop);
+    OutputCapture out;
+    RunSummary summary;
+    RunAnalysis(c.p, &summary);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(test::ReadText(c.dir.File("t.Static DMA (2).out.txt")), "");
+    for (const auto& line : out.Lines()) EXPECT_NE(line, "Exiting...");
+}
+
+}  // namespace
+}  // namespace fractan

@@ -1,0 +1,62 @@
+#include "engine/result_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/names.h"
+#include "setup/output.h"
+
+namespace fractan {
+namespace {
+
+TEST(ResultFiles, NamesComposedFromTheResultPath) {
+    EXPECT_EQ(ResultFilePath("/res", "run1", 2), "/res/run1.Static DMA (2).out.txt");
+    EXPECT_EQ(ResultFilePath("/res", "", 0), "/res/.Dynamic DMA (0).out.txt");
+    EXPECT_EQ(ResultFilePath("/res", "t", 9), "/res/t.Static Smoothed DMA Lambda (9).out.txt");
+
+    const std::string result = "/o/t.Dynamic DMA (0).out.txt";
+    EXPECT_EQ(IncrementalFilePath(result, "/data/s1.txt"), "/o/t.Dynamic DMA (0).out.s1.inc.txt");
+    EXPECT_EQ(IncrementalFilePath(result, "/data/s1"), "/o/t.Dynamic DMA (0).out..inc.txt");
+    EXPECT_EQ(IncrementalFilePath(result, "s.1.txt"), "/o/t.Dynamic DMA (0).out.s.1.inc.txt");
+
+    EXPECT_EQ(ChartFilePath("/res/run1.Static DMA (2).out.txt", "/data/s1.txt"),
+              "/res/run1.Static DMA (2).out.txt.s1.txt.chart.txt");
+    EXPECT_EQ(ChartFilePath("r.out.txt", "plain"), "r.out.txt.plain.chart.txt");
+}
+
+TEST(ResultFiles, ResultLineFormat) {
+    EXPECT_EQ(FormatResultLine("/data/s1.txt", 100000, 500, 1200, 0.512345678),
+              "s1.txt\t100000\t500\t1200\t0.512346\n");
+    EXPECT_EQ(FormatResultLine("s1", 10, 0, 3, 1e-7), "s1\t10\t0\t3\t1e-07\n");
+    EXPECT_EQ(FormatResultLine("s1", 10, 0, 3, INFINITY), "s1\t10\t0\t3\tinf\n");
+}
+
+TEST(ResultFiles, RegistryKeepsLaterFilesApart) {
+    OutputNameRegistry names;
+    OutputCapture out;
+    EXPECT_EQ(names.Claim("/o/r.out.s.inc.txt", ".inc.txt"), "/o/r.out.s.inc.txt");
+    EXPECT_TRUE(out.Lines().empty());
+    EXPECT_EQ(names.Claim("/o/r.out.s.inc.txt", ".inc.txt"), "/o/r.out.s_2.inc.txt");
+    EXPECT_EQ(names.Claim("/o/r.out.s.inc.txt", ".inc.txt"), "/o/r.out.s_3.inc.txt");
+    EXPECT_EQ(names.Claim("/o/r.out.s_2.inc.txt", ".inc.txt"), "/o/r.out.s_2_2.inc.txt");
+    ASSERT_EQ(out.Lines().size(), 3u);
+    EXPECT_EQ(out.Lines()[0],
+              "File name [/o/r.out.s.inc.txt] is already used in this run; writing "
+              "[/o/r.out.s_2.inc.txt] instead.");
+}
+
+TEST(ComputationTypes, Names) {
+    EXPECT_STREQ(ComputationTypeName(0), "Dynamic DMA (0)");
+    EXPECT_STREQ(ComputationTypeName(7), "Static 1st order DMA (7)");
+    EXPECT_STREQ(ComputationTypeName(8), "Dynamic Smoothed DMA (8)");
+    EXPECT_STREQ(ComputationTypeName(9), "Unknown");
+    EXPECT_STREQ(ComputationTypeName(-1), "Unknown");
+    EXPECT_STREQ(ComputationTypeFileName(9), "Static Smoothed DMA Lambda (9)");
+    EXPECT_EQ(ComputationTypeFileName(10), nullptr);
+    for (int t : {0, 1, 5, 8}) EXPECT_TRUE(IsDynamicType(t));
+    for (int t : {2, 3, 4, 6, 7, 9}) EXPECT_FALSE(IsDynamicType(t));
+}
+
+}  // namespace
+}  // namespace fractan

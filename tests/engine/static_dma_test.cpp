@@ -1,0 +1,181 @@
+#include "engine/static_dma.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+
+#include "engine/result_files.h"
+#include "setup/output.h"
+#include "setup/series_loader.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct StaticCase {
+    test::TempDir dir;
+    std::string input = dir.File("s.txt");
+    std::string result = dir.File("t.Static DMA (2).out.txt");
+    std::string chart = result + ".s.txt.chart.txt";
+    ScaleProgression progression{2, 4, 2, kLinear, {}};  // 2, 4: M = 4
+
+    int32_t Run(int32_t W, int32_t size, int32_t offset = 0) {
+        return RunStaticDma(W, progression, input, kTextInput, result, size, offset);
+    }
+};
+
+TEST(StaticDma, ChartLinesResultLineAndProgress) {
+    StaticCase c;
+    // Alternating 0, 2: every even-length trailing mean is 1, every deviation ±1.
+    std::vector<double> x;
+    for (int i = 0; i < 12; ++i) x.push_back(i % 2 ? 2.0 : 0.0);
+    test::WriteNumbers(c.input, x);
+    OutputCapture out;
+    EXPECT_EQ(c.Run(4, 12), kAnalysed);  // exactly W + 2M samples: the shift moves nothing
+    EXPECT_EQ(test::ReadLines(c.chart),
+              (Lines{"2.000000000\t1.000000000\t0.301029996\t0.000000000",
+                     "4.000000000\t1.000000000\t0.602059991\t0.000000000"}));
+    EXPECT_EQ(test::ReadText(c.result), "s.txt\t12\t0\t8\t0\n");
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)", "Done.",
+                                  "Shifting data...", "Done.", "Filling up moving averages...", "Done.",
+                                  "Filling up data window...", "Done.",
+                                  "Performing Hurst exponent calculation...", "Done.",
+                                  "Writing output file...", "Done."}));
+}
+
+// F from the definition over the last W + 2M samples.
+std::vector<double> DirectFluctuations(const std::vector<double>& all, const std::vector<int>& sizes, int W) {
+    const int M = sizes.back();
+    const std::vector<double> x(all.end() - (W + 2 * M), all.end());
+    std::vector<double> f;
+    for (int n : sizes) {
+        double sum2 = 0;
+        for (int j = M; j < M + W; ++j) {
+            double mean = 0;
+            for (int i = j - n + 1; i <= j; ++i) mean += x[i];
+            mean /= n;
+            sum2 += (mean - x[j]) * (mean - x[j]);
+        }
+        f.push_back(std::sqrt(sum2 / W));
+    }
+    return f;
+}
+
+TEST(StaticDma, UsesTheLastSamplesAndMatchesTheDefinition) {
+    StaticCase c;
+    c.progression = ScaleProgression{3, 81, 3, kGeometric, {}};  // 3, 9, 27, 81
+    std::vector<double> x = test::RandomWalk(1500, 7);
+    test::WriteNumbers(c.input, x);
+    OutputCapture out;
+    ASSERT_EQ(c.Run(1000, 1400, 100), kAnalysed);  // 1400 loaded, the last 1162 kept
+    const Lines chart = test::ReadLines(c.chart);
+    const std::vector<double> f = DirectFluctuations(x, {3, 9, 27, 81}, 1000);
+    ASSERT_EQ(chart.size(), 4u);
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (int k = 0; k < 4; ++k) {
+        const auto fields = test::SplitTabs(chart[k]);
+        EXPECT_NEAR(std::stod(fields[1]), f[k], 1e-8 * f[k]);
+        const double X = std::log10(std::stod(fields[0])), Y = std::log10(f[k]);
+        sx += X, sy += Y, sxx += X * X, sxy += X * Y;
+    }
+    const auto result = test::SplitTabs(test::ReadLines(c.result).at(0));
+    EXPECT_EQ(result[0], "s.txt");
+    EXPECT_EQ(result[1], "1400");
+    EXPECT_EQ(result[2], "100");
+    EXPECT_EQ(result[3], "1081");  // M + W
+    EXPECT_NEAR(std::stod(result[4]), LeastSquaresSlope(sx, sy, sxy, sxx, 4), 1e-5);
+}
+
+TEST(StaticDma, RandomWalkGivesAHalf) {
+    StaticCase c;
+    const int n = 1 << 17;
+    test::WriteNumbers(c.input, test::RandomWalk(n, 8));
+    c.progression = ScaleProgression{8, 2048, 2, kGeometric, {}};
+    OutputCapture out;
+    ASSERT_EQ(c.Run(n - 2 * 2048 - 1, n), kAnalysed);
+    const double h = std::stod(test::SplitTabs(test::ReadLines(c.result).at(0))[4]);
+    EXPECT_NEAR(h, 0.5, 0.05);
+}
+
+TEST(StaticDma, RunsAppendResultsAndReplaceCharts) {
+    StaticCase c;
+    test::WriteNumbers(c.input, test::RandomWalk(200, 9));
+    OutputCapture out;
+    c.Run(20, 200);
+    c.progression = ScaleProgression{2, 8, 2, kLinear, {}};
+    c.Run(20, 200);
+    EXPECT_EQ(test::ReadLines(c.result).size(), 2u);
+    EXPECT_EQ(test::ReadLines(c.chart).size(), 4u);  // only the second run's lines
+}
+
+TEST(StaticDma, SingleWindowSizeGivesANonFiniteExponent) {
+    StaticCase c;
+    c.progression = ScaleProgression{4, 4, 1, kLinear, {}};
+    test::WriteNumbers(c.input, test::RandomWalk(100, 10));
+    OutputCapture out;
+    c.Run(50, 100);
+    EXPECT_EQ(test::ReadLines(c.chart).size(), 1u);
+    const std::string h = test::SplitTabs(test::ReadLines(c.result).at(0))[4];
+    EXPECT_TRUE(h == "nan" || h == "-nan") << h;
+}
+
+TEST(StaticDma, CustomProgressionWhoseLastIsNotTheLargest) {
+    StaticCase c;
+    test::WriteText(c.dir.File("p.txt"), "2\n8\n4\n");
+    c.progression = ScaleProgression{0, 0, 0, kCustom, c.dir.File("p.txt")};
+    test::WriteNumbers(c.input, test::RandomWalk(30, 11));
+    OutputCapture out;
+    EXPECT_EQ(c.Run(20, 30), kAnalysed);  // W + 2M = 28 ≤ 30
+    EXPECT_EQ(test::ReadLines(c.chart).size(), 2u);
+    EXPECT_EQ(test::SplitTabs(test::ReadLines(c.result).at(0))[3], "24");
+}
+
+TEST(StaticDma, FileFailures) {
+    {
+        StaticCase c;  // result folder missing: the chart cannot be written either
+        test::WriteNumbers(c.input, test::RandomWalk(100, 12));
+        c.result = c.dir.File("missing/r.out.txt");
+        OutputCapture out;
+        EXPECT_EQ(c.Run(50, 100), kNotAnalysed);
+        const Lines lines = out.Lines();
+        EXPECT_EQ(lines.back(), "Error writing to output file.");
+        EXPECT_EQ(lines[lines.size() - 3],
+                  "Error writing chart file [" + c.result + ".s.txt.chart.txt].");
+    }
+    {
+        StaticCase c;  // chart blocked by a folder of its name: the result is still written
+        test::WriteNumbers(c.input, test::RandomWalk(100, 13));
+        ASSERT_EQ(::mkdir(c.chart.c_str(), 0777), 0);
+        OutputCapture out;
+        EXPECT_EQ(c.Run(50, 100), kAnalysed);
+        EXPECT_EQ(test::ReadLines(c.result).size(), 1u);
+        const Lines lines = out.Lines();
+        EXPECT_EQ(lines[lines.size() - 5], "Performing Hurst exponent calculation...");
+        EXPECT_EQ(lines[lines.size() - 4], "Error writing chart file [" + c.chart + "].");
+    }
+}
+
+TEST(StaticDma, TooShortSeriesIsRefusedWithItsName) {
+    StaticCase c;
+    test::WriteNumbers(c.input, test::RandomWalk(20, 14));
+    for (auto [W, size] : {std::pair{13, 20}, std::pair{5, 25}}) {
+        OutputCapture out;
+        EXPECT_EQ(c.Run(W, size), kNotAnalysed);
+        EXPECT_FALSE(test::Exists(c.chart));
+        EXPECT_FALSE(test::Exists(c.result));
+        const Lines lines = out.Lines();
+        const Lines tail(lines.end() - 9, lines.end());
+        EXPECT_EQ(Lines(tail.begin(), tail.end() - 1),
+                  (Lines{"Shifting data...", "Done.", "Filling up moving averages...", "Done.",
+                         "Filling up data window...", "Done.", "Performing Hurst exponent calculation...",
+                         "Done."}));
+        EXPECT_TRUE(tail.back().starts_with("Nothing evaluated for [" + c.input + "]: ")) << tail.back();
+    }
+}
+
+}  // namespace
+}  // namespace fractan

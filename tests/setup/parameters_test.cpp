@@ -1,0 +1,240 @@
+#include "setup/parameters.h"
+
+#include <gtest/gtest.h>
+
+#include "setup/line_reader.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+AnalysisParameters Filled(const std::string& input) {
+    AnalysisParameters p;
+    p.inputFileMode = 0;
+    p.inputFileName = input;
+    p.inputFileType = 1;
+    p.outputPath = "/tmp/out put";
+    p.computationType = 5;
+    p.dataSize = 12345;
+    p.dataOffset = 67;
+    p.windowSize = 890;
+    p.averageProgression = ScaleProgression{4, 400, 8, kCustom, "prog.txt"};
+    p.fileProgression = ScaleProgression{1, 20, 2, kLinear, {}};
+    p.inputFilesPath = "/data/in";
+    p.filePrefix = "series_";
+    p.movingAverageType = 1;
+    p.distributionType = 1;
+    p.distributionStep = 0.25;
+    p.testName = "run 1";
+    p.dmaWeight = 3;
+    p.dmaLambda = 0.1234567;
+    p.dfaOrder = 1;
+    p.shiftPercentage = 0.5;
+    return p;
+}
+
+void ExpectSameStoredFields(const AnalysisParameters& a, const AnalysisParameters& b) {
+    EXPECT_EQ(a.inputFileMode, b.inputFileMode);
+    EXPECT_EQ(a.inputFileName, b.inputFileName);
+    EXPECT_EQ(a.inputFileType, b.inputFileType);
+    EXPECT_EQ(a.outputPath, b.outputPath);
+    EXPECT_EQ(a.computationType, b.computationType);
+    EXPECT_EQ(a.dataSize, b.dataSize);
+    EXPECT_EQ(a.dataOffset, b.dataOffset);
+    EXPECT_EQ(a.windowSize, b.windowSize);
+    EXPECT_EQ(a.averageProgression.type, b.averageProgression.type);
+    EXPECT_EQ(a.averageProgression.start, b.averageProgression.start);
+    EXPECT_EQ(a.averageProgression.end, b.averageProgression.end);
+    EXPECT_EQ(a.averageProgression.step, b.averageProgression.step);
+    EXPECT_EQ(a.averageProgression.customFile, b.averageProgression.customFile);
+    EXPECT_EQ(a.fileProgression.start, b.fileProgression.start);
+    EXPECT_EQ(a.fileProgression.end, b.fileProgression.end);
+    EXPECT_EQ(a.fileProgression.step, b.fileProgression.step);
+    EXPECT_EQ(a.inputFilesPath, b.inputFilesPath);
+    EXPECT_EQ(a.filePrefix, b.filePrefix);
+    EXPECT_EQ(a.movingAverageType, b.movingAverageType);
+    EXPECT_EQ(a.distributionType, b.distributionType);
+    EXPECT_EQ(a.distributionStep, b.distributionStep);
+    EXPECT_EQ(a.testName, b.testName);
+    EXPECT_EQ(a.dmaWeight, b.dmaWeight);
+    EXPECT_EQ(a.dfaOrder, b.dfaOrder);
+    EXPECT_EQ(a.shiftPercentage, b.shiftPercentage);
+}
+
+TEST(AnalysisParameters, DefaultsAfterReset) {
+    AnalysisParameters p;
+    EXPECT_EQ(p.inputFileType, -1);
+    EXPECT_EQ(p.inputFileMode, -1);
+    EXPECT_EQ(p.computationType, -1);
+    EXPECT_EQ(p.distributionStep, 1.0);
+    EXPECT_EQ(p.globalStatisticsOnly, 1);
+    EXPECT_EQ(p.generateMovingAverageFiles, 0);
+    EXPECT_EQ(p.dynamicStep, 100);
+    EXPECT_EQ(p.averageProgression.type, kLinear);
+    EXPECT_TRUE(p.averageProgression.customFile.empty());
+}
+
+TEST(AnalysisParameters, ConfigurationRoundTrip) {
+    test::TempDir dir;
+    const std::string config = dir.File("config.txt");
+    const AnalysisParameters saved = Filled("series.txt");
+    ASSERT_TRUE(saved.SaveConfig(config));
+    ASSERT_EQ(test::ReadLines(config).size(), 35u);
+
+    AnalysisParameters loaded;
+    loaded.dynamicStep = 7;  // not stored: Reset gives it back its default
+    ASSERT_TRUE(loaded.LoadConfig(config));
+    AnalysisParameters expected = saved;
+    expected.dmaLambda = 0.123457;
+    ExpectSameStoredFields(loaded, expected);
+    EXPECT_DOUBLE_EQ(loaded.dmaLambda, 0.123457);
+    EXPECT_EQ(loaded.dynamicStep, 100);
+    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{"series.txt"});
+
+    // Exact text of the file, lines 1 to 4 and a few numeric lines.
+    const auto lines = test::ReadLines(config);
+    EXPECT_EQ(lines[0], "[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]");
+    EXPECT_EQ(lines[1], "S");
+    EXPECT_EQ(lines[3], "B");
+    EXPECT_EQ(lines[9], "12345\t67");
+    EXPECT_EQ(lines[13], "2");
+    EXPECT_EQ(lines[14], "4\t400\t8");
+    EXPECT_EQ(lines[21], "File prefix]");
+    EXPECT_EQ(lines[26], "1\t0.250000");
+    EXPECT_EQ(lines[30], "3\t0.123457");
+    EXPECT_EQ(lines[34], "0.500000");
+}
+
+TEST(AnalysisParameters, GeometricLoadsAsLinearAndUnsetLettersStayUnset) {
+    test::TempDir dir;
+    const std::string config = dir.File("config.txt");
+    AnalysisParameters saved = Filled("series.txt");
+    saved.averageProgression.type = kGeometric;
+    saved.inputFileType = -1;
+    ASSERT_TRUE(saved.SaveConfig(config));
+    AnalysisParameters loaded;
+    ASSERT_TRUE(loaded.LoadConfig(config));
+    EXPECT_EQ(loaded.averageProgression.type, kLinear);
+    EXPECT_EQ(loaded.averageProgression.start, 4);
+    EXPECT_EQ(loaded.inputFileType, -1);
+
+    saved.inputFileMode = -1;
+    saved.inputFileType = 7;
+    ASSERT_TRUE(saved.SaveConfig(config));
+    ASSERT_TRUE(loaded.LoadConfig(config));
+    EXPECT_EQ(loaded.inputFileMode, -1);
+    EXPECT_EQ(loaded.inputFileType, -1);
+    EXPECT_EQ(loaded.inputFileName, "series.txt");
+    EXPECT_EQ(loaded.outputPath, "/tmp/out put");
+}
+
+TEST(AnalysisParameters, EmptyInputNameLoadsBackIntact) {
+    test::TempDir dir;
+    const std::string config = dir.File("config.txt");
+    const AnalysisParameters saved = Filled("");
+    ASSERT_TRUE(saved.SaveConfig(config));
+    AnalysisParameters loaded;
+    EXPECT_TRUE(loaded.LoadConfig(config));  // single mode: one empty entry
+    ExpectSameStoredFields(loaded, [&] {
+        AnalysisParameters e = saved;
+        e.dmaLambda = 0.123457;
+        return e;
+    }());
+    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{""});
+}
+
+TEST(AnalysisParameters, LowercaseLettersBlanksAndCarriageReturns) {
+    test::TempDir dir;
+    const std::string config = dir.File("config.txt");
+    std::string text = Filled("x").ConfigText();
+    // Hand-edited: lowercase letters, blanks around the name, CR line ends.
+    const std::string list = dir.File("list.txt");
+    text.replace(text.find("\nS\nx\nB\n"), 8, "\nm\n  " + list + " \nt\n");
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    test::WriteText(config, crlf);
+    test::WriteText(list, "a.txt\n");
+    AnalysisParameters loaded;
+    EXPECT_TRUE(loaded.LoadConfig(config));
+    EXPECT_EQ(loaded.inputFileMode, 1);
+    EXPECT_EQ(loaded.inputFileType, 0);
+    EXPECT_EQ(loaded.inputFileName, list);
+    EXPECT_EQ(loaded.testName, "run 1");
+    EXPECT_EQ(loaded.windowSize, 890);
+    EXPECT_EQ(loaded.shiftPercentage, 0.5);
+    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{"a.txt"});
+}
+
+TEST(AnalysisParameters, LoadFailures) {
+    test::TempDir dir;
+    AnalysisParameters p = Filled("keep.txt");
+    EXPECT_FALSE(p.LoadConfig(dir.File("missing.txt")));
+    EXPECT_EQ(p.inputFileName, "keep.txt");  // unchanged
+    EXPECT_EQ(p.windowSize, 890);
+
+    // Multi mode whose files list cannot be read: read, but no input file.
+    AnalysisParameters multi = Filled(dir.File("no-list.txt"));
+    multi.inputFileMode = 1;
+    ASSERT_TRUE(multi.SaveConfig(dir.File("c.txt")));
+    AnalysisParameters loaded;
+    EXPECT_FALSE(loaded.LoadConfig(dir.File("c.txt")));
+    EXPECT_EQ(loaded.windowSize, 890);
+    EXPECT_TRUE(loaded.inputFiles.empty());
+
+    EXPECT_FALSE(p.SaveConfig(dir.File("no/such/folder/c.txt")));
+}
+
+TEST(FilesList, ReadsTrimmedLinesUpToTheFirstEmptyOne) {
+    test::TempDir dir;
+    const std::string list = dir.File("list.txt");
+    test::WriteText(list, "a.txt\nb.txt\n\nc.txt\n");
+    std::vector<std::string> files{"kept"};
+    EXPECT_TRUE(ReadFilesList(list, files));
+    EXPECT_EQ(files, (std::vector<std::string>{"kept", "a.txt", "b.txt"}));
+
+    test::WriteText(list, "  /data/x.txt  \n\t/data/y.txt");  // last line without a line end
+    files.clear();
+    EXPECT_TRUE(ReadFilesList(list, files));
+    EXPECT_EQ(files, (std::vector<std::string>{"/data/x.txt", "/data/y.txt"}));
+
+    test::WriteText(list, "a.txt\n\xff" "b.txt\n");  // byte 255 ends the read like the end
+    files.clear();
+    EXPECT_TRUE(ReadFilesList(list, files));
+    EXPECT_EQ(files, (std::vector<std::string>{"a.txt"}));
+
+    files = {"kept"};
+    EXPECT_FALSE(ReadFilesList(dir.File("missing"), files));
+    EXPECT_EQ(files, std::vector<std::string>{"kept"});
+
+    AnalysisParameters p;
+    p.inputFileMode = 0;
+    EXPECT_TRUE(p.ExpandInputFiles());
+    EXPECT_EQ(p.inputFiles, std::vector<std::string>{""});
+    p.inputFileMode = 1;
+    p.inputFileName = dir.File("missing");
+    EXPECT_FALSE(p.ExpandInputFiles());
+    EXPECT_TRUE(p.inputFiles.empty());
+}
+
+TEST(LineReader, SkipLineAndTrim) {
+    test::TempDir dir;
+    const std::string path = dir.File("lines.txt");
+    test::WriteText(path, "first line\n  second \t\nthird");
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    std::string line;
+    SkipLine(file);
+    EXPECT_TRUE(ReadTrimmedLine(file, line));
+    EXPECT_EQ(line, "second");
+    EXPECT_TRUE(ReadTrimmedLine(file, line));
+    EXPECT_EQ(line, "third");
+    EXPECT_FALSE(ReadTrimmedLine(file, line));
+    EXPECT_EQ(line, "");
+    SkipLine(file);  // at the end: nothing happens
+    std::fclose(file);
+}
+
+}  // namespace
+}  // namespace fractan

@@ -1,0 +1,151 @@
+#include "setup/series_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::vector<double> Values(const SampleArray& a) { return {a.begin(), a.end()}; }
+
+std::vector<double> Range(int from, int to) {
+    std::vector<double> v;
+    for (int i = from; i <= to; ++i) v.push_back(i);
+    return v;
+}
+
+TEST(LoadSeries, TextStretchWithProgressLines) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.txt");
+    test::WriteNumbers(path, Range(1, 10));
+    SampleArray data;
+    OutputCapture out;
+    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 5, 2));
+    EXPECT_EQ(Values(data), (std::vector<double>{3, 4, 5, 6, 7}));
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (0)", "Done."}));
+}
+
+TEST(LoadSeries, TextProgressEveryThousandNumbers) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.txt");
+    test::WriteNumbers(path, Range(0, 2499));
+    SampleArray data;
+    OutputCapture out;
+    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 2500, 0));
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)",
+                                  "Processing sample 1000 (1001)", "Processing sample 2000 (2001)",
+                                  "Done."}));
+    EXPECT_EQ(data.Size(), 2500);
+    EXPECT_EQ(data[2499], 2499.0);
+}
+
+TEST(LoadSeries, TextNumberFormsAndSeparators) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.txt");
+    test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n1e-320\n1e999\n-0\n9");
+    SampleArray data;
+    OutputCapture out;
+    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 9, 0));
+    EXPECT_EQ(data[0], 1.5);
+    EXPECT_EQ(data[1], -2000.0);
+    EXPECT_EQ(data[2], 4.0);
+    EXPECT_EQ(data[3], 0.125);
+    EXPECT_EQ(data[4], 7.0);
+    EXPECT_GT(data[5], 0.0);  // a subnormal, as scanf reads it
+    EXPECT_TRUE(std::isinf(data[6]));
+    EXPECT_EQ(data[7], 0.0);
+    EXPECT_EQ(data[8], 9.0);
+    EXPECT_EQ(CountSamples(path, kTextInput), 9);
+}
+
+TEST(LoadSeries, TextTooShortOrNegativeFails) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.txt");
+    test::WriteText(path, "1\n2\n3\nnot a number\n4\n5\n");
+    SampleArray data;
+    {
+        OutputCapture out;
+        EXPECT_FALSE(LoadSeries(data, path, kTextInput, 4, 0));  // reading stops at the text
+        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)",
+                                      "Please check the size and/or offset of the subseries.", ""}));
+        EXPECT_EQ(data.Size(), 0);
+    }
+    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 3, 0));
+    EXPECT_EQ(Values(data), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(CountSamples(path, kTextInput), 3);
+    for (auto [size, offset] : {std::pair{-1, 0}, std::pair{2, -1}, std::pair{2, 2}}) {
+        OutputCapture out;
+        EXPECT_FALSE(LoadSeries(data, path, kTextInput, size, offset)) << size << " " << offset;
+        EXPECT_EQ(data.Size(), 0);
+        EXPECT_EQ(out.Lines()[out.Lines().size() - 2], "Please check the size and/or offset of the subseries.");
+    }
+}
+
+TEST(LoadSeries, BinaryStretchAndTooShort) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.dat");
+    test::WriteBinary(path, Range(0, 9));
+    SampleArray data;
+    {
+        OutputCapture out;
+        EXPECT_TRUE(LoadSeries(data, path, kBinaryInput, 2, 8));
+        EXPECT_EQ(Values(data), (std::vector<double>{8, 9}));
+        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Done."}));
+    }
+    {
+        OutputCapture out;
+        EXPECT_FALSE(LoadSeries(data, path, kBinaryInput, 3, 8));
+        EXPECT_EQ(out.Lines(), (Lines{"Loading data...",
+                                      "Please check the size and/or offset of the subseries.", ""}));
+        EXPECT_EQ(data.Size(), 0);
+    }
+    // A trailing group of fewer than 8 bytes is ignored.
+    test::WriteText(dir.File("t.dat"), test::ReadText(path) + "abc");
+    EXPECT_EQ(CountSamples(dir.File("t.dat"), kBinaryInput), 10);
+    EXPECT_TRUE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 10, 0));
+    EXPECT_EQ(data[9], 9.0);
+    EXPECT_FALSE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 11, 0));
+}
+
+TEST(LoadSeries, MissingFileAndUnknownType) {
+    test::TempDir dir;
+    SampleArray data;
+    for (int32_t type : {kTextInput, kBinaryInput}) {
+        OutputCapture out;
+        EXPECT_FALSE(LoadSeries(data, dir.File("none.txt"), type, 1, 0));
+        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Error opening file [" + dir.File("none.txt") + "]"}));
+    }
+    EXPECT_EQ(CountSamples(dir.File("none.txt"), kTextInput), -1);
+
+    data.SetSize(3);
+    data[0] = 42;
+    OutputCapture out;
+    EXPECT_TRUE(LoadSeries(data, dir.File("none.txt"), -1, 5, 0));
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Done."}));
+    EXPECT_EQ(data.Size(), 3);  // left as it was
+    EXPECT_EQ(data[0], 42.0);
+}
+
+TEST(LoadSeries, StopsWhenAsked) {
+    test::TempDir dir;
+    const std::string path = dir.File("s.txt");
+    test::WriteNumbers(path, Range(0, 5000));
+    StopSource stop;
+    stop.RequestStop();
+    ScopedStopSource scope(stop);
+    SampleArray data;
+    OutputCapture out;
+    EXPECT_FALSE(LoadSeries(data, path, kTextInput, 5000, 0));
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)"}));
+}
+
+}  // namespace
+}  // namespace fractan

@@ -1,0 +1,81 @@
+#include "test_support.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace fractan::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "fractan-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+void WriteNumbers(const std::string& path, const std::vector<double>& values) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    for (double v : values) std::fprintf(file, "%.17g\n", v);
+    std::fclose(file);
+}
+
+void WriteBinary(const std::string& path, const std::vector<double>& values) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(values.data(), sizeof(double), values.size(), file);
+    std::fclose(file);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::vector<double> RandomWalk(int count, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::normal_distribution<double> step;
+    std::vector<double> walk;
+    double x = 0.0;
+    for (int i = 0; i < count; ++i) walk.push_back(x += step(engine));
+    return walk;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+}  // namespace fractan::test
