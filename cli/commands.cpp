@@ -52,7 +52,8 @@ void ReportFailedInputs(const RunSummary& summary, std::ostream& err) {
 
 }  // namespace
 
-int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
+                       bool reportResultPath) {
     const std::string reason = CheckParametersForType(params);
     if (!reason.empty()) {
         err << "fractan: " << reason << kReviewSuffix << "\n";
@@ -62,7 +63,11 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: the input file type must be text (T) or binary (B).\n";
         return kExitFailure;
     }
-    if (!IsFolder(params.outputPath.empty() ? "/" : params.outputPath)) {
+    if (params.outputPath.empty()) {
+        err << "fractan: no output folder is given.\n";
+        return kExitFailure;
+    }
+    if (!IsFolder(params.outputPath)) {
         err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
         return kExitFailure;
     }
@@ -83,10 +88,11 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
             << " is not available in this version.\n";
         return kExitFailure;
     }
-    if (IsDynamicType(params.computationType))
-        out << "Incremental result files are beside [" << summary.resultPath << "]\n";
-    else
-        out << "Result file: [" << summary.resultPath << "]\n";
+    if (reportResultPath) {
+        out << (IsDynamicType(params.computationType) ? "Incremental result files are beside ["
+                                                      : "Result file: [")
+            << summary.resultPath << "]\n";
+    }
     if (!summary.notAnalysed.empty()) {
         ReportFailedInputs(summary, err);
         return kExitFailure;

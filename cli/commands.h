@@ -60,7 +60,8 @@ bool BuildParameters(const AnalysisOptions& options, AnalysisParameters& params,
                      std::ostream& err);
 
 // Checks the record, runs it and reports how it went.
-int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err);
+int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
+                       bool reportResultPath = true);
 
 // `fractan config template`
 std::string ConfigTemplate();

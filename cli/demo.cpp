@@ -92,7 +92,7 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     const SizeList sizes = params.averageProgression.Expand();
     params.windowSize = options.length - 2 * (sizes.Empty() ? 0 : sizes.Last()) - 1;
 
-    const int code = RunCheckedAnalysis(params, out, err);
+    const int code = RunCheckedAnalysis(params, out, err, false);
     if (code != kExitOk) return code;
 
     const std::string resultPath = ResultFilePath(params.outputPath, params.testName, 2);

@@ -30,8 +30,11 @@ std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int
                              int32_t position, double hurst) {
     const std::string name = FileNameOf(inputPath);
     const char* format = "%s\t%ld\t%d\t%d\t%g\n";
-    int length = std::snprintf(nullptr, 0, format, name.c_str(), static_cast<long>(dataSize),
-                               dataOffset, position, hurst);
+    char small[256];
+    const int length = std::snprintf(small, sizeof small, format, name.c_str(),
+                                     static_cast<long>(dataSize), dataOffset, position, hurst);
+    if (length < 0) return {};
+    if (static_cast<size_t>(length) < sizeof small) return std::string(small, static_cast<size_t>(length));
     std::string line(static_cast<size_t>(length) + 1, '\0');
     std::snprintf(line.data(), line.size(), format, name.c_str(), static_cast<long>(dataSize),
                   dataOffset, position, hurst);

@@ -21,7 +21,7 @@ struct DriverCase {
         p.inputFileType = 0;
         p.computationType = 2;
         p.outputPath = dir.Path();
-        p.testName = "t";
+        p.testName = std::string(1, 't');  // a plain literal here trips a false -Wrestrict in GCC 12
         p.windowSize = 50;
         p.dataSize = 100;
         p.averageProgression = ScaleProgression{2, 8, 2, kLinear, {}};

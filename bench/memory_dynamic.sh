@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Peak memory of dynamic DMA over a 10-million-sample binary series with
+# K = 20 window sizes and W = 1000 (only the last W + 1 snapshots are kept).
+#   bash bench/memory_dynamic.sh [BUILD_DIR]
+set -euo pipefail
+build=${1:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/bench/make_walk" 10000000 "$work/walk.dat"
+# Linear 100, 200, … 2000: K = 20, M = 2000.
+/usr/bin/time -f "peak resident memory: %M KiB, elapsed: %e s" \
+  "$build/fractan" dma "$work/walk.dat" --type 0 --window 1000 --progression linear \
+  --start 100 --step 100 --end 2000 --dynamic-step 1000 -o "$work" --test-name mem > "$work/log.txt"
+echo "incremental lines: $(wc -l < "$work/mem.Dynamic DMA (0).out.walk.inc.txt")"
