@@ -55,15 +55,14 @@ double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
 }
 
 bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst) {
-    const std::string line =
-        FormatResultLine(call.inputPath, call.dataSize, call.dataOffset, position, hurst);
     std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
     if (!file) {
         PrintProgress("Error writing to output file.");
         return false;
     }
     PrintProgress("Writing output file...");
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    const bool written = WriteResultLine(file, FileNameOf(call.inputPath), call.dataSize,
+                                         call.dataOffset, position, hurst);
     if (std::fclose(file) != 0 || !written) {
         PrintProgress("Error writing to output file.");
         return false;
@@ -81,10 +80,10 @@ IncrementalWriter::~IncrementalWriter() {
         PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
 }
 
-bool IncrementalWriter::Append(const std::string& line) {
+bool IncrementalWriter::Append(int32_t position, double hurst) {
     if (failed_) return false;
     if (!file_) file_ = std::fopen(path_.c_str(), "a");
-    if (!file_ || std::fwrite(line.data(), 1, line.size(), file_) != line.size()) {
+    if (!file_ || !WriteResultLine(file_, fileName_, dataSize_, dataOffset_, position, hurst)) {
         failed_ = true;
         PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
         return false;

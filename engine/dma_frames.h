@@ -24,6 +24,7 @@
 #include "engine/variant.h"
 #include "setup/containers.h"
 #include "setup/output.h"
+#include "setup/paths.h"
 #include "setup/series_loader.h"
 #include "setup/stop.h"
 
@@ -126,17 +127,24 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
 // which stays open for the evaluation phase.
 class IncrementalWriter {
 public:
-    explicit IncrementalWriter(std::string path) : path_(std::move(path)) {}
+    IncrementalWriter(std::string path, const VariantCall& call)
+        : path_(std::move(path)),
+          fileName_(FileNameOf(call.inputPath)),
+          dataSize_(call.dataSize),
+          dataOffset_(call.dataOffset) {}
     ~IncrementalWriter();
     IncrementalWriter(const IncrementalWriter&) = delete;
     IncrementalWriter& operator=(const IncrementalWriter&) = delete;
 
     // False (after one line saying so) when the file cannot be written.
-    bool Append(const std::string& line);
+    bool Append(int32_t position, double hurst);
     bool Failed() const { return failed_; }
 
 private:
     std::string path_;
+    std::string fileName_;
+    int32_t dataSize_;
+    int32_t dataOffset_;
     std::FILE* file_ = nullptr;
     bool failed_ = false;
 };
@@ -199,7 +207,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
 
     std::vector<double> logSizes(static_cast<size_t>(K));
     for (int32_t k = 0; k < K; ++k) logSizes[k] = std::log10(static_cast<double>(sizes[k]));
-    IncrementalWriter writer(incPath);
+    IncrementalWriter writer(incPath, call);
     PrintProgress("Performing Hurst exponent calculation...");
     int32_t last = -1;
     for (int32_t t = M + W; t < P; ++t) {
@@ -218,7 +226,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
             const double f = std::sqrt((now[k] - before[k]) / static_cast<double>(W));
             fit.Add(logSizes[k], std::log10(f));
         }
-        writer.Append(FormatResultLine(call.inputPath, call.dataSize, call.dataOffset, t, fit.Slope(K)));
+        writer.Append(t, fit.Slope(K));
     }
     PrintProgress("Done.");
     return writer.Failed() ? kNotAnalysed : kAnalysed;

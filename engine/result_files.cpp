@@ -29,24 +29,19 @@ std::string ChartFilePath(const std::string& resultPath, const std::string& inpu
 std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int32_t dataOffset,
                              int32_t position, double hurst) {
     const std::string name = FileNameOf(inputPath);
-    const char* format = "%s\t%ld\t%d\t%d\t%g\n";
-    char small[256];
-    const int length = std::snprintf(small, sizeof small, format, name.c_str(),
+    const int length = std::snprintf(nullptr, 0, kResultLineFormat, name.c_str(),
                                      static_cast<long>(dataSize), dataOffset, position, hurst);
-    if (length < 0) return {};
-    if (static_cast<size_t>(length) < sizeof small) return std::string(small, static_cast<size_t>(length));
     std::string line(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(line.data(), line.size(), format, name.c_str(), static_cast<long>(dataSize),
-                  dataOffset, position, hurst);
+    std::snprintf(line.data(), line.size(), kResultLineFormat, name.c_str(),
+                  static_cast<long>(dataSize), dataOffset, position, hurst);
     line.resize(static_cast<size_t>(length));
     return line;
 }
 
-bool AppendResultLine(const std::string& path, const std::string& line) {
-    std::FILE* file = std::fopen(path.c_str(), "a");
-    if (!file) return false;
-    bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    return std::fclose(file) == 0 && written;
+bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataSize,
+                     int32_t dataOffset, int32_t position, double hurst) {
+    return std::fprintf(file, kResultLineFormat, fileName.c_str(), static_cast<long>(dataSize),
+                        dataOffset, position, hurst) > 0;
 }
 
 std::string OutputNameRegistry::Claim(const std::string& path, const std::string& tail) {

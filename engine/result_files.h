@@ -4,6 +4,7 @@
 // static one (".chart.txt").
 
 #include <cstdint>
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -22,12 +23,17 @@ std::string IncrementalFilePath(const std::string& resultPath, const std::string
 // Result path + "." + input file name + ".chart.txt".
 std::string ChartFilePath(const std::string& resultPath, const std::string& inputPath);
 
-// "%s\t%ld\t%d\t%d\t%g\n": input file name, data size, data offset, position, H.
+// The result line of every variant: input file name (after the last separator),
+// data size, data offset, position, H.
+inline constexpr const char* kResultLineFormat = "%s\t%ld\t%d\t%d\t%g\n";
+
 std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int32_t dataOffset,
                              int32_t position, double hurst);
 
-// Appends one result line; false when the file cannot be opened or written.
-bool AppendResultLine(const std::string& path, const std::string& line);
+// Writes one result line with the file name already taken from the path;
+// false on a write error.
+bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataSize,
+                     int32_t dataOffset, int32_t position, double hurst);
 
 // Keeps the files of one run apart: a name already given out in the run gets a
 // distinguishing suffix before its tail, so a later input file cannot wipe the
