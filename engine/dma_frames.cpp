@@ -4,9 +4,21 @@
 
 namespace fractan {
 
-std::string FrameRefusal(const VariantCall& call, const SizeList& sizes, bool loaded,
-                         int32_t samples, int64_t needed, const std::string& windowRefusal) {
-    if (!loaded) return "the series could not be loaded";
+FrameData LoadFrameData(const VariantCall& call) {
+    FrameData frame;
+    frame.sizes = call.progression.Expand();
+    frame.K = frame.sizes.Size();
+    frame.M = frame.K > 0 ? frame.sizes.Last() : 0;
+    frame.loaded =
+        LoadSeries(frame.data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    return frame;
+}
+
+std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
+                         const std::string& windowRefusal) {
+    const SizeList& sizes = frame.sizes;
+    const int32_t samples = frame.data.Size();
+    if (!frame.loaded) return "the series could not be loaded";
     if (call.windowSize < 1)
         return "the window size is " + std::to_string(call.windowSize) + ", it must be at least 1";
     if (sizes.Empty()) return "the moving average progression gives no window size";

@@ -42,10 +42,22 @@ struct LogLogFit {
     double Slope(int32_t n) const { return LeastSquaresSlope(sx, sy, sxy, sxx, n); }
 };
 
+// The window sizes and the loaded series of one call.
+struct FrameData {
+    SizeList sizes;
+    int32_t K = 0;  // number of window sizes
+    int32_t M = 0;  // the last window size, taken as the largest
+    SampleArray data;
+    bool loaded = false;
+};
+
+// Expands the progression and loads the series.
+FrameData LoadFrameData(const VariantCall& call);
+
 // The reason a frame cannot run on these inputs, or empty. `needed` is the
-// number of samples the frame needs for W and the last window size M.
-std::string FrameRefusal(const VariantCall& call, const SizeList& sizes, bool loaded,
-                         int32_t samples, int64_t needed, const std::string& windowRefusal);
+// number of samples the frame needs.
+std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
+                         const std::string& windowRefusal);
 
 // The phase lines of a frame that evaluates nothing, then the reason naming the file.
 void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
@@ -76,15 +88,13 @@ template <class Windows>
 int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
     StopCheck stopRequested;
     const int32_t W = call.windowSize;
-    const SizeList sizes = call.progression.Expand();
-    const int32_t K = sizes.Size();
-    const int32_t M = K > 0 ? sizes.Last() : 0;
-
-    SampleArray data;
-    const bool loaded = LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    FrameData frame = LoadFrameData(call);
     if (stopRequested()) return kStopped;
-    const std::string reason = FrameRefusal(call, sizes, loaded, data.Size(),
-                                            int64_t{W} + 2 * int64_t{M}, windows.Refusal(sizes));
+    const SizeList& sizes = frame.sizes;
+    const int32_t K = frame.K, M = frame.M;
+    SampleArray& data = frame.data;
+    const std::string reason =
+        FrameRefusal(call, frame, int64_t{W} + 2 * int64_t{M}, windows.Refusal(sizes));
     if (!reason.empty()) {
         ReportNotAnalysed(call, kStaticPhases, reason);
         return kNotAnalysed;
@@ -158,18 +168,16 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
         ClaimName(call, IncrementalFilePath(call.resultPath, call.inputPath), ".inc.txt");
     TruncateFile(incPath);
 
-    const SizeList sizes = call.progression.Expand();
-    const int32_t K = sizes.Size();
-    const int32_t M = K > 0 ? sizes.Last() : 0;
-
-    SampleArray data;
-    const bool loaded = LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    FrameData frame = LoadFrameData(call);
     if (stopRequested()) return kStopped;
+    const SizeList& sizes = frame.sizes;
+    const int32_t K = frame.K, M = frame.M;
+    const SampleArray& data = frame.data;
     const int32_t N = data.Size();
     // Positions past P − 1 are read only as look-ahead.
     const int32_t lookAhead = K > 0 ? windows.LookAhead(sizes) : 0;
     const std::string reason =
-        FrameRefusal(call, sizes, loaded, N, int64_t{M} + W + lookAhead, windows.Refusal(sizes));
+        FrameRefusal(call, frame, int64_t{M} + W + lookAhead, windows.Refusal(sizes));
     if (!reason.empty()) {
         ReportNotAnalysed(call, kDynamicPhases, reason);
         return kNotAnalysed;
