@@ -195,14 +195,16 @@ int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::o
     AnalysisParameters params;
     if (!BuildParameters(options, params, out, err)) return kExitFailure;
     if (!options.saveConfig.empty()) {
+        if (params.averageProgression.type == kGeometric) {
+            err << "fractan: a configuration file reads a geometric progression back as linear; "
+                   "save a linear or custom progression (--progression linear|custom).\n";
+            return kExitFailure;
+        }
         if (!params.SaveConfig(options.saveConfig)) {
             err << "fractan: cannot write configuration file [" << options.saveConfig << "].\n";
             return kExitFailure;
         }
         out << "Configuration written to [" << options.saveConfig << "]\n";
-        if (params.averageProgression.type == kGeometric)
-            err << "fractan: note: a configuration file reads a geometric progression back as "
-                   "linear with the same start, end and step.\n";
         if (options.noRun) return kExitOk;
     }
     return RunCheckedAnalysis(params, out, err);

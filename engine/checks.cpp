@@ -41,8 +41,7 @@ std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeL
         return "DMA filter weight should be greater than or equal to zero and less than the "
                "smallest moving average.";
 
-    // Windows without slots would have nowhere to keep their samples.
-    if (params.windowSize < 1) return "Window size must be at least 1.";
+    // Moving averages without slots would have nowhere to keep their samples.
     const int32_t least = type == 7 ? 2 : 1;
     if (Smallest(sizes) < least)
         return least == 2 ? "Moving average windows must be at least 2 for 1st order DMA."

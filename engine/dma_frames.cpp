@@ -92,6 +92,10 @@ IncrementalWriter::~IncrementalWriter() {
         PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
 }
 
+void IncrementalWriter::Flush() {
+    if (file_) std::fflush(file_);
+}
+
 bool IncrementalWriter::Append(int32_t position, double hurst) {
     if (failed_) return false;
     if (!file_) file_ = std::fopen(path_.c_str(), "a");

@@ -148,6 +148,7 @@ public:
 
     // False (after one line saying so) when the file cannot be written.
     bool Append(int32_t position, double hurst);
+    void Flush();
     bool Failed() const { return failed_; }
 
 private:
@@ -226,6 +227,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
         if (percent > last) {
             PrintFormatted("Hurst exponent %d %%\n", percent);
             last = percent;
+            writer.Flush();  // what was reported as done is on disk
         }
         const double* now = &snapshots[static_cast<size_t>(t % slots) * K];
         const double* before = &snapshots[static_cast<size_t>((t - W) % slots) * K];

@@ -26,18 +26,6 @@ std::string ChartFilePath(const std::string& resultPath, const std::string& inpu
     return resultPath + "." + FileNameOf(inputPath) + ".chart.txt";
 }
 
-std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int32_t dataOffset,
-                             int32_t position, double hurst) {
-    const std::string name = FileNameOf(inputPath);
-    const int length = std::snprintf(nullptr, 0, kResultLineFormat, name.c_str(),
-                                     static_cast<long>(dataSize), dataOffset, position, hurst);
-    std::string line(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(line.data(), line.size(), kResultLineFormat, name.c_str(),
-                  static_cast<long>(dataSize), dataOffset, position, hurst);
-    line.resize(static_cast<size_t>(length));
-    return line;
-}
-
 bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataSize,
                      int32_t dataOffset, int32_t position, double hurst) {
     return std::fprintf(file, kResultLineFormat, fileName.c_str(), static_cast<long>(dataSize),

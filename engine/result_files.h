@@ -27,9 +27,6 @@ std::string ChartFilePath(const std::string& resultPath, const std::string& inpu
 // data size, data offset, position, H.
 inline constexpr const char* kResultLineFormat = "%s\t%ld\t%d\t%d\t%g\n";
 
-std::string FormatResultLine(const std::string& inputPath, int32_t dataSize, int32_t dataOffset,
-                             int32_t position, double hurst);
-
 // Writes one result line with the file name already taken from the path;
 // false on a write error.
 bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataSize,

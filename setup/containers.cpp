@@ -9,7 +9,8 @@ void RunningWindow::SetLength(int32_t n) {
     cursor_ = CircularIndex(n <= 0 ? 1 : n);
     sum_ = 0.0;
     count_ = 0;
-    buffer_.assign(static_cast<size_t>(std::max(n, 0)), 0.0);
+    // A length below 1 keeps one slot, so a push never writes outside the buffer.
+    buffer_.assign(static_cast<size_t>(std::max(n, 1)), 0.0);
 }
 
 void RunningWindow::Reset() {
@@ -26,7 +27,7 @@ void FirstOrderWindow::SetLength(int32_t n) {
     sum_ = 0.0;
     count_ = 0;
     pending_ = 0.0;
-    buffer_.assign(static_cast<size_t>(std::max(m_, 0)), 0.0);
+    buffer_.assign(static_cast<size_t>(std::max(m_, 1)), 0.0);
 }
 
 void FirstOrderWindow::Reset() {

@@ -189,7 +189,7 @@ public:
     int32_t Length() const { return length_; }
 
     // The mean of the last min(pushed, length) samples, the new one included.
-    // Needs a length of at least 1.
+    // A length below 1 gives no finite mean (but never writes outside the buffer).
     double Push(double x) {
         ++count_;
         if (count_ <= length_) {
@@ -214,7 +214,8 @@ private:
 };
 
 // Moving average of the m = n − 1 samples before the newest one, corrected by
-// their linear trend; it lags the input by one sample. Needs n of at least 2.
+// their linear trend; it lags the input by one sample. Needs n of at least 3 for
+// a finite result; smaller n never writes outside the buffer.
 class FirstOrderWindow {
 public:
     FirstOrderWindow() = default;

@@ -1,5 +1,6 @@
 #include "setup/number_scanner.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
@@ -11,6 +12,12 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 // Longer than any number a series file holds, so one never straddles a refill.
 constexpr size_t kLongestNumber = 512;
+
+bool IsHexadecimal(const char* p, const char* end) {
+    if (p < end && *p == '-') ++p;
+    return end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+}
+
 }  // namespace
 
 NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize) {}
@@ -48,12 +55,18 @@ bool NumberScanner::Next(double& value) {
     // A leading '+' is accepted, as scanf does.
     const char* digits = (first < last && *first == '+') ? first + 1 : first;
     if (digits < last && (*digits == '-' || *digits == '+') && digits != first) return false;
-    auto [ptr, ec] = std::from_chars(digits, last, value);
-    if (ec == std::errc::result_out_of_range) {
-        // Out of range values read as scanf gives them: infinity or (almost) zero.
-        value = std::strtod(std::string(digits, ptr).c_str(), nullptr);
-    } else if (ec != std::errc()) {
-        return false;
+    // from_chars reads "0x1p3" as 0, so hexadecimal goes to strtod below.
+    auto [ptr, ec] = IsHexadecimal(digits, last)
+                         ? std::from_chars_result{digits, std::errc::invalid_argument}
+                         : std::from_chars(digits, last, value);
+    if (ec != std::errc()) {
+        // The forms from_chars leaves to strtod, as scanf reads them: values out
+        // of range (infinity or almost zero) and hexadecimal numbers.
+        const std::string text(first, std::min(last, first + kLongestNumber));
+        char* end = nullptr;
+        value = std::strtod(text.c_str(), &end);
+        if (end == text.c_str()) return false;
+        ptr = first + (end - text.c_str());
     }
     begin_ += static_cast<size_t>(ptr - first);
     SkipSpace();

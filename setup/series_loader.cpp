@@ -40,7 +40,8 @@ bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
     FilePtr file = OpenOrReport(path, "rb");
     if (!file) return Fail(target, false);
     const int64_t count = BinaryCount(file.get());
-    if (int64_t{dataOffset} + dataSize > count) return Fail(target, true);
+    if (dataSize < 0 || dataOffset < 0 || int64_t{dataOffset} + dataSize > count)
+        return Fail(target, true);
 
     target.SetSize(dataSize);
     if (dataSize > 0) {
@@ -59,6 +60,7 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
               int32_t dataOffset) {
     FilePtr file = OpenOrReport(path, "r");
     if (!file) return Fail(target, false);
+    if (dataSize < 0 || dataOffset < 0) return Fail(target, true);
     target.SetSize(dataSize);
 
     StopCheck stopRequested;
@@ -92,7 +94,6 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
         PrintProgress("Done.");
         return true;
     }
-    if (dataSize < 0 || dataOffset < 0) return Fail(target, true);
     return fileType == kBinaryInput ? LoadBinary(target, path, dataSize, dataOffset)
                                     : LoadText(target, path, dataSize, dataOffset);
 }

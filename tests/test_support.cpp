@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "engine/result_files.h"
+
 namespace fractan::test {
 
 TempDir::TempDir() {
@@ -65,6 +67,18 @@ std::vector<double> RandomWalk(int count, unsigned seed) {
     double x = 0.0;
     for (int i = 0; i < count; ++i) walk.push_back(x += step(engine));
     return walk;
+}
+
+std::string ResultLine(const std::string& fileName, int dataSize, int dataOffset, int position,
+                       double hurst) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* memory = ::open_memstream(&buffer, &size);
+    WriteResultLine(memory, fileName, dataSize, dataOffset, position, hurst);
+    std::fclose(memory);
+    std::string line(buffer, size);
+    std::free(buffer);
+    return line;
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {

@@ -30,6 +30,10 @@ bool Exists(const std::string& path);
 // A Gaussian random walk from a fixed seed.
 std::vector<double> RandomWalk(int count, unsigned seed);
 
+// The result line that WriteResultLine writes, as text.
+std::string ResultLine(const std::string& fileName, int dataSize, int dataOffset, int position,
+                       double hurst);
+
 // Splits a line at tabs.
 std::vector<std::string> SplitTabs(const std::string& line);
 

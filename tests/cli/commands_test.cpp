@@ -141,6 +141,54 @@ TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
     EXPECT_EQ(test::ReadLines(dir.File("saved.Static DMA (2).out.txt")).size(), 1u);
 }
 
+TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(1000, 6));
+    AnalysisOptions o;
+    o.input = dir.File("s.txt");
+    o.outputPath = dir.Path();
+    o.progression = "linear";
+    o.start = 10;
+    o.step = 10;
+    o.end = 50;
+    o.windowSize = 800;
+    OutputCapture core;
+    struct Case {
+        int type;
+        int window;
+        std::string err;
+    };
+    const std::string review = " Please review input parameters\n";
+    for (const Case& k : std::vector<Case>{
+             {12, 800, "fractan: Unknown is not a valid computation type for DMA." + review},
+             {2, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
+             {9, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
+             {9, 800, "fractan: Static Smoothed DMA Lambda (9) is not available in this version.\n"},
+             {3, 1000, "fractan: Data size must be at least greater than window size by one." + review},
+         }) {
+        o.computationType = k.type;
+        o.windowSize = k.window;
+        Streams s;
+        EXPECT_EQ(RunAnalysisCommand(o, s.out, s.err), kExitFailure) << k.type;
+        EXPECT_EQ(s.err.str(), k.err);
+    }
+
+    o.computationType = 2;
+    o.windowSize = 800;
+    o.progression = "geometric";
+    o.saveConfig = dir.File("c.txt");
+    Streams geometric;
+    EXPECT_EQ(RunAnalysisCommand(o, geometric.out, geometric.err), kExitFailure);
+    EXPECT_FALSE(test::Exists(dir.File("c.txt")));
+
+    o.progression = "linear";
+    o.saveConfig.clear();
+    o.outputPath = dir.File("missing");
+    Streams folder;
+    EXPECT_EQ(RunAnalysisCommand(o, folder.out, folder.err), kExitFailure);
+    EXPECT_EQ(folder.err.str(), "fractan: output folder [" + dir.File("missing") + "] does not exist.\n");
+}
+
 TEST(ConfigTemplate, IsAConfigurationFileThatLoads) {
     test::TempDir dir;
     test::WriteText(dir.File("c.txt"), ConfigTemplate());

@@ -17,9 +17,11 @@ echo "$out" | grep -q "Expected H: 0.50" || fail "demo printed no expected H"
 [ "$(cat err.txt)" = "fractan: cannot read configuration file [missing.txt]." ] || fail "unexpected: $(cat err.txt)"
 
 "$FRACTAN" config template > c.txt || fail "config template"
-"$FRACTAN" dma d/random_walk.txt --type 0 --window 2000 --end 512 --dynamic-step 1000 \
+"$FRACTAN" dma d/random_walk.txt --type 0 --window 2000 -p linear --start 16 --step 16 --end 512 --dynamic-step 1000 \
     --save-config saved.txt -o . --test-name e2e > dma.txt || fail "dma exited $?"
-[ -s "e2e.Dynamic DMA (0).out.random_walk.inc.txt" ] || fail "no incremental file"
+inc="e2e.Dynamic DMA (0).out.random_walk.inc.txt"
+[ "$(wc -l < "$inc")" -eq 14 ] || fail "expected 14 evaluations, t = 3000 … 16000"
 "$FRACTAN" run saved.txt > run.txt || fail "run of a saved configuration exited $?"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"
-echo "1 passed, 0 failed"
+# The dynamic step is not stored in the file: the run evaluates every 100th position.
+[ "$(wc -l < "$inc")" -eq 138 ] || fail "expected 138 evaluations, t = 2600 … 16300"

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 #include "engine/result_files.h"
 #include "setup/output.h"
 #include "setup/series_loader.h"
 #include "setup/stop.h"
+#include "dma_reference.h"
 #include "test_support.h"
 
 namespace fractan {
@@ -76,36 +79,6 @@ TEST(DynamicDma, StepsBelowTwoEvaluateEveryPosition) {
     }
 }
 
-// The scheme as described: one snapshot of all K sums per position, F from the
-// difference of the snapshots of t and t − W.
-Lines ReferenceLines(const std::vector<double>& x, const std::vector<int>& sizes, int W, int step,
-                     const std::string& name, int offset) {
-    const int K = sizes.size(), M = sizes.back(), N = x.size();
-    std::vector<RunningWindow> windows(K);
-    for (int k = 0; k < K; ++k) windows[k].SetLength(sizes[k]);
-    std::vector<std::vector<double>> snapshots(N, std::vector<double>(K, 0.0));
-    std::vector<double> S(K, 0.0);
-    Lines lines;
-    for (int t = 0; t < N; ++t) {
-        for (int k = 0; k < K; ++k) {
-            const double m = windows[k].Push(x[t]);
-            if (t >= M) S[k] = S[k] + (m - x[t]) * (m - x[t]);
-        }
-        snapshots[t] = t >= M ? S : std::vector<double>(K, 0.0);
-        if (t < M + W || t % step != 0) continue;
-        double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (int k = 0; k < K; ++k) {
-            const double X = std::log10(sizes[k]);
-            const double F = std::sqrt((snapshots[t][k] - snapshots[t - W][k]) / double(W));
-            const double Y = std::log10(F);
-            sx += X, sy += Y, sxx += X * X, sxy += X * Y;
-        }
-        lines.push_back(FormatResultLine(name, N, offset, t, LeastSquaresSlope(sx, sy, sxy, sxx, K)));
-        lines.back().pop_back();
-    }
-    return lines;
-}
-
 // F from the definition: the RMS deviation from the trailing mean over the last W points.
 double DirectHurst(const std::vector<double>& x, const std::vector<int>& sizes, int W, int t) {
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -132,7 +105,7 @@ TEST(DynamicDma, ResultsMatchTheFullSnapshotSchemeDigitForDigit) {
     OutputCapture out;
     c.Run(250, 3000, 500, 7);
     const Lines lines = test::ReadLines(c.inc);
-    EXPECT_EQ(lines, ReferenceLines(x, {3, 6, 12, 24, 48}, 250, 7, "s1.txt", 500));
+    EXPECT_EQ(lines, test::ReferenceDynamic(x, {3, 6, 12, 24, 48}, 250, 7, "s1.txt", 500));
     ASSERT_FALSE(lines.empty());
     // Position counts from 0 within the loaded stretch; field 3 is the offset.
     const auto first = test::SplitTabs(lines.front());
@@ -144,6 +117,30 @@ TEST(DynamicDma, ResultsMatchTheFullSnapshotSchemeDigitForDigit) {
         const auto fields = test::SplitTabs(line);
         EXPECT_NEAR(std::stod(fields[4]), DirectHurst(x, {3, 6, 12, 24, 48}, 250, std::stoi(fields[3])), 1e-5);
     }
+}
+
+TEST(DynamicDma, CustomProgressionWhoseLastIsNotTheLargest) {
+    DynamicCase c;
+    test::WriteText(c.dir.File("p.txt"), "3\n5\n40\n20\n");  // M = 20; 40 is not full at first
+    c.progression = ScaleProgression{0, 0, 0, kCustom, c.dir.File("p.txt")};
+    const std::vector<double> x = test::RandomWalk(400, 15);
+    test::WriteNumbers(c.input, x);
+    OutputCapture out;
+    EXPECT_EQ(c.Run(50, 400, 0, 10), kAnalysed);
+    EXPECT_EQ(test::ReadLines(c.inc), test::ReferenceDynamic(x, {5, 40, 20}, 50, 10, "s1.txt", 0));
+    EXPECT_EQ(c.Positions().front(), 70);
+}
+
+TEST(DynamicDma, IncrementalFileThatCannotBeWritten) {
+    DynamicCase c;
+    ASSERT_EQ(::mkdir(c.inc.c_str(), 0777), 0);  // a folder stands where the file would be
+    test::WriteNumbers(c.input, test::RandomWalk(300, 16));
+    OutputCapture out;
+    EXPECT_EQ(c.Run(100, 300, 0, 50), kNotAnalysed);
+    int said = 0;
+    for (const auto& line : out.Lines()) said += line == "Error writing incremental file [" + c.inc + "].";
+    EXPECT_EQ(said, 1);  // once, not once per line
+    EXPECT_EQ(out.Lines().back(), "Done.");
 }
 
 TEST(DynamicDma, ExactlyMPlusWSamplesEvaluatesNothing) {

@@ -6,6 +6,7 @@
 
 #include "engine/names.h"
 #include "setup/output.h"
+#include "test_support.h"
 
 namespace fractan {
 namespace {
@@ -26,10 +27,11 @@ TEST(ResultFiles, NamesComposedFromTheResultPath) {
 }
 
 TEST(ResultFiles, ResultLineFormat) {
-    EXPECT_EQ(FormatResultLine("/data/s1.txt", 100000, 500, 1200, 0.512345678),
+    EXPECT_EQ(test::ResultLine("s1.txt", 100000, 500, 1200, 0.512345678),
               "s1.txt\t100000\t500\t1200\t0.512346\n");
-    EXPECT_EQ(FormatResultLine("s1", 10, 0, 3, 1e-7), "s1\t10\t0\t3\t1e-07\n");
-    EXPECT_EQ(FormatResultLine("s1", 10, 0, 3, INFINITY), "s1\t10\t0\t3\tinf\n");
+    EXPECT_EQ(test::ResultLine("s1", 10, 0, 3, 1e-7), "s1\t10\t0\t3\t1e-07\n");
+    EXPECT_EQ(test::ResultLine("s1", 10, 0, 3, INFINITY), "s1\t10\t0\t3\tinf\n");
+    EXPECT_EQ(test::ResultLine("s1", 10, 0, 3, 12345678.0), "s1\t10\t0\t3\t1.23457e+07\n");
 }
 
 TEST(ResultFiles, RegistryKeepsLaterFilesApart) {

@@ -9,6 +9,7 @@
 #include "engine/result_files.h"
 #include "setup/output.h"
 #include "setup/series_loader.h"
+#include "dma_reference.h"
 #include "test_support.h"
 
 namespace fractan {
@@ -88,6 +89,20 @@ TEST(StaticDma, UsesTheLastSamplesAndMatchesTheDefinition) {
     EXPECT_EQ(result[2], "100");
     EXPECT_EQ(result[3], "1081");  // M + W
     EXPECT_NEAR(std::stod(result[4]), LeastSquaresSlope(sx, sy, sxy, sxx, 4), 1e-5);
+}
+
+TEST(StaticDma, ChartAndExponentDigitForDigit) {
+    StaticCase c;
+    c.progression = ScaleProgression{5, 60, 5, kLinear, {}};  // K = 12, M = 60
+    const std::vector<double> x = test::RandomWalk(2000, 17);
+    test::WriteNumbers(c.input, x);
+    OutputCapture out;
+    ASSERT_EQ(c.Run(1500, 2000), kAnalysed);
+    std::vector<int> sizes;
+    for (int n = 5; n <= 60; n += 5) sizes.push_back(n);
+    const test::StaticReference expected = test::ReferenceStatic(x, sizes, 1500);
+    EXPECT_EQ(test::ReadLines(c.chart), expected.chart);
+    EXPECT_EQ(test::ReadText(c.result), test::ResultLine("s.txt", 2000, 0, 1560, expected.hurst));
 }
 
 TEST(StaticDma, RandomWalkGivesAHalf) {

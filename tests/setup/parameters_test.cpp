@@ -91,18 +91,25 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.dynamicStep, 100);
     EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{"series.txt"});
 
-    // Exact text of the file, lines 1 to 4 and a few numeric lines.
-    const auto lines = test::ReadLines(config);
-    EXPECT_EQ(lines[0], "[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]");
-    EXPECT_EQ(lines[1], "S");
-    EXPECT_EQ(lines[3], "B");
-    EXPECT_EQ(lines[9], "12345\t67");
-    EXPECT_EQ(lines[13], "2");
-    EXPECT_EQ(lines[14], "4\t400\t8");
-    EXPECT_EQ(lines[21], "File prefix]");
-    EXPECT_EQ(lines[26], "1\t0.250000");
-    EXPECT_EQ(lines[30], "3\t0.123457");
-    EXPECT_EQ(lines[34], "0.500000");
+    EXPECT_EQ(test::ReadText(config),
+              "[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]\n"
+              "S\nseries.txt\nB\n"
+              "[Output path]\n/tmp/out put\n"
+              "[Computation type (see below)]\n5\n"
+              "[Data size and offset (see below)]\n12345\t67\n"
+              "[Window size (see below)]\n890\n"
+              "[Average progression type (0-linear, 1-geometric, 2-custom), Average start, end, step (see below)]\n"
+              "2\n4\t400\t8\n"
+              "[Custom progression file (see below)]\nprog.txt\n"
+              "[File start, end, step (see below)]\n1\t20\t2\n"
+              "[Input files path]\n/data/in\n"
+              "File prefix]\nseries_\n"
+              "[Moving average type (0-normal 1-extended)]\n1\n"
+              "[Distribution Type (0-linear 1-log), step]\n1\t0.250000\n"
+              "[Test custom name]\nrun 1\n"
+              "[DMA weight, Lambda]\n3\t0.123457\n"
+              "[DFA order (0-constant, 1-linear)]\n1\n"
+              "[DMA shift percentage]\n0.500000\n");
 }
 
 TEST(AnalysisParameters, GeometricLoadsAsLinearAndUnsetLettersStayUnset) {

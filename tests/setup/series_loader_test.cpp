@@ -50,10 +50,10 @@ TEST(LoadSeries, TextProgressEveryThousandNumbers) {
 TEST(LoadSeries, TextNumberFormsAndSeparators) {
     test::TempDir dir;
     const std::string path = dir.File("s.txt");
-    test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n1e-320\n1e999\n-0\n9");
+    test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n1e-320\n1e999\n-0\n9\n0x1p3\n");
     SampleArray data;
     OutputCapture out;
-    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 9, 0));
+    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 10, 0));
     EXPECT_EQ(data[0], 1.5);
     EXPECT_EQ(data[1], -2000.0);
     EXPECT_EQ(data[2], 4.0);
@@ -63,7 +63,8 @@ TEST(LoadSeries, TextNumberFormsAndSeparators) {
     EXPECT_TRUE(std::isinf(data[6]));
     EXPECT_EQ(data[7], 0.0);
     EXPECT_EQ(data[8], 9.0);
-    EXPECT_EQ(CountSamples(path, kTextInput), 9);
+    EXPECT_EQ(data[9], 8.0);  // hexadecimal, as scanf reads it
+    EXPECT_EQ(CountSamples(path, kTextInput), 10);
 }
 
 TEST(LoadSeries, TextTooShortOrNegativeFails) {
@@ -124,6 +125,11 @@ TEST(LoadSeries, MissingFileAndUnknownType) {
         EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Error opening file [" + dir.File("none.txt") + "]"}));
     }
     EXPECT_EQ(CountSamples(dir.File("none.txt"), kTextInput), -1);
+    {
+        OutputCapture out;  // a missing file is named before sizes are looked at
+        EXPECT_FALSE(LoadSeries(data, dir.File("none.txt"), kTextInput, -1, 0));
+        EXPECT_EQ(out.Lines().back(), "Error opening file [" + dir.File("none.txt") + "]");
+    }
 
     data.SetSize(3);
     data[0] = 42;
