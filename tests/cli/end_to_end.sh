@@ -23,5 +23,21 @@ inc="e2e.Dynamic DMA (0).out.random_walk.inc.txt"
 [ "$(wc -l < "$inc")" -eq 14 ] || fail "expected 14 evaluations, t = 3000 … 16000"
 "$FRACTAN" run saved.txt > run.txt || fail "run of a saved configuration exited $?"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"
+# Ctrl-C: the run stops promptly, says so, and keeps the lines written so far.
+"$FRACTAN" demo --folder big --length 3000000 > /dev/null || fail "demo of 3000000 samples"
+"$FRACTAN" dma big/random_walk.txt -t 0 -w 1000 -p linear --start 10 --step 10 --end 200 \
+    --dynamic-step 1 -o big --test-name stop > stop.txt 2> stop-err.txt &
+pid=$!
+for _ in $(seq 600); do grep -q "Hurst exponent" stop.txt && break; sleep 0.05; done
+kill -INT "$pid"
+wait "$pid"
+code=$?
+[ "$code" -eq 130 ] || fail "interrupted run exited $code"
+grep -q "calculation stopped" stop-err.txt || fail "no line saying the run was stopped"
+tail -n 1 stop.txt | grep -q "^Hurst exponent" || fail "lines after the stop: $(tail -n 1 stop.txt)"
+lines=$(wc -l < "big/stop.Dynamic DMA (0).out.random_walk.inc.txt")
+[ "$lines" -gt 0 ] && [ "$lines" -lt 2998800 ] || fail "$lines incremental lines after the stop"
+tail -c 1 "big/stop.Dynamic DMA (0).out.random_walk.inc.txt" | od -c | grep -q '\\n' || fail "last line cut"
+
 # The dynamic step is not stored in the file: the run evaluates every 100th position.
 [ "$(wc -l < "$inc")" -eq 138 ] || fail "expected 138 evaluations, t = 2600 … 16300"
