@@ -1,7 +1,7 @@
 // Speed of the innermost operations and of whole DMA runs.
 //   build/bench/fractan_bench                 every benchmark
 //   build/bench/fractan_bench --benchmark_filter=Dynamic
-// Memory of a long dynamic run is measured on the command itself; see bench/README.md.
+// Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh.
 
 #include <benchmark/benchmark.h>
 
