@@ -111,9 +111,9 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     EXPECT_EQ(m.err.str(), "fractan: cannot open input file [" + dir.File("none.txt") + "].\n");
 }
 
-TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
-    test::TempDir dir;
-    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(1000, 5));
+// Options for a 1000-sample series in dir, window sizes 10 … 50, W = 800.
+AnalysisOptions LinearOptions(const test::TempDir& dir, unsigned seed) {
+    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(1000, seed));
     AnalysisOptions o;
     o.input = dir.File("s.txt");
     o.outputPath = dir.Path();
@@ -122,6 +122,12 @@ TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
     o.step = 10;
     o.end = 50;
     o.windowSize = 800;
+    return o;
+}
+
+TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
+    test::TempDir dir;
+    AnalysisOptions o = LinearOptions(dir, 5);
     o.dataSize = 1000;
     o.testName = "saved";
     o.saveConfig = dir.File("c.txt");
@@ -143,15 +149,7 @@ TEST(RunAnalysisCommand, SaveConfigWithoutRunningLoadsBack) {
 
 TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
     test::TempDir dir;
-    test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(1000, 6));
-    AnalysisOptions o;
-    o.input = dir.File("s.txt");
-    o.outputPath = dir.Path();
-    o.progression = "linear";
-    o.start = 10;
-    o.step = 10;
-    o.end = 50;
-    o.windowSize = 800;
+    AnalysisOptions o = LinearOptions(dir, 6);
     OutputCapture core;
     struct Case {
         int type;

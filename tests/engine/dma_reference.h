@@ -38,6 +38,19 @@ private:
     double sum_ = 0.0;
 };
 
+// F(n) from its definition: the RMS deviation of x[j] from the plain mean of
+// x[j − n + 1] … x[j], over the positions j = from … to.
+inline double DirectFluctuation(const std::vector<double>& x, int n, int from, int to) {
+    double sum2 = 0;
+    for (int j = from; j <= to; ++j) {
+        double mean = 0;
+        for (int i = j - n + 1; i <= j; ++i) mean += x[i];
+        mean /= n;
+        sum2 += (mean - x[j]) * (mean - x[j]);
+    }
+    return std::sqrt(sum2 / (to - from + 1));
+}
+
 struct StaticReference {
     std::vector<std::string> chart;
     double hurst;

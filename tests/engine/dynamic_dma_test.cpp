@@ -83,14 +83,7 @@ TEST(DynamicDma, StepsBelowTwoEvaluateEveryPosition) {
 double DirectHurst(const std::vector<double>& x, const std::vector<int>& sizes, int W, int t) {
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int n : sizes) {
-        double sum2 = 0;
-        for (int j = t - W + 1; j <= t; ++j) {
-            double mean = 0;
-            for (int i = j - n + 1; i <= j; ++i) mean += x[i];
-            mean /= n;
-            sum2 += (mean - x[j]) * (mean - x[j]);
-        }
-        const double X = std::log10(n), Y = std::log10(std::sqrt(sum2 / W));
+        const double X = std::log10(n), Y = std::log10(test::DirectFluctuation(x, n, t - W + 1, t));
         sx += X, sy += Y, sxx += X * X, sxy += X * Y;
     }
     return LeastSquaresSlope(sx, sy, sxy, sxx, sizes.size());

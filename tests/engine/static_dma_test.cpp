@@ -48,24 +48,6 @@ TEST(StaticDma, ChartLinesResultLineAndProgress) {
                                   "Writing output file...", "Done."}));
 }
 
-// F from the definition over the last W + 2M samples.
-std::vector<double> DirectFluctuations(const std::vector<double>& all, const std::vector<int>& sizes, int W) {
-    const int M = sizes.back();
-    const std::vector<double> x(all.end() - (W + 2 * M), all.end());
-    std::vector<double> f;
-    for (int n : sizes) {
-        double sum2 = 0;
-        for (int j = M; j < M + W; ++j) {
-            double mean = 0;
-            for (int i = j - n + 1; i <= j; ++i) mean += x[i];
-            mean /= n;
-            sum2 += (mean - x[j]) * (mean - x[j]);
-        }
-        f.push_back(std::sqrt(sum2 / W));
-    }
-    return f;
-}
-
 TEST(StaticDma, UsesTheLastSamplesAndMatchesTheDefinition) {
     StaticCase c;
     c.progression = ScaleProgression{3, 81, 3, kGeometric, {}};  // 3, 9, 27, 81
@@ -74,7 +56,9 @@ TEST(StaticDma, UsesTheLastSamplesAndMatchesTheDefinition) {
     OutputCapture out;
     ASSERT_EQ(c.Run(1000, 1400, 100), kAnalysed);  // 1400 loaded, the last 1162 kept
     const Lines chart = test::ReadLines(c.chart);
-    const std::vector<double> f = DirectFluctuations(x, {3, 9, 27, 81}, 1000);
+    const std::vector<double> kept(x.end() - (1000 + 2 * 81), x.end());  // the last W + 2M
+    std::vector<double> f;
+    for (int n : {3, 9, 27, 81}) f.push_back(test::DirectFluctuation(kept, n, 81, 81 + 1000 - 1));
     ASSERT_EQ(chart.size(), 4u);
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int k = 0; k < 4; ++k) {
