@@ -83,11 +83,6 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: calculation stopped; the files written so far are kept.\n";
         return kExitStopped;
     }
-    if (!summary.typeAvailable) {
-        err << "fractan: " << ComputationTypeFileName(params.computationType)
-            << " is not available in this version.\n";
-        return kExitFailure;
-    }
     if (reportResultPath) {
         out << (IsDynamicType(params.computationType) ? "Incremental result files are beside ["
                                                       : "Result file: [")
@@ -178,21 +173,40 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         out << "Data size: " << p.dataSize << " samples from offset " << p.dataOffset << "\n";
     }
 
+    const bool dynamic = IsDynamicType(p.computationType);
+    auto derived = [&](int64_t window) {
+        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
+        out << "Window size: " << p.windowSize << "\n";
+    };
+    if (o.dfa) {
+        // The window takes every sample; box sizes up to an eighth of it leave
+        // at least eight boxes for the largest.
+        const int64_t whole = int64_t{p.dataSize} - 1;
+        if (o.windowSize) p.windowSize = *o.windowSize;
+        else derived(dynamic ? whole / 4 : whole);
+        p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
+        return true;
+    }
     p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.dataSize / 8);
     if (o.windowSize) {
         p.windowSize = *o.windowSize;
     } else {
         const SizeList sizes = p.averageProgression.Expand();
         const int64_t largest = sizes.Empty() ? 0 : int64_t{p.dataSize} - 2 * int64_t{sizes.Last()} - 1;
-        const int64_t window = IsDynamicType(p.computationType) ? largest / 4 : largest;
-        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
-        out << "Window size: " << p.windowSize << "\n";
+        derived(dynamic ? largest / 4 : largest);
     }
     return true;
 }
 
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
     AnalysisParameters params;
+    // The dfa command runs only the DFA types, the dma command only the others.
+    params.computationType = options.computationType;
+    if (options.dfa != IsDfaType(options.computationType)) {
+        err << "fractan: " << (options.dfa ? CheckDfaParameters(params) : CheckDmaParameters(params))
+            << kReviewSuffix << "\n";
+        return kExitFailure;
+    }
     if (!BuildParameters(options, params, out, err)) return kExitFailure;
     if (!options.saveConfig.empty()) {
         if (params.averageProgression.type == kGeometric) {

@@ -17,15 +17,16 @@ inline constexpr int kExitStopped = 130;
 
 // Every field of the parameter record, as the command line spells it.
 struct AnalysisOptions {
+    bool dfa = false;  // the `dfa` command: DFA types and defaults
     std::string input;
     std::string mode = "single";      // single | multi
     std::string fileType = "auto";    // text | binary | auto (by extension)
     std::optional<int32_t> dataSize;  // default: every sample from the offset on
     int32_t dataOffset = 0;
-    std::optional<int32_t> windowSize;  // default: derived from the data size
+    std::optional<int32_t> windowSize;  // default: derived from the data size and the family
     int32_t start = 4;
     int32_t step = 2;
-    std::optional<int32_t> end;       // default: an eighth of the data size
+    std::optional<int32_t> end;  // default: an eighth of the data size (DMA) or of the window (DFA)
     std::string progression = "geometric";  // linear | geometric | custom | 0 | 1 | 2
     std::string customFile;
     int32_t computationType = 2;
@@ -51,7 +52,7 @@ struct AnalysisOptions {
 // `fractan run CONFIG`
 int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err);
 
-// `fractan dma INPUT [options]`
+// `fractan dma INPUT [options]` and `fractan dfa INPUT [options]`
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
 
 // Fills a record from the options, with the defaults that depend on the data.

@@ -17,7 +17,8 @@ extern "C" void OnInterrupt(int) {
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
 }
 
-void AddAnalysisOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
+// The input and the data window, common to both families.
+void AddInputOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* windowHelp) {
     cmd.add_option("input", o.input,
                    "Series file (one number per line, or 8-byte doubles); with --mode multi, a "
                    "files-list file naming one series per line")
@@ -30,22 +31,24 @@ void AddAnalysisOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                    "Data size: samples to load from each file (default: all from the offset on)");
     cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to load")
         ->capture_default_str();
-    cmd.add_option("-w,--window", o.windowSize,
-                   "Window size W: points over which deviations are averaged (default: the "
-                   "largest that fits, data size - 2*M - 1, for static types; a quarter of it "
-                   "for dynamic ones)");
-    cmd.add_option("--start", o.start, "First moving-average window size")->capture_default_str();
+    cmd.add_option("-w,--window", o.windowSize, windowHelp);
+}
+
+// The progression of the moving-average windows (DMA) or box sizes (DFA).
+void AddScaleOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const std::string& noun,
+                     const char* endHelp) {
+    cmd.add_option("--start", o.start, "First " + noun)->capture_default_str();
     cmd.add_option("--step", o.step, "Progression step (added when linear, multiplied when geometric)")
         ->capture_default_str();
-    cmd.add_option("--end", o.end, "Largest window size M (default: an eighth of the data size)");
+    cmd.add_option("--end", o.end, endHelp);
     cmd.add_option("-p,--progression", o.progression, "Progression type: linear, geometric or custom")
         ->capture_default_str();
     cmd.add_option("--custom-file", o.customFile,
-                   "Custom progression file: a count N, then N window sizes (the last is taken as M)");
-    cmd.add_option("-t,--type", o.computationType,
-                   "Computation type: 0 Dynamic DMA, 2 Static DMA (4-9 and the DFA types 1, 3 "
-                   "come in later versions)")
-        ->capture_default_str();
+                   "Custom progression file: a count N, then N " + noun + "s (the last is taken as the largest)");
+}
+
+void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* typeHelp) {
+    cmd.add_option("-t,--type", o.computationType, typeHelp)->capture_default_str();
     cmd.add_option("--dynamic-step", o.dynamicStep,
                    "Dynamic types: evaluate H at every N-th position")
         ->capture_default_str();
@@ -53,11 +56,13 @@ void AddAnalysisOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
         ->capture_default_str();
     cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
         ->capture_default_str();
-    cmd.add_option("--weight", o.dmaWeight, "Smoothed DMA filter weight")->capture_default_str();
-    cmd.add_option("--lambda", o.dmaLambda, "Smoothed DMA lambda")->capture_default_str();
-    cmd.add_option("--shift", o.shiftPercentage, "Shifted DMA: shift as a fraction of the window")
-        ->capture_default_str();
-    cmd.add_option("--dfa-order", o.dfaOrder, "DFA order: 0 constant, 1 linear")->capture_default_str();
+    cmd.add_option("--save-config", o.saveConfig,
+                   "Also write these parameters as a configuration file for `fractan run`");
+    cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
+}
+
+// Fields that other pages use; accepted so that a saved configuration holds them.
+void AddStoredOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     cmd.add_option("--moving-average-type", o.movingAverageType,
                    "Cluster analysis: 0 standard, 1 extended (stored in the configuration)")
         ->capture_default_str();
@@ -72,9 +77,41 @@ void AddAnalysisOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     cmd.add_option("--file-start", o.fileStart, "Files-list builder: first number (stored in the configuration)");
     cmd.add_option("--file-end", o.fileEnd, "Files-list builder: last number (stored in the configuration)");
     cmd.add_option("--file-step", o.fileStep, "Files-list builder: step (stored in the configuration)");
-    cmd.add_option("--save-config", o.saveConfig,
-                   "Also write these parameters as a configuration file for `fractan run`");
-    cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
+}
+
+void AddDmaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
+    AddInputOptions(cmd, o,
+                    "Window size W: points over which deviations are averaged (default: the "
+                    "largest that fits, data size - 2*M - 1, for static types; a quarter of it "
+                    "for dynamic ones)");
+    AddScaleOptions(cmd, o, "moving-average window size",
+                    "Largest window size M (default: an eighth of the data size)");
+    AddRunOptions(cmd, o,
+                  "Computation type: 0 Dynamic DMA, 2 Static DMA, 4 Static Smoothed DMA, "
+                  "5 Dynamic Shifted DMA, 6 Static Shifted DMA, 7 Static 1st order DMA, "
+                  "8 Dynamic Smoothed DMA, 9 Static Smoothed DMA Lambda");
+    cmd.add_option("--weight", o.dmaWeight,
+                   "Smoothed DMA (4, 8, 9): filter weight w, 0 for the plain moving average")
+        ->capture_default_str();
+    cmd.add_option("--lambda", o.dmaLambda, "Smoothed DMA Lambda (9): blend of the earlier output")
+        ->capture_default_str();
+    cmd.add_option("--shift", o.shiftPercentage,
+                   "Shifted DMA (5, 6): shift as a fraction of the window, 0 to 1 (0.5 centres it)")
+        ->capture_default_str();
+    AddStoredOptions(cmd, o);
+}
+
+void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
+    o.dfa = true;
+    o.computationType = 3;
+    AddInputOptions(cmd, o,
+                    "Window size W: samples tiled by the boxes (default: every sample but the "
+                    "first for Static DFA; a quarter of that for Dynamic DFA)");
+    AddScaleOptions(cmd, o, "box size", "Largest box size (default: an eighth of the window size)");
+    AddRunOptions(cmd, o, "Computation type: 1 Dynamic DFA, 3 Static DFA");
+    cmd.add_option("--order", o.dfaOrder, "Trend fitted in each box: 0 constant, 1 linear")
+        ->capture_default_str();
+    AddStoredOptions(cmd, o);
 }
 
 }  // namespace
@@ -93,14 +130,18 @@ int main(int argc, char** argv) {
 
     auto* dma = app.add_subcommand("dma", "Run a DMA analysis of one series or a files list");
     AnalysisOptions dmaOptions;
-    AddAnalysisOptions(*dma, dmaOptions);
+    AddDmaOptions(*dma, dmaOptions);
+
+    auto* dfa = app.add_subcommand("dfa", "Run a detrended fluctuation analysis of one series or a files list");
+    AnalysisOptions dfaOptions;
+    AddDfaOptions(*dfa, dfaOptions);
 
     auto* config = app.add_subcommand("config", "Configuration file helpers");
     config->require_subcommand(1);
     auto* configTemplate = config->add_subcommand("template", "Print a commented example configuration file");
 
     auto* demo = app.add_subcommand(
-        "demo", "Synthesise a random walk (H = 0.5), estimate its H by static DMA, and print both");
+        "demo", "Synthesise a random walk (H = 0.5), estimate its H by static DMA and static DFA, and print them");
     DemoOptions demoOptions;
     demo->add_option("--folder", demoOptions.folder, "Folder for the series and the results")
         ->capture_default_str();
@@ -115,6 +156,7 @@ int main(int argc, char** argv) {
 
     if (*run) return RunConfigCommand(configPath, std::cout, std::cerr);
     if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
+    if (*dfa) return RunAnalysisCommand(dfaOptions, std::cout, std::cerr);
     if (*configTemplate) {
         std::cout << ConfigTemplate();
         return kExitOk;

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/first_order_dma.h"
 #include "engine/names.h"
+#include "engine/shifted_dma.h"
 
 namespace fractan {
 namespace {
@@ -41,17 +43,28 @@ std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeL
         return "DMA filter weight should be greater than or equal to zero and less than the "
                "smallest moving average.";
 
+    if (type == 9 && params.dmaWeight < 0)
+        return "DMA filter weight should be greater than or equal to zero.";
+
     // Moving averages without slots would have nowhere to keep their samples.
     const int32_t least = type == 7 ? 2 : 1;
     if (Smallest(sizes) < least)
         return least == 2 ? "Moving average windows must be at least 2 for 1st order DMA."
                           : "Moving average windows must be at least 1.";
+
+    // The windows must not read past the samples kept ahead of the data window.
+    if ((type == 5 || type == 6) && !ShiftRefusal(sizes, params.shiftPercentage).empty())
+        return "Shift percentage must shift every moving average by 0 up to the maximum moving "
+               "average.";
+    if (type == 7 && !FirstOrderRefusal(sizes).empty())
+        return "Moving average windows must not exceed about four times the maximum moving "
+               "average (the last one) for 1st order DMA.";
     return {};
 }
 
 std::string CheckDfaParameters(const AnalysisParameters& params) {
     const int32_t type = params.computationType;
-    if (type != 1 && type != 3) return TypeReason("%s is not a valid computation type for DFA.", type);
+    if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type);
     if (int64_t{params.dataSize} < int64_t{params.windowSize} + 1)
         return "Data size must be at least greater than window size by one.";
     return {};
@@ -59,7 +72,7 @@ std::string CheckDfaParameters(const AnalysisParameters& params) {
 
 std::string CheckParametersForType(const AnalysisParameters& params) {
     const int32_t type = params.computationType;
-    if (type == 1 || type == 3) return CheckDfaParameters(params);
+    if (IsDfaType(type)) return CheckDfaParameters(params);
     if (type == 9) return CheckDmaParameters(params, false);
     return CheckDmaParameters(params, true);
 }

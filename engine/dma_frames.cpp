@@ -46,13 +46,13 @@ void ShiftToLast(SampleArray& data, int32_t keep) {
 }
 
 double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
-                        const std::vector<double>& sums, int32_t windowSize) {
+                        const std::vector<double>& fluctuations) {
     std::FILE* chart = std::fopen(chartPath.c_str(), "w");
     if (!chart) PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
     LogLogFit fit;
     for (int32_t k = 0; k < sizes.Size(); ++k) {
         const double n = static_cast<double>(sizes[k]);
-        const double f = std::sqrt(sums[k] / static_cast<double>(windowSize));
+        const double f = fluctuations[k];
         const double x = std::log10(n);
         const double y = std::log10(f);
         if (chart) std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", n, f, x, y);
@@ -107,11 +107,15 @@ bool IncrementalWriter::Append(int32_t position, double hurst) {
     return true;
 }
 
-std::string PlainWindows::Refusal(const SizeList& sizes) const {
+std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what) {
     for (int32_t n : sizes)
-        if (n < 1)
-            return "the moving average window " + std::to_string(n) + " is below 1";
+        if (n < least)
+            return std::string("the ") + what + " " + std::to_string(n) + " is below " + std::to_string(least);
     return {};
+}
+
+std::string PlainWindows::Refusal(const SizeList& sizes) const {
+    return WindowsBelow(sizes, 1, "moving average window");
 }
 
 void PlainWindows::Setup(const SizeList& sizes) {

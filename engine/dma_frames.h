@@ -73,10 +73,14 @@ inline const std::vector<const char*> kDynamicPhases = {
 // Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
 void ShiftToLast(SampleArray& data, int32_t keep);
 
-// Writes the chart lines and returns H; prints a line when the chart file
-// cannot be created (the exponent is computed all the same).
+// Writes the chart lines (n, F, log10 n, log10 F) and returns H, the slope of
+// log10 F against log10 n; prints a line when the chart file cannot be created
+// (the exponent is computed all the same).
 double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
-                        const std::vector<double>& sums, int32_t windowSize);
+                        const std::vector<double>& fluctuations);
+
+// The reason some window size is below `least`, or empty.
+std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
 
 // "Writing output file..." and the result line of a static variant.
 bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst);
@@ -127,8 +131,9 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
     PrintProgress("Done.");
 
     PrintProgress("Performing Hurst exponent calculation...");
+    for (double& sum : sums) sum = std::sqrt(sum / static_cast<double>(W));
     const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
-    const double hurst = WriteChartAndFit(chartPath, sizes, sums, W);
+    const double hurst = WriteChartAndFit(chartPath, sizes, sums);
     PrintProgress("Done.");
     return WriteStaticResult(call, M + W, hurst) ? kAnalysed : kNotAnalysed;
 }

@@ -1,8 +1,12 @@
 #include "engine/driver.h"
 
+#include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
+#include "engine/first_order_dma.h"
 #include "engine/names.h"
 #include "engine/result_files.h"
+#include "engine/shifted_dma.h"
+#include "engine/smoothed_dma.h"
 #include "engine/static_dma.h"
 #include "engine/variant.h"
 #include "setup/output.h"
@@ -11,23 +15,42 @@
 namespace fractan {
 namespace {
 
-int32_t RunVariant(const AnalysisParameters& p, const std::string& inputPath,
-                   const std::string& resultPath, RunContext& context) {
+int32_t RunVariant(const AnalysisParameters& p, const std::string& in, const std::string& out,
+                   RunContext& context) {
+    const int32_t W = p.windowSize, type = p.inputFileType, size = p.dataSize, offset = p.dataOffset;
+    const ScaleProgression& sizes = p.averageProgression;
     switch (p.computationType) {
         case 0:
-            return RunDynamicDma(p.windowSize, p.averageProgression, inputPath, p.inputFileType,
-                                 resultPath, p.dataSize, p.dataOffset, p.dynamicStep, &context);
+            return RunDynamicDma(W, sizes, in, type, out, size, offset, p.dynamicStep, &context);
+        case 1:
+            return RunDynamicDfa(W, p.dfaOrder, sizes, in, type, out, size, offset, p.dynamicStep,
+                                 &context);
         case 2:
-            return RunStaticDma(p.windowSize, p.averageProgression, inputPath, p.inputFileType,
-                                resultPath, p.dataSize, p.dataOffset, &context);
+            return RunStaticDma(W, sizes, in, type, out, size, offset, &context);
+        case 3:
+            return RunStaticDfa(W, p.dfaOrder, sizes, in, type, out, size, offset, &context);
+        case 4:
+            return RunStaticSmoothedDma(W, p.dmaWeight, sizes, in, type, out, size, offset, &context);
+        case 5:
+            return RunDynamicShiftedDma(W, sizes, in, type, out, size, offset, p.shiftPercentage,
+                                        p.dynamicStep, &context);
+        case 6:
+            return RunStaticShiftedDma(W, sizes, in, type, out, size, offset, p.shiftPercentage,
+                                       &context);
+        case 7:
+            return RunStaticFirstOrderDma(W, sizes, in, type, out, size, offset, &context);
+        case 8:
+            return RunDynamicSmoothedDma(W, p.dmaWeight, sizes, in, type, out, size, offset,
+                                         p.dynamicStep, &context);
+        case 9:
+            return RunStaticSmoothedDmaLambda(W, p.dmaWeight, p.dmaLambda, sizes, in, type, out,
+                                              size, offset, &context);
         default:
             return kNotAnalysed;
     }
 }
 
 }  // namespace
-
-bool IsComputationTypeAvailable(int32_t type) { return type == 0 || type == 2; }
 
 int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
     RunSummary local;
@@ -37,23 +60,17 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
 
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
-        if (!IsComputationTypeAvailable(type)) {
-            report.typeAvailable = false;
-            PrintFormatted("%s is not available in this version; nothing was computed.\n",
-                           ComputationTypeFileName(type));
-        } else {
-            report.resultPath = ResultFilePath(params.outputPath, params.testName, type);
-            TruncateFile(report.resultPath);
-            RunContext context;
-            StopCheck stopRequested;
-            for (const std::string& input : params.inputFiles) {
-                const int32_t status = RunVariant(params, input, report.resultPath, context);
-                if (status == kStopped || stopRequested()) {
-                    report.stopped = true;
-                    return 0;
-                }
-                (status == kAnalysed ? report.analysed : report.notAnalysed).push_back(input);
+        report.resultPath = ResultFilePath(params.outputPath, params.testName, type);
+        TruncateFile(report.resultPath);
+        RunContext context;
+        StopCheck stopRequested;
+        for (const std::string& input : params.inputFiles) {
+            const int32_t status = RunVariant(params, input, report.resultPath, context);
+            if (status == kStopped || stopRequested()) {
+                report.stopped = true;
+                return 0;
             }
+            (status == kAnalysed ? report.analysed : report.notAnalysed).push_back(input);
         }
     }
     PrintProgress("Exiting...");

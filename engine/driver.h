@@ -15,14 +15,10 @@ struct RunSummary {
     std::vector<std::string> analysed;     // input files whose results were written
     std::vector<std::string> notAnalysed;  // input files a line said could not be analysed
     bool stopped = false;
-    bool typeAvailable = true;
 };
 
 // Expands the input, empties the run's result file and calls the variant of the
 // computation type once per input file. −1 when the input list is empty, else 0.
 int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary = nullptr);
-
-// True for the computation types this build computes.
-bool IsComputationTypeAvailable(int32_t type);
 
 }  // namespace fractan

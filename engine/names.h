@@ -17,4 +17,7 @@ const char* ComputationTypeFileName(int32_t type);
 // Types 0, 1, 5 and 8 follow H along the series and write incremental files.
 bool IsDynamicType(int32_t type);
 
+// Types 1 and 3 are detrended fluctuation analysis; the others are DMA.
+inline bool IsDfaType(int32_t type) { return type == 1 || type == 3; }
+
 }  // namespace fractan

@@ -152,18 +152,21 @@ TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
     AnalysisOptions o = LinearOptions(dir, 6);
     OutputCapture core;
     struct Case {
+        bool dfa;
         int type;
         int window;
         std::string err;
     };
     const std::string review = " Please review input parameters\n";
     for (const Case& k : std::vector<Case>{
-             {12, 800, "fractan: Unknown is not a valid computation type for DMA." + review},
-             {2, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
-             {9, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
-             {9, 800, "fractan: Static Smoothed DMA Lambda (9) is not available in this version.\n"},
-             {3, 1000, "fractan: Data size must be at least greater than window size by one." + review},
+             {false, 12, 800, "fractan: Unknown is not a valid computation type for DMA." + review},
+             {false, 2, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
+             {false, 9, 950, "fractan: Data size must be greater than window size plus maximum moving average times two." + review},
+             {false, 3, 800, "fractan: Static DFA (3) is not a valid computation type for DMA." + review},
+             {true, 2, 800, "fractan: Static DMA (2) is not a valid computation type for DFA." + review},
+             {true, 3, 1000, "fractan: Data size must be at least greater than window size by one." + review},
          }) {
+        o.dfa = k.dfa;
         o.computationType = k.type;
         o.windowSize = k.window;
         Streams s;
@@ -171,6 +174,7 @@ TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
         EXPECT_EQ(s.err.str(), k.err);
     }
 
+    o.dfa = false;
     o.computationType = 2;
     o.windowSize = 800;
     o.progression = "geometric";

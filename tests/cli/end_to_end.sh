@@ -8,9 +8,11 @@ cd "$work"
 
 "$FRACTAN" --help | grep -q "dma" || fail "--help lists no dma subcommand"
 "$FRACTAN" dma --help | grep -q -- "--window" || fail "dma --help lists no --window"
+"$FRACTAN" dfa --help | grep -q -- "--order" || fail "dfa --help lists no --order"
 
 out=$("$FRACTAN" demo --folder d --length 16384) || fail "demo exited $?"
-echo "$out" | grep -q "Expected H: 0.50" || fail "demo printed no expected H"
+echo "$out" | grep -q "Expected H: *0.50" || fail "demo printed no expected H"
+echo "$out" | grep -q "Estimated H, Static DFA (3): *0\.[45]" || fail "demo printed no DFA estimate near 0.5"
 [ -s "d/demo.Static DMA (2).out.txt" ] || fail "demo wrote no result file"
 
 "$FRACTAN" run missing.txt 2>err.txt && fail "run of a missing file exited 0"
@@ -22,6 +24,14 @@ echo "$out" | grep -q "Expected H: 0.50" || fail "demo printed no expected H"
 inc="e2e.Dynamic DMA (0).out.random_walk.inc.txt"
 [ "$(wc -l < "$inc")" -eq 14 ] || fail "expected 14 evaluations, t = 3000 … 16000"
 "$FRACTAN" run saved.txt > run.txt || fail "run of a saved configuration exited $?"
+
+# DFA with the command's defaults: every sample but the first, boxes 4 … W/8.
+"$FRACTAN" dfa d/random_walk.txt --order 1 -o . --test-name e2e > dfa.txt || fail "dfa exited $?"
+grep -q "^Window size: 16383$" dfa.txt || fail "dfa default window: $(cat dfa.txt)"
+awk -F'\t' '$4 == 16383 && $5 > 0.4 && $5 < 0.6 { ok = 1 } END { exit !ok }' "e2e.Static DFA (3).out.txt" \
+    || fail "dfa result: $(cat "e2e.Static DFA (3).out.txt")"
+"$FRACTAN" dfa d/random_walk.txt -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
+grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"
 # Ctrl-C: the run stops promptly, says so, and keeps the lines written so far.
 "$FRACTAN" demo --folder big --length 3000000 > /dev/null || fail "demo of 3000000 samples"

@@ -84,16 +84,6 @@ TEST(RunAnalysis, NothingToDo) {
         EXPECT_EQ(RunAnalysis(c.p), 0);
         EXPECT_EQ(out.Lines(), Lines{"Exiting..."});
     }
-    c.p.computationType = 3;  // not in this version: says so, writes nothing
-    {
-        OutputCapture out;
-        RunSummary summary;
-        EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
-        EXPECT_FALSE(summary.typeAvailable);
-        EXPECT_EQ(out.Lines(),
-                  (Lines{"Static DFA (3) is not available in this version; nothing was computed.", "Exiting..."}));
-        EXPECT_FALSE(test::Exists(c.dir.File("t.Static DFA (3).out.txt")));
-    }
 }
 
 TEST(RunAnalysis, DynamicRunKeepsCollidingIncrementalFilesApart) {

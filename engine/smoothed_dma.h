@@ -1,0 +1,77 @@
+#pragma once
+// Smoothed DMA: the plain moving average replaced by a recursive filter of
+// length w (the DMA filter weight). With w = 0 each routine is the plain one.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/variant.h"
+#include "setup/containers.h"
+
+namespace fractan {
+
+// The state both filters share: the last w samples and the last w outputs.
+// During the first w pushes the outputs ring is seeded with the running means
+// and 0.0 is returned; from push w + 1 on the output is
+// (1 − h)·(sum of the last w samples)/w + h·(output of w pushes ago).
+class SmoothingRings {
+public:
+    void SetLength(int32_t w);
+    double Push(double x, double h);
+
+private:
+    int32_t w_ = 0;
+    int32_t pushed_ = 0;
+    double sum_ = 0.0;
+    std::vector<double> samples_;
+    std::vector<double> outputs_;
+    CircularIndex samplePosition_;
+    CircularIndex outputPosition_;
+};
+
+// The filter standing for moving-average window n: h = n / (n + w).
+class SmoothedWindow {
+public:
+    virtual ~SmoothedWindow() = default;
+    void SetLength(int32_t n, int32_t w);
+    double Push(double x) { return rings_.Push(x, h_); }
+
+private:
+    int32_t n_ = 0;
+    double h_ = 0.0;
+    SmoothingRings rings_;
+};
+
+// The filter with a fixed blend λ, the same for every window size.
+class LambdaWindow {
+public:
+    virtual ~LambdaWindow() = default;
+    void SetLength(double lambda, int32_t w);
+    double Push(double x) { return rings_.Push(x, lambda_); }
+
+private:
+    double lambda_ = 0.0;
+    SmoothingRings rings_;
+};
+
+// Type 4: the static frame with SmoothedWindow (n_k, w).
+int32_t RunStaticSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
+                             const std::string& inputPath, int32_t inputType,
+                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
+                             RunContext* context = nullptr);
+
+// Type 8: the dynamic frame with SmoothedWindow (n_k, w).
+int32_t RunDynamicSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
+                              const std::string& inputPath, int32_t inputType,
+                              const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
+                              int32_t step, RunContext* context = nullptr);
+
+// Type 9: the static frame with LambdaWindow (λ, w) for every window size.
+int32_t RunStaticSmoothedDmaLambda(int32_t windowSize, int32_t weight, double lambda,
+                                   ScaleProgression progression, const std::string& inputPath,
+                                   int32_t inputType, const std::string& resultPath,
+                                   int32_t dataSize, int32_t dataOffset,
+                                   RunContext* context = nullptr);
+
+}  // namespace fractan
