@@ -92,6 +92,19 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     EXPECT_EQ(p.dataSize, 3000);
     EXPECT_EQ(p.windowSize, (3000 - 512 - 1) / 4);
 
+    AnalysisOptions dfa = o;  // DFA: every sample but the first, boxes up to an eighth of W
+    dfa.dfa = true;
+    dfa.computationType = 3;
+    dfa.dataOffset = 0;
+    ASSERT_TRUE(BuildParameters(dfa, p, s.out, s.err));
+    EXPECT_EQ(p.windowSize, 3999);
+    EXPECT_EQ(p.averageProgression.end, 499);
+    dfa.computationType = 1;
+    dfa.windowSize = 1000;
+    ASSERT_TRUE(BuildParameters(dfa, p, s.out, s.err));
+    EXPECT_EQ(p.windowSize, 1000);
+    EXPECT_EQ(p.averageProgression.end, 125);
+
     o.progression = "diagonal";
     Streams bad;
     EXPECT_FALSE(BuildParameters(o, p, bad.out, bad.err));
@@ -213,10 +226,12 @@ TEST(Demo, EstimatesAHalfForARandomWalk) {
     OutputCapture core;
     ASSERT_EQ(RunDemoCommand(o, s.out, s.err), kExitOk) << s.err.str();
     const std::string text = s.out.str();
-    const size_t at = text.find("Estimated H, Static DMA (2): ");
-    ASSERT_NE(at, std::string::npos) << text;
-    const double h = std::stod(text.substr(at + 29));
-    EXPECT_NEAR(h, 0.5, 0.08);
+    for (const std::string label : {"Estimated H, Static DMA (2):", "Estimated H, Static DFA (3):"}) {
+        const size_t at = text.find(label);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_NEAR(std::stod(text.substr(at + label.size())), 0.5, 0.08) << label;
+    }
+    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DFA (3).out.txt.random_walk.txt.chart.txt"));
     EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DMA (2).out.txt.random_walk.txt.chart.txt"));
 }
 

@@ -54,6 +54,27 @@ TEST(Checks, MovingAveragesWithoutSlotsAreRefused) {
     EXPECT_EQ(CheckDmaParameters(p), "Moving average windows must be at least 2 for 1st order DMA.");
 }
 
+TEST(Checks, WindowsThatWouldReadOutsideTheDataAreRefused) {
+    const std::string shiftReason =
+        "Shift percentage must shift every moving average by 0 up to the maximum moving average.";
+    for (int type : {5, 6}) {
+        AnalysisParameters p = Dma(type, 10, 111);
+        for (double theta : {0.0, 0.5, 1.0}) {
+            p.shiftPercentage = theta;
+            EXPECT_EQ(CheckDmaParameters(p), "") << theta;
+        }
+        for (double theta : {-0.5, 1.01}) {
+            p.shiftPercentage = theta;
+            EXPECT_EQ(CheckDmaParameters(p), shiftReason) << theta;
+        }
+    }
+    AnalysisParameters first = Dma(7, 10, 111);
+    EXPECT_EQ(CheckDmaParameters(first), "");
+    AnalysisParameters nine = Dma(9, 10, 111);
+    nine.dmaWeight = -1;  // the page does not offer 9, so its weight has no other check
+    EXPECT_EQ(CheckParametersForType(nine), "DMA filter weight should be greater than or equal to zero.");
+}
+
 TEST(Checks, DfaPage) {
     AnalysisParameters p;
     p.computationType = 2;

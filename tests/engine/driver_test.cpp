@@ -4,7 +4,19 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <functional>
+#include <set>
+
+#include "engine/dfa.h"
+#include "engine/dynamic_dma.h"
+#include "engine/first_order_dma.h"
+#include "engine/names.h"
+#include "engine/shifted_dma.h"
+#include "engine/smoothed_dma.h"
+#include "engine/static_dma.h"
 #include "setup/output.h"
+#include "setup/series_loader.h"
 #include "setup/stop.h"
 #include "test_support.h"
 
@@ -84,6 +96,53 @@ TEST(RunAnalysis, NothingToDo) {
         EXPECT_EQ(RunAnalysis(c.p), 0);
         EXPECT_EQ(out.Lines(), Lines{"Exiting..."});
     }
+}
+
+TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
+    DriverCase c;
+    c.p.inputFileName = c.Series("a.txt", 300, 7);
+    c.p.dataSize = 300;
+    c.p.windowSize = 100;
+    c.p.dynamicStep = 50;
+    c.p.dmaWeight = 1;
+    c.p.dmaLambda = 0.25;
+    c.p.shiftPercentage = 0.5;
+    c.p.dfaOrder = 1;
+    const ScaleProgression& sizes = c.p.averageProgression;
+    const std::string in = c.p.inputFileName, out = c.dir.File("direct.out.txt");
+    const int T = kTextInput;
+    // What each routine writes when called directly with the record's values.
+    const std::vector<std::function<void()>> direct = {
+        [&] { RunDynamicDma(100, sizes, in, T, out, 300, 0, 50); },
+        [&] { RunDynamicDfa(100, 1, sizes, in, T, out, 300, 0, 50); },
+        [&] { RunStaticDma(100, sizes, in, T, out, 300, 0); },
+        [&] { RunStaticDfa(100, 1, sizes, in, T, out, 300, 0); },
+        [&] { RunStaticSmoothedDma(100, 1, sizes, in, T, out, 300, 0); },
+        [&] { RunDynamicShiftedDma(100, sizes, in, T, out, 300, 0, 0.5, 50); },
+        [&] { RunStaticShiftedDma(100, sizes, in, T, out, 300, 0, 0.5); },
+        [&] { RunStaticFirstOrderDma(100, sizes, in, T, out, 300, 0); },
+        [&] { RunDynamicSmoothedDma(100, 1, sizes, in, T, out, 300, 0, 50); },
+        [&] { RunStaticSmoothedDmaLambda(100, 1, 0.25, sizes, in, T, out, 300, 0); },
+    };
+    std::set<std::string> distinct;
+    for (int type = 0; type < 10; ++type) {
+        c.p.computationType = type;
+        OutputCapture log;
+        RunSummary summary;
+        RunAnalysis(c.p, &summary);
+        EXPECT_EQ(summary.analysed, Lines{in}) << type;
+        const std::string driven = IsDynamicType(type)
+            ? test::ReadText(c.dir.File(std::string("t.") + ComputationTypeFileName(type) + ".out.a.inc.txt"))
+            : test::ReadText(summary.resultPath);
+        std::remove(out.c_str());
+        direct[type]();
+        const std::string expected =
+            IsDynamicType(type) ? test::ReadText(c.dir.File("direct.out.a.inc.txt")) : test::ReadText(out);
+        EXPECT_FALSE(driven.empty()) << type;
+        EXPECT_EQ(driven, expected) << type;
+        distinct.insert(driven);
+    }
+    EXPECT_EQ(distinct.size(), 10u);  // no two types compute the same thing here
 }
 
 TEST(RunAnalysis, DynamicRunKeepsCollidingIncrementalFilesApart) {
