@@ -1,4 +1,4 @@
-// Speed of the innermost operations and of whole DMA runs.
+// Speed of the innermost operations and of whole runs of every variant family.
 //   build/bench/fractan_bench                 every benchmark
 //   build/bench/fractan_bench --benchmark_filter=Dynamic
 // Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh.
@@ -12,7 +12,13 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
+#include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
+#include "engine/first_order_dma.h"
+#include "engine/shifted_dma.h"
+#include "engine/smoothed_dma.h"
 #include "engine/static_dma.h"
 #include "setup/containers.h"
 #include "setup/output.h"
@@ -107,6 +113,51 @@ void BM_DynamicDma(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * BenchFiles::kSamples);
 }
 BENCHMARK(BM_DynamicDma)->Arg(1000)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One whole run of a variant on the 2^20-sample binary walk, per iteration.
+using Variant = std::function<void(const std::string& input, const std::string& result)>;
+void BM_Variant(benchmark::State& state, Variant run) {
+    const std::string result = Files().folder + "/variant.out.txt";
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    for (auto _ : state) run(Files().binary, result);
+    state.SetItemsProcessed(state.iterations() * BenchFiles::kSamples);
+}
+
+constexpr int32_t kN = BenchFiles::kSamples, kB = kBinaryInput;
+constexpr int32_t kStaticW = kN - 2 * 4096 - 1;
+// First-order fits cost a pass over each window: sizes 4 … 256 (K = 7).
+const ScaleProgression kShortProgression{4, 256, 2, kGeometric, {}};
+
+BENCHMARK_CAPTURE(BM_Variant, StaticSmoothedDma_w2, [](const std::string& in, const std::string& out) {
+    RunStaticSmoothedDma(kStaticW, 2, kProgression, in, kB, out, kN, 0);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, StaticSmoothedDmaLambda_w2, [](const std::string& in, const std::string& out) {
+    RunStaticSmoothedDmaLambda(kStaticW, 2, 0.5, kProgression, in, kB, out, kN, 0);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, DynamicSmoothedDma_w2_step1000, [](const std::string& in, const std::string& out) {
+    RunDynamicSmoothedDma(1000, 2, kProgression, in, kB, out, kN, 0, 1000);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, StaticShiftedDma_half, [](const std::string& in, const std::string& out) {
+    RunStaticShiftedDma(kStaticW, kProgression, in, kB, out, kN, 0, 0.5);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, DynamicShiftedDma_half_step1000, [](const std::string& in, const std::string& out) {
+    RunDynamicShiftedDma(1000, kProgression, in, kB, out, kN, 0, 0.5, 1000);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, StaticFirstOrderDma_to256, [](const std::string& in, const std::string& out) {
+    RunStaticFirstOrderDma(kN - 2 * 256 - 1, kShortProgression, in, kB, out, kN, 0);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, StaticDfa_order1, [](const std::string& in, const std::string& out) {
+    RunStaticDfa(kN - 1, 1, kProgression, in, kB, out, kN, 0);
+})->Unit(benchmark::kMillisecond);
+// Each computed position costs about K·W: W = 1000, K = 11 up to 512.
+const ScaleProgression kBoxes{4, 512, 2, kGeometric, {}};
+BENCHMARK_CAPTURE(BM_Variant, DynamicDfa_order1_step1000, [](const std::string& in, const std::string& out) {
+    RunDynamicDfa(1000, 1, kBoxes, in, kB, out, kN, 0, 1000);
+})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Variant, DynamicDfa_order1_step10, [](const std::string& in, const std::string& out) {
+    RunDynamicDfa(1000, 1, kBoxes, in, kB, out, kN, 0, 10);
+})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace fractan
