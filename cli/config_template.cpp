@@ -36,7 +36,8 @@ std::string ConfigTemplate() {
 #          (counted from 0), separated by a tab.
 # Line 12  window size W: the number of points over which the squared
 #          deviations are averaged. DMA needs data size > W + 2 * M, where M is
-#          the last moving-average window of the progression.
+#          the last moving-average window of the progression; DFA needs data
+#          size > W, and takes its box sizes from the progression.
 # Line 14  progression type: 0 linear, 2 custom file. (A geometric progression,
 #          1, reads back as linear with the same numbers.)
 # Line 15  progression start, end and step, separated by tabs.
