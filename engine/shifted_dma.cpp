@@ -47,6 +47,13 @@ SizeList ShiftList(const SizeList& sizes, double theta) {
 
 std::string ShiftRefusal(const SizeList& sizes, double theta) {
     if (sizes.Empty()) return {};
+    // A negative fraction would move the average backwards, which the method
+    // does not define, even where the shifts round to 0.
+    if (theta < 0.0) {
+        char text[120];
+        std::snprintf(text, sizeof text, "shift percentage %g is below 0", theta);
+        return text;
+    }
     const int32_t M = sizes.Last();
     for (int32_t n : sizes) {
         const int32_t shift = ShiftOf(n, theta);

@@ -14,8 +14,8 @@ namespace fractan {
 // outside the 32-bit range (or not a number) gives −1, which no caller accepts.
 SizeList ShiftList(const SizeList& sizes, double theta);
 
-// Why the shifts of θ would read outside the data, or empty: every shift must
-// lie within 0 … M, M being the last window size.
+// Why θ cannot be used, or empty: θ must not be negative, and every shift must
+// lie within 0 … M, M being the last window size, so that no read leaves the data.
 std::string ShiftRefusal(const SizeList& sizes, double theta);
 
 // Type 6: the static frame, window k fed data[t + s_k].

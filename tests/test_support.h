@@ -2,7 +2,11 @@
 // Helpers of the tests: a scratch folder and small file readers and writers.
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "setup/output.h"
+#include "setup/stop.h"
 
 namespace fractan::test {
 
@@ -36,5 +40,22 @@ std::string ResultLine(const std::string& fileName, int dataSize, int dataOffset
 
 // Splits a line at tabs.
 std::vector<std::string> SplitTabs(const std::string& line);
+
+// Captures the calling thread's output and requests a stop when a given line is printed.
+class StopOnLine : public OutputSink {
+public:
+    StopOnLine(StopSource& stop, std::string line) : stop_(stop), line_(std::move(line)), redirect_(*this) {}
+    void Write(std::string_view text) override {
+        text_.append(text);
+        if (text.substr(0, text.size() - 1) == line_) stop_.RequestStop();
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    StopSource& stop_;
+    std::string line_;
+    std::string text_;
+    ScopedOutputRedirect redirect_;
+};
 
 }  // namespace fractan::test

@@ -7,6 +7,7 @@
 
 #include "setup/output.h"
 #include "setup/series_loader.h"
+#include "setup/stop.h"
 #include "test_support.h"
 
 namespace fractan {
@@ -229,6 +230,27 @@ TEST(DynamicDfa, SeriesNoLongerThanTheWindowLeavesAnEmptyIncrementalFile) {
                      "Performing Hurst exponent calculation...", "Done."}));
     EXPECT_EQ(lines.back(), "Nothing evaluated for [" + c.input +
                                 "]: it holds 50 samples, fewer than the 51 that window size 50 needs.");
+}
+
+TEST(Dfa, StopEndsPromptlyAndWritesNothingMore) {
+    DfaCase c;
+    test::WriteNumbers(c.input, test::RandomWalk(1000, 7));
+    StopSource stop;
+    ScopedStopSource scope(stop);
+    {
+        test::StopOnLine sink(stop, "Hurst exponent 60 %");  // printed at p = 600
+        EXPECT_EQ(c.Dynamic(500, 1, 1000, 7), kStopped);
+        EXPECT_TRUE(sink.Text().ends_with("Hurst exponent 60 %\n"));
+    }
+    const std::vector<int> positions = c.Positions();
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), 504);
+    EXPECT_EQ(positions.back(), 595);  // the lines written before the stop are kept
+
+    OutputCapture out;  // the stop is still requested
+    EXPECT_EQ(c.Static(300, 1, 400), kStopped);
+    EXPECT_FALSE(test::Exists(c.chart));
+    EXPECT_FALSE(test::Exists(c.result));
 }
 
 }  // namespace

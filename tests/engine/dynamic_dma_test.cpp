@@ -176,31 +176,15 @@ TEST(DynamicDma, TooShortOrInvalidReadsNothingOutsideTheSeries) {
     }
 }
 
-// Requests a stop when a given line is printed.
-class StopOnLine : public OutputSink {
-public:
-    StopOnLine(StopSource& stop, std::string line) : stop_(stop), line_(std::move(line)), redirect_(*this) {}
-    void Write(std::string_view text) override {
-        text_.append(text);
-        if (text.substr(0, text.size() - 1) == line_) stop_.RequestStop();
-    }
-    std::string text_;
-
-private:
-    StopSource& stop_;
-    std::string line_;
-    ScopedOutputRedirect redirect_;
-};
-
 TEST(DynamicDma, StopEndsPromptlyAndKeepsLinesWritten) {
     DynamicCase c;
     test::WriteNumbers(c.input, test::RandomWalk(1000, 6));
     StopSource stop;
     ScopedStopSource scope(stop);
-    StopOnLine sink(stop, "Hurst exponent 50 %");
+    test::StopOnLine sink(stop, "Hurst exponent 50 %");
     EXPECT_EQ(c.Run(100, 1000, 0, 100), kStopped);
     EXPECT_EQ(c.Positions(), (std::vector<int>{200, 300, 400, 500}));
-    EXPECT_TRUE(sink.text_.ends_with("Hurst exponent 50 %\n"));
+    EXPECT_TRUE(sink.Text().ends_with("Hurst exponent 50 %\n"));
 }
 
 }  // namespace

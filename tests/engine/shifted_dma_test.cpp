@@ -35,6 +35,7 @@ TEST(ShiftList, HalvesRoundUpAndShiftsMustStayWithinTheData) {
               "shift percentage 1.5 moves moving average window 8 by 12 samples; shifts must lie "
               "within 0 ... 8, the maximum moving average");
     EXPECT_NE(ShiftRefusal(Sizes({4, 8}), -0.5), "");
+    EXPECT_EQ(ShiftRefusal(Sizes({4, 8}), -0.01), "shift percentage -0.01 is below 0");  // rounds to 0
     EXPECT_NE(ShiftRefusal(Sizes({4, 8}), 1e12), "");  // no overflow in the rounding
     EXPECT_NE(ShiftRefusal(Sizes({4, 8}), std::numeric_limits<double>::quiet_NaN()), "");
     EXPECT_NE(ShiftRefusal(Sizes({8, 4}), 1.0), "");  // a custom list whose last is not the largest
