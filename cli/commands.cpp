@@ -10,7 +10,9 @@
 #include "engine/checks.h"
 #include "engine/driver.h"
 #include "engine/names.h"
+#include "clusters/cluster_analyzer.h"
 #include "setup/line_reader.h"
+#include "setup/paths.h"
 #include "setup/series_loader.h"
 
 namespace fractan::cli {
@@ -48,6 +50,39 @@ void ReportFailedInputs(const RunSummary& summary, std::ostream& err) {
         << " input files could not be analysed:";
     for (const std::string& file : summary.notAnalysed) err << " [" << file << "]";
     err << "\n";
+}
+
+// Writes the configuration file when the options ask for it. Empty: go on
+// and run; otherwise the exit code.
+std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const AnalysisParameters& params,
+                                       std::ostream& out, std::ostream& err) {
+    if (options.saveConfig.empty()) return std::nullopt;
+    if (params.averageProgression.type == kGeometric) {
+        err << "fractan: a configuration file reads a geometric progression back as linear; "
+               "save a linear or custom progression (--progression linear|custom).\n";
+        return kExitFailure;
+    }
+    if (!params.SaveConfig(options.saveConfig)) {
+        err << "fractan: cannot write configuration file [" << options.saveConfig << "].\n";
+        return kExitFailure;
+    }
+    out << "Configuration written to [" << options.saveConfig << "]\n";
+    if (options.noRun) return kExitOk;
+    return std::nullopt;
+}
+
+// False, after a line on err, when the file cannot be read or gives no input.
+bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, std::ostream& err) {
+    if (!CanRead(configPath)) {
+        err << "fractan: cannot read configuration file [" << configPath << "].\n";
+        return false;
+    }
+    if (!params.LoadConfig(configPath)) {
+        err << "fractan: configuration file [" << configPath << "] gives no input file: the files list ["
+            << params.inputFileName << "] cannot be read or its first line is empty.\n";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -96,16 +131,8 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
 }
 
 int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
-    if (!CanRead(configPath)) {
-        err << "fractan: cannot read configuration file [" << configPath << "].\n";
-        return kExitFailure;
-    }
     AnalysisParameters params;
-    if (!params.LoadConfig(configPath)) {
-        err << "fractan: configuration file [" << configPath << "] gives no input file: the files list ["
-            << params.inputFileName << "] cannot be read or its first line is empty.\n";
-        return kExitFailure;
-    }
+    if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
     return RunCheckedAnalysis(params, out, err);
 }
 
@@ -178,7 +205,18 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
         out << "Window size: " << p.windowSize << "\n";
     };
-    if (o.dfa) {
+    if (o.family == Family::kClusters) {
+        // The "window" of a cluster run is the stretch taken from each file.
+        if (o.windowSize) p.windowSize = *o.windowSize;
+        else derived(p.dataSize);
+        p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
+        p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
+        p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
+        if (p.filePrefix.empty()) p.filePrefix = BeforeLastDot(FileNameOf(o.input));
+        if (p.filePrefix.empty()) p.filePrefix = FileNameOf(o.input);
+        return true;
+    }
+    if (o.family == Family::kDfa) {
         // The window takes every sample; box sizes up to an eighth of it leave
         // at least eight boxes for the largest.
         const int64_t whole = int64_t{p.dataSize} - 1;
@@ -202,26 +240,83 @@ int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::o
     AnalysisParameters params;
     // The dfa command runs only the DFA types, the dma command only the others.
     params.computationType = options.computationType;
-    if (options.dfa != IsDfaType(options.computationType)) {
-        err << "fractan: " << (options.dfa ? CheckDfaParameters(params) : CheckDmaParameters(params))
+    const bool dfa = options.family == Family::kDfa;
+    if (dfa != IsDfaType(options.computationType)) {
+        err << "fractan: " << (dfa ? CheckDfaParameters(params) : CheckDmaParameters(params))
             << kReviewSuffix << "\n";
         return kExitFailure;
     }
     if (!BuildParameters(options, params, out, err)) return kExitFailure;
-    if (!options.saveConfig.empty()) {
-        if (params.averageProgression.type == kGeometric) {
-            err << "fractan: a configuration file reads a geometric progression back as linear; "
-                   "save a linear or custom progression (--progression linear|custom).\n";
-            return kExitFailure;
-        }
-        if (!params.SaveConfig(options.saveConfig)) {
-            err << "fractan: cannot write configuration file [" << options.saveConfig << "].\n";
-            return kExitFailure;
-        }
-        out << "Configuration written to [" << options.saveConfig << "]\n";
-        if (options.noRun) return kExitOk;
-    }
+    if (const auto code = SaveRequestedConfig(options, params, out, err)) return *code;
     return RunCheckedAnalysis(params, out, err);
+}
+
+bool LooksLikeConfiguration(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (!file) return false;
+    int c = std::fgetc(file);
+    while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = std::fgetc(file);
+    std::fclose(file);
+    return c == '[';
+}
+
+namespace {
+
+int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+    if (params.outputPath.empty() || !IsFolder(params.outputPath)) {
+        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
+        return kExitFailure;
+    }
+    if (!params.ExpandInputFiles()) {
+        err << "fractan: no input file: the files list [" << params.inputFileName
+            << "] cannot be read or its first line is empty.\n";
+        return kExitFailure;
+    }
+    ClusterRunSummary summary;
+    RunClusterAnalysis(params, &summary);
+    if (summary.refused) {
+        err << "fractan: " << CheckClusterParameters(params) << kReviewSuffix << "\n";
+        return kExitFailure;
+    }
+    if (summary.stopped) {
+        err << "fractan: calculation stopped; the files written so far are kept.\n";
+        return kExitStopped;
+    }
+    const std::string stem = JoinPath(params.outputPath, params.testName + "." + params.filePrefix) +
+                             (params.distributionType == 0 ? ".Out.Lin" : ".Out.Log");
+    out << "Clusters found: " << summary.clusters << "\n";
+    if (summary.clusters > 0 && params.distributionStep > 0)
+        out << "Distribution files: [" << stem << (params.globalStatisticsOnly ? ".All" : "")
+            << ".*.txt]\n";
+    int code = kExitOk;
+    if (!summary.notAnalysed.empty()) {
+        err << "fractan: " << summary.notAnalysed.size() << " of " << params.inputFiles.size()
+            << " input files could not be read:";
+        for (const std::string& file : summary.notAnalysed) err << " [" << file << "]";
+        err << "\n";
+        code = kExitFailure;
+    }
+    if (!summary.unwritten.empty()) {
+        err << "fractan: " << summary.unwritten.size() << " files could not be written.\n";
+        code = kExitFailure;
+    }
+    if (params.distributionStep <= 0) code = kExitFailure;
+    return code;
+}
+
+}  // namespace
+
+int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
+    AnalysisParameters params;
+    if (!BuildParameters(options, params, out, err)) return kExitFailure;
+    if (const auto code = SaveRequestedConfig(options, params, out, err)) return *code;
+    return RunCheckedClusters(params, out, err);
+}
+
+int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
+    AnalysisParameters params;
+    if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
+    return RunCheckedClusters(params, out, err);
 }
 
 }  // namespace fractan::cli

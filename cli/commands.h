@@ -15,9 +15,12 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitStopped = 130;
 
+// The command that the options are for: its types and defaults.
+enum class Family { kDma, kDfa, kClusters };
+
 // Every field of the parameter record, as the command line spells it.
 struct AnalysisOptions {
-    bool dfa = false;  // the `dfa` command: DFA types and defaults
+    Family family = Family::kDma;
     std::string input;
     std::string mode = "single";      // single | multi
     std::string fileType = "auto";    // text | binary | auto (by extension)
@@ -41,10 +44,12 @@ struct AnalysisOptions {
     int32_t distributionType = 0;
     double distributionStep = 1.0;
     std::string inputFilesPath;
-    std::string filePrefix;
+    std::string filePrefix;  // clusters: default the input file's name up to its last dot
     int32_t fileStart = 0;
     int32_t fileEnd = 0;
     int32_t fileStep = 0;
+    bool globalOnly = true;           // clusters: only the distributions over all windows
+    bool movingAverageFiles = false;  // clusters: the series and each moving average
     std::string saveConfig;  // write the configuration file
     bool noRun = false;      // with saveConfig: only write it
 };
@@ -54,6 +59,16 @@ int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostr
 
 // `fractan dma INPUT [options]` and `fractan dfa INPUT [options]`
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan clusters INPUT [options]`
+int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan clusters CONFIG`
+int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err);
+
+// True when the file starts like a configuration file (a bracketed header),
+// not like a series.
+bool LooksLikeConfiguration(const std::string& path);
 
 // Fills a record from the options, with the defaults that depend on the data.
 // False, after a line on err, when an option cannot be used.

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <map>
 
 #include <CLI/CLI.hpp>
 
@@ -102,7 +103,7 @@ void AddDmaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
 }
 
 void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
-    o.dfa = true;
+    o.family = fractan::cli::Family::kDfa;
     o.computationType = 3;
     AddInputOptions(cmd, o,
                     "Window size W: samples tiled by the boxes (default: every sample but the "
@@ -112,6 +113,52 @@ void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     cmd.add_option("--order", o.dfaOrder, "Trend fitted in each box: 0 constant, 1 linear")
         ->capture_default_str();
     AddStoredOptions(cmd, o);
+}
+
+void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
+    o.family = fractan::cli::Family::kClusters;
+    cmd.add_option("input", o.input,
+                   "Series file (one number per line, or 8-byte doubles); with --mode multi, a "
+                   "files-list file; or a configuration file (one that starts with '['), run "
+                   "as it stands")
+        ->required();
+    cmd.add_option("-m,--mode", o.mode, "Input mode: single or multi")->capture_default_str();
+    cmd.add_option("-f,--file-type", o.fileType,
+                   "Input file type: text, binary, or auto (binary for .dat and .bin)")
+        ->capture_default_str();
+    cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to take")
+        ->capture_default_str();
+    cmd.add_option("-w,--window", o.windowSize,
+                   "Window size: samples taken from each file (default: all from the offset on)");
+    AddScaleOptions(cmd, o, "moving-average window size",
+                    "Largest moving-average window (default: an eighth of the window size)");
+    const std::map<std::string, int32_t> averages{{"standard", 0}, {"extended", 1}};
+    cmd.add_option("-a,--average", o.movingAverageType,
+                   "Moving average: standard (trailing mean) or extended (first-order fit)")
+        ->transform(CLI::CheckedTransformer(averages, CLI::ignore_case))
+        ->default_str("standard");
+    const std::map<std::string, int32_t> forms{{"linear", 0}, {"log", 1}, {"logarithmic", 1}};
+    cmd.add_option("-d,--distribution", o.distributionType,
+                   "Distribution form: linear, or log (of decimal logarithms)")
+        ->transform(CLI::CheckedTransformer(forms, CLI::ignore_case))
+        ->default_str("linear");
+    cmd.add_option("--distribution-step", o.distributionStep, "Bin width (in log10 units for log)")
+        ->capture_default_str();
+    cmd.add_flag("--global-only,!--per-window", o.globalOnly,
+                 "Only the distributions over all windows (default); --per-window also writes "
+                 "one set per moving-average window");
+    cmd.add_flag("--moving-average-files", o.movingAverageFiles,
+                 "Write the series and each moving average (TEST.clusters.average(n).txt)");
+    cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
+        ->capture_default_str();
+    cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
+        ->capture_default_str();
+    cmd.add_option("--prefix", o.filePrefix,
+                   "File prefix: second part of the distribution file names (default: the input "
+                   "file's name up to its last dot)");
+    cmd.add_option("--save-config", o.saveConfig,
+                   "Also write these parameters as a configuration file");
+    cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
 }
 
 }  // namespace
@@ -136,6 +183,12 @@ int main(int argc, char** argv) {
     AnalysisOptions dfaOptions;
     AddDfaOptions(*dfa, dfaOptions);
 
+    auto* clusters = app.add_subcommand(
+        "clusters", "Cluster analysis: the stretches between crossings of a series and its moving "
+                    "averages, and the distributions of their lifetimes, areas, lengths and diameters");
+    AnalysisOptions clustersOptions;
+    AddClustersOptions(*clusters, clustersOptions);
+
     auto* config = app.add_subcommand("config", "Configuration file helpers");
     config->require_subcommand(1);
     auto* configTemplate = config->add_subcommand("template", "Print a commented example configuration file");
@@ -157,6 +210,16 @@ int main(int argc, char** argv) {
     if (*run) return RunConfigCommand(configPath, std::cout, std::cerr);
     if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
     if (*dfa) return RunAnalysisCommand(dfaOptions, std::cout, std::cerr);
+    if (*clusters) {
+        if (!LooksLikeConfiguration(clustersOptions.input))
+            return RunClustersCommand(clustersOptions, std::cout, std::cerr);
+        if (clusters->count_all() > 1) {
+            std::cerr << "fractan: [" << clustersOptions.input
+                      << "] is a configuration file, which is run as it stands: give no options with it.\n";
+            return 2;
+        }
+        return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr);
+    }
     if (*configTemplate) {
         std::cout << ConfigTemplate();
         return kExitOk;

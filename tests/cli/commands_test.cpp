@@ -93,7 +93,7 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     EXPECT_EQ(p.windowSize, (3000 - 512 - 1) / 4);
 
     AnalysisOptions dfa = o;  // DFA: every sample but the first, boxes up to an eighth of W
-    dfa.dfa = true;
+    dfa.family = Family::kDfa;
     dfa.computationType = 3;
     dfa.dataOffset = 0;
     ASSERT_TRUE(BuildParameters(dfa, p, s.out, s.err));
@@ -179,7 +179,7 @@ TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
              {true, 2, 800, "fractan: Static DMA (2) is not a valid computation type for DFA." + review},
              {true, 3, 1000, "fractan: Data size must be at least greater than window size by one." + review},
          }) {
-        o.dfa = k.dfa;
+        o.family = k.dfa ? Family::kDfa : Family::kDma;
         o.computationType = k.type;
         o.windowSize = k.window;
         Streams s;
@@ -187,7 +187,7 @@ TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
         EXPECT_EQ(s.err.str(), k.err);
     }
 
-    o.dfa = false;
+    o.family = Family::kDma;
     o.computationType = 2;
     o.windowSize = 800;
     o.progression = "geometric";
@@ -202,6 +202,47 @@ TEST(RunAnalysisCommand, ChecksByFamilyAndRefusals) {
     Streams folder;
     EXPECT_EQ(RunAnalysisCommand(o, folder.out, folder.err), kExitFailure);
     EXPECT_EQ(folder.err.str(), "fractan: output folder [" + dir.File("missing") + "] does not exist.\n");
+}
+
+TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("walk.txt"), test::RandomWalk(2000, 8));
+    AnalysisOptions o;
+    o.family = Family::kClusters;
+    o.input = dir.File("walk.txt");
+    o.outputPath = dir.Path();
+    o.progression = "linear";
+    o.start = 10;
+    o.step = 10;
+    o.end = 20;
+    OutputCapture core;
+    Streams s;
+    ASSERT_EQ(RunClustersCommand(o, s.out, s.err), kExitOk) << s.err.str();
+    EXPECT_NE(s.out.str().find("Window size: 2000\n"), std::string::npos) << s.out.str();
+    EXPECT_NE(s.out.str().find("Distribution files: [" + dir.File("fractan.walk.Out.Lin.All") + ".*.txt]"),
+              std::string::npos) << s.out.str();
+    EXPECT_TRUE(test::Exists(dir.File("fractan.walk.Out.Lin.All.rLifetime.txt")));  // prefix: the input's stem
+    EXPECT_FALSE(test::Exists(dir.File("fractan.walk.Out.Lin.10.rLifetime.txt")));  // global only by default
+
+    o.globalOnly = false;
+    o.testName = "saved";
+    o.saveConfig = dir.File("c.txt");
+    o.noRun = true;
+    Streams save;
+    ASSERT_EQ(RunClustersCommand(o, save.out, save.err), kExitOk);
+    EXPECT_TRUE(LooksLikeConfiguration(dir.File("c.txt")));
+    EXPECT_FALSE(LooksLikeConfiguration(dir.File("walk.txt")));
+    Streams run;  // the stored fields; per-window sets are not stored, so global only again
+    ASSERT_EQ(RunClustersConfigCommand(dir.File("c.txt"), run.out, run.err), kExitOk) << run.err.str();
+    EXPECT_TRUE(test::Exists(dir.File("saved.walk.Out.Lin.All.rArea.txt")));
+
+    o.saveConfig.clear();
+    o.movingAverageType = 1;  // extended needs windows of 2 or more
+    o.start = 1;
+    Streams refused;
+    EXPECT_EQ(RunClustersCommand(o, refused.out, refused.err), kExitFailure);
+    EXPECT_EQ(refused.err.str(), "fractan: Moving average windows must be at least 2 for the extended average."
+                                 " Please review input parameters\n");
 }
 
 TEST(ConfigTemplate, IsAConfigurationFileThatLoads) {

@@ -30,6 +30,12 @@ inc="e2e.Dynamic DMA (0).out.random_walk.inc.txt"
 grep -q "^Window size: 16383$" dfa.txt || fail "dfa default window: $(cat dfa.txt)"
 awk -F'\t' '$4 == 16383 && $5 > 0.4 && $5 < 0.6 { ok = 1 } END { exit !ok }' "e2e.Static DFA (3).out.txt" \
     || fail "dfa result: $(cat "e2e.Static DFA (3).out.txt")"
+"$FRACTAN" clusters d/random_walk.txt --per-window -p linear --start 10 --step 10 --end 20 \
+    --moving-average-files -o . --test-name e2e > clusters.txt || fail "clusters exited $?"
+for f in e2e.random_walk.Out.Lin.10.rArea.txt e2e.random_walk.Out.Lin.All.rDiameter.txt "e2e.clusters.average(20).txt"; do
+  [ -s "$f" ] || fail "clusters wrote no $f"
+done
+grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Found line: $(cat clusters.txt)"
 "$FRACTAN" dfa d/random_walk.txt -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
 grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"

@@ -1,0 +1,322 @@
+#include "clusters/cluster_analyzer.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "clusters/distribution.h"
+#include "setup/number_scanner.h"
+#include "setup/output.h"
+#include "setup/paths.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenOrReport(const std::string& path, const char* mode) {
+    FilePtr file(std::fopen(path.c_str(), mode));
+    if (!file) PrintFormatted("Error opening file [%s]\n", path.c_str());
+    return file;
+}
+
+// The four distributions of one set, filled from clusters.
+struct QuantitySet {
+    Distribution lifetime, area, length, diameter;
+
+    void Add(const Cluster& c, bool logarithmic) {
+        const double tau = c.Lifetime();
+        const double hypotenuse = std::sqrt(tau * tau + c.length * c.length);
+        if (!logarithmic) {
+            lifetime.Add(tau);
+            area.Add(c.area);
+            length.Add(c.length);
+            diameter.Add(hypotenuse);
+            return;
+        }
+        if (tau > 0) lifetime.Add(std::log10(tau));
+        if (c.area > 0) area.Add(std::log10(c.area));
+        if (c.length > 0) length.Add(std::log10(c.length));
+        if (tau > 0 || c.length > 0) diameter.Add(std::log10(hypotenuse));
+    }
+};
+
+}  // namespace
+
+ClusterAnalyzer::ClusterAnalyzer() : clusters_(kClusterBlock) {}
+
+bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, int32_t count) {
+    series_.Clear();
+    FilePtr file = OpenOrReport(path, "r");
+    if (!file) return false;
+    StopCheck stopRequested;
+    NumberScanner scanner(file.get());
+    int64_t i = 0;  // numbers read
+    int32_t j = 0;  // numbers kept
+    while (j < count && !scanner.AtEnd()) {
+        double value = 0.0;
+        if (!scanner.Next(value)) break;
+        if (i >= offset && i < int64_t{offset} + count) {
+            series_.Append(value);
+            ++j;
+        }
+        if (i % 100000 == 0)
+            PrintFormatted("Processing sample %d (%d)\n", static_cast<int32_t>(i), j);
+        if (i % 1000 == 0 && stopRequested()) return false;
+        ++i;
+    }
+    series_.Compact();
+    return true;
+}
+
+bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, int32_t count) {
+    series_.Clear();
+    FilePtr file = OpenOrReport(path, "rb");
+    if (!file) return false;
+    struct stat info {};
+    const int64_t numbers = ::fstat(fileno(file.get()), &info) == 0 ? info.st_size / 8 : 0;
+    // Numbers before the offset are skipped, not read.
+    const int64_t first = offset < 0 ? 0 : offset;
+    const int64_t kept = std::max<int64_t>(0, std::min<int64_t>(count, numbers - first));
+    if (kept > 0) {
+        series_.SetSize(static_cast<int32_t>(kept));
+        if (std::fseek(file.get(), static_cast<long>(first * 8), SEEK_SET) != 0 ||
+            std::fread(series_.Data(), 8, static_cast<size_t>(kept), file.get()) != static_cast<size_t>(kept)) {
+            PrintFormatted("Error reading file [%s]\n", path.c_str());
+            series_.Clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+void ClusterAnalyzer::ReplaceBadData() {
+    for (int32_t i = 0; i < series_.Size(); ++i) {
+        const double bad = series_[i];
+        if (!(bad > 100000.0)) continue;
+        if (i == 0) {
+            series_[i] = 0.0;
+            PrintFormatted("Found bad datum (%g). Replacing with (0.0)\n", bad);
+        } else {
+            series_[i] = series_[i - 1];
+            PrintFormatted("Found bad datum (%g). Replacing with (%g)\n", bad, series_[i]);
+        }
+    }
+}
+
+void ClusterAnalyzer::ReleaseSeries() {
+    series_.Clear();
+    average_.Clear();
+    standard_.Reset();
+    extended_.Reset();
+}
+
+void ClusterAnalyzer::SetWindowLength(int32_t n) {
+    average_.Clear();
+    standard_.Reset();
+    extended_.Reset();
+    standard_.SetLength(n);
+    extended_.SetLength(n);
+}
+
+bool ClusterAnalyzer::FindClusters(int32_t fileIndex, int32_t windowIndex) {
+    return Detect(standard_, false, fileIndex, windowIndex);
+}
+
+bool ClusterAnalyzer::FindClustersExtended(int32_t fileIndex, int32_t windowIndex) {
+    return Detect(extended_, true, fileIndex, windowIndex);
+}
+
+template <class Window>
+bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex) {
+    StopCheck stopRequested;
+    const int32_t N = series_.Size();
+    average_ = SampleArray(N, 10);
+    const double* y = series_.Data();
+    double* a = average_.Data();
+    for (int32_t t = 0; t < N; ++t) {
+        a[t] = window.Push(y[t]);
+        if (t % 1000 == 0 && stopRequested()) return false;
+    }
+
+    const int32_t before = clusters_.Size();
+    // The side the series starts on. The trailing mean starts on the first
+    // sample, so the second decides; a series too short to decide has no crossing.
+    bool decided = false, above = false;
+    if (N >= 1 && (extended || y[0] != a[0])) {
+        decided = true;
+        above = y[0] > a[0];
+    } else if (N >= 2) {
+        decided = true;
+        above = y[1] > a[1];
+    }
+
+    bool open = false;
+    Cluster current;
+    for (int32_t t = 1; decided && t < N; ++t) {
+        const bool crossing = (y[t] > a[t] && !above) || (y[t] < a[t] && above);
+        if (!crossing) continue;
+        above = !above;
+        if (open) {
+            current.end = t;
+            double area = 0.0;
+            for (int32_t s = current.start + 1; s <= t; ++s) area += std::fabs(y[s] - a[s]);
+            current.area = area;
+            current.length = std::fabs(y[t] - y[current.start]);
+            clusters_.Append(current);
+        }
+        current = Cluster{};
+        current.fileIndex = fileIndex;
+        current.windowIndex = windowIndex;
+        current.start = t;
+        open = true;
+        if (t % 1000 == 0 && stopRequested()) return false;
+    }
+    PrintFormatted("Found %d Clusters (Total: %d).\n", clusters_.Size() - before, clusters_.Size());
+    return true;
+}
+
+bool ClusterAnalyzer::WriteMovingAverageFile(const std::string& path) const {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) return false;
+    for (int32_t t = 0; t < series_.Size(); ++t)
+        std::fprintf(file, "%.*lf\t%.*lf\n", 15, series_[t], 15, t < average_.Size() ? average_[t] : 0.0);
+    const bool failed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !failed;
+}
+
+bool ClusterAnalyzer::WriteGlobalLinear(std::string stem, double step) {
+    return WriteSets(stem, nullptr, step, false);
+}
+bool ClusterAnalyzer::WriteGlobalLog(std::string stem, double step) {
+    return WriteSets(stem, nullptr, step, true);
+}
+bool ClusterAnalyzer::WritePerWindowLinear(std::string stem, const SizeList& sizes, double step) {
+    return WriteSets(stem, &sizes, step, false);
+}
+bool ClusterAnalyzer::WritePerWindowLog(std::string stem, const SizeList& sizes, double step) {
+    return WriteSets(stem, &sizes, step, true);
+}
+
+// One set per window size when `sizes` is given, else one global set.
+bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, double step,
+                                bool logarithmic) {
+    StopCheck stopRequested;
+    const int32_t K = sizes ? sizes->Size() : 1;
+    std::vector<QuantitySet> sets(static_cast<size_t>(K));
+    if (sizes) PrintFormatted("Processing clusters...");
+    clusters_.ForEach([&](const Cluster& c) {
+        if (!sizes) sets[0].Add(c, logarithmic);
+        else if (c.windowIndex >= 0 && c.windowIndex < K) sets[c.windowIndex].Add(c, logarithmic);
+    });
+    if (sizes) PrintFormatted("Done.\nComputing distributions...");
+
+    auto write = [&](const Distribution& d, const std::string& path) {
+        const bool written = logarithmic ? d.WriteLog(path) : d.WriteLinear(path);
+        if (written || d.Count() == 0 || !(step > 0)) return;
+        if (!d.Writable())
+            PrintFormatted("Distribution [%s] is not written: step %g would need more than %lld bins.\n",
+                           path.c_str(), step, static_cast<long long>(Distribution::kMaxBins));
+        else
+            PrintFormatted("Error writing distribution file [%s].\n", path.c_str());
+        unwritten_.push_back(path);
+    };
+    for (int32_t w = 0; w < K; ++w) {
+        if (stopRequested()) return false;
+        const std::string prefix = sizes ? stem + "." + std::to_string((*sizes)[w]) : stem + ".All";
+        QuantitySet& set = sets[w];
+        for (Distribution* d : {&set.lifetime, &set.area, &set.length, &set.diameter}) d->SetStep(step);
+        write(set.lifetime, prefix + ".rLifetime.txt");
+        write(set.area, prefix + ".rArea.txt");
+        write(set.length, prefix + ".rLength.txt");
+        write(set.diameter, prefix + ".rDiameter.txt");
+    }
+    if (sizes) PrintFormatted("Done.\n");
+    return true;
+}
+
+std::string CheckClusterParameters(const AnalysisParameters& params) {
+    const SizeList sizes = params.averageProgression.Expand();
+    if (sizes.Empty()) return "Moving average progression is not valid.";
+    const int32_t least = params.movingAverageType == 1 ? 2 : 1;
+    for (int32_t n : sizes)
+        if (n < least)
+            return least == 2 ? "Moving average windows must be at least 2 for the extended average."
+                              : "Moving average windows must be at least 1.";
+    return {};
+}
+
+bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) {
+    ClusterRunSummary local;
+    ClusterRunSummary& report = summary ? *summary : local;
+    report = ClusterRunSummary{};
+    if (!params.ExpandInputFiles()) return false;
+    const std::string reason = CheckClusterParameters(params);
+    if (!reason.empty()) {
+        PrintFormatted("Nothing analysed: %s\n", reason.c_str());
+        report.refused = true;
+        return false;
+    }
+
+    StopCheck stopRequested;
+    ClusterAnalyzer analyzer;
+    const SizeList sizes = params.averageProgression.Expand();
+    const std::string base = JoinPath(params.outputPath, params.testName + "." + params.filePrefix);
+    auto stopped = [&] {
+        report.stopped = true;
+        report.clusters = analyzer.Clusters().Size();
+        return true;
+    };
+
+    for (int32_t i = 0; i < static_cast<int32_t>(params.inputFiles.size()); ++i) {
+        const std::string& path = params.inputFiles[i];
+        analyzer.ReleaseSeries();
+        bool loaded = false;
+        if (params.inputFileType == 0) loaded = analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize);
+        else if (params.inputFileType == 1) loaded = analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize);
+        else break;
+        if (stopRequested()) return stopped();
+        if (!loaded) {
+            report.notAnalysed.push_back(path);
+            continue;
+        }
+        analyzer.ReplaceBadData();
+        for (int32_t j = 0; j < sizes.Size(); ++j) {
+            analyzer.SetWindowLength(sizes[j]);
+            if (params.movingAverageType == 0 && !analyzer.FindClusters(i, j)) return stopped();
+            if (params.movingAverageType == 1 && !analyzer.FindClustersExtended(i, j)) return stopped();
+            if (params.generateMovingAverageFiles) {
+                char name[64];
+                std::snprintf(name, sizeof name, ".clusters.average(%d).txt", sizes[j]);
+                const std::string averagePath = JoinPath(params.outputPath, params.testName + name);
+                if (!analyzer.WriteMovingAverageFile(averagePath)) {
+                    PrintFormatted("Error writing moving average file [%s].\n", averagePath.c_str());
+                    report.unwritten.push_back(averagePath);
+                }
+            }
+        }
+    }
+
+    const double step = params.distributionStep;
+    if (!(step > 0))
+        PrintFormatted("Distribution step %g is not above 0: no distribution file is written.\n", step);
+    const bool linear = params.distributionType == 0;
+    const std::string stem = base + (linear ? ".Out.Lin" : ".Out.Log");
+    if (!params.globalStatisticsOnly &&
+        !(linear ? analyzer.WritePerWindowLinear(stem, sizes, step) : analyzer.WritePerWindowLog(stem, sizes, step)))
+        return stopped();
+    if (!(linear ? analyzer.WriteGlobalLinear(stem, step) : analyzer.WriteGlobalLog(stem, step)))
+        return stopped();
+    report.clusters = analyzer.Clusters().Size();
+    for (const std::string& path : analyzer.Unwritten()) report.unwritten.push_back(path);
+    return true;
+}
+
+}  // namespace fractan

@@ -1,0 +1,99 @@
+#pragma once
+// Cluster analysis: the stretches between successive crossings of a series
+// and its moving average, and the distributions of their sizes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "clusters/block_array.h"
+#include "setup/containers.h"
+#include "setup/parameters.h"
+
+namespace fractan {
+
+// One stretch from a crossing (start) to the next (end).
+struct Cluster {
+    int32_t start = 0;
+    int32_t end = 0;
+    int32_t fileIndex = -1;
+    int32_t windowIndex = -1;
+    double area = 0.0;    // Σ |y_t − a_t| over t = start + 1 … end
+    double length = 0.0;  // |y_end − y_start|
+
+    int32_t Lifetime() const { return end - start; }
+};
+
+class ClusterAnalyzer {
+public:
+    static constexpr int32_t kClusterBlock = 100000;
+
+    ClusterAnalyzer();
+    virtual ~ClusterAnalyzer() = default;
+
+    // `count` numbers from number `offset` on, or fewer when the file is
+    // shorter. False, after "Error opening file [..]", when it cannot be
+    // opened, and false (quietly) when a stop is requested.
+    bool LoadTextSeries(const std::string& path, int32_t offset, int32_t count);
+    bool LoadBinarySeries(const std::string& path, int32_t offset, int32_t count);
+    // Samples above 100000.0 are replaced by the sample before (0.0 for the first).
+    void ReplaceBadData();
+
+    // Releases the series and the moving average and resets both windows.
+    void ReleaseSeries();
+    // Releases the moving average and sets both windows to length n.
+    void SetWindowLength(int32_t n);
+
+    // The moving average of the series with the trailing ("Standard") or the
+    // first-order ("Extended") window, then the clusters between its
+    // crossings, tagged with the file and window indices. False when stopped.
+    bool FindClusters(int32_t fileIndex, int32_t windowIndex);
+    bool FindClustersExtended(int32_t fileIndex, int32_t windowIndex);
+
+    // The distribution files over all clusters, named stem + ".All.r<Quantity>.txt".
+    bool WriteGlobalLinear(std::string stem, double step);
+    bool WriteGlobalLog(std::string stem, double step);
+    // The files of each window size n, named stem + "." + n + ".r<Quantity>.txt".
+    bool WritePerWindowLinear(std::string stem, const SizeList& sizes, double step);
+    bool WritePerWindowLog(std::string stem, const SizeList& sizes, double step);
+    // The series and its moving average, one "y<TAB>a" line per sample.
+    bool WriteMovingAverageFile(const std::string& path) const;
+
+    const SampleArray& Series() const { return series_; }
+    const SampleArray& MovingAverage() const { return average_; }
+    const BlockArray<Cluster>& Clusters() const { return clusters_; }
+    // Paths of the distribution files that could not be created.
+    const std::vector<std::string>& Unwritten() const { return unwritten_; }
+
+private:
+    template <class Window>
+    bool Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex);
+    bool WriteSets(const std::string& stem, const SizeList* sizes, double step, bool logarithmic);
+
+    SampleArray series_;
+    SampleArray average_;
+    RunningWindow standard_;
+    FirstOrderWindow extended_;
+    BlockArray<Cluster> clusters_;
+    std::vector<std::string> unwritten_;
+};
+
+// What a cluster run did, for callers that report it.
+struct ClusterRunSummary {
+    bool refused = false;  // a line said why nothing was analysed
+    bool stopped = false;
+    int32_t clusters = 0;
+    std::vector<std::string> notAnalysed;  // input files that could not be loaded
+    std::vector<std::string> unwritten;    // files that could not be created
+};
+
+// Why the parameters cannot be analysed, or empty: the progression must give
+// window sizes of at least 1 ("Standard") or 2 ("Extended").
+std::string CheckClusterParameters(const AnalysisParameters& params);
+
+// Every input file and every window size, then the per-window and global
+// distribution files. False when there is no input file (nothing printed) or
+// when the parameters are refused (after a line saying why).
+bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary = nullptr);
+
+}  // namespace fractan

@@ -1,0 +1,110 @@
+#include "clusters/distribution.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace fractan {
+namespace {
+
+// The bin index in extended precision, or false when it lies beyond any
+// usable range (non-finite values, a far too small step).
+bool BinOf(double v, double s, long double& bin) {
+    const long double q = std::fabs(static_cast<long double>(v)) / static_cast<long double>(s) + 0.5L;
+    if (!std::isfinite(q) || q >= 9.0e18L) return false;
+    const long double whole = std::trunc(q);
+    bin = v < 0 ? -whole : whole;
+    return true;
+}
+
+}  // namespace
+
+int64_t BinIndex(double v, double s) {
+    long double bin = 0;
+    return BinOf(v, s, bin) ? static_cast<int64_t>(bin) : 0;
+}
+
+Distribution::Distribution() : values_(50000) {}
+
+void Distribution::Add(double v) {
+    values_.Append(v);
+    ++count_;
+    sum_ = v + sum_;
+    sumOfSquares_ = v * v + sumOfSquares_;
+    if (v > maximum_) maximum_ = v;
+    if (v < minimum_) minimum_ = v;
+}
+
+void Distribution::SetStep(double s) {
+    if (s == step_) return;
+    step_ = s;
+    bins_.Clear();
+    firstBin_ = 0;
+    long double low = 0, high = 0;
+    if (!(s > 0) || count_ == 0 || !BinOf(minimum_, s, low) || !BinOf(maximum_, s, high)) return;
+    if (high - low + 1 > kMaxBins) return;
+    firstBin_ = static_cast<int64_t>(low);
+    bins_ = ChunkedArray<int32_t>(static_cast<int32_t>(high - low) + 1, 10);
+    for (int32_t& bin : bins_) bin = 0;
+    values_.ForEach([&](double v) {
+        long double b = 0;
+        // A value outside the extremes' range (not a number) is in no bin.
+        if (BinOf(v, s, b) && b >= low && b <= high) ++bins_[static_cast<int32_t>(b - low)];
+    });
+}
+
+bool Distribution::Writable() const { return step_ > 0 && count_ > 0 && !bins_.Empty(); }
+
+double Distribution::Mu() const { return sum_ / count_; }
+
+double Distribution::Sigma() const {
+    if (count_ <= 1) return 0.0;
+    const double n1 = count_ - 1;
+    return std::sqrt(sumOfSquares_ / n1 - (sum_ / n1) * sum_ / count_);
+}
+
+double Distribution::Skewness() const {
+    if (count_ == 0) return -1.0;
+    const double n = count_, mu = Mu(), sigma = Sigma();
+    double cubes = 0.0;
+    values_.ForEach([&](double v) {
+        const double d = v - mu;
+        cubes += d * d * d;
+    });
+    return n / ((n - 1) * (n - 2)) * cubes / (sigma * sigma * sigma);
+}
+
+double Distribution::Kurtosis() const {
+    if (count_ == 0) return -1.0;
+    const double n = count_, mu = Mu(), sigma = Sigma();
+    double fourths = 0.0;
+    values_.ForEach([&](double v) {
+        const double d = v - mu;
+        fourths += d * d * d * d;
+    });
+    return n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * fourths / (sigma * sigma * sigma * sigma) -
+           3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
+}
+
+bool Distribution::WriteLinear(const std::string& path) const { return Write(path, false); }
+
+bool Distribution::WriteLog(const std::string& path) const { return Write(path, true); }
+
+bool Distribution::Write(const std::string& path, bool logarithmic) const {
+    if (!Writable()) return false;
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) return false;
+    std::fprintf(file, "Size:\t%ld\tStep:\t%g\n", static_cast<long>(bins_.Size()), step_);
+    std::fprintf(file, "Min:\t%g\tMax:\t%g\n", minimum_, maximum_);
+    std::fprintf(file, "Mu:\t%g\tSigma:\t%g\n", Mu(), Sigma());
+    std::fprintf(file, "Skewness:\t%g\tCurtosis:\t%g\n", Skewness(), Kurtosis());
+    for (int32_t i = 0; i < bins_.Size(); ++i) {
+        const double centre = static_cast<double>(firstBin_ + i) * step_;
+        double frequency = static_cast<double>(bins_[i]) / count_;
+        if (logarithmic) frequency = frequency / std::pow(10.0, centre);
+        std::fprintf(file, "%g\t%.*lf\n", centre, 15, frequency);
+    }
+    const bool failed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !failed;
+}
+
+}  // namespace fractan

@@ -1,0 +1,67 @@
+#pragma once
+// The empirical distribution of one quantity: its values, running sums and,
+// once a step is set, counts in bins of that width centred on multiples of it.
+
+#include <cstdint>
+#include <string>
+
+#include "clusters/block_array.h"
+#include "setup/containers.h"
+
+namespace fractan {
+
+// The bin of v for step s: v/s rounded to the nearest integer, halves away
+// from zero; b(0) = 0. The sum is formed in extended precision.
+int64_t BinIndex(double v, double s);
+
+class Distribution {
+public:
+    // More bins than this are not built: the file would be absurdly long.
+    static constexpr int64_t kMaxBins = int64_t{1} << 26;
+
+    Distribution();
+    virtual ~Distribution() = default;
+    Distribution(Distribution&&) noexcept = default;
+    Distribution& operator=(Distribution&&) noexcept = default;
+
+    void Add(double v);
+    // Rebuilds the bins for step s; none are built for s ≤ 0, for non-finite
+    // extremes or for more than kMaxBins bins.
+    void SetStep(double s);
+
+    // True when a file would be written: a step above 0, values, and bins.
+    bool Writable() const;
+    // The distribution file with relative frequencies; false, creating no
+    // file, when it is not writable or the file cannot be created.
+    bool WriteLinear(const std::string& path) const;
+    // The same with each frequency divided by 10 to the bin centre, for
+    // values that are decimal logarithms.
+    bool WriteLog(const std::string& path) const;
+
+    int32_t Count() const { return count_; }
+    double Step() const { return step_; }
+    double Minimum() const { return minimum_; }
+    double Maximum() const { return maximum_; }
+    int32_t BinCount() const { return bins_.Size(); }
+    int64_t FirstBin() const { return firstBin_; }
+    int32_t Bin(int32_t i) const { return bins_[i]; }
+    double Mu() const;
+    double Sigma() const;
+    double Skewness() const;
+    double Kurtosis() const;
+
+private:
+    bool Write(const std::string& path, bool logarithmic) const;
+
+    BlockArray<double> values_;
+    double step_ = -1.0;
+    ChunkedArray<int32_t> bins_;
+    int64_t firstBin_ = 0;
+    double sum_ = 0.0;
+    double sumOfSquares_ = 0.0;
+    double maximum_ = -2147483647.0;
+    double minimum_ = 2147483647.0;
+    int32_t count_ = 0;
+};
+
+}  // namespace fractan

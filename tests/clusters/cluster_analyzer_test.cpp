@@ -1,0 +1,270 @@
+#include "clusters/cluster_analyzer.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::vector<Cluster> ClustersOf(const ClusterAnalyzer& a) {
+    std::vector<Cluster> all;
+    a.Clusters().ForEach([&](const Cluster& c) { all.push_back(c); });
+    return all;
+}
+
+// Loads the values as a text series and finds the clusters with window n.
+struct Detection {
+    test::TempDir dir;
+    ClusterAnalyzer analyzer;
+    OutputCapture out;
+    std::vector<Cluster> Run(const std::vector<double>& y, int n, bool extended = false) {
+        test::WriteNumbers(dir.File("s.txt"), y);
+        EXPECT_TRUE(analyzer.LoadTextSeries(dir.File("s.txt"), 0, 1000));
+        analyzer.SetWindowLength(n);
+        EXPECT_TRUE(extended ? analyzer.FindClustersExtended(0, 0) : analyzer.FindClusters(0, 0));
+        return ClustersOf(analyzer);
+    }
+};
+
+TEST(ClusterDetection, AlternatingSeriesAroundItsMeanOfTwo) {
+    Detection d;
+    const std::vector<Cluster> c = d.Run({1, 3, 1, 3, 1, 3}, 2);
+    ASSERT_EQ(c.size(), 3u);  // the cluster opened at t = 5 is discarded
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(c[i].start, 2 + i);
+        EXPECT_EQ(c[i].Lifetime(), 1);
+        EXPECT_DOUBLE_EQ(c[i].length, 2.0);
+        EXPECT_DOUBLE_EQ(c[i].area, 1.0);
+        EXPECT_EQ(c[i].fileIndex, 0);
+        EXPECT_EQ(c[i].windowIndex, 0);
+    }
+    EXPECT_EQ(d.out.Lines().back(), "Found 3 Clusters (Total: 3).");
+}
+
+TEST(ClusterDetection, SidesCrossingsAndShortSeries) {
+    {
+        Detection d;  // window 1: the average is the series, nothing crosses
+        EXPECT_TRUE(d.Run({0, 2, 0, 2, 0}, 1).empty());
+    }
+    {
+        Detection d;  // a cluster whose ends lie at the same height: length 0
+        const std::vector<Cluster> c = d.Run({0, -2, 1, 3, 1}, 2);
+        ASSERT_EQ(c.size(), 1u);
+        EXPECT_EQ(c[0].start, 2);
+        EXPECT_EQ(c[0].end, 4);
+        EXPECT_DOUBLE_EQ(c[0].length, 0.0);
+        EXPECT_DOUBLE_EQ(c[0].area, 2.0);  // |3 − 2| + |1 − 2|
+    }
+    {
+        Detection d;  // y_2 = a_2 keeps the side: the crossing is at t = 3
+        const std::vector<Cluster> c = d.Run({0, 2, 2, 0, 4, 0}, 2);
+        ASSERT_EQ(c.size(), 2u);
+        EXPECT_EQ(c[0].start, 3);
+        EXPECT_EQ(c[0].end, 4);
+    }
+    {
+        Detection d;  // extended: the first n averages are 0.0 and the first sample sets the side
+        const std::vector<Cluster> c = d.Run({-1, 1, -1, 5, 5}, 3, true);
+        ASSERT_GE(c.size(), 1u);
+        EXPECT_EQ(c[0].start, 1);
+        EXPECT_EQ(c[0].end, 2);
+        EXPECT_DOUBLE_EQ(c[0].area, 1.0);
+    }
+    for (bool extended : {false, true}) {  // too short to decide a side: nothing, nothing read outside
+        Detection d;
+        EXPECT_TRUE(d.Run({5}, 2, extended).empty());
+        EXPECT_TRUE(d.Run({}, 2, extended).empty());
+    }
+}
+
+TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
+    test::TempDir dir;
+    OutputCapture out;
+    ClusterAnalyzer a;
+    test::WriteNumbers(dir.File("s.txt"), {1, 2, 3, 4, 5});
+    test::WriteBinary(dir.File("s.dat"), {1, 2, 3, 4, 5});
+    ASSERT_TRUE(a.LoadTextSeries(dir.File("s.txt"), 1, 3));
+    EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), (std::vector<double>{2, 3, 4}));
+    EXPECT_EQ(out.Lines(), Lines{"Processing sample 0 (0)"});
+    ASSERT_TRUE(a.LoadBinarySeries(dir.File("s.dat"), 3, 10));  // shorter than asked: what there is
+    EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), (std::vector<double>{4, 5}));
+    ASSERT_TRUE(a.LoadBinarySeries(dir.File("s.dat"), 9, 10));
+    EXPECT_EQ(a.Series().Size(), 0);
+    EXPECT_FALSE(a.LoadTextSeries(dir.File("none.txt"), 0, 3));
+    EXPECT_EQ(out.Lines().back(), "Error opening file [" + dir.File("none.txt") + "]");
+
+    test::WriteNumbers(dir.File("bad.txt"), {200000, 300000, 5, 100000.0, 100000.5, -200000});
+    ASSERT_TRUE(a.LoadTextSeries(dir.File("bad.txt"), 0, 10));
+    OutputCapture messages;
+    a.ReplaceBadData();
+    EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()),
+              (std::vector<double>{0, 0, 5, 100000.0, 100000.0, -200000}));
+    EXPECT_EQ(messages.Lines(), (Lines{"Found bad datum (200000). Replacing with (0.0)",
+                                       "Found bad datum (300000). Replacing with (0)",
+                                       "Found bad datum (100000). Replacing with (100000)"}));
+}
+
+struct ClusterRun {
+    test::TempDir dir;
+    AnalysisParameters p;
+    ClusterRun() {
+        p.inputFileMode = 0;
+        p.inputFileType = 0;
+        p.windowSize = 1000;
+        p.outputPath = dir.Path();
+        p.testName = std::string(1, 't');  // a plain literal here trips a false -Wrestrict in GCC 12
+        p.filePrefix = std::string(1, 's');
+        p.averageProgression = ScaleProgression{10, 20, 10, kLinear, {}};
+        p.globalStatisticsOnly = 0;
+    }
+};
+
+TEST(RunClusterAnalysis, TagsTotalsAndFileNames) {
+    ClusterRun c;
+    test::WriteNumbers(c.dir.File("a.txt"), test::RandomWalk(500, 1));
+    test::WriteNumbers(c.dir.File("b.txt"), test::RandomWalk(500, 2));
+    test::WriteText(c.dir.File("list.txt"), c.dir.File("a.txt") + "\n" + c.dir.File("b.txt") + "\n");
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = c.dir.File("list.txt");
+    c.p.generateMovingAverageFiles = 1;
+    OutputCapture out;
+    ClusterRunSummary summary;
+    ASSERT_TRUE(RunClusterAnalysis(c.p, &summary));
+
+    Lines found;
+    int total = 0;
+    for (const auto& line : out.Lines()) {
+        int n = 0, t = 0;
+        if (std::sscanf(line.c_str(), "Found %d Clusters (Total: %d).", &n, &t) == 2) {
+            found.push_back(line);
+            total += n;
+            EXPECT_EQ(t, total);
+        }
+    }
+    EXPECT_EQ(found.size(), 4u);  // files × windows
+    EXPECT_EQ(summary.clusters, total);
+    EXPECT_EQ(out.Lines().back(), "Computing distributions...Done.");
+
+    for (const char* stem : {"t.s.Out.Lin.10", "t.s.Out.Lin.20", "t.s.Out.Lin.All"})
+        for (const char* q : {".rLifetime.txt", ".rArea.txt", ".rLength.txt", ".rDiameter.txt"})
+            EXPECT_TRUE(test::Exists(c.dir.File(std::string(stem) + q))) << stem << q;
+    // The moving-average file holds the last file analysed.
+    const Lines average = test::ReadLines(c.dir.File("t.clusters.average(20).txt"));
+    ASSERT_EQ(average.size(), 500u);
+    EXPECT_EQ(test::SplitTabs(average[0])[0], test::SplitTabs(average[0])[1]);  // a_0 = y_0
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.15f", test::RandomWalk(500, 2)[499]);
+    EXPECT_EQ(test::SplitTabs(average[499])[0], expected);
+    // The global lifetimes hold every cluster; the per-window ones their share.
+    const Lines all = test::ReadLines(c.dir.File("t.s.Out.Lin.All.rLifetime.txt"));
+    double sum = 0;
+    for (size_t i = 4; i < all.size(); ++i) sum += std::stod(test::SplitTabs(all[i])[1]);
+    EXPECT_NEAR(sum, 1.0, 1e-12);
+}
+
+TEST(ClusterDetection, TagsInOrderOfFinding) {
+    test::TempDir dir;
+    OutputCapture out;
+    ClusterAnalyzer a;
+    int fileIndex = 0;
+    for (unsigned seed : {3u, 4u}) {
+        test::WriteNumbers(dir.File("s.txt"), test::RandomWalk(300, seed));
+        ASSERT_TRUE(a.LoadTextSeries(dir.File("s.txt"), 0, 300));
+        for (int w = 0; w < 2; ++w) {
+            a.SetWindowLength(5 + 5 * w);
+            a.FindClusters(fileIndex, w);
+        }
+        ++fileIndex;
+    }
+    std::vector<std::pair<int, int>> tags;
+    for (const Cluster& c : ClustersOf(a))
+        if (tags.empty() || tags.back() != std::pair{c.fileIndex, c.windowIndex})
+            tags.emplace_back(c.fileIndex, c.windowIndex);
+    EXPECT_EQ(tags, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+}
+
+TEST(RunClusterAnalysis, GlobalOnlyAndLogarithmicForm) {
+    ClusterRun c;
+    test::WriteNumbers(c.dir.File("a.txt"), {0, -2, 1, 3, 1});  // one cluster, length 0, with window 2
+    c.p.inputFileName = c.dir.File("a.txt");
+    c.p.averageProgression = ScaleProgression{2, 2, 1, kLinear, {}};
+    c.p.globalStatisticsOnly = 1;
+    c.p.distributionType = 1;
+    OutputCapture out;
+    ASSERT_TRUE(RunClusterAnalysis(c.p));
+    EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Log.2.rLifetime.txt")));
+    EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Log.All.rLength.txt")));  // its only value was 0
+    const Lines lifetime = test::ReadLines(c.dir.File("t.s.Out.Log.All.rLifetime.txt"));
+    ASSERT_EQ(lifetime.size(), 5u);
+    EXPECT_EQ(lifetime[1], "Min:\t0.30103\tMax:\t0.30103");  // log10 of lifetime 2
+    EXPECT_TRUE(test::Exists(c.dir.File("t.s.Out.Log.All.rDiameter.txt")));
+    for (const auto& line : out.Lines()) EXPECT_FALSE(line.starts_with("Processing clusters"));
+}
+
+TEST(RunClusterAnalysis, RefusalsStepAndUnwritableFiles) {
+    ClusterRun c;
+    test::WriteNumbers(c.dir.File("a.txt"), test::RandomWalk(300, 5));
+    c.p.inputFileName = c.dir.File("a.txt");
+    {
+        c.p.averageProgression = ScaleProgression{0, 10, 5, kLinear, {}};
+        OutputCapture out;
+        ClusterRunSummary summary;
+        EXPECT_FALSE(RunClusterAnalysis(c.p, &summary));
+        EXPECT_TRUE(summary.refused);
+        EXPECT_EQ(out.Lines(), Lines{"Nothing analysed: Moving average windows must be at least 1."});
+        c.p.averageProgression = ScaleProgression{1, 10, 5, kLinear, {}};
+        c.p.movingAverageType = 1;
+        EXPECT_EQ(CheckClusterParameters(c.p), "Moving average windows must be at least 2 for the extended average.");
+        c.p.movingAverageType = 0;
+        EXPECT_EQ(CheckClusterParameters(c.p), "");
+    }
+    {
+        c.p.averageProgression = ScaleProgression{5, 10, 5, kLinear, {}};
+        c.p.distributionStep = 0.0;
+        c.p.generateMovingAverageFiles = 1;
+        OutputCapture out;
+        ASSERT_TRUE(RunClusterAnalysis(c.p));
+        int said = 0;
+        for (const auto& line : out.Lines())
+            said += line == "Distribution step 0 is not above 0: no distribution file is written.";
+        EXPECT_EQ(said, 1);  // once per run
+        EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Lin.5.rArea.txt")));
+        EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Lin.All.rArea.txt")));
+        EXPECT_TRUE(test::Exists(c.dir.File("t.clusters.average(5).txt")));
+    }
+    {
+        c.p.distributionStep = 1.0;
+        const std::string blocked = c.dir.File("t.s.Out.Lin.All.rArea.txt");
+        ASSERT_EQ(::mkdir(blocked.c_str(), 0777), 0);
+        OutputCapture out;
+        ClusterRunSummary summary;
+        ASSERT_TRUE(RunClusterAnalysis(c.p, &summary));
+        EXPECT_EQ(summary.unwritten, Lines{blocked});
+        EXPECT_EQ(out.Lines().back(), "Error writing distribution file [" + blocked + "].");
+        EXPECT_TRUE(test::Exists(c.dir.File("t.s.Out.Lin.All.rLength.txt")));  // the others are written
+    }
+}
+
+TEST(RunClusterAnalysis, StopWritesNoDistributions) {
+    ClusterRun c;
+    test::WriteNumbers(c.dir.File("a.txt"), test::RandomWalk(5000, 6));
+    c.p.inputFileName = c.dir.File("a.txt");
+    StopSource stop;
+    ScopedStopSource scope(stop);
+    OutputCapture out;
+    stop.RequestStop();
+    ClusterRunSummary summary;
+    RunClusterAnalysis(c.p, &summary);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Lin.All.rLifetime.txt")));
+}
+
+}  // namespace
+}  // namespace fractan

@@ -1,0 +1,135 @@
+#include "clusters/distribution.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(BlockArray, GrowsByWholeBlocksWithoutMovingElements) {
+    BlockArray<int> a(3);
+    EXPECT_EQ(a.Capacity(), 3);
+    a.Append(10);
+    const int* first = &a[0];
+    for (int i = 1; i < 7; ++i) a.Append(10 + i);
+    EXPECT_EQ(a.Size(), 7);
+    EXPECT_EQ(a.BlockCount(), 3);
+    EXPECT_EQ(a.Capacity(), 9);
+    EXPECT_EQ(&a[0], first);  // earlier elements stay where they were
+    std::vector<int> seen;
+    a.ForEach([&](int v) { seen.push_back(v); });
+    EXPECT_EQ(seen, (std::vector<int>{10, 11, 12, 13, 14, 15, 16}));
+    a.Clear();
+    EXPECT_EQ(a.Size(), 0);
+    EXPECT_EQ(a.Capacity(), 0);
+    a.Append(5);  // grows again from nothing
+    EXPECT_EQ(a[0], 5);
+    EXPECT_EQ(BlockArray<double>(4, false).Capacity(), 0);
+}
+
+TEST(Distribution, BinIndexRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(BinIndex(0.0, 1.0), 0);
+    EXPECT_EQ(BinIndex(0.5, 1.0), 1);
+    EXPECT_EQ(BinIndex(-0.5, 1.0), -1);
+    EXPECT_EQ(BinIndex(0.49, 1.0), 0);
+    EXPECT_EQ(BinIndex(-2.5, 1.0), -3);
+    EXPECT_EQ(BinIndex(3.0, 2.0), 2);  // 1.5 + 0.5 truncates to 2: centre 4
+    EXPECT_EQ(BinIndex(2.9, 2.0), 1);
+}
+
+struct DistributionCase {
+    test::TempDir dir;
+    std::string path = dir.File("d.txt");
+    Distribution d;
+    Distribution& With(std::initializer_list<double> values, double step) {
+        for (double v : values) d.Add(v);
+        d.SetStep(step);
+        return d;
+    }
+};
+
+TEST(Distribution, StatisticsBlockAndLinearBins) {
+    DistributionCase c;
+    ASSERT_TRUE(c.With({1, 2, 2, 3}, 1.0).WriteLinear(c.path));
+    EXPECT_EQ(test::ReadText(c.path),
+              "Size:\t3\tStep:\t1\n"
+              "Min:\t1\tMax:\t3\n"
+              "Mu:\t2\tSigma:\t0.816497\n"
+              "Skewness:\t0\tCurtosis:\t1.5\n"
+              "1\t0.250000000000000\n"
+              "2\t0.500000000000000\n"
+              "3\t0.250000000000000\n");
+
+    DistributionCase halves;  // empty bins between the extremes are written with 0
+    ASSERT_TRUE(halves.With({0.5, -0.5}, 1.0).WriteLinear(halves.path));
+    const Lines lines = test::ReadLines(halves.path);
+    EXPECT_EQ(Lines(lines.begin() + 4, lines.end()),
+              (Lines{"-1\t0.500000000000000", "0\t0.000000000000000", "1\t0.500000000000000"}));
+
+    DistributionCase wide;  // step 2: 3 lies in the bin centred on 4, 2.9 in the one on 2
+    ASSERT_TRUE(wide.With({2.9, 3.0}, 2.0).WriteLinear(wide.path));
+    const Lines w = test::ReadLines(wide.path);
+    EXPECT_EQ(Lines(w.begin() + 4, w.end()), (Lines{"2\t0.500000000000000", "4\t0.500000000000000"}));
+
+    DistributionCase single;
+    ASSERT_TRUE(single.With({7}, 1.0).WriteLinear(single.path));
+    const Lines s = test::ReadLines(single.path);
+    EXPECT_EQ(s[0], "Size:\t1\tStep:\t1");
+    EXPECT_EQ(s[2], "Mu:\t7\tSigma:\t0");
+    EXPECT_EQ(s[4], "7\t1.000000000000000");
+}
+
+TEST(Distribution, LogarithmicFormDividesByTenToTheCentre) {
+    DistributionCase c;
+    ASSERT_TRUE(c.With({0.0, 1.0, 2.0}, 1.0).WriteLog(c.path));  // log10 of 1, 10, 100
+    const Lines lines = test::ReadLines(c.path);
+    EXPECT_EQ(Lines(lines.begin() + 4, lines.end()),
+              (Lines{"0\t0.333333333333333", "1\t0.033333333333333", "2\t0.003333333333333"}));
+}
+
+TEST(Distribution, NothingIsWrittenWithoutValuesStepOrBins) {
+    {
+        DistributionCase empty;
+        test::WriteText(empty.path, "an earlier run\n");
+        empty.d.SetStep(1.0);
+        EXPECT_FALSE(empty.d.WriteLinear(empty.path));
+        EXPECT_EQ(test::ReadText(empty.path), "an earlier run\n");  // untouched
+    }
+    for (double step : {0.0, -1.0}) {
+        DistributionCase c;
+        EXPECT_FALSE(c.With({1, 2}, step).WriteLinear(c.path));
+        EXPECT_EQ(c.d.BinCount(), 0);
+        EXPECT_FALSE(test::Exists(c.path));
+    }
+    {
+        DistributionCase tiny;  // 10^18 bins are not built
+        EXPECT_FALSE(tiny.With({0.0, 1e6}, 1e-12).WriteLinear(tiny.path));
+        EXPECT_FALSE(tiny.d.Writable());
+        EXPECT_FALSE(test::Exists(tiny.path));
+    }
+    {
+        DistributionCase blocked;
+        ASSERT_EQ(::mkdir(blocked.path.c_str(), 0777), 0);
+        EXPECT_FALSE(blocked.With({1}, 1.0).WriteLinear(blocked.path));
+        EXPECT_TRUE(blocked.d.Writable());
+    }
+}
+
+TEST(Distribution, SettingTheSameStepDoesNotRebuild) {
+    DistributionCase c;
+    c.With({1, 2}, 1.0);
+    c.d.Add(5.0);  // after the step: counted only by a rebuild
+    c.d.SetStep(1.0);
+    EXPECT_EQ(c.d.BinCount(), 2);
+    c.d.SetStep(0.5);
+    EXPECT_EQ(c.d.BinCount(), 9);  // bins 2 … 10
+    EXPECT_EQ(c.d.Bin(8), 1);
+}
+
+}  // namespace
+}  // namespace fractan
