@@ -14,6 +14,7 @@
 
 #include <functional>
 
+#include "clusters/cluster_analyzer.h"
 #include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
 #include "engine/first_order_dma.h"
@@ -158,6 +159,39 @@ BENCHMARK_CAPTURE(BM_Variant, DynamicDfa_order1_step1000, [](const std::string& 
 BENCHMARK_CAPTURE(BM_Variant, DynamicDfa_order1_step10, [](const std::string& in, const std::string& out) {
     RunDynamicDfa(1000, 1, kBoxes, in, kB, out, kN, 0, 10);
 })->Unit(benchmark::kMillisecond);
+
+// Detection with one window size, and the four distributions of every cluster.
+void BM_FindClusters(benchmark::State& state) {
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    ClusterAnalyzer analyzer;
+    analyzer.LoadBinarySeries(Files().binary, 0, kN);
+    int32_t window = 0;
+    for (auto _ : state) {
+        analyzer.SetWindowLength(static_cast<int32_t>(state.range(0)));
+        analyzer.FindClusters(0, window++);
+    }
+    state.SetItemsProcessed(state.iterations() * kN);
+    state.counters["clusters"] = analyzer.Clusters().Size() / static_cast<double>(window);
+}
+BENCHMARK(BM_FindClusters)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_ClusterRun(benchmark::State& state) {
+    AnalysisParameters p;
+    p.inputFileMode = 0;
+    p.inputFileName = Files().binary;
+    p.inputFileType = kBinaryInput;
+    p.windowSize = kN;
+    p.outputPath = Files().folder;
+    p.testName = "bench";
+    p.averageProgression = ScaleProgression{10, 100, 10, kLinear, {}};
+    p.globalStatisticsOnly = 0;
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    for (auto _ : state) RunClusterAnalysis(p);
+    state.SetItemsProcessed(state.iterations() * kN);
+}
+BENCHMARK(BM_ClusterRun)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace fractan
