@@ -3,6 +3,8 @@
 // Their arithmetic, including the order of floating-point operations, is fixed:
 // results are reproducible to the last digit.
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -139,9 +141,13 @@ public:
         }
     }
 
-    // Appends one element, growing by one chunk when full.
+    // Appends one element. A full array doubles (in whole chunks), so that
+    // appending N elements copies O(N) of them.
     void Append(const T& value) {
-        if (size_ == capacity_) SetCapacity(capacity_ + chunk_);
+        if (size_ == capacity_) {
+            const int64_t wanted = std::max<int64_t>(int64_t{capacity_} * 2, chunk_);
+            SetCapacity(RoundUp(static_cast<int32_t>(std::min<int64_t>(wanted, INT32_MAX - chunk_))));
+        }
         data_[size_++] = value;
     }
 
