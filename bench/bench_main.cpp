@@ -174,6 +174,15 @@ void BM_FindClusters(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kN);
     state.counters["clusters"] = analyzer.Clusters().Size() / static_cast<double>(window);
 }
+void BM_ClusterTextLoad(benchmark::State& state) {
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    ClusterAnalyzer analyzer;
+    for (auto _ : state) analyzer.LoadTextSeries(Files().text, 0, kN);
+    state.SetItemsProcessed(state.iterations() * kN);
+}
+BENCHMARK(BM_ClusterTextLoad)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_FindClusters)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_ClusterRun(benchmark::State& state) {
