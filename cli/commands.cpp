@@ -52,6 +52,24 @@ void ReportFailedInputs(const RunSummary& summary, std::ostream& err) {
     err << "\n";
 }
 
+// False, after a line on err, when the output folder or the input files are missing.
+bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
+    if (params.outputPath.empty()) {
+        err << "fractan: no output folder is given.\n";
+        return false;
+    }
+    if (!IsFolder(params.outputPath)) {
+        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
+        return false;
+    }
+    if (!params.ExpandInputFiles()) {
+        err << "fractan: no input file: the files list [" << params.inputFileName
+            << "] cannot be read or its first line is empty.\n";
+        return false;
+    }
+    return true;
+}
+
 // Writes the configuration file when the options ask for it. Empty: go on
 // and run; otherwise the exit code.
 std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const AnalysisParameters& params,
@@ -98,19 +116,7 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: the input file type must be text (T) or binary (B).\n";
         return kExitFailure;
     }
-    if (params.outputPath.empty()) {
-        err << "fractan: no output folder is given.\n";
-        return kExitFailure;
-    }
-    if (!IsFolder(params.outputPath)) {
-        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
-        return kExitFailure;
-    }
-    if (!params.ExpandInputFiles()) {
-        err << "fractan: no input file: the files list [" << params.inputFileName
-            << "] cannot be read or its first line is empty.\n";
-        return kExitFailure;
-    }
+    if (!OutputAndInputsExist(params, err)) return kExitFailure;
 
     RunSummary summary;
     RunAnalysis(params, &summary);
@@ -263,15 +269,7 @@ bool LooksLikeConfiguration(const std::string& path) {
 namespace {
 
 int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
-    if (params.outputPath.empty() || !IsFolder(params.outputPath)) {
-        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
-        return kExitFailure;
-    }
-    if (!params.ExpandInputFiles()) {
-        err << "fractan: no input file: the files list [" << params.inputFileName
-            << "] cannot be read or its first line is empty.\n";
-        return kExitFailure;
-    }
+    if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
     RunClusterAnalysis(params, &summary);
     if (summary.refused) {

@@ -1,7 +1,5 @@
 #include "clusters/cluster_analyzer.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
@@ -11,21 +9,11 @@
 #include "setup/number_scanner.h"
 #include "setup/output.h"
 #include "setup/paths.h"
+#include "setup/series_loader.h"
 #include "setup/stop.h"
 
 namespace fractan {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenOrReport(const std::string& path, const char* mode) {
-    FilePtr file(std::fopen(path.c_str(), mode));
-    if (!file) PrintFormatted("Error opening file [%s]\n", path.c_str());
-    return file;
-}
 
 // The four distributions of one set, filled from clusters.
 struct QuantitySet {
@@ -54,7 +42,7 @@ ClusterAnalyzer::ClusterAnalyzer() : clusters_(kClusterBlock) {}
 
 bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, int32_t count) {
     series_.Clear();
-    FilePtr file = OpenOrReport(path, "r");
+    FilePtr file = OpenInputFile(path, "r");
     if (!file) return false;
     StopCheck stopRequested;
     NumberScanner scanner(file.get());
@@ -78,10 +66,9 @@ bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, in
 
 bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, int32_t count) {
     series_.Clear();
-    FilePtr file = OpenOrReport(path, "rb");
+    FilePtr file = OpenInputFile(path, "rb");
     if (!file) return false;
-    struct stat info {};
-    const int64_t numbers = ::fstat(fileno(file.get()), &info) == 0 ? info.st_size / 8 : 0;
+    const int64_t numbers = BinaryNumberCount(file.get());
     // Numbers before the offset are skipped, not read.
     const int64_t first = offset < 0 ? 0 : offset;
     const int64_t kept = std::max<int64_t>(0, std::min<int64_t>(count, numbers - first));

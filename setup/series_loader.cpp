@@ -12,23 +12,6 @@
 namespace fractan {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenOrReport(const std::string& path, const char* mode) {
-    FilePtr file(std::fopen(path.c_str(), mode));
-    if (!file) PrintFormatted("Error opening file [%s]\n", path.c_str());
-    return file;
-}
-
-int64_t BinaryCount(std::FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0) return 0;
-    return static_cast<int64_t>(info.st_size) / 8;
-}
-
 bool Fail(SampleArray& target, bool report) {
     target.SetSize(0);
     if (report) PrintProgress(kSubseriesMessage);
@@ -37,9 +20,9 @@ bool Fail(SampleArray& target, bool report) {
 
 bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
                 int32_t dataOffset) {
-    FilePtr file = OpenOrReport(path, "rb");
+    FilePtr file = OpenInputFile(path, "rb");
     if (!file) return Fail(target, false);
-    const int64_t count = BinaryCount(file.get());
+    const int64_t count = BinaryNumberCount(file.get());
     if (dataSize < 0 || dataOffset < 0 || int64_t{dataOffset} + dataSize > count)
         return Fail(target, true);
 
@@ -58,7 +41,7 @@ bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
 
 bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
               int32_t dataOffset) {
-    FilePtr file = OpenOrReport(path, "r");
+    FilePtr file = OpenInputFile(path, "r");
     if (!file) return Fail(target, false);
     if (dataSize < 0 || dataOffset < 0) return Fail(target, true);
     target.SetSize(dataSize);
@@ -87,6 +70,18 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
 
 }  // namespace
 
+FilePtr OpenInputFile(const std::string& path, const char* mode) {
+    FilePtr file(std::fopen(path.c_str(), mode));
+    if (!file) PrintFormatted("Error opening file [%s]\n", path.c_str());
+    return file;
+}
+
+int64_t BinaryNumberCount(std::FILE* file) {
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0) return 0;
+    return static_cast<int64_t>(info.st_size) / 8;
+}
+
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
                 int32_t dataOffset) {
     PrintProgress("Loading data...");
@@ -101,7 +96,7 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
 int64_t CountSamples(const std::string& path, int32_t fileType) {
     FilePtr file(std::fopen(path.c_str(), fileType == kBinaryInput ? "rb" : "r"));
     if (!file) return -1;
-    if (fileType == kBinaryInput) return BinaryCount(file.get());
+    if (fileType == kBinaryInput) return BinaryNumberCount(file.get());
     NumberScanner scanner(file.get());
     int64_t count = 0;
     double value = 0.0;

@@ -2,6 +2,8 @@
 // Loading one stretch of an input series, text or binary.
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 #include "setup/containers.h"
@@ -17,6 +19,17 @@ inline constexpr const char* kSubseriesMessage =
 // printing its progress. On failure the target is left empty and a line says why.
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
                 int32_t dataOffset);
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens an input file; prints "Error opening file [path]" when it cannot.
+FilePtr OpenInputFile(const std::string& path, const char* mode);
+
+// The whole 8-byte numbers of an open binary file.
+int64_t BinaryNumberCount(std::FILE* file);
 
 // The number of samples a file holds (readable numbers of a text file up to the
 // first one that is not; whole 8-byte groups of a binary file); −1 when it
