@@ -142,6 +142,37 @@ int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostr
     return RunCheckedAnalysis(params, out, err);
 }
 
+namespace {
+
+// The fields of a cluster run, whose "window" is the stretch taken from each
+// file. Files that cannot be read are left to the run, which skips them.
+bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
+                       std::ostream& err) {
+    if (o.windowSize) {
+        p.windowSize = *o.windowSize;
+    } else {
+        int64_t size = -1;
+        for (const std::string& file : p.inputFiles) {
+            const int64_t count = CountSamples(file, p.inputFileType);
+            if (count >= 0) size = size < 0 ? count - p.dataOffset : std::min(size, count - p.dataOffset);
+        }
+        if (size < 0) {
+            err << "fractan: cannot open any input file of [" << o.input << "].\n";
+            return false;
+        }
+        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(size, 0, INT32_MAX));
+        out << "Window size: " << p.windowSize << " samples from offset " << p.dataOffset << "\n";
+    }
+    p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
+    p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
+    p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
+    if (p.filePrefix.empty()) p.filePrefix = BeforeLastDot(FileNameOf(o.input));
+    if (p.filePrefix.empty()) p.filePrefix = FileNameOf(o.input);
+    return true;
+}
+
+}  // namespace
+
 bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
                      std::ostream& err) {
     p.Reset();
@@ -189,6 +220,8 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         return false;
     }
 
+    if (o.family == Family::kClusters) return FillClusterFields(o, p, out, err);
+
     if (o.dataSize) {
         p.dataSize = *o.dataSize;
     } else {
@@ -211,17 +244,6 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
         out << "Window size: " << p.windowSize << "\n";
     };
-    if (o.family == Family::kClusters) {
-        // The "window" of a cluster run is the stretch taken from each file.
-        if (o.windowSize) p.windowSize = *o.windowSize;
-        else derived(p.dataSize);
-        p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
-        p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
-        p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
-        if (p.filePrefix.empty()) p.filePrefix = BeforeLastDot(FileNameOf(o.input));
-        if (p.filePrefix.empty()) p.filePrefix = FileNameOf(o.input);
-        return true;
-    }
     if (o.family == Family::kDfa) {
         // The window takes every sample; box sizes up to an eighth of it leave
         // at least eight boxes for the largest.
@@ -258,24 +280,32 @@ int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::o
 }
 
 bool LooksLikeConfiguration(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    // A configuration file's first line is a bracketed header of plain text;
+    // a binary series could start with '[' but hardly with a whole such line.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    int c = std::fgetc(file);
-    while (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = std::fgetc(file);
+    char line[256] = {};
+    const bool read = std::fgets(line, sizeof line, file) != nullptr;
     std::fclose(file);
-    return c == '[';
+    if (!read) return false;
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    for (unsigned char c : text)
+        if (c < 0x20 || c > 0x7e) return false;
+    return text.size() >= 2 && text.front() == '[' && text.back() == ']';
 }
 
 namespace {
 
 int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+    const std::string reason = CheckClusterParameters(params);
+    if (!reason.empty()) {
+        err << "fractan: " << reason << kReviewSuffix << "\n";
+        return kExitFailure;
+    }
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
     RunClusterAnalysis(params, &summary);
-    if (summary.refused) {
-        err << "fractan: " << CheckClusterParameters(params) << kReviewSuffix << "\n";
-        return kExitFailure;
-    }
     if (summary.stopped) {
         err << "fractan: calculation stopped; the files written so far are kept.\n";
         return kExitStopped;

@@ -148,6 +148,7 @@ bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, i
     bool open = false;
     Cluster current;
     for (int32_t t = 1; decided && t < N; ++t) {
+        if (t % 1000 == 0 && stopRequested()) return false;
         const bool crossing = (y[t] > a[t] && !above) || (y[t] < a[t] && above);
         if (!crossing) continue;
         above = !above;
@@ -164,7 +165,6 @@ bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, i
         current.windowIndex = windowIndex;
         current.start = t;
         open = true;
-        if (t % 1000 == 0 && stopRequested()) return false;
     }
     PrintFormatted("Found %d Clusters (Total: %d).\n", clusters_.Size() - before, clusters_.Size());
     return true;
@@ -205,14 +205,22 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     });
     if (sizes) PrintFormatted("Done.\nComputing distributions...");
 
+    // Lines about files not written wait for the end of the pass, so that its
+    // texts and their "Done." stay on one line.
+    std::vector<std::string> problems;
     auto write = [&](const Distribution& d, const std::string& path) {
         const bool written = logarithmic ? d.WriteLog(path) : d.WriteLinear(path);
         if (written || d.Count() == 0 || !(step > 0)) return;
-        if (!d.Writable())
-            PrintFormatted("Distribution [%s] is not written: step %g would need more than %lld bins.\n",
-                           path.c_str(), step, static_cast<long long>(Distribution::kMaxBins));
+        char line[512];
+        if (!std::isfinite(d.Minimum()) || !std::isfinite(d.Maximum()))
+            std::snprintf(line, sizeof line, "Distribution [%s] is not written: it holds a value that is not finite.\n",
+                          path.c_str());
+        else if (!d.Writable())
+            std::snprintf(line, sizeof line, "Distribution [%s] is not written: step %g would need more than %lld bins.\n",
+                          path.c_str(), step, static_cast<long long>(Distribution::kMaxBins));
         else
-            PrintFormatted("Error writing distribution file [%s].\n", path.c_str());
+            std::snprintf(line, sizeof line, "Error writing distribution file [%s].\n", path.c_str());
+        problems.push_back(line);
         unwritten_.push_back(path);
     };
     for (int32_t w = 0; w < K; ++w) {
@@ -226,6 +234,7 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
         write(set.diameter, prefix + ".rDiameter.txt");
     }
     if (sizes) PrintFormatted("Done.\n");
+    for (const std::string& line : problems) WriteOutput(line);
     return true;
 }
 

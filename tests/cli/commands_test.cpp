@@ -218,7 +218,7 @@ TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
     OutputCapture core;
     Streams s;
     ASSERT_EQ(RunClustersCommand(o, s.out, s.err), kExitOk) << s.err.str();
-    EXPECT_NE(s.out.str().find("Window size: 2000\n"), std::string::npos) << s.out.str();
+    EXPECT_NE(s.out.str().find("Window size: 2000 samples from offset 0\n"), std::string::npos) << s.out.str();
     EXPECT_NE(s.out.str().find("Distribution files: [" + dir.File("fractan.walk.Out.Lin.All") + ".*.txt]"),
               std::string::npos) << s.out.str();
     EXPECT_TRUE(test::Exists(dir.File("fractan.walk.Out.Lin.All.rLifetime.txt")));  // prefix: the input's stem
@@ -237,6 +237,24 @@ TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
     EXPECT_TRUE(test::Exists(dir.File("saved.walk.Out.Lin.All.rArea.txt")));
 
     o.saveConfig.clear();
+    o.noRun = false;
+    // A list with a file that cannot be read: the others are analysed, and the
+    // command ends with a line naming it.
+    test::WriteText(dir.File("list.txt"), dir.File("walk.txt") + "\n" + dir.File("none.txt") + "\n");
+    AnalysisOptions list = o;
+    list.input = dir.File("list.txt");
+    list.mode = "multi";
+    list.testName = "list";
+    Streams partial;
+    EXPECT_EQ(RunClustersCommand(list, partial.out, partial.err), kExitFailure);
+    EXPECT_EQ(partial.err.str(), "fractan: 1 of 2 input files could not be read: [" + dir.File("none.txt") + "]\n");
+    EXPECT_TRUE(test::Exists(dir.File("list.list.Out.Lin.10.rArea.txt")));
+
+    // A binary series that happens to start with '[' is not a configuration.
+    test::WriteBinary(dir.File("walk.dat"), {1.0, 2.0});
+    test::WriteText(dir.File("bracket.dat"), "[" + test::ReadText(dir.File("walk.dat")).substr(1));
+    EXPECT_FALSE(LooksLikeConfiguration(dir.File("bracket.dat")));
+
     o.movingAverageType = 1;  // extended needs windows of 2 or more
     o.start = 1;
     Streams refused;

@@ -71,11 +71,15 @@ TEST(ClusterDetection, SidesCrossingsAndShortSeries) {
     }
     {
         Detection d;  // extended: the first n averages are 0.0 and the first sample sets the side
+        // Averages 0, 0, 0, then the line through −1 ... : −0.5 at t = 3, 4.5 at t = 4.
         const std::vector<Cluster> c = d.Run({-1, 1, -1, 5, 5}, 3, true);
-        ASSERT_GE(c.size(), 1u);
+        ASSERT_EQ(c.size(), 2u);
         EXPECT_EQ(c[0].start, 1);
         EXPECT_EQ(c[0].end, 2);
         EXPECT_DOUBLE_EQ(c[0].area, 1.0);
+        EXPECT_EQ(c[1].start, 2);
+        EXPECT_EQ(c[1].end, 3);
+        EXPECT_DOUBLE_EQ(c[1].area, 5.5);
     }
     for (bool extended : {false, true}) {  // too short to decide a side: nothing, nothing read outside
         Detection d;
@@ -188,6 +192,28 @@ TEST(ClusterDetection, TagsInOrderOfFinding) {
         if (tags.empty() || tags.back() != std::pair{c.fileIndex, c.windowIndex})
             tags.emplace_back(c.fileIndex, c.windowIndex);
     EXPECT_EQ(tags, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+}
+
+TEST(RunClusterAnalysis, OutputOrderAndPerWindowFilesOfASmallRun) {
+    ClusterRun c;
+    test::WriteNumbers(c.dir.File("a.txt"), {1, 3, 1, 3, 1, 3});
+    c.p.inputFileName = c.dir.File("a.txt");
+    c.p.averageProgression = ScaleProgression{1, 2, 1, kLinear, {}};  // window 1 finds nothing
+    c.p.generateMovingAverageFiles = 1;
+    OutputCapture out;
+    ASSERT_TRUE(RunClusterAnalysis(c.p));
+    EXPECT_EQ(out.Lines(), (Lines{"Processing sample 0 (1)", "Found 0 Clusters (Total: 0).",
+                                  "Found 3 Clusters (Total: 3).", "Processing clusters...Done.",
+                                  "Computing distributions...Done."}));
+    EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Lin.1.rLifetime.txt")));
+    const Lines lifetime = test::ReadLines(c.dir.File("t.s.Out.Lin.2.rLifetime.txt"));
+    ASSERT_EQ(lifetime.size(), 5u);
+    EXPECT_EQ(lifetime[0], "Size:\t1\tStep:\t1");
+    EXPECT_EQ(lifetime[4], "1\t1.000000000000000");
+    EXPECT_EQ(test::ReadLines(c.dir.File("t.s.Out.Lin.All.rDiameter.txt")).at(4),
+              "2\t1.000000000000000");  // every diameter sqrt(1 + 4) lies in the bin centred on 2
+    EXPECT_EQ(test::ReadLines(c.dir.File("t.clusters.average(2).txt")).at(1),
+              "3.000000000000000\t2.000000000000000");
 }
 
 TEST(RunClusterAnalysis, GlobalOnlyAndLogarithmicForm) {

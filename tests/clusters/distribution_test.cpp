@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
+
 #include "test_support.h"
 
 namespace fractan {
@@ -82,6 +84,15 @@ TEST(Distribution, StatisticsBlockAndLinearBins) {
     EXPECT_EQ(s[0], "Size:\t1\tStep:\t1");
     EXPECT_EQ(s[2], "Mu:\t7\tSigma:\t0");
     EXPECT_EQ(s[4], "7\t1.000000000000000");
+}
+
+TEST(Distribution, SkewnessOfAnAsymmetricSample) {
+    Distribution d;
+    for (double v : {0.0, 0.0, 3.0}) d.Add(v);
+    EXPECT_DOUBLE_EQ(d.Mu(), 1.0);
+    EXPECT_NEAR(d.Sigma(), std::sqrt(3.0), 1e-12);
+    EXPECT_NEAR(d.Skewness(), std::sqrt(3.0), 1e-12);  // 3/(2·1) · 6 / √3³
+    EXPECT_FALSE(std::isfinite(d.Kurtosis()));  // N = 3 divides by N − 3
 }
 
 TEST(Distribution, LogarithmicFormDividesByTenToTheCentre) {
