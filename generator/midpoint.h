@@ -46,7 +46,7 @@ SeriesPoint* InsertMidpoint(SeriesPointPool& pool, SeriesPoint* point, int32_t l
 // Builds the two end points (both 0) and refines them `levels` times, printing
 // a line per level for series number `series` (from 1). The pool must hold
 // 2^levels + 1 points. Returns the first point, or null when a stop was
-// requested (nothing is printed after it).
+// requested (nothing is printed after it) or the pool is too small.
 SeriesPoint* BuildSeries(SeriesPointPool& pool, int32_t levels, int32_t series, double hurst,
                          int32_t& seed);
 

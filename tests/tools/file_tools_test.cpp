@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include "setup/parameters.h"
 #include "setup/stop.h"
 #include "test_support.h"
 
@@ -108,14 +107,6 @@ TEST(WriteFilesList, LinesRangesAndRefusals) {
         ASSERT_EQ(WriteFilesList(list, k.request), FilesListStatus::kWritten) << k.text;
         EXPECT_EQ(test::ReadText(list), k.text);
     }
-
-    // The list reads back as the input of a multi-file analysis.
-    test::WriteText(dir.File("s1.txt"), "1\n");
-    test::WriteText(dir.File("s2.txt"), "2\n");
-    ASSERT_EQ(WriteFilesList(list, {dir.Path(), "s", 1, 1, 2, "txt"}), FilesListStatus::kWritten);
-    std::vector<std::string> files;
-    ASSERT_TRUE(ReadFilesList(list, files));
-    EXPECT_EQ(files, (Lines{dir.File("s1.txt"), dir.File("s2.txt")}));
 
     // A step that never reaches the end is refused before the file is touched.
     const std::string kept = test::ReadText(list);
