@@ -29,6 +29,7 @@ bench: build
 	./$(BUILD_DIR)/bench/fractan_bench
 	bash bench/memory_dynamic.sh $(BUILD_DIR)
 	bash bench/memory_clusters.sh $(BUILD_DIR)
+	bash bench/memory_generator.sh $(BUILD_DIR)
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

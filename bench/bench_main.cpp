@@ -1,7 +1,8 @@
 // Speed of the innermost operations and of whole runs of every variant family.
 //   build/bench/fractan_bench                 every benchmark
 //   build/bench/fractan_bench --benchmark_filter=Dynamic
-// Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh.
+// Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh;
+// that of a generated series of 2^24 + 1 points: bench/memory_generator.sh.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +22,9 @@
 #include "engine/shifted_dma.h"
 #include "engine/smoothed_dma.h"
 #include "engine/static_dma.h"
+#include "generator/generator.h"
+#include "generator/midpoint.h"
+#include "generator/random_source.h"
 #include "setup/containers.h"
 #include "setup/output.h"
 #include "setup/series_loader.h"
@@ -202,6 +206,51 @@ void BM_ClusterRun(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kN);
 }
 BENCHMARK(BM_ClusterRun)->Unit(benchmark::kMillisecond);
+void BM_UniformDeviate(benchmark::State& state) {
+    int32_t seed = -1;
+    for (auto _ : state) benchmark::DoNotOptimize(UniformDeviate(seed));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_UniformDeviate);
+
+void BM_GaussianDeviate(benchmark::State& state) {
+    int32_t seed = -1;
+    for (auto _ : state) benchmark::DoNotOptimize(GaussianDeviate(seed, 0.0, 1.0));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GaussianDeviate);
+
+// Midpoint displacement alone: 2^N + 1 points in memory, nothing written.
+void BM_BuildSeries(benchmark::State& state) {
+    const int32_t levels = static_cast<int32_t>(state.range(0));
+    SeriesPointPool pool(SeriesLength(levels));
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    for (auto _ : state) {
+        int32_t seed = -3;
+        benchmark::DoNotOptimize(BuildSeries(pool, levels, 1, 0.7, seed));
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(SeriesLength(levels)));
+}
+BENCHMARK(BM_BuildSeries)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// A whole request of one series of 2^20 + 1 values, written as text or binary.
+void BM_Generate(benchmark::State& state) {
+    GeneratorSettings settings;
+    settings.lengthExponent = 20;
+    settings.hurstStart = settings.hurstEnd = 0.7;
+    settings.outputPath = Files().folder;
+    settings.filePrefix = "generated_";
+    settings.outputKind = static_cast<int32_t>(state.range(0));
+    settings.seed = -3;
+    NullSink sink;
+    ScopedOutputRedirect quiet(sink);
+    for (auto _ : state)
+        if (Generate(settings) != kGenerated) state.SkipWithError("generation failed");
+    state.SetItemsProcessed(state.iterations() * ((1 << 20) + 1));
+    state.SetLabel(settings.outputKind == 1 ? "text, 10 decimals" : "binary");
+}
+BENCHMARK(BM_Generate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace fractan

@@ -82,13 +82,62 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
 // `fractan config template`
 std::string ConfigTemplate();
 
+inline constexpr int32_t kMinDemoLevels = 10;
+inline constexpr int32_t kMaxDemoLevels = 26;
+
 struct DemoOptions {
     std::string folder = "fractan-demo";
-    int32_t length = 65536;
-    uint64_t seed = 20261206;
+    int32_t levels = 16;        // the series has 2^levels + 1 samples
+    int32_t seed = -20261206;  // negative: the same series on every run
 };
 
 // `fractan demo`
 int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan generate [options]`: the generator page's fields.
+struct GenerateOptions {
+    int32_t count = 1;
+    int32_t levels = 5;
+    double hurstStart = 0.5;
+    double hurstEnd = 0.5;
+    double hurstStep = 0.1;
+    std::string output = ".";
+    std::string prefix = "Artificial_";
+    std::string kind = "both";  // text | binary | both (or 1, 2, 3)
+    int32_t precision = 10;
+    std::optional<int32_t> seed;  // absent: from the calendar time
+};
+int RunGenerateCommand(const GenerateOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan localslope CHART [--width 1.0] [--delta 0.1]`
+struct LocalSlopeOptions {
+    std::string chart;
+    double width = 1.0;
+    double delta = 0.1;
+};
+int RunLocalSlopeCommand(const LocalSlopeOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan fileslist --path P --prefix X --start A --step S --end B --ext txt -o LIST`
+struct FilesListOptions {
+    std::string path = ".";
+    std::string prefix;
+    int32_t start = 0;
+    int32_t step = 1;
+    int32_t end = 0;
+    std::string ext = "txt";
+    std::string output;
+};
+int RunFilesListCommand(const FilesListOptions& options, std::ostream& out, std::ostream& err);
+
+// `fractan countlines FILE`
+int RunCountLinesCommand(const std::string& path, std::ostream& out, std::ostream& err);
+
+// `fractan sample FILE [--bytes 4194304] [--skip 0]`
+struct SampleOptions {
+    std::string input;
+    uint32_t bytes = 4194304;
+    uint32_t skip = 0;
+};
+int RunSampleCommand(const SampleOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace fractan::cli

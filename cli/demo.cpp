@@ -3,54 +3,16 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <random>
-#include <sstream>
 
 #include "cli/commands.h"
 #include "engine/result_files.h"
-#include "setup/paths.h"
+#include "generator/generator.h"
+#include "generator/series_writer.h"
 
 namespace fractan::cli {
 namespace {
 
-// Standard normal draws by the Box–Muller transform on a fully specified
-// generator, so the demo series is the same on every machine.
-class GaussianSource {
-public:
-    explicit GaussianSource(uint64_t seed) : engine_(seed) {}
-    double Next() {
-        if (cached_) {
-            cached_ = false;
-            return spare_;
-        }
-        const double u1 = 1.0 - Uniform();  // (0, 1]
-        const double u2 = Uniform();
-        const double radius = std::sqrt(-2.0 * std::log(u1));
-        const double angle = 2.0 * M_PI * u2;
-        spare_ = radius * std::sin(angle);
-        cached_ = true;
-        return radius * std::cos(angle);
-    }
-
-private:
-    double Uniform() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }  // [0, 1)
-    std::mt19937_64 engine_;
-    double spare_ = 0.0;
-    bool cached_ = false;
-};
-
-bool WriteRandomWalk(const std::string& path, int32_t length, uint64_t seed) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) return false;
-    GaussianSource source(seed);
-    double walk = 0.0;
-    for (int32_t i = 0; i < length; ++i) {
-        walk += source.Next();
-        std::fprintf(file, "%.17g\n", walk);
-    }
-    const bool failed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !failed;
-}
+constexpr double kDemoHurst = 0.7;
 
 // The H of the last line of a result file; NaN when there is none.
 double LastResultHurst(const std::string& resultPath) {
@@ -66,33 +28,53 @@ double LastResultHurst(const std::string& resultPath) {
 }  // namespace
 
 int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.levels < kMinDemoLevels || options.levels > kMaxDemoLevels) {
+        err << "fractan: the demo takes " << kMinDemoLevels << " to " << kMaxDemoLevels << " levels.\n";
+        return kExitFailure;
+    }
     if (::mkdir(options.folder.c_str(), 0777) != 0 && errno != EEXIST) {
         err << "fractan: cannot create folder [" << options.folder << "].\n";
         return kExitFailure;
     }
-    const std::string seriesPath = JoinPath(options.folder, "random_walk.txt");
-    out << "Writing a Gaussian random walk of " << options.length << " samples (seed " << options.seed
-        << ") to [" << seriesPath << "]\n";
-    if (!WriteRandomWalk(seriesPath, options.length, options.seed)) {
+    // One series of fractional Brownian motion by random midpoint displacement:
+    // the estimators take it as the profile it is.
+    GeneratorSettings settings;
+    settings.lengthExponent = options.levels;
+    settings.hurstStart = settings.hurstEnd = kDemoHurst;
+    settings.outputPath = options.folder;
+    settings.filePrefix = "demo_";
+    settings.outputKind = kTextSeries;
+    settings.seed = options.seed;
+    const std::string seriesPath = SeriesBaseName(settings.outputPath, settings.filePrefix, kDemoHurst, 1) + ".txt";
+    const int32_t length = static_cast<int32_t>((int64_t{1} << options.levels) + 1);
+    out << "Generating a series of " << length << " samples with H = " << kDemoHurst << " (seed "
+        << options.seed << ") in [" << seriesPath << "]\n";
+    GeneratorSummary generated;
+    const GeneratorStatus status = Generate(settings, &generated);
+    if (status == kGeneratorStopped) {
+        err << "fractan: generation stopped.\n";
+        return kExitStopped;
+    }
+    if (status != kGenerated || generated.seriesWritten != 1) {
         err << "fractan: cannot write [" << seriesPath << "].\n";
         return kExitFailure;
     }
 
     // Scales 8 … a sixteenth of the series, doubling, for both methods.
-    const ScaleProgression scales{8, std::max(8, options.length / 16), 2, kGeometric, {}};
+    const ScaleProgression scales{8, std::max(8, length / 16), 2, kGeometric, {}};
     const SizeList sizes = scales.Expand();
     AnalysisParameters params;
     params.inputFileMode = 0;
     params.inputFileName = seriesPath;
     params.inputFileType = 0;
-    params.dataSize = options.length;
+    params.dataSize = length;
     params.outputPath = options.folder;
     params.testName = "demo";
     params.averageProgression = scales;
 
     // Static DMA: the data window takes what the moving averages leave.
     params.computationType = 2;
-    params.windowSize = options.length - 2 * (sizes.Empty() ? 0 : sizes.Last()) - 1;
+    params.windowSize = length - 2 * (sizes.Empty() ? 0 : sizes.Last()) - 1;
     int code = RunCheckedAnalysis(params, out, err, false);
     if (code != kExitOk) return code;
     const std::string dmaResult = ResultFilePath(params.outputPath, params.testName, 2);
@@ -100,7 +82,7 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     // Static DFA with linear trends: the boxes tile every sample but the first.
     params.computationType = 3;
     params.dfaOrder = 1;
-    params.windowSize = options.length - 1;
+    params.windowSize = length - 1;
     code = RunCheckedAnalysis(params, out, err, false);
     if (code != kExitOk) return code;
     const std::string dfaResult = ResultFilePath(params.outputPath, params.testName, 3);
@@ -111,7 +93,7 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
                   "Expected H:                   %.2f\n"
                   "Estimated H, Static DMA (2):  %.4f\n"
                   "Estimated H, Static DFA (3):  %.4f\n",
-                  0.5, dma, dfa);
+                  kDemoHurst, dma, dfa);
     out << "\n" << text;
     for (const std::string& result : {dmaResult, dfaResult}) {
         out << "Result file: [" << result << "]\n";

@@ -161,6 +161,36 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
 }
 
+// The fields of the series generator page.
+void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
+    cmd.add_option("--count", o.count, "Number of series for each Hurst exponent")->capture_default_str();
+    cmd.add_option("--levels", o.levels, "Length exponent N: each series has 2^N + 1 values")
+        ->capture_default_str();
+    cmd.add_option("--hurst-start", o.hurstStart, "First Hurst exponent, in (0, 1]")->capture_default_str();
+    cmd.add_option("--hurst-end", o.hurstEnd, "Last Hurst exponent (inclusive)")->capture_default_str();
+    cmd.add_option("--hurst-step", o.hurstStep, "Step of the Hurst exponent")->capture_default_str();
+    cmd.add_option("--output", o.output, "Folder of the series files (must exist)")->capture_default_str();
+    cmd.add_option("--prefix", o.prefix, "First part of each file name, before H=<H>-<number>")
+        ->capture_default_str();
+    cmd.add_option("--kind", o.kind, "Files to write: text (.txt), binary (.dat, 8-byte doubles) or both")
+        ->capture_default_str();
+    cmd.add_option("--precision", o.precision, "Decimals of each value in the text file")->capture_default_str();
+    cmd.add_option("--seed", o.seed,
+                   "Seed of every series: negative, every series is the same; 0 or positive, they differ "
+                   "(default: the calendar time)");
+}
+
+// The fields of the files-list page.
+void AddFilesListOptions(CLI::App& cmd, fractan::cli::FilesListOptions& o) {
+    cmd.add_option("--path", o.path, "Folder of the listed files")->capture_default_str();
+    cmd.add_option("--prefix", o.prefix, "First part of each file name, before its number");
+    cmd.add_option("--start", o.start, "First number")->capture_default_str();
+    cmd.add_option("--step", o.step, "Step between numbers (greater than 0)")->capture_default_str();
+    cmd.add_option("--end", o.end, "Last number (inclusive)")->capture_default_str();
+    cmd.add_option("--ext", o.ext, "Extension of the listed files (txt, dat, ...)")->capture_default_str();
+    cmd.add_option("-o,--output", o.output, "The files-list file to write")->required();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,13 +224,46 @@ int main(int argc, char** argv) {
     auto* configTemplate = config->add_subcommand("template", "Print a commented example configuration file");
 
     auto* demo = app.add_subcommand(
-        "demo", "Synthesise a random walk (H = 0.5), estimate its H by static DMA and static DFA, and print them");
+        "demo", "Generate a series with H = 0.7 by random midpoint displacement, estimate its H by static "
+                "DMA and static DFA, and print them");
     DemoOptions demoOptions;
     demo->add_option("--folder", demoOptions.folder, "Folder for the series and the results")
         ->capture_default_str();
-    demo->add_option("--length", demoOptions.length, "Number of samples")->capture_default_str()
-        ->check(CLI::Range(1024, 1 << 28));
-    demo->add_option("--seed", demoOptions.seed, "Random seed")->capture_default_str();
+    demo->add_option("--levels", demoOptions.levels, "Length exponent N: the series has 2^N + 1 samples")
+        ->capture_default_str()
+        ->check(CLI::Range(kMinDemoLevels, kMaxDemoLevels));
+    demo->add_option("--seed", demoOptions.seed,
+                     "Seed of the generator (negative: the same series on every run)")
+        ->capture_default_str();
+
+    auto* generate = app.add_subcommand(
+        "generate", "Generate fractional series with prescribed Hurst exponents by random midpoint displacement");
+    GenerateOptions generateOptions;
+    AddGenerateOptions(*generate, generateOptions);
+
+    auto* localSlope = app.add_subcommand(
+        "localslope", "Write the local slope of a chart file to CHART.localslope.txt");
+    LocalSlopeOptions localSlopeOptions;
+    localSlope->add_option("chart", localSlopeOptions.chart, "Chart file: lines beginning with two positive numbers")
+        ->required();
+    localSlope->add_option("--width", localSlopeOptions.width, "Window width, in decades of the first column")
+        ->capture_default_str();
+    localSlope->add_option("--delta", localSlopeOptions.delta, "Step between window centres, in decades")
+        ->capture_default_str();
+
+    auto* filesList = app.add_subcommand("fileslist", "Write a files-list file naming a run of numbered files");
+    FilesListOptions filesListOptions;
+    AddFilesListOptions(*filesList, filesListOptions);
+
+    auto* countLines = app.add_subcommand("countlines", "Print the number of line feeds in a file");
+    std::string countPath;
+    countLines->add_option("file", countPath, "The file to count")->required();
+
+    auto* sample = app.add_subcommand("sample", "Copy the beginning of a file to FILE.sample");
+    SampleOptions sampleOptions;
+    sample->add_option("file", sampleOptions.input, "The file to copy from")->required();
+    sample->add_option("--bytes", sampleOptions.bytes, "Characters to copy")->capture_default_str();
+    sample->add_option("--skip", sampleOptions.skip, "Characters to leave out first")->capture_default_str();
 
     CLI11_PARSE(app, argc, argv);
 
@@ -225,5 +288,10 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (*demo) return RunDemoCommand(demoOptions, std::cout, std::cerr);
+    if (*generate) return RunGenerateCommand(generateOptions, std::cout, std::cerr);
+    if (*localSlope) return RunLocalSlopeCommand(localSlopeOptions, std::cout, std::cerr);
+    if (*filesList) return RunFilesListCommand(filesListOptions, std::cout, std::cerr);
+    if (*countLines) return RunCountLinesCommand(countPath, std::cout, std::cerr);
+    if (*sample) return RunSampleCommand(sampleOptions, std::cout, std::cerr);
     return kExitFailure;
 }

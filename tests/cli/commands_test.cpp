@@ -276,22 +276,145 @@ TEST(ConfigTemplate, IsAConfigurationFileThatLoads) {
     EXPECT_EQ(p.testName, "run1");
 }
 
-TEST(Demo, EstimatesAHalfForARandomWalk) {
+TEST(Demo, EstimatesTheGeneratedSeriesExponent) {
     test::TempDir dir;
     DemoOptions o;
     o.folder = dir.File("demo");
-    o.length = 1 << 14;
+    o.levels = 14;
     Streams s;
     OutputCapture core;
     ASSERT_EQ(RunDemoCommand(o, s.out, s.err), kExitOk) << s.err.str();
     const std::string text = s.out.str();
+    EXPECT_NE(text.find("Expected H:                   0.70\n"), std::string::npos) << text;
     for (const std::string label : {"Estimated H, Static DMA (2):", "Estimated H, Static DFA (3):"}) {
         const size_t at = text.find(label);
         ASSERT_NE(at, std::string::npos) << text;
-        EXPECT_NEAR(std::stod(text.substr(at + label.size())), 0.5, 0.08) << label;
+        EXPECT_NEAR(std::stod(text.substr(at + label.size())), 0.7, 0.08) << label;
     }
-    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DFA (3).out.txt.random_walk.txt.chart.txt"));
-    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DMA (2).out.txt.random_walk.txt.chart.txt"));
+    const std::string series = o.folder + "/demo_H=0.7-1.txt";
+    EXPECT_EQ(test::ReadLines(series).size(), (1u << 14) + 1);
+    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DFA (3).out.txt.demo_H=0.7-1.txt.chart.txt"));
+    EXPECT_TRUE(test::Exists(o.folder + "/demo.Static DMA (2).out.txt.demo_H=0.7-1.txt.chart.txt"));
+
+    // A fixed negative seed: the same series on every run, whatever ran before.
+    const std::string first = test::ReadText(series);
+    Streams again;
+    ASSERT_EQ(RunDemoCommand(o, again.out, again.err), kExitOk);
+    EXPECT_EQ(test::ReadText(series), first);
+    EXPECT_EQ(again.out.str(), text);
+
+    o.levels = 40;
+    Streams bad;
+    EXPECT_EQ(RunDemoCommand(o, bad.out, bad.err), kExitFailure);
+    EXPECT_EQ(bad.err.str(), "fractan: the demo takes 10 to 26 levels.\n");
+}
+
+TEST(GenerateCommand, WritesTheSeriesAndReportsFailures) {
+    test::TempDir dir;
+    GenerateOptions o;
+    o.output = dir.Path();
+    o.count = 2;
+    o.hurstStart = 0.3;
+    o.hurstEnd = 0.4;
+    o.kind = "text";
+    o.seed = -4;
+    Streams s;
+    OutputCapture core;
+    ASSERT_EQ(RunGenerateCommand(o, s.out, s.err), kExitOk) << s.err.str();
+    EXPECT_EQ(s.out.str(), "Series written: 4\n");
+    for (const char* name : {"Artificial_H=0.3-1.txt", "Artificial_H=0.3-2.txt", "Artificial_H=0.4-1.txt",
+                             "Artificial_H=0.4-2.txt"})
+        EXPECT_EQ(test::ReadLines(dir.File(name)).size(), 33u) << name;
+    EXPECT_FALSE(test::Exists(dir.File("Artificial_H=0.3-1.dat")));
+    EXPECT_NE(core.Text().find("Building series #1 (H=0.40)\n"), std::string::npos);
+
+    struct Case {
+        GenerateOptions options;
+        std::string err;
+    };
+    GenerateOptions kind = o, hurst = o, folder = o, prefix = o;
+    kind.kind = "csv";
+    hurst.hurstEnd = 1.5;
+    hurst.hurstStep = 0.5;
+    folder.output = dir.File("missing");
+    prefix.prefix = "no-such-folder/";  // every series fails; each is still attempted
+    for (const Case& k : std::vector<Case>{
+             {kind, "fractan: output kind [csv] is not text, binary or both.\n"},
+             {hurst, "fractan: The Hurst exponent 1.3 is outside (0, 1]. Nothing generated.\n"},
+             {folder, "fractan: output folder [" + dir.File("missing") + "] does not exist.\n"},
+             {prefix, "fractan: 4 of 4 series could not be written.\n"},
+         }) {
+        Streams e;
+        EXPECT_EQ(RunGenerateCommand(k.options, e.out, e.err), kExitFailure) << k.err;
+        EXPECT_EQ(e.err.str(), k.err);
+    }
+}
+
+TEST(LocalSlopeCommand, WritesBesideTheChart) {
+    test::TempDir dir;
+    const std::string chart = dir.File("c.chart.txt");
+    test::WriteText(chart, "10\t100\n100\t1000\n1000\t10000\n");
+    LocalSlopeOptions o;
+    o.chart = chart;
+    o.width = 2.5;
+    Streams s;
+    OutputCapture core;
+    ASSERT_EQ(RunLocalSlopeCommand(o, s.out, s.err), kExitOk) << s.err.str();
+    EXPECT_EQ(s.out.str(), "Local slope file: [" + chart + ".localslope.txt]\n");
+    const auto lines = test::ReadLines(chart + ".localslope.txt");
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& line : lines) EXPECT_EQ(test::SplitTabs(line).at(1), "1") << line;
+
+    LocalSlopeOptions zero = o, missing = o;
+    zero.delta = 0.0;
+    missing.chart = dir.File("none.txt");
+    Streams z, m;
+    EXPECT_EQ(RunLocalSlopeCommand(zero, z.out, z.err), kExitFailure);
+    EXPECT_EQ(z.err.str(), "fractan: the window delta is 0, it must be greater than 0.\n");
+    EXPECT_EQ(RunLocalSlopeCommand(missing, m.out, m.err), kExitFailure);
+    EXPECT_EQ(m.err.str(), "fractan: cannot read chart file [" + dir.File("none.txt") + "].\n");
+}
+
+TEST(SmallToolCommands, FilesListCountLinesAndSample) {
+    test::TempDir dir;
+    FilesListOptions list;
+    list.path = "d";
+    list.prefix = "s";
+    list.start = 1;
+    list.end = 3;
+    list.output = dir.File("list.txt");
+    Streams s;
+    ASSERT_EQ(RunFilesListCommand(list, s.out, s.err), kExitOk);
+    EXPECT_EQ(test::ReadText(list.output), "d/s1.txt\nd/s2.txt\nd/s3.txt\n");
+    EXPECT_EQ(s.out.str(), "Files list: [" + list.output + "], 3 files\n");
+    FilesListOptions endless = list, unwritable = list;
+    endless.step = 0;
+    unwritable.output = dir.File("missing/list.txt");
+    Streams e, u;
+    EXPECT_EQ(RunFilesListCommand(endless, e.out, e.err), kExitFailure);
+    EXPECT_EQ(e.err.str(), "fractan: The step is 0, it must be greater than 0 when the start is not above the end.\n");
+    EXPECT_EQ(RunFilesListCommand(unwritable, u.out, u.err), kExitFailure);
+    EXPECT_EQ(u.err.str(), "fractan: Error creating files list. [" + unwritable.output + "]\n");
+
+    Streams count, blank, none;
+    EXPECT_EQ(RunCountLinesCommand("  " + list.output + " ", count.out, count.err), kExitOk);
+    EXPECT_EQ(count.out.str(), "3\n");
+    EXPECT_EQ(RunCountLinesCommand("   ", blank.out, blank.err), kExitFailure);
+    EXPECT_EQ(blank.err.str(), "fractan: Please enter an input file.\n");
+    EXPECT_EQ(RunCountLinesCommand(dir.File("none"), none.out, none.err), kExitFailure);
+    EXPECT_EQ(none.err.str(), "fractan: There was an error reading from input file. [" + dir.File("none") + "]\n");
+
+    SampleOptions sample;
+    sample.input = list.output;
+    sample.bytes = 12;
+    sample.skip = 2;
+    Streams ok, missing;
+    ASSERT_EQ(RunSampleCommand(sample, ok.out, ok.err), kExitOk);
+    EXPECT_EQ(test::ReadText(list.output + ".sample"), "s1.txt\nd/s2.");
+    EXPECT_EQ(ok.out.str(), "Sample file: [" + list.output + ".sample], 12 characters\n");
+    sample.input = dir.File("none");
+    EXPECT_EQ(RunSampleCommand(sample, missing.out, missing.err), kExitFailure);
+    EXPECT_EQ(missing.err.str(), "fractan: cannot read [" + dir.File("none") + "].\n");
 }
 
 }  // namespace

@@ -10,38 +10,42 @@ cd "$work"
 "$FRACTAN" dma --help | grep -q -- "--window" || fail "dma --help lists no --window"
 "$FRACTAN" dfa --help | grep -q -- "--order" || fail "dfa --help lists no --order"
 
-out=$("$FRACTAN" demo --folder d --length 16384) || fail "demo exited $?"
-echo "$out" | grep -q "Expected H: *0.50" || fail "demo printed no expected H"
-echo "$out" | grep -q "Estimated H, Static DFA (3): *0\.[45]" || fail "demo printed no DFA estimate near 0.5"
+out=$("$FRACTAN" demo --folder d --levels 14) || fail "demo exited $?"
+echo "$out" | grep -q "Expected H: *0.70" || fail "demo printed no expected H"
+echo "$out" | grep -q "Estimated H, Static DFA (3): *0\.[67]" || fail "demo printed no DFA estimate near 0.7"
+series="d/demo_H=0.7-1.txt"
+[ "$(wc -l < "$series")" -eq 16385 ] || fail "demo series of $(wc -l < "$series") lines, not 2^14 + 1"
 [ -s "d/demo.Static DMA (2).out.txt" ] || fail "demo wrote no result file"
 
 "$FRACTAN" run missing.txt 2>err.txt && fail "run of a missing file exited 0"
 [ "$(cat err.txt)" = "fractan: cannot read configuration file [missing.txt]." ] || fail "unexpected: $(cat err.txt)"
 
 "$FRACTAN" config template > c.txt || fail "config template"
-"$FRACTAN" dma d/random_walk.txt --type 0 --window 2000 -p linear --start 16 --step 16 --end 512 --dynamic-step 1000 \
+"$FRACTAN" dma "$series" --type 0 --window 2000 -p linear --start 16 --step 16 --end 512 --dynamic-step 1000 \
     --save-config saved.txt -o . --test-name e2e > dma.txt || fail "dma exited $?"
-inc="e2e.Dynamic DMA (0).out.random_walk.inc.txt"
+inc="e2e.Dynamic DMA (0).out.demo_H=0.7-1.inc.txt"
 [ "$(wc -l < "$inc")" -eq 14 ] || fail "expected 14 evaluations, t = 3000 … 16000"
 "$FRACTAN" run saved.txt > run.txt || fail "run of a saved configuration exited $?"
 
 # DFA with the command's defaults: every sample but the first, boxes 4 … W/8.
-"$FRACTAN" dfa d/random_walk.txt --order 1 -o . --test-name e2e > dfa.txt || fail "dfa exited $?"
-grep -q "^Window size: 16383$" dfa.txt || fail "dfa default window: $(cat dfa.txt)"
-awk -F'\t' '$4 == 16383 && $5 > 0.4 && $5 < 0.6 { ok = 1 } END { exit !ok }' "e2e.Static DFA (3).out.txt" \
+"$FRACTAN" dfa "$series" --order 1 -o . --test-name e2e > dfa.txt || fail "dfa exited $?"
+grep -q "^Window size: 16384$" dfa.txt || fail "dfa default window: $(cat dfa.txt)"
+awk -F'\t' '$4 == 16384 && $5 > 0.6 && $5 < 0.8 { ok = 1 } END { exit !ok }' "e2e.Static DFA (3).out.txt" \
     || fail "dfa result: $(cat "e2e.Static DFA (3).out.txt")"
-"$FRACTAN" clusters d/random_walk.txt --per-window -p linear --start 10 --step 10 --end 20 \
+"$FRACTAN" clusters "$series" --per-window -p linear --start 10 --step 10 --end 20 \
     --moving-average-files -o . --test-name e2e > clusters.txt || fail "clusters exited $?"
-for f in e2e.random_walk.Out.Lin.10.rArea.txt e2e.random_walk.Out.Lin.All.rDiameter.txt "e2e.clusters.average(20).txt"; do
+for f in "e2e.demo_H=0.7-1.Out.Lin.10.rArea.txt" "e2e.demo_H=0.7-1.Out.Lin.All.rDiameter.txt" "e2e.clusters.average(20).txt"; do
   [ -s "$f" ] || fail "clusters wrote no $f"
 done
 grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Found line: $(cat clusters.txt)"
-"$FRACTAN" dfa d/random_walk.txt -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
+"$FRACTAN" dfa "$series" -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
 grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"
 # Ctrl-C: the run stops promptly, says so, and keeps the lines written so far.
-"$FRACTAN" demo --folder big --length 3000000 > /dev/null || fail "demo of 3000000 samples"
-"$FRACTAN" dma big/random_walk.txt -t 0 -w 1000 -p linear --start 10 --step 10 --end 200 \
+mkdir big
+"$FRACTAN" generate --levels 22 --kind binary --seed -8 --output big --prefix walk_ > /dev/null \
+    || fail "generate of 2^22 + 1 samples"
+"$FRACTAN" dma big/walk_H=0.5-1.dat -t 0 -w 1000 -p linear --start 10 --step 10 --end 200 \
     --dynamic-step 1 -o big --test-name stop > stop.txt 2> stop-err.txt &
 pid=$!
 for _ in $(seq 600); do grep -q "Hurst exponent" stop.txt && break; sleep 0.05; done
@@ -51,9 +55,47 @@ code=$?
 [ "$code" -eq 130 ] || fail "interrupted run exited $code"
 grep -q "calculation stopped" stop-err.txt || fail "no line saying the run was stopped"
 tail -n 1 stop.txt | grep -q "^Hurst exponent" || fail "lines after the stop: $(tail -n 1 stop.txt)"
-lines=$(wc -l < "big/stop.Dynamic DMA (0).out.random_walk.inc.txt")
-[ "$lines" -gt 0 ] && [ "$lines" -lt 2998800 ] || fail "$lines incremental lines after the stop"
-tail -c 1 "big/stop.Dynamic DMA (0).out.random_walk.inc.txt" | od -c | grep -q '\\n' || fail "last line cut"
+lines=$(wc -l < "big/stop.Dynamic DMA (0).out.walk_H=0.5-1.inc.txt")
+[ "$lines" -gt 0 ] && [ "$lines" -lt 4193105 ] || fail "$lines incremental lines after the stop"
+tail -c 1 "big/stop.Dynamic DMA (0).out.walk_H=0.5-1.inc.txt" | od -c | grep -q '\\n' || fail "last line cut"
 
 # The dynamic step is not stored in the file: the run evaluates every 100th position.
 [ "$(wc -l < "$inc")" -eq 138 ] || fail "expected 138 evaluations, t = 2600 … 16300"
+
+# The generator, the files list built from its series, and a multi-file DFA over them.
+mkdir g
+"$FRACTAN" generate --count 2 --levels 10 --hurst-start 0.3 --hurst-end 0.4 --seed -5 --output g > gen.txt \
+    || fail "generate exited $?"
+grep -q "^Printing series g/Artificial_H=0.4-2(3)$" gen.txt || fail "generate lines: $(tail -n 3 gen.txt)"
+[ "$(wc -l < g/Artificial_H=0.3-1.txt)" -eq 1025 ] || fail "text series of $(wc -l < g/Artificial_H=0.3-1.txt) lines"
+[ "$(stat -c %s g/Artificial_H=0.4-2.dat)" -eq 8200 ] || fail "binary series of $(stat -c %s g/Artificial_H=0.4-2.dat) bytes"
+"$FRACTAN" generate --hurst-step 0 --output g 2> gen-err.txt && fail "generate with step 0 exited 0"
+grep -q "Hurst step is 0" gen-err.txt || fail "generate step 0: $(cat gen-err.txt)"
+"$FRACTAN" fileslist --path g --prefix Artificial_H=0.4- --start 1 --step 1 --end 2 --ext dat -o list.txt > /dev/null \
+    || fail "fileslist exited $?"
+[ "$(cat list.txt)" = "$(printf 'g/Artificial_H=0.4-1.dat\ng/Artificial_H=0.4-2.dat')" ] || fail "files list: $(cat list.txt)"
+"$FRACTAN" dfa list.txt --mode multi --order 1 -o . --test-name multi > /dev/null || fail "dfa of the files list"
+[ "$(wc -l < "multi.Static DFA (3).out.txt")" -eq 2 ] || fail "multi-file DFA: $(cat "multi.Static DFA (3).out.txt")"
+[ "$("$FRACTAN" countlines g/Artificial_H=0.3-1.txt)" = "1025" ] || fail "countlines"
+"$FRACTAN" countlines missing.txt 2> /dev/null && fail "countlines of a missing file exited 0"
+"$FRACTAN" sample g/Artificial_H=0.3-1.txt --bytes 13 > /dev/null || fail "sample exited $?"
+[ "$(cat g/Artificial_H=0.3-1.txt.sample)" = "0.0000000000" ] || fail "sample: $(cat g/Artificial_H=0.3-1.txt.sample)"
+
+# The local slope of the demo's DFA chart: near 0.7 along the chart.
+chart="d/demo.Static DFA (3).out.txt.demo_H=0.7-1.txt.chart.txt"
+"$FRACTAN" localslope "$chart" --width 1 --delta 0.25 > slope.txt || fail "localslope exited $?"
+[ "$(cat slope.txt)" = "Local slope file: [$chart.localslope.txt]" ] || fail "localslope printed: $(cat slope.txt)"
+awk -F'\t' '$2 < 0.55 || $2 > 0.85 { bad = 1 } END { exit bad || NR < 3 }' "$chart.localslope.txt" \
+    || fail "local slopes: $(cat "$chart.localslope.txt")"
+
+# Ctrl-C during generation: exit 130, and no unfinished series file is left.
+mkdir stopgen
+"$FRACTAN" generate --levels 24 --output stopgen > gen-stop.txt 2> gen-stop-err.txt &
+pid=$!
+for _ in $(seq 600); do grep -q "Level 20" gen-stop.txt && break; sleep 0.05; done
+kill -INT "$pid"
+wait "$pid"
+code=$?
+[ "$code" -eq 130 ] || fail "interrupted generation exited $code"
+grep -q "generation stopped" gen-stop-err.txt || fail "no line saying generation was stopped"
+[ -z "$(ls stopgen)" ] || fail "files left after the stop: $(ls stopgen)"

@@ -1,0 +1,134 @@
+#include "generator/generator.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+
+#include "generator/midpoint.h"
+#include "generator/series_writer.h"
+#include "setup/output.h"
+
+namespace fractan {
+namespace {
+
+// The shortest text that reads back as the same double.
+std::string Shortest(double value) {
+    char text[40];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
+}
+
+// Physical memory in bytes; 0 when unknown.
+double PhysicalMemory() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<double>(pages) * static_cast<double>(pageSize) : 0.0;
+}
+
+double SeriesBytes(int32_t levels) {
+    return (std::ldexp(1.0, levels) + 1.0) * static_cast<double>(sizeof(SeriesPoint));
+}
+
+std::string MemoryRefusal(int32_t levels) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "A series of 2^%d + 1 points needs %.0f MiB, more than this machine's memory.",
+                  levels, SeriesBytes(levels) / 1048576.0);
+    return text;
+}
+
+std::mutex generatorMutex;
+
+}  // namespace
+
+std::string GeneratorRefusal(const GeneratorSettings& s) {
+    if (s.hurstStart > s.hurstEnd) return {};  // an empty range: nothing to build
+    if (!(s.hurstStart <= s.hurstEnd))
+        return "The Hurst range from " + Shortest(s.hurstStart) + " to " + Shortest(s.hurstEnd) +
+               " is not a range of numbers.";
+    if (!(s.hurstStep > 0.0))
+        return "The Hurst step is " + Shortest(s.hurstStep) +
+               ", it must be greater than 0 (start is not above end).";
+    // The exponents exactly as the run will step through them.
+    int32_t count = 0;
+    for (double h = s.hurstStart; h <= s.hurstEnd; h = h + s.hurstStep) {
+        if (!(h > 0.0 && h <= 1.0))
+            return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
+        if (++count > kMaxHurstExponents)
+            return "The Hurst range gives more than " + std::to_string(kMaxHurstExponents) +
+                   " exponents; use a larger step.";
+    }
+    if (s.lengthExponent < 0)
+        return "The length exponent N is " + std::to_string(s.lengthExponent) + ", it must be at least 0.";
+    if (s.lengthExponent > kMaxLengthExponent)
+        return "The length exponent N is " + std::to_string(s.lengthExponent) + ", at most " +
+               std::to_string(kMaxLengthExponent) + " is accepted.";
+    const double memory = PhysicalMemory();
+    if (s.seriesCount > 0 && memory > 0.0 && SeriesBytes(s.lengthExponent) > memory)
+        return MemoryRefusal(s.lengthExponent);
+    if (s.outputKind < kTextSeries || s.outputKind > kTextAndBinarySeries)
+        return "The output kind is " + std::to_string(s.outputKind) +
+               ", it must be 1 (text), 2 (binary) or 3 (both).";
+    if (s.precision < 0)
+        return "The precision is " + std::to_string(s.precision) + ", it must be at least 0.";
+    return {};
+}
+
+GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) {
+    GeneratorSummary counts;
+    if (summary) *summary = counts;
+    const std::string refusal = GeneratorRefusal(settings);
+    if (!refusal.empty()) {
+        PrintProgress(refusal + " Nothing generated.");
+        return kGeneratorRefused;
+    }
+    std::lock_guard lock(generatorMutex);
+
+    // One list at a time, its points from one allocation for every series.
+    const bool builds = settings.seriesCount > 0 && settings.hurstStart <= settings.hurstEnd;
+    SeriesPointPool pool(builds ? SeriesLength(settings.lengthExponent) : 0);
+    if (builds && pool.Capacity() == 0) {
+        PrintProgress(MemoryRefusal(settings.lengthExponent) + " Nothing generated.");
+        return kGeneratorRefused;
+    }
+
+    GeneratorStatus status = kGenerated;
+    for (double h = settings.hurstStart; h <= settings.hurstEnd; h = h + settings.hurstStep) {
+        for (int32_t i = 1; i <= settings.seriesCount; ++i) {
+            PrintFormatted("Building series #%ld (H=%.2lf)\n", static_cast<long>(i - 1), h);
+            int32_t seed = settings.seed;
+            if (seed == kTimeSeed) seed = static_cast<int32_t>(std::time(nullptr) & 0x7fffffff);
+            const SeriesPoint* first = BuildSeries(pool, settings.lengthExponent, i, h, seed);
+            if (!first) {
+                status = kGeneratorStopped;
+                break;
+            }
+            PrintFormatted("Building series %d (H=%g).\n", i, h);
+            const int32_t written = WriteSeries(first, SeriesBaseName(settings.outputPath, settings.filePrefix, h, i),
+                                                settings.outputKind, settings.precision);
+            pool.Release();
+            if (written == kSeriesStopped) {
+                status = kGeneratorStopped;
+                break;
+            }
+            if (written == kSeriesWritten) {
+                ++counts.seriesWritten;
+            } else {
+                ++counts.seriesFailed;
+                status = kSomeSeriesFailed;
+            }
+        }
+        if (status == kGeneratorStopped) break;
+    }
+    if (summary) *summary = counts;
+    return status;
+}
+
+}  // namespace fractan

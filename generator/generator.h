@@ -1,0 +1,56 @@
+#pragma once
+// The synthetic series generator: for every Hurst exponent of a range and every
+// series number, one series of 2^N + 1 values by random midpoint displacement,
+// written as text and/or binary files.
+
+#include <cstdint>
+#include <string>
+
+namespace fractan {
+
+// A request; the seed −1 seeds every series from the calendar time, any other
+// value seeds every series with itself (see generator/random_source.h for
+// what negative, zero and positive seeds do).
+struct GeneratorSettings {
+    int32_t seriesCount = 1;
+    int32_t lengthExponent = 5;  // N
+    double hurstStart = 0.5;
+    double hurstEnd = 0.5;  // inclusive, compared as a double
+    double hurstStep = 0.1;
+    std::string outputPath;
+    std::string filePrefix = "Artificial_";
+    int32_t outputKind = 3;  // 1 text, 2 binary, 3 both
+    int32_t precision = 10;  // decimals in the text file
+    int32_t seed = -1;
+};
+
+inline constexpr int32_t kTimeSeed = -1;
+
+// The largest length exponent accepted, whatever the memory.
+inline constexpr int32_t kMaxLengthExponent = 30;
+// The most Hurst exponents one request may give.
+inline constexpr int32_t kMaxHurstExponents = 1000000;
+
+// How a request went.
+enum GeneratorStatus : int32_t {
+    kGenerated = 0,          // every series was written (or the range was empty)
+    kSomeSeriesFailed = 1,   // a line named each file that could not be written
+    kGeneratorRefused = 2,   // a line said why; nothing was built or written
+    kGeneratorStopped = 3,   // a stop was requested; nothing was written after it
+};
+
+struct GeneratorSummary {
+    int32_t seriesWritten = 0;
+    int32_t seriesFailed = 0;
+};
+
+// Empty when the request can run; otherwise why not. A range whose start lies
+// above its end is accepted: it builds nothing.
+std::string GeneratorRefusal(const GeneratorSettings& settings);
+
+// Builds and writes every series of the request. A series whose files cannot
+// be written does not stop the next one. Runs are serialised: the random
+// source is shared by the whole process.
+GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary = nullptr);
+
+}  // namespace fractan

@@ -1,0 +1,99 @@
+#include "generator/series_writer.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "setup/output.h"
+#include "setup/paths.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+constexpr const char* kNoFile = "Error printing series. No output file could be opened.";
+constexpr int kBufferSize = 1 << 20;
+
+std::FILE* OpenSeriesFile(const std::string& path, const char* mode) {
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (!file) {
+        PrintProgress("Error while opening " + path);
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IOFBF, kBufferSize);
+    return file;
+}
+
+// Closes a file; false when it or an earlier write failed.
+bool CloseSeriesFile(std::FILE* file) {
+    if (!file) return true;
+    const bool failed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !failed;
+}
+
+void WriteLittleEndian(std::FILE* file, double value) {
+    unsigned char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    if constexpr (std::endian::native == std::endian::big) {
+        for (size_t i = 0; i < sizeof value / 2; ++i) std::swap(bytes[i], bytes[sizeof value - 1 - i]);
+    }
+    std::fwrite(bytes, 1, sizeof bytes, file);
+}
+
+}  // namespace
+
+std::string SeriesBaseName(const std::string& outputPath, const std::string& prefix, double hurst,
+                           int32_t series) {
+    char number[64];
+    std::snprintf(number, sizeof number, "H=%.2g-%d", hurst, series);
+    return JoinPath(outputPath, prefix + number);
+}
+
+int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind, int32_t precision) {
+    StopCheck stopRequested;
+    const std::string textName = baseName + ".txt";
+    const std::string binaryName = baseName + ".dat";
+    std::FILE* text = nullptr;
+    std::FILE* binary = nullptr;
+    if (kind & kTextSeries) {
+        text = OpenSeriesFile(textName, "w");
+        if (!text) kind = 0;  // no binary file either
+    }
+    if (kind & kBinarySeries) {
+        binary = OpenSeriesFile(binaryName, "wb");
+        if (!binary) {
+            PrintProgress(kNoFile);
+            CloseSeriesFile(text);
+            return kSeriesNotWritten;
+        }
+    }
+    if (!text && !binary) {
+        PrintProgress(kNoFile);
+        return kSeriesNotWritten;
+    }
+
+    PrintFormatted("Printing series %s(%d)\n", baseName.c_str(), static_cast<int>(kind));
+    long k = 0;
+    for (const SeriesPoint* point = first; point; point = point->next, ++k) {
+        if (stopRequested()) {
+            // An unfinished series must not pass for a shorter one.
+            CloseSeriesFile(text);
+            CloseSeriesFile(binary);
+            if (text) std::remove(textName.c_str());
+            if (binary) std::remove(binaryName.c_str());
+            return kSeriesStopped;
+        }
+        if (text) std::fprintf(text, "%.*lf\n", static_cast<int>(precision), point->y);
+        if (binary) WriteLittleEndian(binary, point->y);
+        if (k % 10000 == 0) PrintFormatted("Printing series %s sample %ld\n", baseName.c_str(), k);
+    }
+    const bool textWritten = CloseSeriesFile(text);
+    const bool binaryWritten = CloseSeriesFile(binary);
+    if (!textWritten) PrintProgress("Error while writing " + textName);
+    if (!binaryWritten) PrintProgress("Error while writing " + binaryName);
+    PrintProgress("Done.");
+    return textWritten && binaryWritten ? kSeriesWritten : kSeriesNotWritten;
+}
+
+}  // namespace fractan

@@ -1,0 +1,97 @@
+#include "slope/local_slope.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "setup/containers.h"
+#include "setup/output.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+// One line without its line end; false at the end of the file.
+bool ReadLine(std::FILE* file, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::fgetc(file)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+    return c != EOF || !line.empty();
+}
+
+}  // namespace
+
+std::string LocalSlopePath(const std::string& chartPath) { return chartPath + ".localslope.txt"; }
+
+int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
+    if (written) *written = false;
+    StopCheck stopRequested;
+    std::FILE* chart = std::fopen(chartPath.c_str(), "r");
+    if (!chart) return kChartNotOpened;
+    if (!(delta > 0.0)) {
+        std::fclose(chart);
+        PrintFormatted("Window delta is %g, it must be greater than 0.\n", delta);
+        return kLocalSlopeRefused;
+    }
+
+    SampleArray xs, ys;
+    std::string line;
+    while (ReadLine(chart, line)) {
+        double first, second;
+        if (std::sscanf(line.c_str(), "%lf\t%lf", &first, &second) != 2) continue;
+        xs.Append(std::log10(first));
+        ys.Append(std::log10(second));
+    }
+    std::fclose(chart);
+
+    SampleArray centres, slopes;
+    if (!xs.Empty()) {
+        const double xFirst = xs[0];
+        const double xLast = xs.Last();
+        double c = (std::trunc(xFirst / delta) + 0.5) * delta;
+        if ((xLast - c) / delta > kMaxLocalSlopeWindows) {
+            PrintFormatted("Window delta %g gives more than %.0f windows over the chart.\n", delta,
+                           kMaxLocalSlopeWindows);
+            return kLocalSlopeRefused;
+        }
+        const double half = width * 0.5;
+        while (c < xLast) {
+            if (stopRequested()) return kLocalSlopeStopped;
+            double sx = 0, sy = 0, sxy = 0, sxx = 0;
+            int32_t n = 0;
+            for (int32_t k = 0; k < xs.Size(); ++k) {
+                const double x = xs[k];
+                if (c - half < x && x < c + half) {
+                    const double y = ys[k];
+                    sx += x;
+                    sy += y;
+                    sxy += x * y;
+                    sxx += x * x;
+                    ++n;
+                }
+            }
+            if (n >= 2) {
+                centres.Append(c);
+                slopes.Append(LeastSquaresSlope(sx, sy, sxy, sxx, n));
+            }
+            c = c + delta;
+        }
+    }
+
+    const std::string resultPath = LocalSlopePath(chartPath);
+    std::FILE* result = std::fopen(resultPath.c_str(), "w");
+    if (!result) {
+        PrintFormatted("Errore nell'apertura el file %s\n", resultPath.c_str());
+        return kLocalSlopeDone;
+    }
+    for (int32_t i = 0; i < centres.Size(); ++i) std::fprintf(result, "%g\t%g\n", centres[i], slopes[i]);
+    const bool failed = std::ferror(result) != 0;
+    if (std::fclose(result) != 0 || failed) {
+        PrintFormatted("Error writing local slope file [%s].\n", resultPath.c_str());
+        return kLocalSlopeDone;
+    }
+    if (written) *written = true;
+    return kLocalSlopeDone;
+}
+
+}  // namespace fractan

@@ -1,0 +1,31 @@
+#pragma once
+// The local slope of a log-log chart: a window of fixed width slides along
+// log10 of the first column in fixed steps, and the least-squares slope of
+// log10 of the second column against it is taken inside each window.
+
+#include <cstdint>
+#include <string>
+
+namespace fractan {
+
+// What LocalSlope returns.
+inline constexpr int32_t kLocalSlopeDone = 0;      // also when the result file could not be written
+inline constexpr int32_t kChartNotOpened = -1;     // nothing written, no line
+inline constexpr int32_t kLocalSlopeRefused = -2;  // a line said why; nothing written
+inline constexpr int32_t kLocalSlopeStopped = -3;  // stopped; nothing written
+
+// The most windows one call may visit.
+inline constexpr double kMaxLocalSlopeWindows = 1e7;
+
+// chartPath + ".localslope.txt".
+std::string LocalSlopePath(const std::string& chartPath);
+
+// Reads the chart's lines that begin with two numbers (tab or blanks between
+// them; other lines are skipped), and writes one line "centre<TAB>slope" per
+// window (c − width/2, c + width/2) that holds at least two points, for
+// c = the middle of the delta-wide cell of the first point, then every delta
+// while c lies below the last point. `written`, when given, tells whether the
+// result file was written.
+int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written = nullptr);
+
+}  // namespace fractan

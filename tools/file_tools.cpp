@@ -1,0 +1,123 @@
+#include "tools/file_tools.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "setup/paths.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+constexpr size_t kChunk = 1 << 16;
+
+bool Close(std::FILE* file) {
+    const bool failed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !failed;
+}
+
+}  // namespace
+
+int64_t CountLines(const std::string& path) {
+    StopCheck stopRequested;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return kCountNotOpened;
+    std::vector<char> buffer(kChunk);
+    int64_t lines = 0;
+    size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+        if (stopRequested()) {
+            std::fclose(file);
+            return kCountStopped;
+        }
+        lines += std::count(buffer.data(), buffer.data() + got, '\n');
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return failed ? kCountNotOpened : lines;
+}
+
+std::string SampleFilePath(const std::string& path) { return path + ".sample"; }
+
+int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, SampleStatus* status) {
+    StopCheck stopRequested;
+    SampleStatus ignored;
+    SampleStatus& outcome = status ? *status : ignored;
+    std::FILE* input = std::fopen(path.c_str(), "r");
+    if (!input) {
+        outcome = SampleStatus::kInputNotOpened;
+        return 0;
+    }
+    const std::string samplePath = SampleFilePath(path);
+    std::FILE* sample = std::fopen(samplePath.c_str(), "w");
+    if (!sample) {
+        std::fclose(input);
+        outcome = SampleStatus::kSampleNotOpened;
+        return 0;
+    }
+
+    std::vector<char> buffer(kChunk);
+    int64_t toSkip = skip, left = count, written = 0;
+    bool readFailed = false;
+    while (left > 0) {
+        if (stopRequested()) {
+            std::fclose(input);
+            std::fclose(sample);
+            std::remove(samplePath.c_str());
+            outcome = SampleStatus::kStopped;
+            return 0;
+        }
+        const size_t got = std::fread(buffer.data(), 1, buffer.size(), input);
+        if (got == 0) {
+            readFailed = std::ferror(input) != 0;
+            break;
+        }
+        const int64_t dropped = std::min<int64_t>(toSkip, static_cast<int64_t>(got));
+        toSkip -= dropped;
+        const int64_t take = std::min<int64_t>(left, static_cast<int64_t>(got) - dropped);
+        std::fwrite(buffer.data() + dropped, 1, static_cast<size_t>(take), sample);
+        left -= take;
+        written += take;
+    }
+    std::fclose(input);
+    const bool sampleWritten = Close(sample);
+    outcome = sampleWritten && !readFailed ? SampleStatus::kWritten : SampleStatus::kWriteFailed;
+    return written;
+}
+
+std::string FilesListLine(const FilesListRequest& request, int32_t n) {
+    return JoinPath(request.folder, request.prefix + std::to_string(n) + "." + request.extension);
+}
+
+std::string FilesListRefusal(const FilesListRequest& request) {
+    if (request.start <= request.end && request.step <= 0)
+        return "The step is " + std::to_string(request.step) +
+               ", it must be greater than 0 when the start is not above the end.";
+    return {};
+}
+
+FilesListStatus WriteFilesList(const std::string& listPath, const FilesListRequest& request,
+                               int64_t* lines) {
+    StopCheck stopRequested;
+    if (lines) *lines = 0;
+    if (!FilesListRefusal(request).empty()) return FilesListStatus::kRefused;
+    std::FILE* list = std::fopen(listPath.c_str(), "w");
+    if (!list) return FilesListStatus::kNotCreated;
+    int64_t count = 0;
+    // A 64-bit counter: the step past the last number cannot overflow.
+    for (int64_t n = request.start; n <= request.end; n += request.step) {
+        if (stopRequested()) {
+            std::fclose(list);
+            std::remove(listPath.c_str());
+            return FilesListStatus::kStopped;
+        }
+        const std::string line = FilesListLine(request, static_cast<int32_t>(n)) + "\n";
+        std::fwrite(line.data(), 1, line.size(), list);
+        ++count;
+    }
+    if (lines) *lines = count;
+    return Close(list) ? FilesListStatus::kWritten : FilesListStatus::kWriteFailed;
+}
+
+}  // namespace fractan
