@@ -176,8 +176,10 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
         ->capture_default_str();
     cmd.add_option("--precision", o.precision, "Decimals of each value in the text file")->capture_default_str();
     cmd.add_option("--seed", o.seed,
-                   "Seed of every series: negative, every series is the same; 0 or positive, they differ "
-                   "(default: the calendar time)");
+                   "Seed: negative, every series is the same, on every run; 0 or positive, a run "
+                   "that repeats exactly, its series differing (its first series does not depend on "
+                   "the value, and with 0 every other series repeats); default: the calendar time, "
+                   "a different run each second");
 }
 
 // The fields of the files-list page.

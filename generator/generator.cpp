@@ -1,5 +1,7 @@
 #include "generator/generator.h"
 
+#include "generator/random_source.h"
+
 #include <unistd.h>
 
 #include <cmath>
@@ -76,10 +78,23 @@ std::string GeneratorRefusal(const GeneratorSettings& s) {
     if (s.outputKind < kTextSeries || s.outputKind > kTextAndBinarySeries)
         return "The output kind is " + std::to_string(s.outputKind) +
                ", it must be 1 (text), 2 (binary) or 3 (both).";
-    if (s.precision < 0)
-        return "The precision is " + std::to_string(s.precision) + ", it must be at least 0.";
+    // 1074 decimals write any double exactly; more would only add zeros, by
+    // the billion for an absurd value.
+    if (s.precision < 0 || s.precision > kMaxPrecision)
+        return "The precision is " + std::to_string(s.precision) + ", it must be between 0 and " +
+               std::to_string(kMaxPrecision) + ".";
     return {};
 }
+
+namespace {
+
+// The calendar time in seconds, as a positive state.
+int32_t TimeSeed() {
+    const int32_t seconds = static_cast<int32_t>(std::time(nullptr) & 0x7fffffff);
+    return seconds > 0 ? seconds : 1;
+}
+
+}  // namespace
 
 GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) {
     GeneratorSummary counts;
@@ -99,12 +114,20 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
         return kGeneratorRefused;
     }
 
+    // The first draw of a process builds the shuffle table from state 1 whatever
+    // positive seed it meets, so a time-based request in a fresh program would
+    // repeat the same series on every run. Build the table from the time instead.
+    if (settings.seed == kTimeSeed && SharedRandomSource().lastOutput == 0) {
+        int32_t primer = -TimeSeed();
+        UniformDeviate(primer);
+    }
+
     GeneratorStatus status = kGenerated;
     for (double h = settings.hurstStart; h <= settings.hurstEnd; h = h + settings.hurstStep) {
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
             PrintFormatted("Building series #%ld (H=%.2lf)\n", static_cast<long>(i - 1), h);
             int32_t seed = settings.seed;
-            if (seed == kTimeSeed) seed = static_cast<int32_t>(std::time(nullptr) & 0x7fffffff);
+            if (seed == kTimeSeed) seed = TimeSeed();
             const SeriesPoint* first = BuildSeries(pool, settings.lengthExponent, i, h, seed);
             if (!first) {
                 status = kGeneratorStopped;

@@ -28,6 +28,8 @@ inline constexpr int32_t kTimeSeed = -1;
 
 // The largest length exponent accepted, whatever the memory.
 inline constexpr int32_t kMaxLengthExponent = 30;
+// The most decimals a text series is written with.
+inline constexpr int32_t kMaxPrecision = 1074;
 // The most Hurst exponents one request may give.
 inline constexpr int32_t kMaxHurstExponents = 1000000;
 

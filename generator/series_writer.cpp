@@ -75,6 +75,7 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
 
     PrintFormatted("Printing series %s(%d)\n", baseName.c_str(), static_cast<int>(kind));
     long k = 0;
+    bool textFailed = false;  // a value that fprintf could not format
     for (const SeriesPoint* point = first; point; point = point->next, ++k) {
         if (stopRequested()) {
             // An unfinished series must not pass for a shorter one.
@@ -84,11 +85,11 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
             if (binary) std::remove(binaryName.c_str());
             return kSeriesStopped;
         }
-        if (text) std::fprintf(text, "%.*lf\n", static_cast<int>(precision), point->y);
+        if (text && std::fprintf(text, "%.*lf\n", static_cast<int>(precision), point->y) < 0) textFailed = true;
         if (binary) WriteLittleEndian(binary, point->y);
         if (k % 10000 == 0) PrintFormatted("Printing series %s sample %ld\n", baseName.c_str(), k);
     }
-    const bool textWritten = CloseSeriesFile(text);
+    const bool textWritten = CloseSeriesFile(text) && !textFailed;
     const bool binaryWritten = CloseSeriesFile(binary);
     if (!textWritten) PrintProgress("Error while writing " + textName);
     if (!binaryWritten) PrintProgress("Error while writing " + binaryName);

@@ -48,8 +48,13 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
     if (!xs.Empty()) {
         const double xFirst = xs[0];
         const double xLast = xs.Last();
+        if (!std::isfinite(xFirst) || !std::isfinite(xLast)) {
+            PrintFormatted("Chart file [%s] has a first or last point that is not above 0.\n", chartPath.c_str());
+            return kLocalSlopeRefused;
+        }
         double c = (std::trunc(xFirst / delta) + 0.5) * delta;
-        if ((xLast - c) / delta > kMaxLocalSlopeWindows) {
+        // A delta below the rounding step of the centres would never move them.
+        if ((xLast - c) / delta > kMaxLocalSlopeWindows || !(c + delta > c)) {
             PrintFormatted("Window delta %g gives more than %.0f windows over the chart.\n", delta,
                            kMaxLocalSlopeWindows);
             return kLocalSlopeRefused;

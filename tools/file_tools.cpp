@@ -1,5 +1,7 @@
 #include "tools/file_tools.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -45,6 +47,12 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
     SampleStatus ignored;
     SampleStatus& outcome = status ? *status : ignored;
     std::FILE* input = std::fopen(path.c_str(), "r");
+    struct stat info {};
+    // A folder opens on this system but cannot be read from.
+    if (input && (::fstat(fileno(input), &info) != 0 || S_ISDIR(info.st_mode))) {
+        std::fclose(input);
+        input = nullptr;
+    }
     if (!input) {
         outcome = SampleStatus::kInputNotOpened;
         return 0;

@@ -41,6 +41,12 @@ grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Fou
 "$FRACTAN" dfa "$series" -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
 grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"
+# The default time seed gives a different series from one second to the next.
+mkdir timed
+"$FRACTAN" generate --levels 6 --kind text --output timed --prefix a_ > /dev/null || fail "generate a"
+sleep 1.1
+"$FRACTAN" generate --levels 6 --kind text --output timed --prefix b_ > /dev/null || fail "generate b"
+cmp -s "timed/a_H=0.5-1.txt" "timed/b_H=0.5-1.txt" && fail "two time-seeded runs wrote the same series"
 # Ctrl-C: the run stops promptly, says so, and keeps the lines written so far.
 mkdir big
 "$FRACTAN" generate --levels 22 --kind binary --seed -8 --output big --prefix walk_ > /dev/null \

@@ -254,7 +254,8 @@ TEST(Generate, RefusalsWriteNothing) {
              {0.5, 0.5, 0.1, 31, 3, 10, "The length exponent N is 31, at most 30 is accepted." + none},
              {0.5, 0.5, 0.1, 5, 0, 10, "The output kind is 0, it must be 1 (text), 2 (binary) or 3 (both)." + none},
              {0.5, 0.5, 0.1, 5, 4, 10, "The output kind is 4, it must be 1 (text), 2 (binary) or 3 (both)." + none},
-             {0.5, 0.5, 0.1, 5, 3, -1, "The precision is -1, it must be at least 0." + none},
+             {0.5, 0.5, 0.1, 5, 3, -1, "The precision is -1, it must be between 0 and 1074." + none},
+             {0.5, 0.5, 0.1, 5, 3, 2147483647, "The precision is 2147483647, it must be between 0 and 1074." + none},
          }) {
         test::TempDir dir;
         GeneratorSettings s = Settings(dir, k.levels, -1);

@@ -136,7 +136,11 @@ TEST(LocalSlope, DeltasThatWouldNeverEnd) {
     EXPECT_EQ(LocalSlope(chart, 1.0, 1e-9), kLocalSlopeRefused);
     test::WriteText(chart, "0\t1\n10\t10\n");
     EXPECT_EQ(LocalSlope(chart, 1.0, 0.1), kLocalSlopeRefused);
-    EXPECT_EQ(out.Lines().size(), 2u);
+    EXPECT_EQ(out.Lines().back(), "Chart file [" + chart + "] has a first or last point that is not above 0.");
+    // A delta below the rounding step of the centres would never move them.
+    test::WriteText(chart, "10\t10\n10.00000000000001\t100\n");
+    EXPECT_EQ(LocalSlope(chart, 1.0, 1e-17), kLocalSlopeRefused);
+    EXPECT_EQ(out.Lines().size(), 3u);
     EXPECT_FALSE(test::Exists(LocalSlopePath(chart)));
 
     // A stop ends the windows and writes nothing.

@@ -74,6 +74,9 @@ TEST(MakeSampleFile, CountsSkipsAndFailures) {
     ASSERT_EQ(::mkdir(SampleFilePath(g).c_str(), 0777), 0);
     EXPECT_EQ(MakeSampleFile(g, 10, 0, &status), 0);
     EXPECT_EQ(status, SampleStatus::kSampleNotOpened);
+    EXPECT_EQ(MakeSampleFile(dir.Path(), 10, 0, &status), 0);  // a folder is not an input
+    EXPECT_EQ(status, SampleStatus::kInputNotOpened);
+    EXPECT_FALSE(test::Exists(SampleFilePath(dir.Path())));
 
     StopSource stop;
     stop.RequestStop();
