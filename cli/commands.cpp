@@ -59,7 +59,8 @@ bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
         return false;
     }
     if (!IsFolder(params.outputPath)) {
-        err << "fractan: output folder [" << params.outputPath << "] does not exist.\n";
+        err << "fractan: output folder [" << params.outputPath
+            << (CanRead(params.outputPath) ? "] is not a folder.\n" : "] does not exist.\n");
         return false;
     }
     if (!params.ExpandInputFiles()) {
@@ -112,6 +113,13 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: " << reason << kReviewSuffix << "\n";
         return kExitFailure;
     }
+    // H is a slope: it needs two scales at least.
+    const int32_t scales = params.averageProgression.Expand().Size();
+    if (scales < 2) {
+        err << "fractan: the progression gives " << scales << (scales == 1 ? " scale" : " scales")
+            << "; H is the slope over two or more. Widen --start ... --end (or the custom file).\n";
+        return kExitFailure;
+    }
     if (params.inputFileType != 0 && params.inputFileType != 1) {
         err << "fractan: the input file type must be text (T) or binary (B).\n";
         return kExitFailure;
@@ -129,11 +137,18 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
                                                       : "Result file: [")
             << summary.resultPath << "]\n";
     }
+    int code = kExitOk;
     if (!summary.notAnalysed.empty()) {
         ReportFailedInputs(summary, err);
-        return kExitFailure;
+        code = kExitFailure;
     }
-    return kExitOk;
+    if (!summary.notFinite.empty()) {
+        err << "fractan: H is not a finite number for " << summary.notFinite.size() << " input files:";
+        for (const std::string& file : summary.notFinite) err << " [" << file << "]";
+        err << "\n";
+        code = kExitFailure;
+    }
+    return code;
 }
 
 int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
@@ -144,6 +159,35 @@ int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostr
 
 namespace {
 
+// Every sample from the offset on, the shortest readable file of a list
+// deciding. Files that cannot be read are left to the run, which reports
+// them. Empty, after a line on err, when no file holds a sample from there.
+std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostream& err) {
+    int64_t size = -1;
+    for (const std::string& file : p.inputFiles) {
+        bool endsEarly = false;
+        const int64_t count = CountSamples(file, p.inputFileType, &endsEarly);
+        if (count < 0) continue;
+        if (endsEarly)
+            err << "fractan: warning: [" << file << "] holds text that is not a number after its first "
+                << count << " samples; the series is taken to end there.\n";
+        size = size < 0 ? count - p.dataOffset : std::min(size, count - p.dataOffset);
+    }
+    if (size < 0) {
+        err << (p.inputFileMode == 1 ? "fractan: cannot read any input file of the list ["
+                                     : "fractan: cannot read input file [")
+            << p.inputFileName << "].\n";
+        return std::nullopt;
+    }
+    if (size <= 0) {
+        err << "fractan: [" << p.inputFileName << "] holds no sample from offset " << p.dataOffset
+            << (p.inputFileType == kBinaryInput ? " (8-byte numbers expected).\n"
+                                                 : " (one number per line expected).\n");
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+}
+
 // The fields of a cluster run, whose "window" is the stretch taken from each
 // file. Files that cannot be read are left to the run, which skips them.
 bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
@@ -151,16 +195,9 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
     if (o.windowSize) {
         p.windowSize = *o.windowSize;
     } else {
-        int64_t size = -1;
-        for (const std::string& file : p.inputFiles) {
-            const int64_t count = CountSamples(file, p.inputFileType);
-            if (count >= 0) size = size < 0 ? count - p.dataOffset : std::min(size, count - p.dataOffset);
-        }
-        if (size < 0) {
-            err << "fractan: cannot open any input file of [" << o.input << "].\n";
-            return false;
-        }
-        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(size, 0, INT32_MAX));
+        const std::optional<int32_t> size = SamplesFromOffset(p, err);
+        if (!size) return false;
+        p.windowSize = *size;
         out << "Window size: " << p.windowSize << " samples from offset " << p.dataOffset << "\n";
     }
     p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
@@ -225,17 +262,9 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     if (o.dataSize) {
         p.dataSize = *o.dataSize;
     } else {
-        // Every sample from the offset on, the shortest file deciding in a list.
-        int64_t size = INT32_MAX;
-        for (const std::string& file : p.inputFiles) {
-            const int64_t count = CountSamples(file, p.inputFileType);
-            if (count < 0) {
-                err << "fractan: cannot open input file [" << file << "].\n";
-                return false;
-            }
-            size = std::min(size, count - p.dataOffset);
-        }
-        p.dataSize = static_cast<int32_t>(std::max<int64_t>(size, 0));
+        const std::optional<int32_t> size = SamplesFromOffset(p, err);
+        if (!size) return false;
+        p.dataSize = *size;
         out << "Data size: " << p.dataSize << " samples from offset " << p.dataOffset << "\n";
     }
 
@@ -306,6 +335,10 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
     RunClusterAnalysis(params, &summary);
+    if (summary.refused) {  // a progression file that reads differently the second time
+        err << "fractan: nothing analysed; see the line above.\n";
+        return kExitFailure;
+    }
     if (summary.stopped) {
         err << "fractan: calculation stopped; the files written so far are kept.\n";
         return kExitStopped;
@@ -328,7 +361,11 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: " << summary.unwritten.size() << " files could not be written.\n";
         code = kExitFailure;
     }
-    if (params.distributionStep <= 0) code = kExitFailure;
+    if (params.distributionStep <= 0) {
+        err << "fractan: the distribution step is " << params.distributionStep
+            << ", so no distribution file was written.\n";
+        code = kExitFailure;
+    }
     return code;
 }
 

@@ -13,6 +13,7 @@ namespace fractan::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
 inline constexpr int kExitStopped = 130;
 
 // The command that the options are for: its types and defaults.

@@ -31,7 +31,8 @@ void AddInputOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char
     cmd.add_option("-n,--size", o.dataSize,
                    "Data size: samples to load from each file (default: all from the offset on)");
     cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to load")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     cmd.add_option("-w,--window", o.windowSize, windowHelp);
 }
 
@@ -52,7 +53,8 @@ void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* 
     cmd.add_option("-t,--type", o.computationType, typeHelp)->capture_default_str();
     cmd.add_option("--dynamic-step", o.dynamicStep,
                    "Dynamic types: evaluate H at every N-th position")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
     cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
@@ -110,8 +112,10 @@ void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                     "first for Static DFA; a quarter of that for Dynamic DFA)");
     AddScaleOptions(cmd, o, "box size", "Largest box size (default: an eighth of the window size)");
     AddRunOptions(cmd, o, "Computation type: 1 Dynamic DFA, 3 Static DFA");
+    o.dfaOrder = 1;
     cmd.add_option("--order", o.dfaOrder, "Trend fitted in each box: 0 constant, 1 linear")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::Range(0, 1));
     AddStoredOptions(cmd, o);
 }
 
@@ -127,7 +131,8 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                    "Input file type: text, binary, or auto (binary for .dat and .bin)")
         ->capture_default_str();
     cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to take")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
     cmd.add_option("-w,--window", o.windowSize,
                    "Window size: samples taken from each file (default: all from the offset on)");
     AddScaleOptions(cmd, o, "moving-average window size",
@@ -267,7 +272,12 @@ int main(int argc, char** argv) {
     sample->add_option("--bytes", sampleOptions.bytes, "Characters to copy")->capture_default_str();
     sample->add_option("--skip", sampleOptions.skip, "Characters to leave out first")->capture_default_str();
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version end well; every other parse error is a usage error.
+        return app.exit(e) == 0 ? kExitOk : kExitUsage;
+    }
 
     fractan::ScopedStopSource stopScope(interruptStop);
     std::signal(SIGINT, OnInterrupt);
@@ -278,10 +288,13 @@ int main(int argc, char** argv) {
     if (*clusters) {
         if (!LooksLikeConfiguration(clustersOptions.input))
             return RunClustersCommand(clustersOptions, std::cout, std::cerr);
-        if (clusters->count_all() > 1) {
+        size_t given = 0;  // options besides the configuration file itself
+        for (const CLI::Option* option : clusters->get_options())
+            if (option->get_name() != "input" && option->count() > 0) ++given;
+        if (given > 0) {
             std::cerr << "fractan: [" << clustersOptions.input
                       << "] is a configuration file, which is run as it stands: give no options with it.\n";
-            return 2;
+            return kExitUsage;
         }
         return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr);
     }

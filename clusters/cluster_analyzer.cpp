@@ -239,6 +239,7 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
 }
 
 std::string CheckClusterParameters(const AnalysisParameters& params) {
+    if (params.windowSize < 1) return "Window size must be at least 1.";
     const SizeList sizes = params.averageProgression.Expand();
     if (sizes.Empty()) return "Moving average progression is not valid.";
     const int32_t least = params.movingAverageType == 1 ? 2 : 1;
@@ -279,7 +280,9 @@ bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) 
         else if (params.inputFileType == 1) loaded = analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize);
         else break;
         if (stopRequested()) return stopped();
-        if (!loaded) {
+        if (loaded && analyzer.Series().Empty())
+            PrintFormatted("No sample of [%s] from offset %d.\n", path.c_str(), params.dataOffset);
+        if (!loaded || analyzer.Series().Empty()) {
             report.notAnalysed.push_back(path);
             continue;
         }

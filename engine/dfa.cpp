@@ -198,7 +198,7 @@ int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progres
     const std::string chartPath = ClaimName(call, ChartFilePath(resultPath, inputPath), ".chart.txt");
     const double hurst = WriteChartAndFit(chartPath, state.frame.sizes, fluctuations);
     PrintProgress("Done.");
-    return WriteStaticResult(call, W, hurst) ? kAnalysed : kNotAnalysed;
+    return WriteStaticResult(call, W, hurst);
 }
 
 }  // namespace fractan

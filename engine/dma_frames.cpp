@@ -1,5 +1,7 @@
 #include "engine/dma_frames.h"
 
+#include <cmath>
+
 #include "setup/paths.h"
 
 namespace fractan {
@@ -66,21 +68,25 @@ double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
     return fit.Slope(sizes.Size());
 }
 
-bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst) {
+int32_t WriteStaticResult(const VariantCall& call, int32_t position, double hurst) {
     std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
     if (!file) {
         PrintProgress("Error writing to output file.");
-        return false;
+        return kNotAnalysed;
     }
     PrintProgress("Writing output file...");
     const bool written = WriteResultLine(file, FileNameOf(call.inputPath), call.dataSize,
                                          call.dataOffset, position, hurst);
     if (std::fclose(file) != 0 || !written) {
         PrintProgress("Error writing to output file.");
-        return false;
+        return kNotAnalysed;
     }
     PrintProgress("Done.");
-    return true;
+    if (std::isfinite(hurst)) return kAnalysed;
+    PrintFormatted("H of [%s] is not a finite number: see its chart file for a scale without "
+                   "fluctuation or with values that are not numbers.\n",
+                   call.inputPath.c_str());
+    return kNotFinite;
 }
 
 std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail) {

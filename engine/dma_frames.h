@@ -82,8 +82,10 @@ double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
 // The reason some window size is below `least`, or empty.
 std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
 
-// "Writing output file..." and the result line of a static variant.
-bool WriteStaticResult(const VariantCall& call, int32_t position, double hurst);
+// "Writing output file..." and the result line of a static variant; its status.
+// An exponent that is not a finite number is written as it is, with a line
+// saying so.
+int32_t WriteStaticResult(const VariantCall& call, int32_t position, double hurst);
 
 // The claimed name of a file of this run (the composed one without a context).
 std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail);
@@ -135,7 +137,7 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
     const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
     const double hurst = WriteChartAndFit(chartPath, sizes, sums);
     PrintProgress("Done.");
-    return WriteStaticResult(call, M + W, hurst) ? kAnalysed : kNotAnalysed;
+    return WriteStaticResult(call, M + W, hurst);
 }
 
 // Appends the result lines of a dynamic variant to its incremental file,

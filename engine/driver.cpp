@@ -70,7 +70,8 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
                 report.stopped = true;
                 return 0;
             }
-            (status == kAnalysed ? report.analysed : report.notAnalysed).push_back(input);
+            (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
+            if (status == kNotFinite) report.notFinite.push_back(input);
         }
     }
     PrintProgress("Exiting...");

@@ -14,6 +14,7 @@ struct RunSummary {
     std::string resultPath;
     std::vector<std::string> analysed;     // input files whose results were written
     std::vector<std::string> notAnalysed;  // input files a line said could not be analysed
+    std::vector<std::string> notFinite;    // analysed files whose exponent is not a finite number
     bool stopped = false;
 };
 

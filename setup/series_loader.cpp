@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <memory>
 
@@ -44,7 +46,13 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
     FilePtr file = OpenInputFile(path, "r");
     if (!file) return Fail(target, false);
     if (dataSize < 0 || dataOffset < 0) return Fail(target, true);
-    target.SetSize(dataSize);
+    // Every number takes at least two bytes (a digit and a separator), so the
+    // file's length bounds what it can hold: a size far beyond the file
+    // allocates nothing it could not fill.
+    struct stat info {};
+    const int64_t most = ::fstat(fileno(file.get()), &info) == 0 ? info.st_size / 2 + 1 : 0;
+    target.Clear();
+    target.SetCapacity(static_cast<int32_t>(std::min<int64_t>({dataSize, most, INT32_MAX - 10}) / 10 * 10 + 10));
 
     StopCheck stopRequested;
     NumberScanner scanner(file.get());
@@ -54,7 +62,10 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
         if (scanner.AtEnd()) break;
         double value = 0.0;
         if (!scanner.Next(value)) break;
-        if (i >= dataOffset && j < dataSize) target[j++] = value;
+        if (i >= dataOffset && j < dataSize) {
+            target.Append(value);
+            ++j;
+        }
         if (i % 1000 == 0) {
             PrintFormatted("Processing sample %d (%d)\n", i, j);
             if (stopRequested()) return Fail(target, false);
@@ -93,14 +104,18 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
                                     : LoadText(target, path, dataSize, dataOffset);
 }
 
-int64_t CountSamples(const std::string& path, int32_t fileType) {
+int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly) {
+    if (endsEarly) *endsEarly = false;
     FilePtr file(std::fopen(path.c_str(), fileType == kBinaryInput ? "rb" : "r"));
     if (!file) return -1;
+    struct stat info {};
+    if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return -1;
     if (fileType == kBinaryInput) return BinaryNumberCount(file.get());
     NumberScanner scanner(file.get());
     int64_t count = 0;
     double value = 0.0;
     while (!scanner.AtEnd() && scanner.Next(value)) ++count;
+    if (endsEarly) *endsEarly = !scanner.AtEnd();
     return count;
 }
 

@@ -1,5 +1,7 @@
 #include "slope/local_slope.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -27,7 +29,17 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
     if (written) *written = false;
     StopCheck stopRequested;
     std::FILE* chart = std::fopen(chartPath.c_str(), "r");
+    struct stat info {};
+    if (chart && (::fstat(fileno(chart), &info) != 0 || S_ISDIR(info.st_mode))) {  // a folder opens here
+        std::fclose(chart);
+        chart = nullptr;
+    }
     if (!chart) return kChartNotOpened;
+    if (!(width > 0.0)) {
+        std::fclose(chart);
+        PrintFormatted("Window width is %g, it must be greater than 0.\n", width);
+        return kLocalSlopeRefused;
+    }
     if (!(delta > 0.0)) {
         std::fclose(chart);
         PrintFormatted("Window delta is %g, it must be greater than 0.\n", delta);

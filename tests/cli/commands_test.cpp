@@ -121,7 +121,7 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     missing.input = dir.File("none.txt");
     Streams m;
     EXPECT_FALSE(BuildParameters(missing, p, m.out, m.err));
-    EXPECT_EQ(m.err.str(), "fractan: cannot open input file [" + dir.File("none.txt") + "].\n");
+    EXPECT_EQ(m.err.str(), "fractan: cannot read input file [" + dir.File("none.txt") + "].\n");
 }
 
 // Options for a 1000-sample series in dir, window sizes 10 … 50, W = 800.
@@ -261,6 +261,49 @@ TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
     EXPECT_EQ(RunClustersCommand(o, refused.out, refused.err), kExitFailure);
     EXPECT_EQ(refused.err.str(), "fractan: Moving average windows must be at least 2 for the extended average."
                                  " Please review input parameters\n");
+}
+
+TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
+    test::TempDir dir;
+    OutputCapture core;
+    AnalysisOptions o;
+    o.outputPath = dir.Path();
+    o.start = 4;
+    o.end = 8;
+    o.windowSize = 50;
+
+    test::WriteText(dir.File("header.txt"), "time value\n1\n2\n");  // a header: no sample at all
+    o.input = dir.File("header.txt");
+    Streams header;
+    EXPECT_EQ(RunAnalysisCommand(o, header.out, header.err), kExitFailure);
+    EXPECT_NE(header.err.str().find("holds text that is not a number after its first 0 samples"), std::string::npos);
+    EXPECT_NE(header.err.str().find("[" + o.input + "] holds no sample from offset 0"), std::string::npos)
+        << header.err.str();
+
+    test::WriteNumbers(dir.File("a.txt"), test::RandomWalk(300, 1));  // a list with a missing file:
+    test::WriteText(dir.File("list.txt"), dir.File("a.txt") + "\n" + dir.File("none.txt") + "\n");
+    o.input = dir.File("list.txt");
+    o.mode = "multi";
+    Streams list;  // the readable file is analysed, the other named
+    EXPECT_EQ(RunAnalysisCommand(o, list.out, list.err), kExitFailure);
+    EXPECT_EQ(test::ReadLines(dir.File("fractan.Static DMA (2).out.txt")).size(), 1u);
+    EXPECT_NE(list.err.str().find("could not be analysed: [" + dir.File("none.txt") + "]"), std::string::npos)
+        << list.err.str();
+
+    o.input = dir.File("a.txt");
+    o.mode = "single";
+    o.end = 4;  // one scale: no slope
+    Streams one;
+    EXPECT_EQ(RunAnalysisCommand(o, one.out, one.err), kExitFailure);
+    EXPECT_NE(one.err.str().find("the progression gives 1 scale;"), std::string::npos) << one.err.str();
+
+    std::vector<double> flat(300, 2.0);  // no fluctuation: H is not a number, and the command says so
+    test::WriteNumbers(dir.File("flat.txt"), flat);
+    o.input = dir.File("flat.txt");
+    o.end = 8;
+    Streams nan;
+    EXPECT_EQ(RunAnalysisCommand(o, nan.out, nan.err), kExitFailure);
+    EXPECT_EQ(nan.err.str(), "fractan: H is not a finite number for 1 input files: [" + o.input + "]\n");
 }
 
 TEST(ConfigTemplate, IsAConfigurationFileThatLoads) {

@@ -38,6 +38,12 @@ for f in "e2e.demo_H=0.7-1.Out.Lin.10.rArea.txt" "e2e.demo_H=0.7-1.Out.Lin.All.r
   [ -s "$f" ] || fail "clusters wrote no $f"
 done
 grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Found line: $(cat clusters.txt)"
+"$FRACTAN" clusters --per-window -p linear --start 10 --step 10 --end 20 "$series" -o . --test-name cfg \
+    --save-config clusters.cfg --no-run > /dev/null || fail "clusters --save-config"
+"$FRACTAN" clusters clusters.cfg > clusters-cfg.txt || fail "clusters CONFIG exited $?"
+grep -q "^Clusters found: [1-9]" clusters-cfg.txt || fail "clusters CONFIG: $(cat clusters-cfg.txt)"
+"$FRACTAN" clusters clusters.cfg --per-window 2> /dev/null; [ $? -eq 2 ] || fail "options with a configuration file"
+"$FRACTAN" dma "$series" -t abc 2> /dev/null; [ $? -eq 2 ] || fail "a malformed option value is not a usage error"
 "$FRACTAN" dfa "$series" -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
 grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"

@@ -124,6 +124,14 @@ TEST(LocalSlope, DeltasThatWouldNeverEnd) {
     test::TempDir dir;
     const std::string chart = dir.File("c.txt");
     test::WriteText(chart, ExampleChart());
+    for (double width : {0.0, -1.0, std::nan("")}) {
+        OutputCapture out;
+        EXPECT_EQ(LocalSlope(chart, width, 0.1), kLocalSlopeRefused) << width;
+        EXPECT_EQ(out.Lines().size(), 1u);
+        EXPECT_FALSE(test::Exists(LocalSlopePath(chart)));
+    }
+    EXPECT_EQ(LocalSlope(dir.Path(), 1.0, 0.1), kChartNotOpened);  // a folder is not a chart
+    EXPECT_FALSE(test::Exists(LocalSlopePath(dir.Path())));
     for (double delta : {0.0, -0.1, std::nan("")}) {
         OutputCapture out;
         EXPECT_EQ(LocalSlope(chart, 1.0, delta), kLocalSlopeRefused) << delta;
