@@ -75,7 +75,11 @@ bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
 // and run; otherwise the exit code.
 std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const AnalysisParameters& params,
                                        std::ostream& out, std::ostream& err) {
-    if (options.saveConfig.empty()) return std::nullopt;
+    if (options.saveConfig.empty()) {
+        if (!options.noRun) return std::nullopt;
+        err << "fractan: --no-run only goes with --save-config.\n";
+        return kExitUsage;
+    }
     if (params.averageProgression.type == kGeometric) {
         err << "fractan: a configuration file reads a geometric progression back as linear; "
                "save a linear or custom progression (--progression linear|custom).\n";

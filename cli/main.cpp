@@ -174,7 +174,7 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
     cmd.add_option("--hurst-start", o.hurstStart, "First Hurst exponent, in (0, 1]")->capture_default_str();
     cmd.add_option("--hurst-end", o.hurstEnd, "Last Hurst exponent (inclusive)")->capture_default_str();
     cmd.add_option("--hurst-step", o.hurstStep, "Step of the Hurst exponent")->capture_default_str();
-    cmd.add_option("--output", o.output, "Folder of the series files (must exist)")->capture_default_str();
+    cmd.add_option("-o,--output", o.output, "Folder of the series files (must exist)")->capture_default_str();
     cmd.add_option("--prefix", o.prefix, "First part of each file name, before H=<H>-<number>")
         ->capture_default_str();
     cmd.add_option("--kind", o.kind, "Files to write: text (.txt), binary (.dat, 8-byte doubles) or both")
@@ -299,8 +299,10 @@ int main(int argc, char** argv) {
         return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr);
     }
     if (*configTemplate) {
-        std::cout << ConfigTemplate();
-        return kExitOk;
+        std::cout << ConfigTemplate() << std::flush;
+        if (std::cout) return kExitOk;
+        std::cerr << "fractan: cannot write the template to standard output.\n";
+        return kExitFailure;
     }
     if (*demo) return RunDemoCommand(demoOptions, std::cout, std::cerr);
     if (*generate) return RunGenerateCommand(generateOptions, std::cout, std::cerr);
