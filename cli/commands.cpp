@@ -10,6 +10,7 @@
 #include "engine/checks.h"
 #include "engine/driver.h"
 #include "engine/names.h"
+#include "cli/cli_support.h"
 #include "clusters/cluster_analyzer.h"
 #include "setup/line_reader.h"
 #include "setup/paths.h"
@@ -17,18 +18,6 @@
 
 namespace fractan::cli {
 namespace {
-
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool CanRead(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -44,12 +33,11 @@ std::optional<int32_t> ParseChoice(std::string value, std::initializer_list<cons
     return std::nullopt;
 }
 
-void ReportFailedInputs(const RunSummary& summary, std::ostream& err) {
-    const size_t total = summary.analysed.size() + summary.notAnalysed.size();
-    err << "fractan: " << summary.notAnalysed.size() << " of " << total
-        << " input files could not be analysed:";
-    for (const std::string& file : summary.notAnalysed) err << " [" << file << "]";
-    err << "\n";
+// False, after a line on err, when the input file type is neither text nor binary.
+bool HasKnownFileType(const AnalysisParameters& params, std::ostream& err) {
+    if (params.inputFileType == kTextInput || params.inputFileType == kBinaryInput) return true;
+    err << "fractan: the input file type must be text (T) or binary (B).\n";
+    return false;
 }
 
 // False, after a line on err, when the output folder or the input files are missing.
@@ -124,10 +112,18 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
             << "; H is the slope over two or more. Widen --start ... --end (or the custom file).\n";
         return kExitFailure;
     }
-    if (params.inputFileType != 0 && params.inputFileType != 1) {
-        err << "fractan: the input file type must be text (T) or binary (B).\n";
-        return kExitFailure;
+    // A fitted constant leaves no residual in a box of one sample, a line none
+    // in a box of two: such an F is 0, or rounding noise that fakes any H.
+    if (IsDfaType(params.computationType)) {
+        const int32_t least = params.dfaOrder >= 1 ? 3 : 2;
+        for (int32_t n : params.averageProgression.Expand())
+            if (n < least) {
+                err << "fractan: box size " << n << " leaves no residual with DFA order "
+                    << (least - 2) << "; start the box sizes at " << least << " or more.\n";
+                return kExitFailure;
+            }
     }
+    if (!HasKnownFileType(params, err)) return kExitFailure;
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
 
     RunSummary summary;
@@ -143,13 +139,14 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
     }
     int code = kExitOk;
     if (!summary.notAnalysed.empty()) {
-        ReportFailedInputs(summary, err);
+        const size_t total = summary.analysed.size() + summary.notAnalysed.size();
+        ReportFiles(err, std::to_string(summary.notAnalysed.size()) + " of " + std::to_string(total) +
+                             " input files could not be analysed", summary.notAnalysed);
         code = kExitFailure;
     }
     if (!summary.notFinite.empty()) {
-        err << "fractan: H is not a finite number for " << summary.notFinite.size() << " input files:";
-        for (const std::string& file : summary.notFinite) err << " [" << file << "]";
-        err << "\n";
+        ReportFiles(err, "H is not a finite number for " + std::to_string(summary.notFinite.size()) + " input files",
+                    summary.notFinite);
         code = kExitFailure;
     }
     return code;
@@ -167,7 +164,8 @@ namespace {
 // deciding. Files that cannot be read are left to the run, which reports
 // them. Empty, after a line on err, when no file holds a sample from there.
 std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostream& err) {
-    int64_t size = -1;
+    bool anyRead = false;
+    int64_t size = 0;
     for (const std::string& file : p.inputFiles) {
         bool endsEarly = false;
         const int64_t count = CountSamples(file, p.inputFileType, &endsEarly);
@@ -175,9 +173,10 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
         if (endsEarly)
             err << "fractan: warning: [" << file << "] holds text that is not a number after its first "
                 << count << " samples; the series is taken to end there.\n";
-        size = size < 0 ? count - p.dataOffset : std::min(size, count - p.dataOffset);
+        size = anyRead ? std::min(size, count - p.dataOffset) : count - p.dataOffset;
+        anyRead = true;
     }
-    if (size < 0) {
+    if (!anyRead) {
         err << (p.inputFileMode == 1 ? "fractan: cannot read any input file of the list ["
                                      : "fractan: cannot read input file [")
             << p.inputFileName << "].\n";
@@ -336,6 +335,7 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: " << reason << kReviewSuffix << "\n";
         return kExitFailure;
     }
+    if (!HasKnownFileType(params, err)) return kExitFailure;
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
     RunClusterAnalysis(params, &summary);
@@ -355,10 +355,9 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
             << ".*.txt]\n";
     int code = kExitOk;
     if (!summary.notAnalysed.empty()) {
-        err << "fractan: " << summary.notAnalysed.size() << " of " << params.inputFiles.size()
-            << " input files could not be read:";
-        for (const std::string& file : summary.notAnalysed) err << " [" << file << "]";
-        err << "\n";
+        ReportFiles(err, std::to_string(summary.notAnalysed.size()) + " of " +
+                             std::to_string(params.inputFiles.size()) + " input files could not be read",
+                    summary.notAnalysed);
         code = kExitFailure;
     }
     if (!summary.unwritten.empty()) {

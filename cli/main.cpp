@@ -204,8 +204,9 @@ int main(int argc, char** argv) {
     using namespace fractan::cli;
     CLI::App app{
         "FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and "
-        "detrended fluctuation analysis.\nProgress lines go to standard output, errors to "
-        "standard error. Ctrl-C stops a calculation; files already written are kept."};
+        "detrended fluctuation analysis.\nProgress lines, and the lines saying why a file was not "
+        "analysed, go to standard output; the command's own errors and its closing summary of "
+        "failures go to standard error. Ctrl-C stops a calculation; files already written are kept."};
     app.require_subcommand(1);
 
     auto* run = app.add_subcommand("run", "Run the analysis that a configuration file describes");

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "generator/generator.h"
+#include "cli/cli_support.h"
 #include "generator/series_writer.h"
 #include "setup/line_reader.h"
 #include "slope/local_slope.h"
@@ -14,11 +15,6 @@
 
 namespace fractan::cli {
 namespace {
-
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 // text | binary | both, or the kind's number.
 std::optional<int32_t> ParseKind(std::string value) {

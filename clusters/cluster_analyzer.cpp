@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "clusters/distribution.h"
 #include "setup/number_scanner.h"
@@ -173,10 +174,12 @@ bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, i
 bool ClusterAnalyzer::WriteMovingAverageFile(const std::string& path) const {
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file) return false;
-    for (int32_t t = 0; t < series_.Size(); ++t)
+    StopCheck stopRequested;
+    for (int32_t t = 0; t < series_.Size(); ++t) {
+        if (t % 1000 == 0 && stopRequested()) break;  // the run ends; what is written stays
         std::fprintf(file, "%.*lf\t%.*lf\n", 15, series_[t], 15, t < average_.Size() ? average_[t] : 0.0);
-    const bool failed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !failed;
+    }
+    return CloseWritten(file);
 }
 
 bool ClusterAnalyzer::WriteGlobalLinear(std::string stem, double step) {
@@ -250,10 +253,9 @@ std::string CheckClusterParameters(const AnalysisParameters& params) {
     return {};
 }
 
-bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) {
-    ClusterRunSummary local;
-    ClusterRunSummary& report = summary ? *summary : local;
-    report = ClusterRunSummary{};
+namespace {
+
+bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
     if (!params.ExpandInputFiles()) return false;
     const std::string reason = CheckClusterParameters(params);
     if (!reason.empty()) {
@@ -316,6 +318,22 @@ bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) 
     report.clusters = analyzer.Clusters().Size();
     for (const std::string& path : analyzer.Unwritten()) report.unwritten.push_back(path);
     return true;
+}
+
+}  // namespace
+
+bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) {
+    ClusterRunSummary local;
+    ClusterRunSummary& report = summary ? *summary : local;
+    report = ClusterRunSummary{};
+    try {
+        return AnalyseClusters(params, report);
+    } catch (const std::bad_alloc&) {
+        // The cluster list grows with every file and window.
+        PrintFormatted("Not enough memory for the cluster analysis; nothing more is written.\n");
+        report.refused = true;
+        return false;
+    }
 }
 
 }  // namespace fractan

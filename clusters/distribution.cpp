@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "setup/files.h"
+
 namespace fractan {
 namespace {
 
@@ -103,8 +105,7 @@ bool Distribution::Write(const std::string& path, bool logarithmic) const {
         if (logarithmic) frequency = frequency / std::pow(10.0, centre);
         std::fprintf(file, "%g\t%.*lf\n", centre, 15, frequency);
     }
-    const bool failed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !failed;
+    return CloseWritten(file);
 }
 
 }  // namespace fractan

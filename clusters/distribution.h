@@ -2,6 +2,7 @@
 // The empirical distribution of one quantity: its values, running sums and,
 // once a step is set, counts in bins of that width centred on multiples of it.
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -59,8 +60,9 @@ private:
     int64_t firstBin_ = 0;
     double sum_ = 0.0;
     double sumOfSquares_ = 0.0;
-    double maximum_ = -2147483647.0;
-    double minimum_ = 2147483647.0;
+    // Infinite starts, so that values beyond ±2147483647 still set the extremes.
+    double maximum_ = -HUGE_VAL;
+    double minimum_ = HUGE_VAL;
     int32_t count_ = 0;
 };
 

@@ -86,17 +86,7 @@ struct DfaState {
 
 // Why the call cannot run, or empty; `needed` samples must be loaded.
 std::string DfaRefusal(const VariantCall& call, const FrameData& frame, int64_t needed) {
-    if (!frame.loaded) return "the series could not be loaded";
-    if (call.windowSize < 1)
-        return "the window size is " + std::to_string(call.windowSize) + ", it must be at least 1";
-    if (frame.sizes.Empty()) return "the box size progression gives no box size";
-    const std::string below = WindowsBelow(frame.sizes, 1, "box size");
-    if (!below.empty()) return below;
-    if (frame.data.Size() < needed)
-        return "it holds " + std::to_string(frame.data.Size()) + " samples, fewer than the " +
-               std::to_string(needed) + " that window size " + std::to_string(call.windowSize) +
-               " needs";
-    return {};
+    return FrameRefusal(call, frame, needed, WindowsBelow(frame.sizes, 1, "box size"), true);
 }
 
 DfaState LoadDfa(const VariantCall& call, int32_t order) {
@@ -104,12 +94,6 @@ DfaState LoadDfa(const VariantCall& call, int32_t order) {
     state.frame = LoadFrameData(call);
     state.linear = order >= 1;
     return state;
-}
-
-std::vector<double> LogSizes(const SizeList& sizes) {
-    std::vector<double> logs(static_cast<size_t>(sizes.Size()));
-    for (int32_t k = 0; k < sizes.Size(); ++k) logs[k] = std::log10(static_cast<double>(sizes[k]));
-    return logs;
 }
 
 }  // namespace
@@ -152,20 +136,15 @@ int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progre
     const int32_t N = state.frame.data.Size();
     const std::vector<double> logSizes = LogSizes(state.frame.sizes);
     IncrementalWriter writer(incPath, call);
+    PercentProgress progress(N, writer);
     PrintProgress("Performing Hurst exponent calculation...");
-    int32_t last = -1;
     for (int32_t p = W; p < N; ++p) {
         if (stopRequested()) return kStopped;
-        const int32_t percent = static_cast<int32_t>(static_cast<double>(p) / N * 100.0);
-        if (percent > last) {
-            PrintFormatted("Hurst exponent %d %%\n", percent);
-            last = percent;
-            writer.Flush();  // what was reported as done is on disk
-        }
+        progress.At(p);  // at every position, computed or not
         if (p % step == 0) writer.Append(p, state.Hurst(p, logSizes));
     }
     PrintProgress("Done.");
-    return writer.Failed() ? kNotAnalysed : kAnalysed;
+    return writer.Close() ? kAnalysed : kNotAnalysed;
 }
 
 int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progression,

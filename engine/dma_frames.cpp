@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "setup/files.h"
 #include "setup/paths.h"
 
 namespace fractan {
@@ -17,19 +18,27 @@ FrameData LoadFrameData(const VariantCall& call) {
 }
 
 std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
-                         const std::string& windowRefusal) {
+                         const std::string& windowRefusal, bool boxes) {
     const SizeList& sizes = frame.sizes;
     const int32_t samples = frame.data.Size();
     if (!frame.loaded) return "the series could not be loaded";
     if (call.windowSize < 1)
         return "the window size is " + std::to_string(call.windowSize) + ", it must be at least 1";
-    if (sizes.Empty()) return "the moving average progression gives no window size";
+    if (sizes.Empty())
+        return boxes ? "the box size progression gives no box size"
+                     : "the moving average progression gives no window size";
     if (!windowRefusal.empty()) return windowRefusal;
     if (samples < needed)
         return "it holds " + std::to_string(samples) + " samples, fewer than the " +
                std::to_string(needed) + " that window size " + std::to_string(call.windowSize) +
-               " and maximum moving average " + std::to_string(sizes.Last()) + " need";
+               (boxes ? " needs" : " and maximum moving average " + std::to_string(sizes.Last()) + " need");
     return {};
+}
+
+std::vector<double> LogSizes(const SizeList& sizes) {
+    std::vector<double> logs(static_cast<size_t>(sizes.Size()));
+    for (int32_t k = 0; k < sizes.Size(); ++k) logs[k] = std::log10(static_cast<double>(sizes[k]));
+    return logs;
 }
 
 void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
@@ -60,11 +69,7 @@ double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
         if (chart) std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", n, f, x, y);
         fit.Add(x, y);
     }
-    if (chart) {
-        const bool failed = std::ferror(chart) != 0;
-        if (std::fclose(chart) != 0 || failed)
-            PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
-    }
+    if (chart && !CloseWritten(chart)) PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
     return fit.Slope(sizes.Size());
 }
 
@@ -93,21 +98,30 @@ std::string ClaimName(const VariantCall& call, const std::string& path, const st
     return call.context ? call.context->names.Claim(path, tail) : path;
 }
 
-IncrementalWriter::~IncrementalWriter() {
-    if (file_ && std::fclose(file_) != 0 && !failed_)
-        PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
+IncrementalWriter::~IncrementalWriter() { Close(); }
+
+void IncrementalWriter::Fail() {
+    if (!failed_) PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
+    failed_ = true;
 }
 
 void IncrementalWriter::Flush() {
-    if (file_) std::fflush(file_);
+    if (file_ && std::fflush(file_) != 0) Fail();
+}
+
+bool IncrementalWriter::Close() {
+    if (file_) {
+        if (std::fclose(file_) != 0) Fail();
+        file_ = nullptr;
+    }
+    return !failed_;
 }
 
 bool IncrementalWriter::Append(int32_t position, double hurst) {
     if (failed_) return false;
     if (!file_) file_ = std::fopen(path_.c_str(), "a");
     if (!file_ || !WriteResultLine(file_, fileName_, dataSize_, dataOffset_, position, hurst)) {
-        failed_ = true;
-        PrintFormatted("Error writing incremental file [%s].\n", path_.c_str());
+        Fail();
         return false;
     }
     return true;

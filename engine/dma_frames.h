@@ -56,8 +56,9 @@ FrameData LoadFrameData(const VariantCall& call);
 
 // The reason a frame cannot run on these inputs, or empty. `needed` is the
 // number of samples the frame needs.
+// `boxes` words the reasons for box sizes (DFA) instead of moving averages.
 std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
-                         const std::string& windowRefusal);
+                         const std::string& windowRefusal, bool boxes = false);
 
 // The phase lines of a frame that evaluates nothing, then the reason naming the file.
 void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
@@ -156,9 +157,12 @@ public:
     // False (after one line saying so) when the file cannot be written.
     bool Append(int32_t position, double hurst);
     void Flush();
-    bool Failed() const { return failed_; }
+    // Closes the file; false when anything could not be written.
+    bool Close();
 
 private:
+    void Fail();
+
     std::string path_;
     std::string fileName_;
     int32_t dataSize_;
@@ -166,6 +170,28 @@ private:
     std::FILE* file_ = nullptr;
     bool failed_ = false;
 };
+
+// "Hurst exponent N %" whenever the percentage of the position in the
+// series rises; what was reported as done is then flushed to disk.
+class PercentProgress {
+public:
+    PercentProgress(int32_t samples, IncrementalWriter& writer) : samples_(samples), writer_(writer) {}
+    void At(int32_t position) {
+        const int32_t percent = static_cast<int32_t>(static_cast<double>(position) / samples_ * 100.0);
+        if (percent <= last_) return;
+        PrintFormatted("Hurst exponent %d %%\n", percent);
+        last_ = percent;
+        writer_.Flush();
+    }
+
+private:
+    int32_t samples_;
+    IncrementalWriter& writer_;
+    int32_t last_ = -1;
+};
+
+// log10 of every scale, the abscissae of the fit.
+std::vector<double> LogSizes(const SizeList& sizes);
 
 template <class Windows>
 int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows) {
@@ -221,21 +247,15 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
     }
     PrintProgress("Done.");
 
-    std::vector<double> logSizes(static_cast<size_t>(K));
-    for (int32_t k = 0; k < K; ++k) logSizes[k] = std::log10(static_cast<double>(sizes[k]));
+    const std::vector<double> logSizes = LogSizes(sizes);
     IncrementalWriter writer(incPath, call);
+    PercentProgress progress(N, writer);
     PrintProgress("Performing Hurst exponent calculation...");
-    int32_t last = -1;
     for (int32_t t = M + W; t < P; ++t) {
         advance(t);
         if (stopRequested()) return kStopped;
         if (t % step != 0) continue;
-        const int32_t percent = static_cast<int32_t>(static_cast<double>(t) / N * 100);
-        if (percent > last) {
-            PrintFormatted("Hurst exponent %d %%\n", percent);
-            last = percent;
-            writer.Flush();  // what was reported as done is on disk
-        }
+        progress.At(t);
         const double* now = &snapshots[static_cast<size_t>(t % slots) * K];
         const double* before = &snapshots[static_cast<size_t>((t - W) % slots) * K];
         LogLogFit fit;
@@ -246,7 +266,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
         writer.Append(t, fit.Slope(K));
     }
     PrintProgress("Done.");
-    return writer.Failed() ? kNotAnalysed : kAnalysed;
+    return writer.Close() ? kAnalysed : kNotAnalysed;
 }
 
 // The plain trailing moving averages of DMA, one per window size.

@@ -1,5 +1,7 @@
 #include "engine/driver.h"
 
+#include <new>
+
 #include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
 #include "engine/first_order_dma.h"
@@ -65,7 +67,13 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
         RunContext context;
         StopCheck stopRequested;
         for (const std::string& input : params.inputFiles) {
-            const int32_t status = RunVariant(params, input, report.resultPath, context);
+            int32_t status = kNotAnalysed;
+            try {
+                status = RunVariant(params, input, report.resultPath, context);
+            } catch (const std::bad_alloc&) {
+                // Memory grows with the series: one file too long must not end the run.
+                PrintFormatted("Not enough memory to analyse [%s].\n", input.c_str());
+            }
             if (status == kStopped || stopRequested()) {
                 report.stopped = true;
                 return 0;

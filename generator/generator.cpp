@@ -94,6 +94,24 @@ int32_t TimeSeed() {
     return seconds > 0 ? seconds : 1;
 }
 
+// Names keep two significant digits of H: exponents closer than that share
+// their files, and the later series replace the earlier ones.
+void WarnOfSharedNames(const GeneratorSettings& s) {
+    if (s.seriesCount <= 0) return;
+    std::string previous;
+    double previousH = 0.0;
+    for (double h = s.hurstStart; h <= s.hurstEnd; h = h + s.hurstStep) {
+        const std::string name = SeriesBaseName(s.outputPath, s.filePrefix, h, 1);
+        if (name == previous) {
+            PrintFormatted("Warning: H=%g and H=%g share the file names %s-*; the later series "
+                           "replace the earlier ones.\n", previousH, h, name.substr(0, name.rfind('-')).c_str());
+            return;
+        }
+        previous = name;
+        previousH = h;
+    }
+}
+
 }  // namespace
 
 GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) {
@@ -122,6 +140,7 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
         UniformDeviate(primer);
     }
 
+    WarnOfSharedNames(settings);
     GeneratorStatus status = kGenerated;
     for (double h = settings.hurstStart; h <= settings.hurstEnd; h = h + settings.hurstStep) {
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "setup/files.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/stop.h"
@@ -23,13 +24,6 @@ std::FILE* OpenSeriesFile(const std::string& path, const char* mode) {
     }
     std::setvbuf(file, nullptr, _IOFBF, kBufferSize);
     return file;
-}
-
-// Closes a file; false when it or an earlier write failed.
-bool CloseSeriesFile(std::FILE* file) {
-    if (!file) return true;
-    const bool failed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !failed;
 }
 
 void WriteLittleEndian(std::FILE* file, double value) {
@@ -64,7 +58,7 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
         binary = OpenSeriesFile(binaryName, "wb");
         if (!binary) {
             PrintProgress(kNoFile);
-            CloseSeriesFile(text);
+            CloseWritten(text);
             return kSeriesNotWritten;
         }
     }
@@ -79,8 +73,8 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
     for (const SeriesPoint* point = first; point; point = point->next, ++k) {
         if (stopRequested()) {
             // An unfinished series must not pass for a shorter one.
-            CloseSeriesFile(text);
-            CloseSeriesFile(binary);
+            CloseWritten(text);
+            CloseWritten(binary);
             if (text) std::remove(textName.c_str());
             if (binary) std::remove(binaryName.c_str());
             return kSeriesStopped;
@@ -89,8 +83,8 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
         if (binary) WriteLittleEndian(binary, point->y);
         if (k % 10000 == 0) PrintFormatted("Printing series %s sample %ld\n", baseName.c_str(), k);
     }
-    const bool textWritten = CloseSeriesFile(text) && !textFailed;
-    const bool binaryWritten = CloseSeriesFile(binary);
+    const bool textWritten = CloseWritten(text) && !textFailed;
+    const bool binaryWritten = CloseWritten(binary);
     if (!textWritten) PrintProgress("Error while writing " + textName);
     if (!binaryWritten) PrintProgress("Error while writing " + binaryName);
     PrintProgress("Done.");

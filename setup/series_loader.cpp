@@ -106,15 +106,15 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
 
 int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly) {
     if (endsEarly) *endsEarly = false;
-    FilePtr file(std::fopen(path.c_str(), fileType == kBinaryInput ? "rb" : "r"));
+    FilePtr file(OpenRegularFile(path, fileType == kBinaryInput ? "rb" : "r"));
     if (!file) return -1;
-    struct stat info {};
-    if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return -1;
     if (fileType == kBinaryInput) return BinaryNumberCount(file.get());
+    StopCheck stopRequested;
     NumberScanner scanner(file.get());
     int64_t count = 0;
     double value = 0.0;
-    while (!scanner.AtEnd() && scanner.Next(value)) ++count;
+    while (!scanner.AtEnd() && scanner.Next(value))
+        if (++count % 100000 == 0 && stopRequested()) return -1;
     if (endsEarly) *endsEarly = !scanner.AtEnd();
     return count;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "setup/containers.h"
+#include "setup/files.h"
 
 namespace fractan {
 
@@ -20,11 +21,6 @@ inline constexpr const char* kSubseriesMessage =
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
                 int32_t dataOffset);
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // Opens an input file; prints "Error opening file [path]" when it cannot.
 FilePtr OpenInputFile(const std::string& path, const char* mode);
 
@@ -33,7 +29,7 @@ int64_t BinaryNumberCount(std::FILE* file);
 
 // The number of samples a file holds (readable numbers of a text file up to the
 // first one that is not; whole 8-byte groups of a binary file); −1 when it
-// cannot be opened or is a folder. `endsEarly`, when given, tells whether a
+// cannot be opened or is a folder, or when a stop is requested while counting. `endsEarly`, when given, tells whether a
 // text file goes on after its numbers with text that is not one.
 int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly = nullptr);
 

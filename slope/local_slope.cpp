@@ -7,6 +7,7 @@
 #include <string>
 
 #include "setup/containers.h"
+#include "setup/files.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 
@@ -28,12 +29,7 @@ std::string LocalSlopePath(const std::string& chartPath) { return chartPath + ".
 int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
     if (written) *written = false;
     StopCheck stopRequested;
-    std::FILE* chart = std::fopen(chartPath.c_str(), "r");
-    struct stat info {};
-    if (chart && (::fstat(fileno(chart), &info) != 0 || S_ISDIR(info.st_mode))) {  // a folder opens here
-        std::fclose(chart);
-        chart = nullptr;
-    }
+    std::FILE* chart = OpenRegularFile(chartPath, "r");
     if (!chart) return kChartNotOpened;
     if (!(width > 0.0)) {
         std::fclose(chart);
@@ -102,8 +98,7 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
         return kLocalSlopeDone;
     }
     for (int32_t i = 0; i < centres.Size(); ++i) std::fprintf(result, "%g\t%g\n", centres[i], slopes[i]);
-    const bool failed = std::ferror(result) != 0;
-    if (std::fclose(result) != 0 || failed) {
+    if (!CloseWritten(result)) {
         PrintFormatted("Error writing local slope file [%s].\n", resultPath.c_str());
         return kLocalSlopeDone;
     }

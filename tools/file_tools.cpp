@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "setup/files.h"
 #include "setup/paths.h"
 #include "setup/stop.h"
 
@@ -13,11 +14,6 @@ namespace fractan {
 namespace {
 
 constexpr size_t kChunk = 1 << 16;
-
-bool Close(std::FILE* file) {
-    const bool failed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !failed;
-}
 
 }  // namespace
 
@@ -46,13 +42,7 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
     StopCheck stopRequested;
     SampleStatus ignored;
     SampleStatus& outcome = status ? *status : ignored;
-    std::FILE* input = std::fopen(path.c_str(), "r");
-    struct stat info {};
-    // A folder opens on this system but cannot be read from.
-    if (input && (::fstat(fileno(input), &info) != 0 || S_ISDIR(info.st_mode))) {
-        std::fclose(input);
-        input = nullptr;
-    }
+    std::FILE* input = OpenRegularFile(path, "r");
     if (!input) {
         outcome = SampleStatus::kInputNotOpened;
         return 0;
@@ -89,7 +79,7 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
         written += take;
     }
     std::fclose(input);
-    const bool sampleWritten = Close(sample);
+    const bool sampleWritten = CloseWritten(sample);
     outcome = sampleWritten && !readFailed ? SampleStatus::kWritten : SampleStatus::kWriteFailed;
     return written;
 }
@@ -125,7 +115,7 @@ FilesListStatus WriteFilesList(const std::string& listPath, const FilesListReque
         ++count;
     }
     if (lines) *lines = count;
-    return Close(list) ? FilesListStatus::kWritten : FilesListStatus::kWriteFailed;
+    return CloseWritten(list) ? FilesListStatus::kWritten : FilesListStatus::kWriteFailed;
 }
 
 }  // namespace fractan

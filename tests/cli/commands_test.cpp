@@ -292,6 +292,22 @@ TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
 
     o.input = dir.File("a.txt");
     o.mode = "single";
+    o.dataOffset = 300;  // past the end
+    Streams past;
+    EXPECT_EQ(RunAnalysisCommand(o, past.out, past.err), kExitFailure);
+    EXPECT_NE(past.err.str().find("holds no sample from offset 300"), std::string::npos) << past.err.str();
+    o.dataOffset = 0;
+
+    AnalysisOptions boxes = o;  // a line through two points leaves no residual
+    boxes.family = Family::kDfa;
+    boxes.computationType = 3;
+    boxes.dfaOrder = 1;
+    boxes.start = 2;
+    boxes.windowSize.reset();
+    Streams two;
+    EXPECT_EQ(RunAnalysisCommand(boxes, two.out, two.err), kExitFailure);
+    EXPECT_EQ(two.err.str(), "fractan: box size 2 leaves no residual with DFA order 1; start the box sizes at 3 or more.\n");
+
     o.end = 4;  // one scale: no slope
     Streams one;
     EXPECT_EQ(RunAnalysisCommand(o, one.out, one.err), kExitFailure);

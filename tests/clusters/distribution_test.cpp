@@ -95,6 +95,14 @@ TEST(Distribution, SkewnessOfAnAsymmetricSample) {
     EXPECT_FALSE(std::isfinite(d.Kurtosis()));  // N = 3 divides by N − 3
 }
 
+TEST(Distribution, ExtremesBeyondTheIntegerRange) {
+    DistributionCase c;
+    ASSERT_TRUE(c.With({3e9, 4e9}, 1e9).WriteLinear(c.path));
+    const Lines lines = test::ReadLines(c.path);
+    EXPECT_EQ(lines[0], "Size:\t2\tStep:\t1e+09");
+    EXPECT_EQ(lines[1], "Min:\t3e+09\tMax:\t4e+09");
+}
+
 TEST(Distribution, LogarithmicFormDividesByTenToTheCentre) {
     DistributionCase c;
     ASSERT_TRUE(c.With({0.0, 1.0, 2.0}, 1.0).WriteLog(c.path));  // log10 of 1, 10, 100

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 
@@ -174,6 +175,17 @@ TEST(DynamicDma, TooShortOrInvalidReadsNothingOutsideTheSeries) {
                                "Performing Hurst exponent calculation...", "Done.",
                                "Nothing evaluated for [" + c.input + "]: " + k.reason + "."}));
     }
+}
+
+TEST(DynamicDma, IncrementalFileThatCannotBeWrittenIsAFailure) {
+    DynamicCase c;
+    test::WriteNumbers(c.input, test::RandomWalk(1000, 7));
+    ASSERT_EQ(::symlink("/dev/full", c.inc.c_str()), 0);  // opens, but every write fails
+    OutputCapture out;
+    EXPECT_EQ(c.Run(100, 1000, 0, 10), kNotAnalysed);
+    int said = 0;
+    for (const auto& line : out.Lines()) said += line == "Error writing incremental file [" + c.inc + "].";
+    EXPECT_EQ(said, 1);
 }
 
 TEST(DynamicDma, StopEndsPromptlyAndKeepsLinesWritten) {

@@ -175,6 +175,18 @@ TEST(SeriesBaseName, TwoSignificantDigitsOfH) {
     EXPECT_EQ(SeriesBaseName("d", "x", 0.7999999999999999, 1), "d/xH=0.8-1");
 }
 
+TEST(Generate, ExponentsThatShareFileNamesAreWarnedOf) {
+    test::TempDir dir;
+    GeneratorSettings s = Settings(dir, 2, -5);
+    s.hurstStart = 0.5;
+    s.hurstEnd = 0.5025;
+    s.hurstStep = 0.001;
+    OutputCapture out;
+    EXPECT_EQ(Generate(s), kGenerated);
+    EXPECT_EQ(out.Lines().front(), "Warning: H=0.5 and H=0.501 share the file names " + dir.Path() +
+                                       "/Artificial_H=0.5-*; the later series replace the earlier ones.");
+}
+
 TEST(Generate, HurstLoopAndSeries) {
     test::TempDir dir;
     GeneratorSettings s = Settings(dir, 2, -3);
