@@ -78,6 +78,17 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
         return kExitFailure;
     }
     out << "Configuration written to [" << options.saveConfig << "]\n";
+    // The file has no line for these: say what a run of it will do instead.
+    const AnalysisParameters defaults;
+    if (IsDynamicType(params.computationType) && params.dynamicStep != defaults.dynamicStep)
+        err << "fractan: warning: the configuration file does not hold the dynamic step; running it "
+               "evaluates every " << defaults.dynamicStep << "th position.\n";
+    if (options.family == Family::kClusters && !params.globalStatisticsOnly)
+        err << "fractan: warning: the configuration file does not hold --per-window; running it "
+               "writes only the distributions over all windows.\n";
+    if (options.family == Family::kClusters && params.generateMovingAverageFiles)
+        err << "fractan: warning: the configuration file does not hold --moving-average-files; "
+               "running it writes none.\n";
     if (options.noRun) return kExitOk;
     return std::nullopt;
 }
@@ -170,7 +181,10 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
         bool endsEarly = false;
         const int64_t count = CountSamples(file, p.inputFileType, &endsEarly);
         if (count < 0) continue;
-        if (endsEarly)
+        if (endsEarly && p.inputFileType == kBinaryInput)
+            err << "fractan: warning: [" << file << "] ends with a part of an 8-byte number after its "
+                << count << " whole ones; the part is ignored.\n";
+        else if (endsEarly)
             err << "fractan: warning: [" << file << "] holds text that is not a number after its first "
                 << count << " samples; the series is taken to end there.\n";
         size = anyRead ? std::min(size, count - p.dataOffset) : count - p.dataOffset;
@@ -316,6 +330,7 @@ bool LooksLikeConfiguration(const std::string& path) {
     // a binary series could start with '[' but hardly with a whole such line.
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
+    SkipByteOrderMark(file);
     char line[256] = {};
     const bool read = std::fgets(line, sizeof line, file) != nullptr;
     std::fclose(file);

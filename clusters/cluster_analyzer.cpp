@@ -88,7 +88,9 @@ bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, 
 void ClusterAnalyzer::ReplaceBadData() {
     for (int32_t i = 0; i < series_.Size(); ++i) {
         const double bad = series_[i];
-        if (!(bad > 100000.0)) continue;
+        // A value that is not a number would end every crossing after it: the
+        // running mean keeps it forever. It is replaced like a bad datum.
+        if (!(bad > 100000.0) && !std::isnan(bad)) continue;
         if (i == 0) {
             series_[i] = 0.0;
             PrintFormatted("Found bad datum (%g). Replacing with (0.0)\n", bad);

@@ -36,7 +36,8 @@ public:
     // opened, and false (quietly) when a stop is requested.
     bool LoadTextSeries(const std::string& path, int32_t offset, int32_t count);
     bool LoadBinarySeries(const std::string& path, int32_t offset, int32_t count);
-    // Samples above 100000.0 are replaced by the sample before (0.0 for the first).
+    // Samples above 100000.0, and values that are not numbers, are replaced by
+    // the sample before (0.0 for the first).
     void ReplaceBadData();
 
     // Releases the series and the moving average and resets both windows.

@@ -138,13 +138,17 @@ int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progre
     IncrementalWriter writer(incPath, call);
     PercentProgress progress(N, writer);
     PrintProgress("Performing Hurst exponent calculation...");
+    int64_t evaluated = 0;
     for (int32_t p = W; p < N; ++p) {
         if (stopRequested()) return kStopped;
         progress.At(p);  // at every position, computed or not
-        if (p % step == 0) writer.Append(p, state.Hurst(p, logSizes));
+        if (p % step == 0) {
+            writer.Append(p, state.Hurst(p, logSizes));
+            ++evaluated;
+        }
     }
     PrintProgress("Done.");
-    return writer.Close() ? kAnalysed : kNotAnalysed;
+    return FinishDynamic(call, writer, evaluated, W, N - 1, step);
 }
 
 int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progression,

@@ -35,6 +35,19 @@ std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_
     return {};
 }
 
+int32_t FinishDynamic(const VariantCall& call, IncrementalWriter& writer, int64_t evaluated,
+                      int32_t first, int32_t last, int32_t step) {
+    if (!writer.Close()) return kNotAnalysed;
+    if (evaluated > 0) return kAnalysed;
+    if (last < first)
+        PrintFormatted("Nothing evaluated for [%s]: no position is left after the data window.\n",
+                       call.inputPath.c_str());
+    else
+        PrintFormatted("Nothing evaluated for [%s]: no position from %d to %d is a multiple of the "
+                       "dynamic step %d.\n", call.inputPath.c_str(), first, last, step);
+    return kNotAnalysed;
+}
+
 std::vector<double> LogSizes(const SizeList& sizes) {
     std::vector<double> logs(static_cast<size_t>(sizes.Size()));
     for (int32_t k = 0; k < sizes.Size(); ++k) logs[k] = std::log10(static_cast<double>(sizes[k]));

@@ -190,6 +190,11 @@ private:
     int32_t last_ = -1;
 };
 
+// The status of a dynamic run that has written `evaluated` lines for the
+// positions first … last; a line says why when there was none.
+int32_t FinishDynamic(const VariantCall& call, IncrementalWriter& writer, int64_t evaluated,
+                      int32_t first, int32_t last, int32_t step);
+
 // log10 of every scale, the abscissae of the fit.
 std::vector<double> LogSizes(const SizeList& sizes);
 
@@ -251,6 +256,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
     IncrementalWriter writer(incPath, call);
     PercentProgress progress(N, writer);
     PrintProgress("Performing Hurst exponent calculation...");
+    int64_t evaluated = 0;
     for (int32_t t = M + W; t < P; ++t) {
         advance(t);
         if (stopRequested()) return kStopped;
@@ -264,9 +270,10 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
             fit.Add(logSizes[k], std::log10(f));
         }
         writer.Append(t, fit.Slope(K));
+        ++evaluated;
     }
     PrintProgress("Done.");
-    return writer.Close() ? kAnalysed : kNotAnalysed;
+    return FinishDynamic(call, writer, evaluated, M + W, P - 1, step);
 }
 
 // The plain trailing moving averages of DMA, one per window size.

@@ -30,4 +30,11 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+void SkipByteOrderMark(std::FILE* file) {
+    if (std::ftell(file) != 0) return;  // not at the start, or a stream that cannot go back
+    unsigned char mark[3] = {};
+    if (std::fread(mark, 1, 3, file) == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) return;
+    std::fseek(file, 0, SEEK_SET);
+}
+
 }  // namespace fractan

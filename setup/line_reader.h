@@ -14,6 +14,10 @@ bool ReadTrimmedLine(std::FILE* file, std::string& line);
 // Discards bytes up to and including the next line end (or 255, or the end).
 void SkipLine(std::FILE* file);
 
+// At the start of a file, consumes a UTF-8 byte-order mark, which some
+// editors write before the first line; anything else is left unread.
+void SkipByteOrderMark(std::FILE* file);
+
 // Removes white space at both ends.
 std::string Trim(const std::string& text);
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "setup/line_reader.h"
+
 namespace fractan {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
@@ -20,7 +22,7 @@ bool IsHexadecimal(const char* p, const char* end) {
 
 }  // namespace
 
-NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize) {}
+NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize) { SkipByteOrderMark(file); }
 
 void NumberScanner::Fill(size_t wanted) {
     if (end_ - begin_ >= wanted || eof_) return;

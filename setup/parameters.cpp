@@ -198,6 +198,7 @@ bool AnalysisParameters::ExpandInputFiles() {
 bool ReadFilesList(const std::string& path, std::vector<std::string>& files) {
     std::FILE* file = std::fopen(path.c_str(), "r");
     if (!file) return false;
+    SkipByteOrderMark(file);
     std::string line;
     while (ReadTrimmedLine(file, line)) files.push_back(line);
     std::fclose(file);

@@ -108,7 +108,11 @@ int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly)
     if (endsEarly) *endsEarly = false;
     FilePtr file(OpenRegularFile(path, fileType == kBinaryInput ? "rb" : "r"));
     if (!file) return -1;
-    if (fileType == kBinaryInput) return BinaryNumberCount(file.get());
+    if (fileType == kBinaryInput) {
+        struct stat info {};
+        if (endsEarly && ::fstat(fileno(file.get()), &info) == 0) *endsEarly = info.st_size % 8 != 0;
+        return BinaryNumberCount(file.get());
+    }
     StopCheck stopRequested;
     NumberScanner scanner(file.get());
     int64_t count = 0;

@@ -29,8 +29,9 @@ int64_t BinaryNumberCount(std::FILE* file);
 
 // The number of samples a file holds (readable numbers of a text file up to the
 // first one that is not; whole 8-byte groups of a binary file); −1 when it
-// cannot be opened or is a folder, or when a stop is requested while counting. `endsEarly`, when given, tells whether a
-// text file goes on after its numbers with text that is not one.
+// cannot be opened or is a folder, or when a stop is requested while counting.
+// `endsEarly`, when given, tells whether a text file goes on after its numbers
+// with text that is not one, or a binary file with a part of a number.
 int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly = nullptr);
 
 }  // namespace fractan

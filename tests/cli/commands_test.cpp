@@ -230,6 +230,8 @@ TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
     o.noRun = true;
     Streams save;
     ASSERT_EQ(RunClustersCommand(o, save.out, save.err), kExitOk);
+    EXPECT_EQ(save.err.str(), "fractan: warning: the configuration file does not hold --per-window; running it "
+                              "writes only the distributions over all windows.\n");
     EXPECT_TRUE(LooksLikeConfiguration(dir.File("c.txt")));
     EXPECT_FALSE(LooksLikeConfiguration(dir.File("walk.txt")));
     Streams run;  // the stored fields; per-window sets are not stored, so global only again
@@ -250,10 +252,24 @@ TEST(ClustersCommand, DefaultsFilesAndConfigurationFiles) {
     EXPECT_EQ(partial.err.str(), "fractan: 1 of 2 input files could not be read: [" + dir.File("none.txt") + "]\n");
     EXPECT_TRUE(test::Exists(dir.File("list.list.Out.Lin.10.rArea.txt")));
 
+    // A binary series with a part of a number at its end: used, with a warning.
+    test::WriteText(dir.File("odd.dat"), test::ReadText(dir.File("walk.txt")).substr(0, 8 * 300 + 3));
+    AnalysisOptions odd = o;
+    odd.input = dir.File("odd.dat");
+    odd.saveConfig.clear();
+    odd.noRun = false;
+    odd.testName = "odd";
+    Streams oddStreams;
+    RunClustersCommand(odd, oddStreams.out, oddStreams.err);
+    EXPECT_NE(oddStreams.err.str().find("ends with a part of an 8-byte number after its 300 whole ones"),
+              std::string::npos) << oddStreams.err.str();
+
     // A binary series that happens to start with '[' is not a configuration.
     test::WriteBinary(dir.File("walk.dat"), {1.0, 2.0});
     test::WriteText(dir.File("bracket.dat"), "[" + test::ReadText(dir.File("walk.dat")).substr(1));
     EXPECT_FALSE(LooksLikeConfiguration(dir.File("bracket.dat")));
+    test::WriteText(dir.File("bom.cfg"), "\xEF\xBB\xBF" + test::ReadText(dir.File("c.txt")));
+    EXPECT_TRUE(LooksLikeConfiguration(dir.File("bom.cfg")));
 
     o.movingAverageType = 1;  // extended needs windows of 2 or more
     o.start = 1;

@@ -104,15 +104,16 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
     EXPECT_FALSE(a.LoadTextSeries(dir.File("none.txt"), 0, 3));
     EXPECT_EQ(out.Lines().back(), "Error opening file [" + dir.File("none.txt") + "]");
 
-    test::WriteNumbers(dir.File("bad.txt"), {200000, 300000, 5, 100000.0, 100000.5, -200000});
+    test::WriteText(dir.File("bad.txt"), "200000\n300000\n5\n100000.0\n100000.5\n-200000\nnan\n");
     ASSERT_TRUE(a.LoadTextSeries(dir.File("bad.txt"), 0, 10));
     OutputCapture messages;
     a.ReplaceBadData();
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()),
-              (std::vector<double>{0, 0, 5, 100000.0, 100000.0, -200000}));
+              (std::vector<double>{0, 0, 5, 100000.0, 100000.0, -200000, -200000}));
     EXPECT_EQ(messages.Lines(), (Lines{"Found bad datum (200000). Replacing with (0.0)",
                                        "Found bad datum (300000). Replacing with (0)",
-                                       "Found bad datum (100000). Replacing with (100000)"}));
+                                       "Found bad datum (100000). Replacing with (100000)",
+                                       "Found bad datum (nan). Replacing with (-200000)"}));
 }
 
 struct ClusterRun {

@@ -140,13 +140,20 @@ TEST(DynamicDma, IncrementalFileThatCannotBeWritten) {
 TEST(DynamicDma, ExactlyMPlusWSamplesEvaluatesNothing) {
     DynamicCase c;
     test::WriteText(c.inc, "old results\n");
-    test::WriteNumbers(c.input, test::RandomWalk(116, 4));
+    test::WriteNumbers(c.input, test::RandomWalk(1000, 4));
     OutputCapture out;
-    EXPECT_EQ(c.Run(100, 116, 0, 1), kAnalysed);
+    EXPECT_EQ(c.Run(100, 116, 0, 1), kNotAnalysed);
     EXPECT_TRUE(test::Exists(c.inc));
     EXPECT_EQ(test::ReadText(c.inc), "");
     EXPECT_TRUE(ProgressLines(out.Lines()).empty());
-    EXPECT_EQ(out.Lines().back(), "Done.");
+    EXPECT_EQ(out.Lines().back(),
+              "Nothing evaluated for [" + c.input + "]: no position is left after the data window.");
+
+    OutputCapture wide;  // a step past every position
+    EXPECT_EQ(c.Run(100, 1000, 0, 5000), kNotAnalysed);
+    EXPECT_EQ(test::ReadText(c.inc), "");
+    EXPECT_EQ(wide.Lines().back(), "Nothing evaluated for [" + c.input +
+                                       "]: no position from 116 to 999 is a multiple of the dynamic step 5000.");
 }
 
 TEST(DynamicDma, TooShortOrInvalidReadsNothingOutsideTheSeries) {

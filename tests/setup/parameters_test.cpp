@@ -202,6 +202,11 @@ TEST(FilesList, ReadsTrimmedLinesUpToTheFirstEmptyOne) {
     EXPECT_TRUE(ReadFilesList(list, files));
     EXPECT_EQ(files, (std::vector<std::string>{"kept", "a.txt", "b.txt"}));
 
+    test::WriteText(list, "\xEF\xBB\xBF" "a.txt\n");  // a byte-order mark is not part of the first name
+    files.clear();
+    EXPECT_TRUE(ReadFilesList(list, files));
+    EXPECT_EQ(files, std::vector<std::string>{"a.txt"});
+
     test::WriteText(list, "  /data/x.txt  \n\t/data/y.txt");  // last line without a line end
     files.clear();
     EXPECT_TRUE(ReadFilesList(list, files));

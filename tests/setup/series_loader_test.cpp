@@ -65,6 +65,16 @@ TEST(LoadSeries, TextNumberFormsAndSeparators) {
     EXPECT_EQ(data[8], 9.0);
     EXPECT_EQ(data[9], 8.0);  // hexadecimal, as scanf reads it
     EXPECT_EQ(CountSamples(path, kTextInput), 10);
+
+    test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
+    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 2, 0));
+    EXPECT_EQ(data[0], 3.0);
+    bool endsEarly = true;
+    EXPECT_EQ(CountSamples(path, kTextInput, &endsEarly), 2);
+    EXPECT_FALSE(endsEarly);
+    test::WriteText(path, "3\n4\nNA\n5\n");
+    EXPECT_EQ(CountSamples(path, kTextInput, &endsEarly), 2);
+    EXPECT_TRUE(endsEarly);
 }
 
 TEST(LoadSeries, TextTooShortOrNegativeFails) {
