@@ -117,7 +117,8 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         return kExitFailure;
     }
     // H is a slope: it needs two scales at least.
-    const int32_t scales = params.averageProgression.Expand().Size();
+    const SizeList sizes = params.averageProgression.Expand();
+    const int32_t scales = sizes.Size();
     if (scales < 2) {
         err << "fractan: the progression gives " << scales << (scales == 1 ? " scale" : " scales")
             << "; H is the slope over two or more. Widen --start ... --end (or the custom file).\n";
@@ -127,7 +128,7 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
     // in a box of two: such an F is 0, or rounding noise that fakes any H.
     if (IsDfaType(params.computationType)) {
         const int32_t least = params.dfaOrder >= 1 ? 3 : 2;
-        for (int32_t n : params.averageProgression.Expand())
+        for (int32_t n : sizes)
             if (n < least) {
                 err << "fractan: box size " << n << " leaves no residual with DFA order "
                     << (least - 2) << "; start the box sizes at " << least << " or more.\n";

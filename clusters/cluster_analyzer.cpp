@@ -243,9 +243,19 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     return true;
 }
 
+namespace {
+std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes);
+}  // namespace
+
 std::string CheckClusterParameters(const AnalysisParameters& params) {
+    return ClusterRefusal(params, params.averageProgression.Expand());
+}
+
+namespace {
+
+// The reasons of CheckClusterParameters for window sizes already expanded.
+std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
     if (params.windowSize < 1) return "Window size must be at least 1.";
-    const SizeList sizes = params.averageProgression.Expand();
     if (sizes.Empty()) return "Moving average progression is not valid.";
     const int32_t least = params.movingAverageType == 1 ? 2 : 1;
     for (int32_t n : sizes)
@@ -255,11 +265,11 @@ std::string CheckClusterParameters(const AnalysisParameters& params) {
     return {};
 }
 
-namespace {
-
 bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
     if (!params.ExpandInputFiles()) return false;
-    const std::string reason = CheckClusterParameters(params);
+    // Expanded once: a custom progression file is read one time only.
+    const SizeList sizes = params.averageProgression.Expand();
+    const std::string reason = ClusterRefusal(params, sizes);
     if (!reason.empty()) {
         PrintFormatted("Nothing analysed: %s\n", reason.c_str());
         report.refused = true;
@@ -268,7 +278,6 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
 
     StopCheck stopRequested;
     ClusterAnalyzer analyzer;
-    const SizeList sizes = params.averageProgression.Expand();
     const std::string base = JoinPath(params.outputPath, params.testName + "." + params.filePrefix);
     auto stopped = [&] {
         report.stopped = true;
