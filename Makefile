@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run gui screenshots test bench sanitize clean
 
 all: build
 
@@ -22,6 +22,14 @@ build: configure
 run: build
 	./$(BUILD_DIR)/fractan demo
 
+# The desktop application.
+gui: build
+	./$(BUILD_DIR)/fractan-gui
+
+# The pictures of the desktop pages in docs/, taken under a virtual display.
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD_DIR)
+
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
@@ -33,7 +41,7 @@ bench: build
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFRACTAN_SANITIZE=ON -DFRACTAN_BUILD_BENCH=OFF
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFRACTAN_SANITIZE=ON -DFRACTAN_BUILD_BENCH=OFF -DFRACTAN_BUILD_GUI=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 

@@ -178,8 +178,7 @@ int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progres
         if (stopRequested()) return kStopped;
         fluctuations[k] = state.Fluctuation(k, W);
     }
-    const std::string chartPath = ClaimName(call, ChartFilePath(resultPath, inputPath), ".chart.txt");
-    const double hurst = WriteChartAndFit(chartPath, state.frame.sizes, fluctuations);
+    const double hurst = WriteChartAndFit(call, state.frame.sizes, fluctuations);
     PrintProgress("Done.");
     return WriteStaticResult(call, W, hurst);
 }

@@ -69,8 +69,9 @@ void ShiftToLast(SampleArray& data, int32_t keep) {
     data.SetSize(keep);
 }
 
-double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
+double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
                         const std::vector<double>& fluctuations) {
+    const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
     std::FILE* chart = std::fopen(chartPath.c_str(), "w");
     if (!chart) PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
     LogLogFit fit;
@@ -82,7 +83,12 @@ double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
         if (chart) std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", n, f, x, y);
         fit.Add(x, y);
     }
-    if (chart && !CloseWritten(chart)) PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
+    if (chart) {
+        if (!CloseWritten(chart))
+            PrintFormatted("Error writing chart file [%s].\n", chartPath.c_str());
+        else if (call.context)
+            call.context->chartFiles.push_back(chartPath);
+    }
     return fit.Slope(sizes.Size());
 }
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/progress_lines.h"
 #include "engine/result_files.h"
 #include "engine/variant.h"
 #include "setup/containers.h"
@@ -74,10 +75,11 @@ inline const std::vector<const char*> kDynamicPhases = {
 // Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
 void ShiftToLast(SampleArray& data, int32_t keep);
 
-// Writes the chart lines (n, F, log10 n, log10 F) and returns H, the slope of
-// log10 F against log10 n; prints a line when the chart file cannot be created
-// (the exponent is computed all the same).
-double WriteChartAndFit(const std::string& chartPath, const SizeList& sizes,
+// Writes the call's chart file, lines (n, F, log10 n, log10 F), and returns H,
+// the slope of log10 F against log10 n; prints a line when the chart file cannot
+// be created (the exponent is computed all the same). A chart written is
+// recorded in the run's context.
+double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
                         const std::vector<double>& fluctuations);
 
 // The reason some window size is below `least`, or empty.
@@ -135,8 +137,7 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
 
     PrintProgress("Performing Hurst exponent calculation...");
     for (double& sum : sums) sum = std::sqrt(sum / static_cast<double>(W));
-    const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
-    const double hurst = WriteChartAndFit(chartPath, sizes, sums);
+    const double hurst = WriteChartAndFit(call, sizes, sums);
     PrintProgress("Done.");
     return WriteStaticResult(call, M + W, hurst);
 }
@@ -179,7 +180,7 @@ public:
     void At(int32_t position) {
         const int32_t percent = static_cast<int32_t>(static_cast<double>(position) / samples_ * 100.0);
         if (percent <= last_) return;
-        PrintFormatted("Hurst exponent %d %%\n", percent);
+        PrintFormatted(kPercentLineFormat, percent);
         last_ = percent;
         writer_.Flush();
     }

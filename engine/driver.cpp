@@ -74,6 +74,7 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
                 // Memory grows with the series: one file too long must not end the run.
                 PrintFormatted("Not enough memory to analyse [%s].\n", input.c_str());
             }
+            report.chartFiles = context.chartFiles;
             if (status == kStopped || stopRequested()) {
                 report.stopped = true;
                 return 0;

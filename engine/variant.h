@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/result_files.h"
 #include "setup/progression.h"
@@ -21,6 +22,7 @@ enum VariantStatus : int32_t {
 // State shared by the variant calls of one run.
 struct RunContext {
     OutputNameRegistry names;
+    std::vector<std::string> chartFiles;  // the chart files written, in order
 };
 
 // The data window, the progression and the common tail of every variant call.

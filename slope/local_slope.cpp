@@ -6,51 +6,34 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/chart_file.h"
 #include "setup/containers.h"
 #include "setup/files.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 
 namespace fractan {
-namespace {
-
-// One line without its line end; false at the end of the file.
-bool ReadLine(std::FILE* file, std::string& line) {
-    line.clear();
-    int c;
-    while ((c = std::fgetc(file)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-    return c != EOF || !line.empty();
-}
-
-}  // namespace
-
 std::string LocalSlopePath(const std::string& chartPath) { return chartPath + ".localslope.txt"; }
 
 int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
     if (written) *written = false;
     StopCheck stopRequested;
-    std::FILE* chart = OpenRegularFile(chartPath, "r");
-    if (!chart) return kChartNotOpened;
+    std::vector<ChartPoint> points;
+    if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
     if (!(width > 0.0)) {
-        std::fclose(chart);
         PrintFormatted("Window width is %g, it must be greater than 0.\n", width);
         return kLocalSlopeRefused;
     }
     if (!(delta > 0.0)) {
-        std::fclose(chart);
         PrintFormatted("Window delta is %g, it must be greater than 0.\n", delta);
         return kLocalSlopeRefused;
     }
 
     SampleArray xs, ys;
-    std::string line;
-    while (ReadLine(chart, line)) {
-        double first, second;
-        if (std::sscanf(line.c_str(), "%lf\t%lf", &first, &second) != 2) continue;
-        xs.Append(std::log10(first));
-        ys.Append(std::log10(second));
+    for (const ChartPoint& point : points) {
+        xs.Append(std::log10(point.n));
+        ys.Append(std::log10(point.f));
     }
-    std::fclose(chart);
 
     SampleArray centres, slopes;
     if (!xs.Empty()) {

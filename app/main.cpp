@@ -1,0 +1,16 @@
+// fractan-gui: the desktop application, one window of analysis pages.
+
+#include <QApplication>
+
+#include "ui/icons.h"
+#include "ui/main_sheet.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("fractan-gui");
+    QApplication::setApplicationDisplayName("FRACTAN");
+    QApplication::setWindowIcon(fractan::ui::ApplicationIcon());
+    fractan::ui::CMainSheet sheet;
+    sheet.exec();  // the result of the sheet is not used
+    return 0;
+}

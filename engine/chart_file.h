@@ -1,0 +1,29 @@
+#pragma once
+// Reading back a chart file: its points (n, F) and the least-squares line of
+// log10 F against log10 n whose slope is the static variants' H.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fractan {
+
+struct ChartPoint {
+    double n = 0.0;
+    double f = 0.0;
+};
+
+// The points of the lines that begin with two numbers separated by white
+// space (the chart's own lines have a tab); other lines are skipped. False when the file cannot be opened.
+bool ReadChartPoints(const std::string& path, std::vector<ChartPoint>& points);
+
+// log10 F = slope · log10 n + intercept, fitted over every point in order, as
+// the static variants fit H: a point whose F is 0 or not a number makes the
+// line not finite.
+struct LogLogLine {
+    double slope = 0.0;
+    double intercept = 0.0;
+};
+LogLogLine FitLogLogLine(const std::vector<ChartPoint>& points);
+
+}  // namespace fractan

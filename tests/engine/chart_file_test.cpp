@@ -1,0 +1,88 @@
+#include "engine/chart_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/driver.h"
+#include "engine/progress_lines.h"
+#include "setup/output.h"
+#include "test_support.h"
+
+namespace fractan {
+namespace {
+
+// The chart read back fits to the very H the run wrote in its result line, and
+// the run names the charts it wrote, one per analysed file, in input order.
+TEST(ChartFile, ReadBackFitGivesTheResultLinesExponent) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("a.txt"), test::RandomWalk(3000, 4));
+    test::WriteNumbers(dir.File("b.txt"), test::RandomWalk(3000, 5));
+    test::WriteText(dir.File("list.txt"), dir.File("b.txt") + "\n" + dir.File("missing.txt") + "\n" +
+                                              dir.File("a.txt") + "\n");
+    AnalysisParameters p;
+    p.inputFileMode = 1;
+    p.inputFileName = dir.File("list.txt");
+    p.inputFileType = 0;
+    p.computationType = 2;
+    p.outputPath = dir.Path();
+    p.testName = std::string(1, 't');
+    p.windowSize = 1000;
+    p.dataSize = 2000;
+    p.averageProgression = ScaleProgression{4, 64, 4, kLinear, {}};
+    RunSummary summary;
+    OutputCapture quiet;
+    ASSERT_EQ(RunAnalysis(p, &summary), 0);
+    ASSERT_EQ(summary.chartFiles.size(), 2u);
+    EXPECT_NE(summary.chartFiles[0].find("b.txt.chart.txt"), std::string::npos);
+    EXPECT_NE(summary.chartFiles[1].find("a.txt.chart.txt"), std::string::npos);
+
+    const std::vector<std::string> results = test::ReadLines(summary.resultPath);
+    ASSERT_EQ(results.size(), 2u);
+    const double written = std::atof(test::SplitTabs(results[0])[4].c_str());
+    std::vector<ChartPoint> points;
+    ASSERT_TRUE(ReadChartPoints(summary.chartFiles[0], points));
+    ASSERT_EQ(points.size(), 16u);
+    EXPECT_EQ(points[0].n, 4.0);
+    EXPECT_EQ(points[15].n, 64.0);
+    const LogLogLine line = FitLogLogLine(points);
+    // The result line carries %g, six significant digits.
+    EXPECT_NEAR(line.slope, written, 5e-6 * std::fabs(written));
+    // The line passes through the centre of the points.
+    double mx = 0, my = 0;
+    for (const ChartPoint& q : points) mx += std::log10(q.n) / 16, my += std::log10(q.f) / 16;
+    EXPECT_NEAR(line.intercept + line.slope * mx, my, 1e-12);
+}
+
+TEST(ChartFile, ReadsTheLinesThatBeginWithTwoNumbers) {
+    test::TempDir dir;
+    test::WriteText(dir.File("c.txt"), "n\tF\n10\t2\t1\t0.3\nnot a point\n100\t20\n1000 200\n");
+    std::vector<ChartPoint> points;
+    ASSERT_TRUE(ReadChartPoints(dir.File("c.txt"), points));
+    ASSERT_EQ(points.size(), 3u);  // blanks separate as a tab does
+    EXPECT_EQ(points[1].n, 100.0);
+    EXPECT_EQ(points[1].f, 20.0);
+    const LogLogLine line = FitLogLogLine(points);
+    EXPECT_DOUBLE_EQ(line.slope, 1.0);
+    EXPECT_DOUBLE_EQ(line.intercept, std::log10(0.2));
+
+    EXPECT_FALSE(ReadChartPoints(dir.File("none.txt"), points));
+    EXPECT_FALSE(ReadChartPoints(dir.Path(), points));  // a folder
+    // A scale without fluctuation makes the line not finite, as it makes H.
+    EXPECT_FALSE(std::isfinite(FitLogLogLine({{10, 1}, {100, 0}}).slope));
+}
+
+TEST(ProgressLines, PercentLineRoundTrip) {
+    OutputCapture capture;
+    PrintFormatted(kPercentLineFormat, 37);
+    int32_t percent = -1;
+    ASSERT_TRUE(ParsePercentLine(capture.Lines().at(0), &percent));
+    EXPECT_EQ(percent, 37);
+    for (const char* other : {"Hurst exponent calculation...", "Hurst exponent 12", "Hurst exponent 12 %x",
+                              "Processing sample 100000 (5)", ""})
+        EXPECT_FALSE(ParsePercentLine(other, &percent)) << other;
+}
+
+}  // namespace
+}  // namespace fractan

@@ -1,0 +1,95 @@
+// The main window: its pages, its buttons, and closing it while a worker runs.
+
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "test_support.h"
+#include "ui/analysis_page.h"
+#include "ui/main_sheet.h"
+#include "ui_test_support.h"
+
+using namespace fractan;
+using namespace fractan::ui;
+using namespace fractan::ui::test;
+
+class MainSheetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sixPagesWithTheDmaPageShown();
+    void closingStopsARunningWorkerFirst();
+};
+
+void MainSheetTest::sixPagesWithTheDmaPageShown() {
+    ScriptedServices services;
+    CMainSheet sheet(services);
+    sheet.show();
+    QCOMPARE(sheet.windowTitle(), QString("DMA algorithm"));
+    QVERIFY(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!sheet.windowIcon().isNull());
+
+    QTabWidget* tabs = sheet.Pages();
+    const QStringList captions = {"Series generation", "DMA", "DFA", "Clusters analysis",
+                                  "Input file series generation", "Local slope"};
+    QCOMPARE(tabs->count(), captions.size());
+    for (int i = 0; i < tabs->count(); ++i) QCOMPARE(tabs->tabText(i), captions[i]);
+    QCOMPARE(tabs->currentWidget(), static_cast<QWidget*>(sheet.DmaPage()));
+    QCOMPARE(tabs->widget(2), static_cast<QWidget*>(sheet.DfaPage()));
+    QCOMPARE(tabs->widget(3), static_cast<QWidget*>(sheet.ClustersPage()));
+
+    // OK and Cancel only: no Apply, no Help.
+    auto* buttons = Child<QDialogButtonBox>(&sheet, "sheetButtons");
+    QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons->buttons().size(), 2);
+
+    buttons->button(QDialogButtonBox::Ok)->click();
+    QVERIFY(!sheet.isVisible());
+    QCOMPARE(sheet.result(), int(QDialog::Accepted));
+}
+
+void MainSheetTest::closingStopsARunningWorkerFirst() {
+    fractan::test::TempDir dir;
+    fractan::test::WriteBinary(dir.File("long.dat"), fractan::test::RandomWalk(200000, 8));
+    const std::string inc = dir.File("t.Dynamic DFA (1).out.long.inc.txt");
+    ScriptedServices services;
+    auto sheet = std::make_unique<CMainSheet>(services);
+    sheet->show();
+    CDFAPage* page = sheet->DfaPage();
+    sheet->Pages()->setCurrentWidget(page);
+    Select(page, "inputMode", 0);
+    SetText(page, "inputFile", QString::fromStdString(dir.File("long.dat")));
+    Select(page, "fileType", 1);
+    SetText(page, "outputPath", QString::fromStdString(dir.Path()));
+    SetText(page, "testName", "t");
+    Select(page, "computationType", 0);
+    SetText(page, "windowSize", "4000");
+    SetText(page, "dataSize", "199999");
+    SetText(page, "progressionStart", "4");
+    SetText(page, "progressionStep", "4");
+    SetText(page, "progressionEnd", "1000");
+    Select(page, "progressionType", 0);
+    SetText(page, "dynamicStep", "1");
+    page->CalculateInThread();
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QPlainTextEdit>(page, "log")->toPlainText().contains("%"), 20000);
+
+    QElapsedTimer clock;
+    clock.start();
+    sheet->reject();  // Cancel, Escape or the close box
+    QVERIFY2(clock.elapsed() < 5000, "closing waited too long for the worker");
+    QVERIFY(!sheet->isVisible());
+    // The worker has ended: its file no longer changes, and the pages can go.
+    const std::string written = fractan::test::ReadText(inc);
+    QTest::qWait(200);
+    QCOMPARE(fractan::test::ReadText(inc), written);
+    sheet.reset();
+}
+
+#include "main_sheet_test.moc"
+
+int RunMainSheetTest(int argc, char** argv) {
+    MainSheetTest test;
+    return QTest::qExec(&test, argc, argv);
+}

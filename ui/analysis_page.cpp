@@ -1,0 +1,723 @@
+#include "ui/analysis_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "clusters/cluster_analyzer.h"
+#include "engine/checks.h"
+#include "engine/driver.h"
+#include "engine/names.h"
+#include "engine/progress_lines.h"
+#include "ui/icons.h"
+#include "ui/line_count_dialog.h"
+#include "ui/log_log_chart.h"
+
+namespace fractan::ui {
+namespace {
+
+struct TypeEntry {
+    const char* caption;
+    int32_t type;
+};
+
+const std::vector<TypeEntry> kDmaTypes = {
+    {"0 - Dynamic DMA", 0},         {"2 - Static DMA", 2},        {"4 - Static Smoothed DMA", 4},
+    {"5 - Dynamic Shifted DMA", 5}, {"6 - Static Shifted DMA", 6}, {"7 - Static 1st order DMA", 7},
+    {"8 - Dynamic Smoothed DMA", 8}};
+const std::vector<TypeEntry> kDfaTypes = {{"1 - Dynamic DFA", 1}, {"3 - Static DFA ", 3}};
+
+const std::vector<TypeEntry>& TypesOf(CAnalysisPage::Kind kind) {
+    static const std::vector<TypeEntry> none;
+    switch (kind) {
+        case CAnalysisPage::Kind::kDma: return kDmaTypes;
+        case CAnalysisPage::Kind::kDfa: return kDfaTypes;
+        default: return none;
+    }
+}
+
+bool OneOf(int32_t value, std::initializer_list<int32_t> values) {
+    for (int32_t v : values)
+        if (v == value) return true;
+    return false;
+}
+
+// What a page runs, in whichever thread. Only the record copy it is given is
+// touched, so the form may change meanwhile.
+std::vector<std::string> RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& params) {
+    if (kind == CAnalysisPage::Kind::kClusters) {
+        RunClusterAnalysis(params);
+        return {};
+    }
+    RunSummary summary;
+    try {
+        RunAnalysis(params, &summary);
+    } catch (const std::bad_alloc&) {
+        PrintProgress("Not enough memory for the calculation.");
+    }
+    return summary.chartFiles;
+}
+
+QComboBox* ListField(const char* name, const QStringList& entries) {
+    auto* list = new QComboBox;
+    list->setObjectName(name);
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QLineEdit* TextField(const char* name) {
+    auto* field = new QLineEdit;
+    field->setObjectName(name);
+    return field;
+}
+
+QLineEdit* NumberField(const char* name) {
+    QLineEdit* field = TextField(name);
+    field->setMaximumWidth(140);
+    return field;
+}
+
+QPushButton* Button(const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A field with the buttons beside it, as one row of a form.
+QWidget* Row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets) layout->addWidget(widget, widget == *widgets.begin() ? 1 : 0);
+    return row;
+}
+
+QString RealText(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
+
+// Reads number fields in form order and stops at the first that is not a
+// number. A hidden field keeps the record's value when its text is not one: it
+// was left so when its computation type was not chosen, and names nothing the
+// user sees.
+class FieldReader {
+public:
+    void Whole(QLineEdit* field, const char* caption, int32_t& value) {
+        if (!field || !ok_) return;
+        bool parsed = false;
+        const int read = field->text().trimmed().toInt(&parsed);
+        if (parsed)
+            value = read;
+        else if (!field->isHidden())
+            Fail(field, caption, "a whole number");
+    }
+    void Real(QLineEdit* field, const char* caption, double& value) {
+        if (!field || !ok_) return;
+        bool parsed = false;
+        const double read = QLocale::c().toDouble(field->text().trimmed(), &parsed);
+        if (parsed && std::isfinite(read))
+            value = read;
+        else if (!field->isHidden())
+            Fail(field, caption, "a number");
+    }
+    bool Ok() const { return ok_; }
+    const QString& Error() const { return error_; }
+
+private:
+    void Fail(QLineEdit* field, const char* caption, const char* what) {
+        ok_ = false;
+        error_ = QString("%1: \"%2\" is not %3.").arg(caption, field->text(), what);
+    }
+    bool ok_ = true;
+    QString error_;
+};
+
+}  // namespace
+
+CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
+    : QWidget(parent), kind_(kind), services_(services) {
+    record_.Reset();
+    if (kind_ == Kind::kClusters) configFileName_ = "...";
+    BuildForm();
+    worker_ = std::make_unique<WorkerThread>(this, output_);
+
+    // A threaded calculation's lines reach the log pane a few times a second.
+    outputTimer_ = new QTimer(this);
+    outputTimer_->setInterval(100);
+    connect(outputTimer_, &QTimer::timeout, this, &CAnalysisPage::TakeOutput);
+
+    ShowRecord();
+    ApplyShownRules();
+    SetBusyIcon(false);
+    SetStatus("Ready");
+}
+
+CAnalysisPage::~CAnalysisPage() { StopAndWait(); }
+
+void CAnalysisPage::StopAndWait() {
+    worker_->RequestStop();
+    worker_->Wait();
+}
+
+// ---------------------------------------------------------------- the form
+
+void CAnalysisPage::BuildForm() {
+    auto* form = new QWidget;
+    auto* formLayout = new QVBoxLayout(form);
+    formLayout->setContentsMargins(0, 0, 0, 0);
+
+    configFile_ = TextField("configFile");
+    configFile_->setReadOnly(true);
+    auto* configView = Button("configView", "View");
+    auto* load = Button("load", "Load");
+    auto* save = Button("save", "Save");
+    auto* configRow = new QHBoxLayout;
+    configRow->addWidget(new QLabel("Config file:"));
+    configRow->addWidget(configFile_, 1);
+    configRow->addWidget(configView);
+    configRow->addWidget(load);
+    configRow->addWidget(save);
+    formLayout->addLayout(configRow);
+    formLayout->addWidget(BuildFileGroup());
+    formLayout->addWidget(BuildScaleGroup());
+    formLayout->addWidget(BuildComputationGroup());
+    formLayout->addWidget(BuildRunRow());
+    formLayout->addStretch(1);
+
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(form);
+    splitter->addWidget(BuildResultPane());
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    auto* pageLayout = new QVBoxLayout(this);
+    pageLayout->addWidget(splitter);
+
+    connect(configView, &QPushButton::clicked, this, [this] { services_.ViewText(configFileName_); });
+    connect(load, &QPushButton::clicked, this, &CAnalysisPage::Load);
+    connect(save, &QPushButton::clicked, this, &CAnalysisPage::Save);
+}
+
+QWidget* CAnalysisPage::BuildFileGroup() {
+    auto* group = new QGroupBox("Input and output");
+    fileForm_ = new QFormLayout(group);
+
+    inputMode_ = ListField("inputMode", {"Single", "Multi"});
+    inputFile_ = TextField("inputFile");
+    auto* inputBrowse = Button("inputBrowse", "...");
+    inputView_ = Button("inputView", "View");
+    countLines_ = Button("countLines", "Count lines");
+    fileType_ = ListField("fileType", {"Text", "Binary"});
+    offset_ = NumberField("offset");
+    windowSize_ = NumberField("windowSize");
+    testName_ = TextField("testName");
+    outputPath_ = TextField("outputPath");
+    auto* outputBrowse = Button("outputBrowse", "...");
+    auto* outputView = Button("outputView", "View");
+
+    fileForm_->addRow("Input file mode", inputMode_);
+    fileForm_->addRow("Input file", Row({inputFile_, inputBrowse, inputView_, countLines_}));
+    fileForm_->addRow("File type", fileType_);
+    fileForm_->addRow("Offset", offset_);
+    fileForm_->addRow("Window size", windowSize_);
+    if (kind_ != Kind::kClusters) {
+        dataSize_ = NumberField("dataSize");
+        fileForm_->addRow("Data size", dataSize_);
+    }
+    fileForm_->addRow("Test name", testName_);
+    fileForm_->addRow("Output path", Row({outputPath_, outputBrowse, outputView}));
+
+    connect(inputMode_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
+    connect(fileType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
+    connect(inputBrowse, &QPushButton::clicked, this, &CAnalysisPage::ChooseInputFile);
+    connect(inputView_, &QPushButton::clicked, this, [this] {
+        if (ReadForm()) services_.ViewText(QString::fromStdString(record_.inputFileName));
+    });
+    connect(countLines_, &QPushButton::clicked, this, &CAnalysisPage::CountLines);
+    connect(outputBrowse, &QPushButton::clicked, this, &CAnalysisPage::ChooseOutputPath);
+    connect(outputView, &QPushButton::clicked, this, [this] {
+        if (ReadForm()) services_.ViewFolder(QString::fromStdString(record_.outputPath));
+    });
+    return group;
+}
+
+QWidget* CAnalysisPage::BuildScaleGroup() {
+    auto* group = new QGroupBox(kind_ == Kind::kDfa ? "Box size" : "Moving average windows");
+    scaleForm_ = new QFormLayout(group);
+    auto* form = scaleForm_;
+    start_ = NumberField("progressionStart");
+    step_ = NumberField("progressionStep");
+    end_ = NumberField("progressionEnd");
+    progressionType_ = ListField("progressionType", {"0 - Linear", "1 - Geometric", "2 - Custom"});
+    customFile_ = TextField("customFile");
+    auto* customBrowse = Button("customBrowse", "...");
+    auto* customView = Button("customView", "View");
+    customRow_ = Row({customFile_, customBrowse, customView});
+    customRow_->setObjectName("customRow");
+
+    auto* range = new QHBoxLayout;
+    for (auto [caption, field] : {std::pair{"Start", start_}, {"Step", step_}, {"End", end_}}) {
+        range->addWidget(new QLabel(caption));
+        range->addWidget(field);
+    }
+    range->addStretch(1);
+    form->addRow(range);
+    form->addRow("Progression type", progressionType_);
+    form->addRow("Progression file", customRow_);
+
+    connect(progressionType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
+    connect(customBrowse, &QPushButton::clicked, this, &CAnalysisPage::ChooseCustomFile);
+    connect(customView, &QPushButton::clicked, this, [this] {
+        if (ReadForm()) services_.ViewText(QString::fromStdString(record_.averageProgression.customFile));
+    });
+    return group;
+}
+
+QWidget* CAnalysisPage::BuildComputationGroup() {
+    auto* group = new QGroupBox(kind_ == Kind::kClusters ? "Cluster analysis" : "Computation");
+    computationForm_ = new QFormLayout(group);
+    auto& form = *computationForm_;
+    if (kind_ != Kind::kClusters) {
+        QStringList captions;
+        for (const TypeEntry& entry : TypesOf(kind_)) captions << entry.caption;
+        computationType_ = ListField("computationType", captions);
+        form.addRow("Computation type", computationType_);
+        connect(computationType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
+    }
+    if (kind_ == Kind::kDma) {
+        dmaWeight_ = NumberField("dmaWeight");
+        shiftPercentage_ = NumberField("shiftPercentage");
+        dmaLambda_ = NumberField("dmaLambda");
+        form.addRow("DMA filter weight", dmaWeight_);
+        form.addRow("Shift percentage", shiftPercentage_);
+        form.addRow("DMA lambda", dmaLambda_);
+    }
+    if (kind_ != Kind::kClusters) {
+        dynamicStep_ = NumberField("dynamicStep");
+        form.addRow("Dynamic step", dynamicStep_);
+    }
+    if (kind_ == Kind::kDfa) {
+        dfaOrder_ = NumberField("dfaOrder");
+        form.addRow("DFA Order", dfaOrder_);
+    }
+    if (kind_ == Kind::kClusters) {
+        distributionStep_ = NumberField("distributionStep");
+        distributionType_ = ListField("distributionType", {"Linear", "Logarithmic"});
+        averageType_ = ListField("averageType", {"Standard", "Extended"});
+        globalOnly_ = new QCheckBox("Global PDF statistics only (no single moving averages)");
+        globalOnly_->setObjectName("globalStatisticsOnly");
+        form.addRow("Distribution step", distributionStep_);
+        form.addRow("Distribution type", distributionType_);
+        form.addRow("Average type", averageType_);
+        form.addRow(globalOnly_);
+    }
+    if (kind_ != Kind::kDfa) {
+        movingAverageFiles_ = new QCheckBox("Generate moving average files");
+        movingAverageFiles_->setObjectName("generateMovingAverageFiles");
+        form.addRow(movingAverageFiles_);
+    }
+    return group;
+}
+
+QWidget* CAnalysisPage::BuildRunRow() {
+    const bool clusters = kind_ == Kind::kClusters;
+    auto* calculate = Button("calculate", clusters ? "Calculate cluster size PDF" : "Calculate");
+    auto* calculateThread = Button(
+        "calculateThread", clusters ? "Calculate cluster size PDF (Thread)" : "Calculate (thread)");
+    auto* stop = Button("stop", clusters ? "Stop (Thread only)" : "Stop (thread only)");
+    icon_ = new QLabel;
+    icon_->setObjectName("statusIcon");
+    status_ = new QLabel;
+    status_->setObjectName("status");
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    progress_ = new QProgressBar;
+    progress_->setObjectName("progress");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(calculate);
+    buttons->addWidget(calculateThread);
+    buttons->addWidget(stop);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(icon_);
+    statusRow->addWidget(status_, 1);
+    layout->addLayout(statusRow);
+    layout->addWidget(progress_);
+
+    connect(calculate, &QPushButton::clicked, this, &CAnalysisPage::Calculate);
+    connect(calculateThread, &QPushButton::clicked, this, &CAnalysisPage::CalculateInThread);
+    connect(stop, &QPushButton::clicked, this, &CAnalysisPage::Stop);
+    return box;
+}
+
+QWidget* CAnalysisPage::BuildResultPane() {
+    log_ = new QPlainTextEdit;
+    log_->setObjectName("log");
+    log_->setReadOnly(true);
+    log_->setMaximumBlockCount(20000);
+    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    log_->setPlaceholderText("The calculation's progress and messages appear here.");
+    chart_ = new LogLogChart;
+    chart_->setObjectName("chart");
+    auto* pane = new QSplitter(Qt::Vertical);
+    pane->addWidget(log_);
+    pane->addWidget(chart_);
+    pane->setStretchFactor(0, 1);
+    pane->setStretchFactor(1, 2);
+    if (kind_ == Kind::kClusters) chart_->hide();  // the cluster analysis draws no chart
+    return pane;
+}
+
+int32_t CAnalysisPage::SelectedComputationType() const {
+    if (!computationType_) return record_.computationType;
+    const int index = computationType_->currentIndex();
+    const auto& types = TypesOf(kind_);
+    return index >= 0 && index < static_cast<int>(types.size()) ? types[index].type : -1;
+}
+
+bool CAnalysisPage::ReadForm(bool reportErrors) {
+    AnalysisParameters read = record_;
+    FieldReader fields;
+    read.inputFileMode = inputMode_->currentIndex();
+    read.inputFileName = inputFile_->text().toStdString();
+    read.inputFileType = fileType_->currentIndex();
+    fields.Whole(offset_, "Offset", read.dataOffset);
+    fields.Whole(windowSize_, "Window size", read.windowSize);
+    fields.Whole(dataSize_, "Data size", read.dataSize);
+    read.testName = testName_->text().toStdString();
+    fields.Whole(start_, "Start", read.averageProgression.start);
+    fields.Whole(step_, "Step", read.averageProgression.step);
+    fields.Whole(end_, "End", read.averageProgression.end);
+    read.averageProgression.type = progressionType_->currentIndex();
+    read.averageProgression.customFile = customFile_->text().toStdString();
+    read.outputPath = outputPath_->text().toStdString();
+    if (computationType_) read.computationType = SelectedComputationType();
+    fields.Whole(dmaWeight_, "DMA filter weight", read.dmaWeight);
+    fields.Real(shiftPercentage_, "Shift percentage", read.shiftPercentage);
+    fields.Whole(dynamicStep_, "Dynamic step", read.dynamicStep);
+    fields.Real(dmaLambda_, "DMA lambda", read.dmaLambda);
+    fields.Whole(dfaOrder_, "DFA Order", read.dfaOrder);
+    fields.Real(distributionStep_, "Distribution step", read.distributionStep);
+    if (distributionType_) read.distributionType = distributionType_->currentIndex();
+    if (averageType_) read.movingAverageType = averageType_->currentIndex();
+    if (globalOnly_) read.globalStatisticsOnly = globalOnly_->isChecked() ? 1 : 0;
+    if (movingAverageFiles_) read.generateMovingAverageFiles = movingAverageFiles_->isChecked() ? 1 : 0;
+    if (!fields.Ok()) {
+        if (reportErrors) services_.Message(fields.Error());
+        return false;
+    }
+    record_ = std::move(read);
+    return true;
+}
+
+void CAnalysisPage::ShowRecord() {
+    // A value the list does not offer shows no selection.
+    auto select = [](QComboBox* list, int32_t index) {
+        if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+    };
+    auto whole = [](QLineEdit* field, int32_t value) {
+        if (field) field->setText(QString::number(value));
+    };
+    auto real = [](QLineEdit* field, double value) {
+        if (field) field->setText(RealText(value));
+    };
+    configFile_->setText(configFileName_);
+    select(inputMode_, record_.inputFileMode);
+    inputFile_->setText(QString::fromStdString(record_.inputFileName));
+    select(fileType_, record_.inputFileType);
+    whole(offset_, record_.dataOffset);
+    whole(windowSize_, record_.windowSize);
+    whole(dataSize_, record_.dataSize);
+    testName_->setText(QString::fromStdString(record_.testName));
+    whole(start_, record_.averageProgression.start);
+    whole(step_, record_.averageProgression.step);
+    whole(end_, record_.averageProgression.end);
+    select(progressionType_, record_.averageProgression.type);
+    customFile_->setText(QString::fromStdString(record_.averageProgression.customFile));
+    outputPath_->setText(QString::fromStdString(record_.outputPath));
+    if (computationType_) {
+        int index = -1;
+        const auto& types = TypesOf(kind_);
+        for (size_t i = 0; i < types.size(); ++i)
+            if (types[i].type == record_.computationType) index = static_cast<int>(i);
+        computationType_->setCurrentIndex(index);
+    }
+    whole(dmaWeight_, record_.dmaWeight);
+    real(shiftPercentage_, record_.shiftPercentage);
+    whole(dynamicStep_, record_.dynamicStep);
+    real(dmaLambda_, record_.dmaLambda);
+    whole(dfaOrder_, record_.dfaOrder);
+    real(distributionStep_, record_.distributionStep);
+    select(distributionType_, record_.distributionType);
+    select(averageType_, record_.movingAverageType);
+    if (globalOnly_) globalOnly_->setChecked(record_.globalStatisticsOnly != 0);
+    if (movingAverageFiles_) movingAverageFiles_->setChecked(record_.generateMovingAverageFiles != 0);
+}
+
+// The rules follow the lists as they stand, so that a number field being
+// edited never interrupts a change of list with a message.
+void CAnalysisPage::ApplyShownRules() {
+    const int mode = inputMode_->currentIndex();
+    const int type = fileType_->currentIndex();
+    inputView_->setVisible(mode == 1);
+    countLines_->setVisible(mode == 0 && type == 0);
+    scaleForm_->setRowVisible(customRow_, progressionType_->currentIndex() == 2);
+
+    const int32_t computation = SelectedComputationType();
+    auto show = [this](QWidget* field, bool shown) {
+        if (field) computationForm_->setRowVisible(field, shown);
+    };
+    if (kind_ == Kind::kDma) {
+        show(dmaWeight_, OneOf(computation, {4, 8}));
+        show(shiftPercentage_, OneOf(computation, {5, 6}));
+        show(dynamicStep_, OneOf(computation, {0, 5, 8}));
+        show(dmaLambda_, computation == 9);
+    } else if (kind_ == Kind::kDfa) {
+        show(dynamicStep_, computation == 1);
+        show(dfaOrder_, OneOf(computation, {1, 3}));
+    }
+}
+
+// ---------------------------------------------------------------- actions
+
+void CAnalysisPage::Load() {
+    // The configuration replaces the fields: a field that does not hold a
+    // number must not keep the user from loading one.
+    ReadForm(false);
+    const QString path = services_.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", lastLoadPath_);
+    if (path.isEmpty()) return;
+    AnalysisParameters loaded = record_;
+    if (!loaded.LoadConfig(path.toStdString())) {
+        services_.Message("Error opening config file");
+        return;
+    }
+    record_ = std::move(loaded);
+    configFileName_ = path;
+    ShowRecord();
+    ApplyShownRules();
+}
+
+void CAnalysisPage::Save() {
+    if (!ReadForm()) return;
+    const QString name = configFileName_.trimmed();
+    if (name.isEmpty()) {
+        services_.Message("Please enter config file name");
+        return;
+    }
+    const QString path =
+        services_.SaveFile("Configuration files (*.txt)|*.txt|All files (*.*)|*.*||", name);
+    if (path.isEmpty()) return;
+    if (!record_.SaveConfig(path.toStdString())) {
+        services_.Message("Error saving config file");
+        return;
+    }
+    configFileName_ = path;
+    ShowRecord();
+}
+
+void CAnalysisPage::ChooseInputFile() {
+    const QString path = services_.OpenFile(
+        "Text input files (*.txt)|*.txt|Binary input files (*.dat)|*.dat|All files (*.*)|*.*||", QString());
+    if (path.isEmpty() || !ReadForm()) return;
+    record_.inputFileName = path.toStdString();
+    record_.ExpandInputFiles();
+    ShowRecord();
+}
+
+void CAnalysisPage::ChooseCustomFile() {
+    const QString path =
+        services_.OpenFile("Progression files (*.txt)|*.txt|All files (*.*)|*.*||", QString());
+    if (path.isEmpty() || !ReadForm()) return;
+    record_.averageProgression.customFile = path.toStdString();
+    ShowRecord();
+}
+
+void CAnalysisPage::ChooseOutputPath() {
+    const QString folder = services_.ChooseFolder(QString::fromStdString(record_.outputPath));
+    if (folder.isEmpty() || !ReadForm()) return;
+    record_.outputPath = folder.toStdString();
+    ShowRecord();
+}
+
+void CAnalysisPage::CountLines() {
+    if (!ReadForm()) return;
+    LineCountDialog dialog(QString::fromStdString(record_.inputFileName), services_, this);
+    dialog.exec();
+}
+
+std::string CAnalysisPage::CheckReason() const {
+    switch (kind_) {
+        case Kind::kDma: return CheckDmaParameters(record_);
+        case Kind::kDfa: return CheckDfaParameters(record_);
+        default: return {};  // the cluster analysis says itself what it cannot do
+    }
+}
+
+void CAnalysisPage::Calculate() {
+    if (!ReadForm()) return;
+    SetStatus("Calculating...");
+    WaitCursor wait;
+    if (const std::string reason = CheckReason(); !reason.empty()) {
+        SetStatus(QString::fromStdString(reason + kReviewSuffix));
+        return;
+    }
+    BeginOutput();
+
+    // The window waits for the calculation; its lines are shown as they come.
+    class ShowingSink : public OutputSink {
+    public:
+        explicit ShowingSink(CAnalysisPage& page) : page_(page) { clock_.start(); }
+        void Write(std::string_view text) override {
+            page_.output_.Write(text);
+            if (clock_.elapsed() < 100) return;
+            clock_.restart();
+            page_.TakeOutput();
+            page_.log_->repaint();
+            page_.progress_->repaint();
+        }
+
+    private:
+        CAnalysisPage& page_;
+        QElapsedTimer clock_;
+    } sink(*this);
+
+    std::vector<std::string> charts;
+    {
+        ScopedOutputRedirect redirect(sink);
+        AnalysisParameters params = record_;
+        charts = RunCalculation(kind_, params);
+    }
+    FlushOutput();
+    progress_->setRange(0, 100);
+    progress_->setValue(100);
+    ShowCharts(charts, record_.computationType);
+    SetStatus("Calculating... Done.");
+}
+
+void CAnalysisPage::CalculateInThread() {
+    if (!ReadForm()) return;
+    WaitCursor wait;
+    if (worker_->Busy()) {
+        SetStatus("A calculation is already running on this page: stop it or wait for its end.");
+        return;
+    }
+    if (const std::string reason = CheckReason(); !reason.empty()) {
+        SetStatus(QString::fromStdString(reason + kReviewSuffix));
+        return;
+    }
+    SetStatus("Calculating...");
+    SetBusyIcon(true);
+    BeginOutput();
+    auto charts = std::make_shared<std::vector<std::string>>();
+    worker_->Start(
+        [kind = kind_, params = record_, charts]() mutable { *charts = RunCalculation(kind, params); },
+        [this, charts, type = record_.computationType](bool stopped) {
+            WorkerFinished(stopped, *charts, type);
+        });
+    outputTimer_->start();
+}
+
+void CAnalysisPage::WorkerFinished(bool stopped, const std::vector<std::string>& chartFiles,
+                                   int32_t computationType) {
+    outputTimer_->stop();
+    FlushOutput();
+    if (stopped) {
+        AppendOutputLine("Stopped.");
+        progress_->setRange(0, 100);
+        SetStatus("Stopping calculation...done.");
+    } else {
+        progress_->setRange(0, 100);
+        progress_->setValue(100);
+        ShowCharts(chartFiles, computationType);
+        SetStatus("Calculeting... done.");
+    }
+    SetBusyIcon(false);
+}
+
+void CAnalysisPage::Stop() {
+    SetStatus("Stopping calculation...");
+    if (worker_->Busy()) {
+        // The calculation ends at its next stop point; its end sets the status.
+        worker_->RequestStop();
+        return;
+    }
+    SetStatus("Stopping calculation...done.");
+    SetBusyIcon(false);
+}
+
+// ---------------------------------------------------------------- status and results
+
+QString CAnalysisPage::StatusText() const { return status_->text(); }
+
+void CAnalysisPage::SetStatus(const QString& text) { status_->setText(text); }
+
+void CAnalysisPage::SetBusyIcon(bool busy) {
+    icon_->setPixmap(busy ? BusyIcon() : IdleIcon());
+    icon_->setToolTip(busy ? "Calculating" : "Idle");
+}
+
+void CAnalysisPage::BeginOutput() {
+    output_.Take();
+    pendingOutput_.clear();
+    progress_->setRange(0, 0);  // busy until a percentage arrives
+    if (chart_ && kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
+}
+
+void CAnalysisPage::TakeOutput() {
+    QString text = pendingOutput_ + output_.Take();
+    qsizetype start = 0;
+    for (qsizetype end; (end = text.indexOf('\n', start)) >= 0; start = end + 1)
+        AppendOutputLine(text.mid(start, end - start));
+    pendingOutput_ = text.mid(start);
+}
+
+void CAnalysisPage::FlushOutput() {
+    TakeOutput();
+    if (!pendingOutput_.isEmpty()) AppendOutputLine(std::exchange(pendingOutput_, QString()));
+}
+
+void CAnalysisPage::AppendOutputLine(const QString& line) {
+    log_->appendPlainText(line);
+    int32_t percent = 0;
+    if (ParsePercentLine(line.toStdString(), &percent)) {
+        progress_->setRange(0, 100);
+        progress_->setValue(percent);
+    }
+}
+
+void CAnalysisPage::ShowCharts(const std::vector<std::string>& chartFiles, int32_t computationType) {
+    if (kind_ == Kind::kClusters) return;
+    if (chartFiles.empty()) {
+        chart_->ShowNote(IsDynamicType(computationType)
+                             ? "A dynamic run writes one H per position to its .inc.txt file."
+                             : "No chart file was written: see the messages above.");
+        return;
+    }
+    // The first input file's chart; the others are in the output folder.
+    chart_->ShowChartFile(QString::fromStdString(chartFiles.front()));
+}
+
+}  // namespace fractan::ui

@@ -1,0 +1,160 @@
+#pragma once
+// The three analysis pages share one form, one set of actions and one way of
+// running a calculation, directly or in the page's worker. They differ in a
+// few fields, the computation types they offer, their checks and what they run.
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "setup/parameters.h"
+#include "ui/form_services.h"
+#include "ui/worker_thread.h"
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace fractan::ui {
+
+class LogLogChart;
+
+class CAnalysisPage : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { kDma, kDfa, kClusters };
+    ~CAnalysisPage() override;
+
+    Kind PageKind() const { return kind_; }
+    const AnalysisParameters& Record() const { return record_; }
+    QString StatusText() const;
+    QString ConfigFileName() const { return configFileName_; }
+    bool WorkerBusy() const { return worker_->Busy(); }
+    // Asks a threaded calculation to stop and waits for it (closing the window).
+    void StopAndWait();
+
+    // The actions, as the buttons run them.
+    void Load();
+    void Save();
+    void Calculate();
+    void CalculateInThread();
+    void Stop();
+
+protected:
+    CAnalysisPage(Kind kind, FormServices& services, QWidget* parent);
+
+private:
+    struct Shown;
+    void BuildForm();
+    QWidget* BuildFileGroup();
+    QWidget* BuildScaleGroup();
+    QWidget* BuildComputationGroup();
+    QWidget* BuildRunRow();
+    QWidget* BuildResultPane();
+
+    // The form into the record; false, with a message naming the field and the
+    // record unchanged, when a number field does not hold a number.
+    bool ReadForm(bool reportErrors = true);
+    void ShowRecord();
+    void ApplyShownRules();
+    int32_t SelectedComputationType() const;
+
+    void SetStatus(const QString& text);
+    void SetBusyIcon(bool busy);
+    std::string CheckReason() const;
+    void BeginOutput();
+    // Moves the printed lines to the log pane; a piece without a line end
+    // waits for its end, or for FlushOutput.
+    void TakeOutput();
+    void FlushOutput();
+    void AppendOutputLine(const QString& line);
+    void ShowCharts(const std::vector<std::string>& chartFiles, int32_t computationType);
+    void WorkerFinished(bool stopped, const std::vector<std::string>& chartFiles,
+                        int32_t computationType);
+
+    void ChooseInputFile();
+    void ChooseCustomFile();
+    void ChooseOutputPath();
+    void CountLines();
+
+    Kind kind_;
+    FormServices& services_;
+    AnalysisParameters record_;
+    QString configFileName_;
+    QString lastLoadPath_;
+    QString pendingOutput_;  // a printed piece that has no line end yet
+
+    QLineEdit* configFile_ = nullptr;
+    QComboBox* inputMode_ = nullptr;
+    QLineEdit* inputFile_ = nullptr;
+    QPushButton* inputView_ = nullptr;
+    QPushButton* countLines_ = nullptr;
+    QComboBox* fileType_ = nullptr;
+    QLineEdit* offset_ = nullptr;
+    QLineEdit* windowSize_ = nullptr;
+    QLineEdit* dataSize_ = nullptr;
+    QLineEdit* testName_ = nullptr;
+    QLineEdit* start_ = nullptr;
+    QLineEdit* step_ = nullptr;
+    QLineEdit* end_ = nullptr;
+    QComboBox* progressionType_ = nullptr;
+    QWidget* customRow_ = nullptr;
+    QLineEdit* customFile_ = nullptr;
+    QLineEdit* outputPath_ = nullptr;
+    QComboBox* computationType_ = nullptr;
+    QLineEdit* dmaWeight_ = nullptr;
+    QLineEdit* shiftPercentage_ = nullptr;
+    QLineEdit* dynamicStep_ = nullptr;
+    QLineEdit* dmaLambda_ = nullptr;
+    QLineEdit* dfaOrder_ = nullptr;
+    QLineEdit* distributionStep_ = nullptr;
+    QComboBox* distributionType_ = nullptr;
+    QComboBox* averageType_ = nullptr;
+    QCheckBox* globalOnly_ = nullptr;
+    QCheckBox* movingAverageFiles_ = nullptr;
+    QFormLayout* fileForm_ = nullptr;
+    QFormLayout* scaleForm_ = nullptr;
+    QFormLayout* computationForm_ = nullptr;
+    QLabel* icon_ = nullptr;
+    QLabel* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPlainTextEdit* log_ = nullptr;
+    LogLogChart* chart_ = nullptr;
+    QTimer* outputTimer_ = nullptr;
+
+    OutputBuffer output_;
+    // Last: its thread uses the output buffer and is joined before it goes.
+    std::unique_ptr<WorkerThread> worker_;
+};
+
+class CDMAPage : public CAnalysisPage {
+    Q_OBJECT
+public:
+    explicit CDMAPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
+        : CAnalysisPage(Kind::kDma, services, parent) {}
+};
+
+class CDFAPage : public CAnalysisPage {
+    Q_OBJECT
+public:
+    explicit CDFAPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
+        : CAnalysisPage(Kind::kDfa, services, parent) {}
+};
+
+class CClustersPage : public CAnalysisPage {
+    Q_OBJECT
+public:
+    explicit CClustersPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
+        : CAnalysisPage(Kind::kClusters, services, parent) {}
+};
+
+}  // namespace fractan::ui

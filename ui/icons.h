@@ -1,0 +1,16 @@
+#pragma once
+// The application's icons, drawn rather than loaded, so that the program
+// carries no image files.
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace fractan::ui {
+
+// A log-log chart with its fitted line.
+QIcon ApplicationIcon();
+// The page's idle and busy marks.
+QPixmap IdleIcon();
+QPixmap BusyIcon();
+
+}  // namespace fractan::ui

@@ -1,0 +1,113 @@
+#include "ui/log_log_chart.h"
+
+#include <QChart>
+#include <QFileInfo>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QScatterSeries>
+
+#include <cmath>
+
+namespace fractan::ui {
+namespace {
+
+// Log axes show labels only at whole decades: widen the range to them.
+QLogValueAxis* DecadeAxis(double low, double high, const QString& title) {
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10.0);
+    axis->setTitleText(title);
+    axis->setLabelFormat("%g");
+    double lowDecade = std::pow(10.0, std::floor(std::log10(low)));
+    double highDecade = std::pow(10.0, std::ceil(std::log10(high)));
+    if (!(highDecade > lowDecade)) highDecade = lowDecade * 10.0;
+    axis->setRange(lowDecade, highDecade);
+    axis->setMinorTickCount(8);
+    return axis;
+}
+
+}  // namespace
+
+LogLogChart::LogLogChart(QWidget* parent) : QChartView(parent) {
+    setRenderHint(QPainter::Antialiasing);
+    setMinimumSize(320, 240);
+    ShowNote("The log-log chart of a static run appears here.");
+}
+
+void LogLogChart::ShowNote(const QString& note) {
+    auto* chart = new QChart;
+    chart->setTitle(note);
+    chart->legend()->hide();
+    setChart(chart);  // the view owns the chart and deletes the previous one
+    hurstText_.clear();
+    plotted_ = 0;
+}
+
+bool LogLogChart::ShowChartFile(const QString& path) {
+    std::vector<ChartPoint> points;
+    if (!ReadChartPoints(path.toStdString(), points)) {
+        ShowNote(QString("Chart file %1 cannot be read.").arg(path));
+        return false;
+    }
+    if (points.empty()) {
+        ShowNote(QString("Chart file %1 holds no point.").arg(path));
+        return false;
+    }
+    ShowPoints(points, QFileInfo(path).fileName());
+    return true;
+}
+
+void LogLogChart::ShowPoints(const std::vector<ChartPoint>& points, const QString& name) {
+    auto* chart = new QChart;
+    auto* scatter = new QScatterSeries;
+    scatter->setName("F(n)");
+    scatter->setMarkerSize(8.0);
+    double nLow = INFINITY, nHigh = -INFINITY, fLow = INFINITY, fHigh = -INFINITY;
+    for (const ChartPoint& p : points) {
+        // A log axis cannot place zero, negative or undefined values.
+        if (!(p.n > 0.0 && p.f > 0.0 && std::isfinite(p.n) && std::isfinite(p.f))) continue;
+        scatter->append(p.n, p.f);
+        nLow = std::min(nLow, p.n);
+        nHigh = std::max(nHigh, p.n);
+        fLow = std::min(fLow, p.f);
+        fHigh = std::max(fHigh, p.f);
+    }
+    plotted_ = static_cast<int>(scatter->count());
+
+    const LogLogLine line = FitLogLogLine(points);
+    const bool fitted = points.size() >= 2 && std::isfinite(line.slope) && std::isfinite(line.intercept);
+    hurstText_ = fitted ? QString("H = %1").arg(line.slope, 0, 'f', 4)
+                        : QString("H is not a finite number");
+
+    chart->setTitle(QString("%1 — %2").arg(hurstText_, name));
+    if (plotted_ == 0) {
+        chart->setTitle(QString("%1 — %2: no point can be drawn on logarithmic axes")
+                            .arg(hurstText_, name));
+        setChart(chart);
+        return;
+    }
+    chart->addSeries(scatter);
+    QLineSeries* fit = nullptr;
+    if (fitted) {
+        fit = new QLineSeries;
+        fit->setName("least-squares line");
+        for (double n : {nLow, nHigh}) {
+            const double f = std::pow(10.0, line.intercept + line.slope * std::log10(n));
+            fit->append(n, f);
+            fLow = std::min(fLow, f);
+            fHigh = std::max(fHigh, f);
+        }
+        chart->addSeries(fit);
+    }
+    auto* xAxis = DecadeAxis(nLow, nHigh, "n");
+    auto* yAxis = DecadeAxis(fLow, fHigh, "F(n)");
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    setChart(chart);
+}
+
+}  // namespace fractan::ui

@@ -1,0 +1,87 @@
+#include "ui/main_sheet.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ui/analysis_page.h"
+#include "ui/icons.h"
+
+namespace fractan::ui {
+namespace {
+
+// Stands for a page that this version does not have yet.
+QWidget* PlaceholderPage(const char* name, const QString& text) {
+    auto* page = new QWidget;
+    page->setObjectName(name);
+    auto* layout = new QVBoxLayout(page);
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    return page;
+}
+
+}  // namespace
+
+CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent) {
+    setWindowTitle("DMA algorithm");
+    setWindowIcon(ApplicationIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName("pages");
+    dmaPage_ = new CDMAPage(services);
+    dfaPage_ = new CDFAPage(services);
+    clustersPage_ = new CClustersPage(services);
+    dmaPage_->setObjectName("dmaPage");
+    dfaPage_->setObjectName("dfaPage");
+    clustersPage_->setObjectName("clustersPage");
+    tabs_->addTab(PlaceholderPage("seriesGeneratorPage",
+                                  "Series generation comes with the next version of the desktop "
+                                  "application; until then use \"fractan generate\"."),
+                  "Series generation");
+    tabs_->addTab(dmaPage_, "DMA");
+    tabs_->addTab(dfaPage_, "DFA");
+    tabs_->addTab(clustersPage_, "Clusters analysis");
+    tabs_->addTab(PlaceholderPage("dataSeriesPage",
+                                  "Files-list building comes with the next version of the desktop "
+                                  "application; until then use \"fractan fileslist\"."),
+                  "Input file series generation");
+    tabs_->addTab(PlaceholderPage("localSlopePage",
+                                  "The local slope page comes with the next version of the desktop "
+                                  "application; until then use \"fractan localslope\"."),
+                  "Local slope");
+    tabs_->setCurrentWidget(dmaPage_);
+
+    // No Apply and no Help button.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->setObjectName("sheetButtons");
+    for (QAbstractButton* button : buttons->buttons())
+        if (auto* push = qobject_cast<QPushButton*>(button)) push->setAutoDefault(false);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons);
+    resize(1180, 760);
+}
+
+CMainSheet::~CMainSheet() { StopWorkers(); }
+
+void CMainSheet::StopWorkers() {
+    for (CAnalysisPage* page : std::initializer_list<CAnalysisPage*>{dmaPage_, dfaPage_, clustersPage_})
+        page->StopAndWait();
+}
+
+void CMainSheet::done(int result) {
+    StopWorkers();
+    QDialog::done(result);
+}
+
+}  // namespace fractan::ui

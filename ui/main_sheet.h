@@ -1,0 +1,41 @@
+#pragma once
+// The application's one window: a sheet of six pages with OK and Cancel.
+
+#include <QDialog>
+
+#include "ui/form_services.h"
+
+class QTabWidget;
+
+namespace fractan::ui {
+
+class CAnalysisPage;
+class CDMAPage;
+class CDFAPage;
+class CClustersPage;
+
+class CMainSheet : public QDialog {
+    Q_OBJECT
+public:
+    explicit CMainSheet(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
+    ~CMainSheet() override;
+
+    QTabWidget* Pages() const { return tabs_; }
+    CDMAPage* DmaPage() const { return dmaPage_; }
+    CDFAPage* DfaPage() const { return dfaPage_; }
+    CClustersPage* ClustersPage() const { return clustersPage_; }
+
+    // OK, Cancel, Escape and the close box end here: a calculation running in
+    // a page's worker is stopped and waited for before the window goes.
+    void done(int result) override;
+
+private:
+    void StopWorkers();
+
+    QTabWidget* tabs_;
+    CDMAPage* dmaPage_;
+    CDFAPage* dfaPage_;
+    CClustersPage* clustersPage_;
+};
+
+}  // namespace fractan::ui

@@ -1,0 +1,63 @@
+#pragma once
+// The background thread of an analysis page. It runs one calculation at a
+// time, with a stop request of its own and its output sent to the page; the
+// page hears of the end in its own thread.
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+
+namespace fractan::ui {
+
+// Collects text printed by a calculation, from whichever thread, until the
+// page takes it.
+class OutputBuffer : public OutputSink {
+public:
+    void Write(std::string_view text) override;
+    // Everything written since the last call.
+    QString Take();
+
+private:
+    std::mutex mutex_;
+    std::string text_;
+};
+
+class WorkerThread {
+public:
+    // `finished` receives the end of each calculation, in `receiver`'s thread.
+    WorkerThread(QObject* receiver, OutputSink& output);
+    // Asks a running calculation to stop and waits for it.
+    ~WorkerThread();
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+
+    // Runs `calculation` in the background, then `finished` in the receiver's
+    // thread. False, with nothing started, while the previous calculation has
+    // not finished.
+    bool Start(std::function<void()> calculation, std::function<void(bool stopped)> finished);
+    // Asks the running calculation to stop; it ends at its next stop point and
+    // writes nothing more. Nothing happens when none runs.
+    void RequestStop();
+    // From Start until `finished` has been called.
+    bool Busy() const { return busy_; }
+    // Waits until the thread of the last calculation has ended.
+    void Wait();
+
+private:
+    QObject* receiver_;
+    OutputSink& output_;
+    StopSource stop_;
+    bool busy_ = false;  // touched only in the receiver's thread
+    // Last, so that it is joined before the members it uses go.
+    std::thread thread_;
+};
+
+}  // namespace fractan::ui
