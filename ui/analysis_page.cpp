@@ -578,6 +578,7 @@ std::string CAnalysisPage::CheckReason() const {
 
 void CAnalysisPage::Calculate() {
     if (!ReadForm()) return;
+    if (RefusedWhileWorkerRuns()) return;
     SetStatus("Calculating...");
     WaitCursor wait;
     if (const std::string reason = CheckReason(); !reason.empty()) {
@@ -617,13 +618,17 @@ void CAnalysisPage::Calculate() {
     SetStatus("Calculating... Done.");
 }
 
+// Two calculations of one page would write the same result files.
+bool CAnalysisPage::RefusedWhileWorkerRuns() {
+    if (!worker_->Busy()) return false;
+    SetStatus("A calculation is already running on this page: stop it or wait for its end.");
+    return true;
+}
+
 void CAnalysisPage::CalculateInThread() {
     if (!ReadForm()) return;
     WaitCursor wait;
-    if (worker_->Busy()) {
-        SetStatus("A calculation is already running on this page: stop it or wait for its end.");
-        return;
-    }
+    if (RefusedWhileWorkerRuns()) return;
     if (const std::string reason = CheckReason(); !reason.empty()) {
         SetStatus(QString::fromStdString(reason + kReviewSuffix));
         return;

@@ -71,6 +71,7 @@ private:
     void SetStatus(const QString& text);
     void SetBusyIcon(bool busy);
     std::string CheckReason() const;
+    bool RefusedWhileWorkerRuns();
     void BeginOutput();
     // Moves the printed lines to the log pane; a piece without a line end
     // waits for its end, or for FlushOutput.

@@ -20,7 +20,8 @@ QLogValueAxis* DecadeAxis(double low, double high, const QString& title) {
     double lowDecade = std::pow(10.0, std::floor(std::log10(low)));
     double highDecade = std::pow(10.0, std::ceil(std::log10(high)));
     if (!(highDecade > lowDecade)) highDecade = lowDecade * 10.0;
-    axis->setRange(lowDecade, highDecade);
+    // A hair wider, so that rounding cannot drop the label of an end decade.
+    axis->setRange(lowDecade * 0.9999, highDecade * 1.0001);
     axis->setMinorTickCount(8);
     return axis;
 }

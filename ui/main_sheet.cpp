@@ -1,6 +1,7 @@
 #include "ui/main_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -77,6 +78,11 @@ CMainSheet::~CMainSheet() { StopWorkers(); }
 void CMainSheet::StopWorkers() {
     for (CAnalysisPage* page : std::initializer_list<CAnalysisPage*>{dmaPage_, dfaPage_, clustersPage_})
         page->StopAndWait();
+}
+
+void CMainSheet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+    QDialog::keyPressEvent(event);
 }
 
 void CMainSheet::done(int result) {

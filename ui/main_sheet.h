@@ -29,6 +29,10 @@ public:
     // a page's worker is stopped and waited for before the window goes.
     void done(int result) override;
 
+protected:
+    // Enter does not press OK: it would end the program from any field.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void StopWorkers();
 

@@ -72,6 +72,7 @@ private slots:
     void stopEndsALongThreadedRunPromptly();
     void clustersPageRunsWithoutChecks();
     void lineCountDialog();
+    void chooserFilters();
 };
 
 void AnalysisPageTest::newPagesShowTheResetRecord() {
@@ -397,10 +398,14 @@ void AnalysisPageTest::stopEndsALongThreadedRunPromptly() {
     QVERIFY(dfa->WorkerBusy());
     QTRY_VERIFY_WITH_TIMEOUT(LogText(page).contains("%"), 20000);
 
-    // A second start while the first runs is refused.
+    // A second start while the first runs is refused, in the worker or in the window.
+    const QString refusal("A calculation is already running on this page: stop it or wait for its end.");
     dfa->CalculateInThread();
-    QCOMPARE(dfa->StatusText(),
-             QString("A calculation is already running on this page: stop it or wait for its end."));
+    QCOMPARE(dfa->StatusText(), refusal);
+    Child<QLabel>(page, "status")->clear();
+    dfa->Calculate();
+    QCOMPARE(dfa->StatusText(), refusal);
+    QVERIFY(dfa->WorkerBusy());
 
     QElapsedTimer clock;
     clock.start();
@@ -486,6 +491,15 @@ void AnalysisPageTest::lineCountDialog() {
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
+}
+
+void AnalysisPageTest::chooserFilters() {
+    QCOMPARE(ChooserFilter("Configuration files (*.txt)|*.txt|All files (*.*)|*.*||"),
+             QString("Configuration files (*.txt);;All files (*)"));
+    QCOMPARE(ChooserFilter("Text input files (*.txt)|*.txt|Binary input files (*.dat)|*.dat|All files (*.*)|*.*||"),
+             QString("Text input files (*.txt);;Binary input files (*.dat);;All files (*)"));
+    // Several patterns in one pair, and a description without parentheses.
+    QCOMPARE(ChooserFilter("Series|*.txt;*.dat||"), QString("Series (*.txt *.dat)"));
 }
 
 #include "analysis_page_test.moc"

@@ -1,6 +1,7 @@
 // The main window: its pages, its buttons, and closing it while a worker runs.
 
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -45,6 +46,9 @@ void MainSheetTest::sixPagesWithTheDmaPageShown() {
     QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QCOMPARE(buttons->buttons().size(), 2);
 
+    // Enter in a field does not close the window; OK does.
+    QTest::keyClick(Child<QLineEdit>(sheet.DmaPage(), "windowSize"), Qt::Key_Return);
+    QVERIFY(sheet.isVisible());
     buttons->button(QDialogButtonBox::Ok)->click();
     QVERIFY(!sheet.isVisible());
     QCOMPARE(sheet.result(), int(QDialog::Accepted));
