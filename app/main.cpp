@@ -8,7 +8,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("fractan-gui");
-    QApplication::setApplicationDisplayName("FRACTAN");
     QApplication::setWindowIcon(fractan::ui::ApplicationIcon());
     fractan::ui::CMainSheet sheet;
     sheet.exec();  // the result of the sheet is not used

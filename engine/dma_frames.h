@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -234,8 +235,10 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
     PrintProgress("Done.");
 
     // Only the snapshots of t and t − W are ever read: keep the last W + 1.
+    // Each slot is written before it is read, so the ring is not cleared: a
+    // large ring is then touched only in the loops below, which heed a stop.
     const int32_t slots = W + 1;
-    std::vector<double> snapshots(static_cast<size_t>(slots) * K);
+    const auto snapshots = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(slots) * K);
     std::vector<double> sums(static_cast<size_t>(K), 0.0);
     auto advance = [&](int32_t t) {
         double* snapshot = &snapshots[static_cast<size_t>(t % slots) * K];

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -61,18 +62,23 @@ bool OneOf(int32_t value, std::initializer_list<int32_t> values) {
 
 // What a page runs, in whichever thread. Only the record copy it is given is
 // touched, so the form may change meanwhile.
-std::vector<std::string> RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& params) {
-    if (kind == CAnalysisPage::Kind::kClusters) {
-        RunClusterAnalysis(params);
-        return {};
-    }
-    RunSummary summary;
+CalculationResult RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& params) {
+    CalculationResult result;
     try {
-        RunAnalysis(params, &summary);
+        if (kind == CAnalysisPage::Kind::kClusters) {
+            ClusterRunSummary summary;
+            RunClusterAnalysis(params, &summary);
+            result.stopped = summary.stopped;
+        } else {
+            RunSummary summary;
+            RunAnalysis(params, &summary);
+            result.stopped = summary.stopped;
+            result.chartFiles = std::move(summary.chartFiles);
+        }
     } catch (const std::bad_alloc&) {
         PrintProgress("Not enough memory for the calculation.");
     }
-    return summary.chartFiles;
+    return result;
 }
 
 QComboBox* ListField(const char* name, const QStringList& entries) {
@@ -111,45 +117,48 @@ QWidget* Row(std::initializer_list<QWidget*> widgets) {
     return row;
 }
 
+// The C locale without group separators: "0,5" is not a number, rather than 5.
+const QLocale& NumberLocale() {
+    static const QLocale locale = [] {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+        return c;
+    }();
+    return locale;
+}
+
 QString RealText(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
 
-// Reads number fields in form order and stops at the first that is not a
-// number. A hidden field keeps the record's value when its text is not one: it
-// was left so when its computation type was not chosen, and names nothing the
-// user sees.
-class FieldReader {
-public:
-    void Whole(QLineEdit* field, const char* caption, int32_t& value) {
-        if (!field || !ok_) return;
-        bool parsed = false;
-        const int read = field->text().trimmed().toInt(&parsed);
-        if (parsed)
-            value = read;
-        else if (!field->isHidden())
-            Fail(field, caption, "a whole number");
-    }
-    void Real(QLineEdit* field, const char* caption, double& value) {
-        if (!field || !ok_) return;
-        bool parsed = false;
-        const double read = QLocale::c().toDouble(field->text().trimmed(), &parsed);
-        if (parsed && std::isfinite(read))
-            value = read;
-        else if (!field->isHidden())
-            Fail(field, caption, "a number");
-    }
-    bool Ok() const { return ok_; }
-    const QString& Error() const { return error_; }
-
-private:
-    void Fail(QLineEdit* field, const char* caption, const char* what) {
-        ok_ = false;
-        error_ = QString("%1: \"%2\" is not %3.").arg(caption, field->text(), what);
-    }
-    bool ok_ = true;
-    QString error_;
-};
-
 }  // namespace
+
+// A number field and the record field it shows: a whole or a real number.
+struct CAnalysisPage::NumberBinding {
+    QLineEdit* field;
+    const char* caption;
+    int32_t& (*whole)(AnalysisParameters&);
+    double& (*real)(AnalysisParameters&);
+
+    // Whether the text is a number of the field's kind; stored into `into` when given.
+    bool Parse(AnalysisParameters* into) const {
+        bool parsed = false;
+        const QString text = field->text().trimmed();
+        if (whole) {
+            const int value = text.toInt(&parsed);
+            if (parsed && into) whole(*into) = value;
+        } else {
+            const double value = NumberLocale().toDouble(text, &parsed);
+            parsed = parsed && std::isfinite(value);
+            if (parsed && into) real(*into) = value;
+        }
+        return parsed;
+    }
+    void Show(AnalysisParameters& record) const {
+        field->setText(whole ? QString::number(whole(record)) : RealText(real(record)));
+    }
+    QString Error() const {
+        return QString("%1: \"%2\" is not %3.").arg(caption, field->text(), whole ? "a whole number" : "a number");
+    }
+};
 
 CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
     : QWidget(parent), kind_(kind), services_(services) {
@@ -209,9 +218,31 @@ void CAnalysisPage::BuildForm() {
     auto* pageLayout = new QVBoxLayout(this);
     pageLayout->addWidget(splitter);
 
+    BindNumberFields();
     connect(configView, &QPushButton::clicked, this, [this] { services_.ViewText(configFileName_); });
     connect(load, &QPushButton::clicked, this, &CAnalysisPage::Load);
     connect(save, &QPushButton::clicked, this, &CAnalysisPage::Save);
+}
+
+// The number fields in form order, which is the order they are read in.
+void CAnalysisPage::BindNumberFields() {
+    using P = AnalysisParameters;
+    const NumberBinding all[] = {
+        {offset_, "Offset", [](P& p) -> int32_t& { return p.dataOffset; }, nullptr},
+        {windowSize_, "Window size", [](P& p) -> int32_t& { return p.windowSize; }, nullptr},
+        {dataSize_, "Data size", [](P& p) -> int32_t& { return p.dataSize; }, nullptr},
+        {start_, "Start", [](P& p) -> int32_t& { return p.averageProgression.start; }, nullptr},
+        {step_, "Step", [](P& p) -> int32_t& { return p.averageProgression.step; }, nullptr},
+        {end_, "End", [](P& p) -> int32_t& { return p.averageProgression.end; }, nullptr},
+        {dmaWeight_, "DMA filter weight", [](P& p) -> int32_t& { return p.dmaWeight; }, nullptr},
+        {shiftPercentage_, "Shift percentage", nullptr, [](P& p) -> double& { return p.shiftPercentage; }},
+        {dynamicStep_, "Dynamic step", [](P& p) -> int32_t& { return p.dynamicStep; }, nullptr},
+        {dmaLambda_, "DMA lambda", nullptr, [](P& p) -> double& { return p.dmaLambda; }},
+        {dfaOrder_, "DFA Order", [](P& p) -> int32_t& { return p.dfaOrder; }, nullptr},
+        {distributionStep_, "Distribution step", nullptr, [](P& p) -> double& { return p.distributionStep; }},
+    };
+    for (const NumberBinding& binding : all)
+        if (binding.field) numbers_.push_back(binding);  // the page has this field
 }
 
 QWidget* CAnalysisPage::BuildFileGroup() {
@@ -351,6 +382,7 @@ QWidget* CAnalysisPage::BuildRunRow() {
     progress_->setObjectName("progress");
     progress_->setRange(0, 100);
     progress_->setValue(0);
+    progress_->setTextVisible(false);  // the percentages are in the log
 
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
@@ -400,35 +432,23 @@ int32_t CAnalysisPage::SelectedComputationType() const {
 
 bool CAnalysisPage::ReadForm(bool reportErrors) {
     AnalysisParameters read = record_;
-    FieldReader fields;
+    for (const NumberBinding& number : numbers_) {
+        if (number.Parse(&read)) continue;
+        if (reportErrors) services_.Message(number.Error());
+        return false;
+    }
     read.inputFileMode = inputMode_->currentIndex();
     read.inputFileName = inputFile_->text().toStdString();
     read.inputFileType = fileType_->currentIndex();
-    fields.Whole(offset_, "Offset", read.dataOffset);
-    fields.Whole(windowSize_, "Window size", read.windowSize);
-    fields.Whole(dataSize_, "Data size", read.dataSize);
     read.testName = testName_->text().toStdString();
-    fields.Whole(start_, "Start", read.averageProgression.start);
-    fields.Whole(step_, "Step", read.averageProgression.step);
-    fields.Whole(end_, "End", read.averageProgression.end);
     read.averageProgression.type = progressionType_->currentIndex();
     read.averageProgression.customFile = customFile_->text().toStdString();
     read.outputPath = outputPath_->text().toStdString();
     if (computationType_) read.computationType = SelectedComputationType();
-    fields.Whole(dmaWeight_, "DMA filter weight", read.dmaWeight);
-    fields.Real(shiftPercentage_, "Shift percentage", read.shiftPercentage);
-    fields.Whole(dynamicStep_, "Dynamic step", read.dynamicStep);
-    fields.Real(dmaLambda_, "DMA lambda", read.dmaLambda);
-    fields.Whole(dfaOrder_, "DFA Order", read.dfaOrder);
-    fields.Real(distributionStep_, "Distribution step", read.distributionStep);
     if (distributionType_) read.distributionType = distributionType_->currentIndex();
     if (averageType_) read.movingAverageType = averageType_->currentIndex();
     if (globalOnly_) read.globalStatisticsOnly = globalOnly_->isChecked() ? 1 : 0;
     if (movingAverageFiles_) read.generateMovingAverageFiles = movingAverageFiles_->isChecked() ? 1 : 0;
-    if (!fields.Ok()) {
-        if (reportErrors) services_.Message(fields.Error());
-        return false;
-    }
     record_ = std::move(read);
     return true;
 }
@@ -438,23 +458,12 @@ void CAnalysisPage::ShowRecord() {
     auto select = [](QComboBox* list, int32_t index) {
         if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     };
-    auto whole = [](QLineEdit* field, int32_t value) {
-        if (field) field->setText(QString::number(value));
-    };
-    auto real = [](QLineEdit* field, double value) {
-        if (field) field->setText(RealText(value));
-    };
     configFile_->setText(configFileName_);
+    for (const NumberBinding& number : numbers_) number.Show(record_);
     select(inputMode_, record_.inputFileMode);
     inputFile_->setText(QString::fromStdString(record_.inputFileName));
     select(fileType_, record_.inputFileType);
-    whole(offset_, record_.dataOffset);
-    whole(windowSize_, record_.windowSize);
-    whole(dataSize_, record_.dataSize);
     testName_->setText(QString::fromStdString(record_.testName));
-    whole(start_, record_.averageProgression.start);
-    whole(step_, record_.averageProgression.step);
-    whole(end_, record_.averageProgression.end);
     select(progressionType_, record_.averageProgression.type);
     customFile_->setText(QString::fromStdString(record_.averageProgression.customFile));
     outputPath_->setText(QString::fromStdString(record_.outputPath));
@@ -465,12 +474,6 @@ void CAnalysisPage::ShowRecord() {
             if (types[i].type == record_.computationType) index = static_cast<int>(i);
         computationType_->setCurrentIndex(index);
     }
-    whole(dmaWeight_, record_.dmaWeight);
-    real(shiftPercentage_, record_.shiftPercentage);
-    whole(dynamicStep_, record_.dynamicStep);
-    real(dmaLambda_, record_.dmaLambda);
-    whole(dfaOrder_, record_.dfaOrder);
-    real(distributionStep_, record_.distributionStep);
     select(distributionType_, record_.distributionType);
     select(averageType_, record_.movingAverageType);
     if (globalOnly_) globalOnly_->setChecked(record_.globalStatisticsOnly != 0);
@@ -487,8 +490,14 @@ void CAnalysisPage::ApplyShownRules() {
     scaleForm_->setRowVisible(customRow_, progressionType_->currentIndex() == 2);
 
     const int32_t computation = SelectedComputationType();
-    auto show = [this](QWidget* field, bool shown) {
-        if (field) computationForm_->setRowVisible(field, shown);
+    auto show = [this](QLineEdit* field, bool shown) {
+        if (!field) return;
+        computationForm_->setRowVisible(field, shown);
+        // A field that goes out of sight must not keep text that is not a
+        // number: it would stop every action with a message about a field
+        // the user cannot see. It shows the record's value again.
+        for (const NumberBinding& number : numbers_)
+            if (number.field == field && !shown && !number.Parse(nullptr)) number.Show(record_);
     };
     if (kind_ == Kind::kDma) {
         show(dmaWeight_, OneOf(computation, {4, 8}));
@@ -586,6 +595,7 @@ void CAnalysisPage::Calculate() {
         return;
     }
     BeginOutput();
+    status_->repaint();
 
     // The window waits for the calculation; its lines are shown as they come.
     class ShowingSink : public OutputSink {
@@ -605,16 +615,13 @@ void CAnalysisPage::Calculate() {
         QElapsedTimer clock_;
     } sink(*this);
 
-    std::vector<std::string> charts;
+    CalculationResult result;
     {
         ScopedOutputRedirect redirect(sink);
         AnalysisParameters params = record_;
-        charts = RunCalculation(kind_, params);
+        result = RunCalculation(kind_, params);
     }
-    FlushOutput();
-    progress_->setRange(0, 100);
-    progress_->setValue(100);
-    ShowCharts(charts, record_.computationType);
+    EndOutput(result, record_.computationType);
     SetStatus("Calculating... Done.");
 }
 
@@ -636,29 +643,19 @@ void CAnalysisPage::CalculateInThread() {
     SetStatus("Calculating...");
     SetBusyIcon(true);
     BeginOutput();
-    auto charts = std::make_shared<std::vector<std::string>>();
+    auto result = std::make_shared<CalculationResult>();
     worker_->Start(
-        [kind = kind_, params = record_, charts]() mutable { *charts = RunCalculation(kind, params); },
-        [this, charts, type = record_.computationType](bool stopped) {
-            WorkerFinished(stopped, *charts, type);
-        });
+        [kind = kind_, params = record_, result]() mutable { *result = RunCalculation(kind, params); },
+        [this, result, type = record_.computationType] { WorkerFinished(*result, type); });
     outputTimer_->start();
 }
 
-void CAnalysisPage::WorkerFinished(bool stopped, const std::vector<std::string>& chartFiles,
-                                   int32_t computationType) {
+void CAnalysisPage::WorkerFinished(const CalculationResult& result, int32_t computationType) {
     outputTimer_->stop();
-    FlushOutput();
-    if (stopped) {
-        AppendOutputLine("Stopped.");
-        progress_->setRange(0, 100);
-        SetStatus("Stopping calculation...done.");
-    } else {
-        progress_->setRange(0, 100);
-        progress_->setValue(100);
-        ShowCharts(chartFiles, computationType);
-        SetStatus("Calculeting... done.");
-    }
+    EndOutput(result, computationType);
+    // A stop asked for after the calculation had ended changes nothing: the
+    // results are whole, and the status says so.
+    SetStatus(result.stopped ? "Stopping calculation...done." : "Calculeting... done.");
     SetBusyIcon(false);
 }
 
@@ -687,8 +684,28 @@ void CAnalysisPage::SetBusyIcon(bool busy) {
 void CAnalysisPage::BeginOutput() {
     output_.Take();
     pendingOutput_.clear();
+    const QString what = kind_ == Kind::kClusters
+                             ? QString("Cluster analysis")
+                             : QString::fromUtf8(ComputationTypeName(record_.computationType));
+    const QString input = QString::fromStdString(record_.inputFileName);
+    AppendOutputLine(QString("=== %1 of %2, started %3 ===")
+                         .arg(what, input.isEmpty() ? QString("no input file") : input,
+                              QTime::currentTime().toString("HH:mm:ss")));
     progress_->setRange(0, 0);  // busy until a percentage arrives
-    if (chart_ && kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
+    progress_->setValue(0);
+    if (kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
+}
+
+void CAnalysisPage::EndOutput(const CalculationResult& result, int32_t computationType) {
+    FlushOutput();
+    progress_->setRange(0, 100);
+    if (result.stopped) {
+        AppendOutputLine("Stopped.");
+        if (kind_ != Kind::kClusters) chart_->ShowNote("Stopped: no chart was drawn.");
+        return;
+    }
+    progress_->setValue(100);
+    ShowCharts(result.chartFiles, computationType);
 }
 
 void CAnalysisPage::TakeOutput() {

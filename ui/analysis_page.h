@@ -28,6 +28,12 @@ namespace fractan::ui {
 
 class LogLogChart;
 
+// What a calculation tells its page.
+struct CalculationResult {
+    bool stopped = false;                 // it ended at a stop request
+    std::vector<std::string> chartFiles;  // the chart files written, in input order
+};
+
 class CAnalysisPage : public QWidget {
     Q_OBJECT
 public:
@@ -53,8 +59,9 @@ protected:
     CAnalysisPage(Kind kind, FormServices& services, QWidget* parent);
 
 private:
-    struct Shown;
+    struct NumberBinding;
     void BuildForm();
+    void BindNumberFields();
     QWidget* BuildFileGroup();
     QWidget* BuildScaleGroup();
     QWidget* BuildComputationGroup();
@@ -72,15 +79,16 @@ private:
     void SetBusyIcon(bool busy);
     std::string CheckReason() const;
     bool RefusedWhileWorkerRuns();
+    // A header line in the log and a busy bar; then the end of the run shown.
     void BeginOutput();
+    void EndOutput(const CalculationResult& result, int32_t computationType);
     // Moves the printed lines to the log pane; a piece without a line end
     // waits for its end, or for FlushOutput.
     void TakeOutput();
     void FlushOutput();
     void AppendOutputLine(const QString& line);
     void ShowCharts(const std::vector<std::string>& chartFiles, int32_t computationType);
-    void WorkerFinished(bool stopped, const std::vector<std::string>& chartFiles,
-                        int32_t computationType);
+    void WorkerFinished(const CalculationResult& result, int32_t computationType);
 
     void ChooseInputFile();
     void ChooseCustomFile();
@@ -131,6 +139,7 @@ private:
     QPlainTextEdit* log_ = nullptr;
     LogLogChart* chart_ = nullptr;
     QTimer* outputTimer_ = nullptr;
+    std::vector<NumberBinding> numbers_;
 
     OutputBuffer output_;
     // Last: its thread uses the output buffer and is joined before it goes.

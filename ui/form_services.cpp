@@ -34,6 +34,8 @@ namespace {
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
+const char* const kTitle = "FRACTAN";
+
 }  // namespace
 
 QString FormServices::OpenFile(const QString& filter, const QString& initialFile) {
@@ -72,7 +74,11 @@ void FormServices::ViewFolder(const QString& path) {
 }
 
 void FormServices::Message(const QString& text) {
-    QMessageBox::information(DialogParent(), QApplication::applicationDisplayName(), text);
+    QMessageBox::information(DialogParent(), kTitle, text);
+}
+
+bool FormServices::Confirm(const QString& text) {
+    return QMessageBox::question(DialogParent(), kTitle, text) == QMessageBox::Yes;
 }
 
 QString FormServices::OpenFileWithAllFiles(const QString& filterPrefix, QString& remembered) {

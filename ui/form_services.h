@@ -28,6 +28,8 @@ public:
     virtual void ViewFolder(const QString& path);
     // Shows the text with an OK button and waits.
     virtual void Message(const QString& text);
+    // Asks a yes-or-no question; true for yes.
+    virtual bool Confirm(const QString& text);
 
     // The open-file chooser with "All files (*.*)|*.*||" appended to the filter
     // prefix, starting at `remembered`, which a choice replaces.

@@ -27,7 +27,7 @@ QWidget* PlaceholderPage(const char* name, const QString& text) {
 
 }  // namespace
 
-CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent) {
+CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setWindowTitle("DMA algorithm");
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -75,9 +75,12 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
 
 CMainSheet::~CMainSheet() { StopWorkers(); }
 
+std::array<CAnalysisPage*, 3> CMainSheet::AnalysisPages() const {
+    return {dmaPage_, dfaPage_, clustersPage_};
+}
+
 void CMainSheet::StopWorkers() {
-    for (CAnalysisPage* page : std::initializer_list<CAnalysisPage*>{dmaPage_, dfaPage_, clustersPage_})
-        page->StopAndWait();
+    for (CAnalysisPage* page : AnalysisPages()) page->StopAndWait();
 }
 
 void CMainSheet::keyPressEvent(QKeyEvent* event) {
@@ -86,6 +89,12 @@ void CMainSheet::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainSheet::done(int result) {
+    bool running = false;
+    for (CAnalysisPage* page : AnalysisPages()) running = running || page->WorkerBusy();
+    if (running && !services_.Confirm("A calculation is still running. Closing the window stops it; "
+                                      "the files written so far stay. Close the window?"))
+        return;
+    hide();  // at once, though the calculation may take a moment to reach its stop point
     StopWorkers();
     QDialog::done(result);
 }

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 #include "ui/form_services.h"
 
 class QTabWidget;
@@ -25,8 +27,9 @@ public:
     CDFAPage* DfaPage() const { return dfaPage_; }
     CClustersPage* ClustersPage() const { return clustersPage_; }
 
-    // OK, Cancel, Escape and the close box end here: a calculation running in
-    // a page's worker is stopped and waited for before the window goes.
+    // OK, Cancel, Escape and the close box end here. While a page's worker
+    // runs, the user is asked first; its calculation is then stopped and
+    // waited for before the window goes.
     void done(int result) override;
 
 protected:
@@ -34,8 +37,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::array<CAnalysisPage*, 3> AnalysisPages() const;
     void StopWorkers();
 
+    FormServices& services_;
     QTabWidget* tabs_;
     CDMAPage* dmaPage_;
     CDFAPage* dfaPage_;

@@ -29,7 +29,7 @@ WorkerThread::~WorkerThread() {
 }
 
 bool WorkerThread::Start(std::function<void()> calculation,
-                         std::function<void(bool stopped)> finished) {
+                         std::function<void()> finished) {
     if (busy_) return false;
     Wait();
     stop_.Clear();
@@ -51,7 +51,7 @@ bool WorkerThread::Start(std::function<void()> calculation,
             receiver_,
             [this, finished = std::move(finished)] {
                 busy_ = false;
-                finished(stop_.StopRequested());
+                finished();
             },
             Qt::QueuedConnection);
     });

@@ -32,7 +32,7 @@ private:
 
 class WorkerThread {
 public:
-    // `finished` receives the end of each calculation, in `receiver`'s thread.
+    // The end of each calculation is told in `receiver`'s thread.
     WorkerThread(QObject* receiver, OutputSink& output);
     // Asks a running calculation to stop and waits for it.
     ~WorkerThread();
@@ -42,7 +42,7 @@ public:
     // Runs `calculation` in the background, then `finished` in the receiver's
     // thread. False, with nothing started, while the previous calculation has
     // not finished.
-    bool Start(std::function<void()> calculation, std::function<void(bool stopped)> finished);
+    bool Start(std::function<void()> calculation, std::function<void()> finished);
     // Asks the running calculation to stop; it ends at its next stop point and
     // writes nothing more. Nothing happens when none runs.
     void RequestStop();

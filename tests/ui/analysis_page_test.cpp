@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -34,28 +35,6 @@ std::unique_ptr<Page> ShownPage(ScriptedServices& services) {
     page->show();
     return page;
 }
-
-// Window, progression (linear) and data size of a DMA or DFA form.
-void FillSizes(QWidget* page, int window, int start, int step, int end, int dataSize) {
-    SetText(page, "windowSize", QString::number(window));
-    SetText(page, "progressionStart", QString::number(start));
-    SetText(page, "progressionStep", QString::number(step));
-    SetText(page, "progressionEnd", QString::number(end));
-    Select(page, "progressionType", 0);
-    SetText(page, "dataSize", QString::number(dataSize));
-}
-
-// A single text input analysed into `folder` under the test name "t".
-void FillInput(QWidget* page, const std::string& input, const std::string& folder, int fileType = 0) {
-    Select(page, "inputMode", 0);
-    SetText(page, "inputFile", QString::fromStdString(input));
-    Select(page, "fileType", fileType);
-    SetText(page, "offset", "0");
-    SetText(page, "outputPath", QString::fromStdString(folder));
-    SetText(page, "testName", "t");
-}
-
-QString LogText(QWidget* page) { return Child<QPlainTextEdit>(page, "log")->toPlainText(); }
 
 }  // namespace
 
@@ -324,12 +303,20 @@ void AnalysisPageTest::aFieldThatIsNotANumberStopsTheAction() {
     dma->CalculateInThread();
     QVERIFY(!dma->WorkerBusy());
 
-    // A hidden field left with text that is not a number does not stop type 2.
+    // A comma is not taken for a group separator: "0,5" is no number, not 5.
     SetText(page, "windowSize", "100");
     Select(page, "computationType", 4);  // 6 - Static Shifted DMA shows the shift
-    SetText(page, "shiftPercentage", "half");
+    SetText(page, "shiftPercentage", "0,5");
     dma->Calculate();
-    QCOMPARE(services.messages.last(), QString("Shift percentage: \"half\" is not a number."));
+    QCOMPARE(services.messages.last(), QString("Shift percentage: \"0,5\" is not a number."));
+    // A field that goes out of sight shows the record's value again, so that it
+    // cannot stop the actions of a type that does not use it.
+    SetText(page, "shiftPercentage", "half");
+    Select(page, "computationType", 1);
+    QCOMPARE(Child<QLineEdit>(page, "shiftPercentage")->text(), QString("0"));
+    SetText(page, "dmaWeight", "2");
+    Select(page, "computationType", 0);  // the weight hides, and keeps a number typed in it
+    QCOMPARE(Child<QLineEdit>(page, "dmaWeight")->text(), QString("2"));
     Select(page, "computationType", 1);
     dma->Calculate();
     QCOMPARE(dma->StatusText(), QString("Calculating... Done."));
@@ -362,11 +349,23 @@ void AnalysisPageTest::directAndThreadedCalculationsWriteResultsAndChart() {
     dma->CalculateInThread();
     QCOMPARE(dma->StatusText(), QString("Calculating..."));
     SetText(page, "windowSize", "500");
+    dma->CalculateInThread();  // refused, but it reads the form into the page's record
+    QCOMPARE(dma->Record().windowSize, 500);
     QTRY_COMPARE(dma->StatusText(), QString("Calculeting... done."));
     QVERIFY(!dma->WorkerBusy());
     lines = fractan::test::ReadLines(result);
     QCOMPARE(lines.size(), size_t{1});
     QCOMPARE(fractan::test::SplitTabs(lines[0])[3], std::string("1064"));  // M + W of the copy
+
+    // A stop asked for when the calculation has ended, but before the page
+    // has heard of it, leaves the results whole and says so.
+    SetText(page, "windowSize", "1000");
+    dma->CalculateInThread();
+    QThread::msleep(500);  // the thread ends; its news waits in the event queue
+    dma->Stop();
+    QCOMPARE(dma->StatusText(), QString("Stopping calculation..."));
+    QTRY_COMPARE(dma->StatusText(), QString("Calculeting... done."));
+    QCOMPARE(chart->PlottedPoints(), 16);
     QCOMPARE(Child<QProgressBar>(page, "progress")->value(), 100);
     QCOMPARE(chart->PlottedPoints(), 16);
 
@@ -388,15 +387,13 @@ void AnalysisPageTest::stopEndsALongThreadedRunPromptly() {
     ScriptedServices services;
     auto dfa = ShownPage<CDFAPage>(services);
     QWidget* page = dfa.get();
-    FillInput(page, dir.File("long.dat"), dir.Path(), 1);
-    Select(page, "computationType", 0);  // dynamic DFA: about W·K operations per position
-    FillSizes(page, 4000, 4, 4, 1000, 199999);
-    SetText(page, "dynamicStep", "1");
-    SetText(page, "dfaOrder", "1");
+    FillLongDynamicDfa(page, dir.File("long.dat"), dir.Path());
 
     dfa->CalculateInThread();
     QVERIFY(dfa->WorkerBusy());
     QTRY_VERIFY_WITH_TIMEOUT(LogText(page).contains("%"), 20000);
+    auto* progress = Child<QProgressBar>(page, "progress");
+    QTRY_VERIFY(progress->value() > 0 && progress->value() < 100);
 
     // A second start while the first runs is refused, in the worker or in the window.
     const QString refusal("A calculation is already running on this page: stop it or wait for its end.");
@@ -415,6 +412,8 @@ void AnalysisPageTest::stopEndsALongThreadedRunPromptly() {
     QVERIFY2(clock.elapsed() < 5000, "the calculation did not stop promptly");
     QVERIFY(!dfa->WorkerBusy());
     QVERIFY(!LogText(page).contains("Exiting..."));
+    QVERIFY(LogText(page).endsWith("Stopped."));
+    QCOMPARE(Child<LogLogChart>(page, "chart")->chart()->title(), QString("Stopped: no chart was drawn."));
 
     // Nothing is written after the stop, and the worker's own text never comes.
     const std::string inc = dir.File("t.Dynamic DFA (1).out.long.inc.txt");

@@ -63,25 +63,22 @@ void MainSheetTest::closingStopsARunningWorkerFirst() {
     sheet->show();
     CDFAPage* page = sheet->DfaPage();
     sheet->Pages()->setCurrentWidget(page);
-    Select(page, "inputMode", 0);
-    SetText(page, "inputFile", QString::fromStdString(dir.File("long.dat")));
-    Select(page, "fileType", 1);
-    SetText(page, "outputPath", QString::fromStdString(dir.Path()));
-    SetText(page, "testName", "t");
-    Select(page, "computationType", 0);
-    SetText(page, "windowSize", "4000");
-    SetText(page, "dataSize", "199999");
-    SetText(page, "progressionStart", "4");
-    SetText(page, "progressionStep", "4");
-    SetText(page, "progressionEnd", "1000");
-    Select(page, "progressionType", 0);
-    SetText(page, "dynamicStep", "1");
+    FillLongDynamicDfa(page, dir.File("long.dat"), dir.Path());
     page->CalculateInThread();
-    QTRY_VERIFY_WITH_TIMEOUT(Child<QPlainTextEdit>(page, "log")->toPlainText().contains("%"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(LogText(page).contains("%"), 20000);
 
+    // The user is asked first, and may keep the window and its calculation.
+    services.confirmation = false;
+    sheet->reject();  // Cancel, Escape or the close box
+    QCOMPARE(services.questions.size(), 1);
+    QVERIFY(sheet->isVisible());
+    QVERIFY(page->WorkerBusy());
+    QCOMPARE(page->StatusText(), QString("Calculating..."));
+
+    services.confirmation = true;
     QElapsedTimer clock;
     clock.start();
-    sheet->reject();  // Cancel, Escape or the close box
+    sheet->reject();
     QVERIFY2(clock.elapsed() < 5000, "closing waited too long for the worker");
     QVERIFY(!sheet->isVisible());
     // The worker has ended: its file no longer changes, and the pages can go.

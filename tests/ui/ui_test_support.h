@@ -5,11 +5,13 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
 
 #include <deque>
+#include <string>
 
 #include "ui/form_services.h"
 
@@ -20,7 +22,8 @@ namespace fractan::ui::test {
 class ScriptedServices : public FormServices {
 public:
     std::deque<QString> answers;
-    QStringList messages, viewedTexts, viewedFolders, filters, initialFiles;
+    bool confirmation = true;  // the answer to every question
+    QStringList messages, questions, viewedTexts, viewedFolders, filters, initialFiles;
 
     QString OpenFile(const QString& filter, const QString& initialFile) override { return Answer(filter, initialFile); }
     QString SaveFile(const QString& filter, const QString& initialFile) override { return Answer(filter, initialFile); }
@@ -28,6 +31,10 @@ public:
     void ViewText(const QString& path) override { viewedTexts << path; }
     void ViewFolder(const QString& path) override { viewedFolders << path; }
     void Message(const QString& text) override { messages << text; }
+    bool Confirm(const QString& text) override {
+        questions << text;
+        return confirmation;
+    }
 
 private:
     QString Answer(const QString& filter, const QString& initial) {
@@ -56,5 +63,37 @@ inline void Select(QWidget* page, const char* name, int index) {
 inline void Click(QWidget* page, const char* name) { Child<QAbstractButton>(page, name)->click(); }
 // Shown on the page as the user sees it (the page itself is shown by the test).
 inline bool Shown(QWidget* page, const char* name) { return Child<QWidget>(page, name)->isVisible(); }
+
+// Window, progression (linear) and data size of a DMA or DFA form.
+inline void FillSizes(QWidget* page, int window, int start, int step, int end, int dataSize) {
+    SetText(page, "windowSize", QString::number(window));
+    SetText(page, "progressionStart", QString::number(start));
+    SetText(page, "progressionStep", QString::number(step));
+    SetText(page, "progressionEnd", QString::number(end));
+    Select(page, "progressionType", 0);
+    SetText(page, "dataSize", QString::number(dataSize));
+}
+
+// A single text input analysed into `folder` under the test name "t".
+inline void FillInput(QWidget* page, const std::string& input, const std::string& folder, int fileType = 0) {
+    Select(page, "inputMode", 0);
+    SetText(page, "inputFile", QString::fromStdString(input));
+    Select(page, "fileType", fileType);
+    SetText(page, "offset", "0");
+    SetText(page, "outputPath", QString::fromStdString(folder));
+    SetText(page, "testName", "t");
+}
+
+inline QString LogText(QWidget* page) { return Child<QPlainTextEdit>(page, "log")->toPlainText(); }
+
+// Dynamic DFA over most of a long binary walk with step 1: about W·K
+// operations per position, long enough to be stopped in the middle.
+inline void FillLongDynamicDfa(QWidget* page, const std::string& input, const std::string& folder) {
+    FillInput(page, input, folder, 1);
+    Select(page, "computationType", 0);
+    FillSizes(page, 4000, 4, 4, 1000, 199999);
+    SetText(page, "dynamicStep", "1");
+    SetText(page, "dfaOrder", "1");
+}
 
 }  // namespace fractan::ui::test
