@@ -94,12 +94,13 @@ int main(int argc, char** argv) {
 
     auto* dfa = sheet.DfaPage();
     FillCommon(dfa, series, work.path());
-    Pick(dfa, "computationType", 1);  // static DFA
-    Text(dfa, "windowSize", "16384");
+    Pick(dfa, "computationType", 0);  // dynamic DFA: H along the series
+    Text(dfa, "windowSize", "2000");
     Text(dfa, "dataSize", "16385");
     Text(dfa, "progressionStart", "8");
     Text(dfa, "progressionStep", "2");
-    Text(dfa, "progressionEnd", "2048");
+    Text(dfa, "progressionEnd", "256");
+    Text(dfa, "dynamicStep", "25");
     Pick(dfa, "progressionType", 1);
     Text(dfa, "dfaOrder", "1");
     dfa->Calculate();

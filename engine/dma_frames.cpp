@@ -138,11 +138,13 @@ bool IncrementalWriter::Close() {
 
 bool IncrementalWriter::Append(int32_t position, double hurst) {
     if (failed_) return false;
-    if (!file_) file_ = std::fopen(path_.c_str(), "a");
+    const bool first = !file_;
+    if (first) file_ = std::fopen(path_.c_str(), "a");
     if (!file_ || !WriteResultLine(file_, fileName_, dataSize_, dataOffset_, position, hurst)) {
         Fail();
         return false;
     }
+    if (first && context_) context_->incrementalFiles.push_back(path_);
     return true;
 }
 

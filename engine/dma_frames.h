@@ -151,7 +151,8 @@ public:
         : path_(std::move(path)),
           fileName_(FileNameOf(call.inputPath)),
           dataSize_(call.dataSize),
-          dataOffset_(call.dataOffset) {}
+          dataOffset_(call.dataOffset),
+          context_(call.context) {}
     ~IncrementalWriter();
     IncrementalWriter(const IncrementalWriter&) = delete;
     IncrementalWriter& operator=(const IncrementalWriter&) = delete;
@@ -169,6 +170,7 @@ private:
     std::string fileName_;
     int32_t dataSize_;
     int32_t dataOffset_;
+    RunContext* context_;  // told of the file when its first line is written
     std::FILE* file_ = nullptr;
     bool failed_ = false;
 };

@@ -75,6 +75,7 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
                 PrintFormatted("Not enough memory to analyse [%s].\n", input.c_str());
             }
             report.chartFiles = context.chartFiles;
+            report.incrementalFiles = context.incrementalFiles;
             if (status == kStopped || stopRequested()) {
                 report.stopped = true;
                 return 0;

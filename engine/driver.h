@@ -16,6 +16,7 @@ struct RunSummary {
     std::vector<std::string> notAnalysed;  // input files a line said could not be analysed
     std::vector<std::string> notFinite;    // analysed files whose exponent is not a finite number
     std::vector<std::string> chartFiles;   // chart files written by a static type, in input order
+    std::vector<std::string> incrementalFiles;  // incremental files of a dynamic type that hold a line
     bool stopped = false;
 };
 

@@ -22,7 +22,8 @@ enum VariantStatus : int32_t {
 // State shared by the variant calls of one run.
 struct RunContext {
     OutputNameRegistry names;
-    std::vector<std::string> chartFiles;  // the chart files written, in order
+    std::vector<std::string> chartFiles;        // the chart files written, in order
+    std::vector<std::string> incrementalFiles;  // the incremental files begun, in order
 };
 
 // The data window, the progression and the common tail of every variant call.

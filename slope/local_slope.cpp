@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/chart_file.h"
+#include "engine/result_reading.h"
 #include "setup/containers.h"
 #include "setup/files.h"
 #include "setup/output.h"

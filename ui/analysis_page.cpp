@@ -29,7 +29,7 @@
 #include "engine/progress_lines.h"
 #include "ui/icons.h"
 #include "ui/line_count_dialog.h"
-#include "ui/log_log_chart.h"
+#include "ui/result_chart.h"
 
 namespace fractan::ui {
 namespace {
@@ -74,6 +74,7 @@ CalculationResult RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& p
             RunAnalysis(params, &summary);
             result.stopped = summary.stopped;
             result.chartFiles = std::move(summary.chartFiles);
+            result.incrementalFiles = std::move(summary.incrementalFiles);
         }
     } catch (const std::bad_alloc&) {
         PrintProgress("Not enough memory for the calculation.");
@@ -412,7 +413,7 @@ QWidget* CAnalysisPage::BuildResultPane() {
     log_->setMaximumBlockCount(20000);
     log_->setLineWrapMode(QPlainTextEdit::NoWrap);
     log_->setPlaceholderText("The calculation's progress and messages appear here.");
-    chart_ = new LogLogChart;
+    chart_ = new ResultChart;
     chart_->setObjectName("chart");
     auto* pane = new QSplitter(Qt::Vertical);
     pane->addWidget(log_);
@@ -621,7 +622,7 @@ void CAnalysisPage::Calculate() {
         AnalysisParameters params = record_;
         result = RunCalculation(kind_, params);
     }
-    EndOutput(result, record_.computationType);
+    EndOutput(result);
     SetStatus("Calculating... Done.");
 }
 
@@ -646,13 +647,13 @@ void CAnalysisPage::CalculateInThread() {
     auto result = std::make_shared<CalculationResult>();
     worker_->Start(
         [kind = kind_, params = record_, result]() mutable { *result = RunCalculation(kind, params); },
-        [this, result, type = record_.computationType] { WorkerFinished(*result, type); });
+        [this, result] { WorkerFinished(*result); });
     outputTimer_->start();
 }
 
-void CAnalysisPage::WorkerFinished(const CalculationResult& result, int32_t computationType) {
+void CAnalysisPage::WorkerFinished(const CalculationResult& result) {
     outputTimer_->stop();
-    EndOutput(result, computationType);
+    EndOutput(result);
     // A stop asked for after the calculation had ended changes nothing: the
     // results are whole, and the status says so.
     SetStatus(result.stopped ? "Stopping calculation...done." : "Calculeting... done.");
@@ -696,7 +697,7 @@ void CAnalysisPage::BeginOutput() {
     if (kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
 }
 
-void CAnalysisPage::EndOutput(const CalculationResult& result, int32_t computationType) {
+void CAnalysisPage::EndOutput(const CalculationResult& result) {
     FlushOutput();
     progress_->setRange(0, 100);
     if (result.stopped) {
@@ -705,7 +706,7 @@ void CAnalysisPage::EndOutput(const CalculationResult& result, int32_t computati
         return;
     }
     progress_->setValue(100);
-    ShowCharts(result.chartFiles, computationType);
+    ShowResults(result);
 }
 
 void CAnalysisPage::TakeOutput() {
@@ -730,16 +731,15 @@ void CAnalysisPage::AppendOutputLine(const QString& line) {
     }
 }
 
-void CAnalysisPage::ShowCharts(const std::vector<std::string>& chartFiles, int32_t computationType) {
+// The first input file's chart or H series; the others are in the output folder.
+void CAnalysisPage::ShowResults(const CalculationResult& result) {
     if (kind_ == Kind::kClusters) return;
-    if (chartFiles.empty()) {
-        chart_->ShowNote(IsDynamicType(computationType)
-                             ? "A dynamic run writes one H per position to its .inc.txt file."
-                             : "No chart file was written: see the messages above.");
-        return;
-    }
-    // The first input file's chart; the others are in the output folder.
-    chart_->ShowChartFile(QString::fromStdString(chartFiles.front()));
+    if (!result.chartFiles.empty())
+        chart_->ShowChartFile(QString::fromStdString(result.chartFiles.front()));
+    else if (!result.incrementalFiles.empty())
+        chart_->ShowHurstSeriesFile(QString::fromStdString(result.incrementalFiles.front()));
+    else
+        chart_->ShowNote("Nothing was written to draw: see the messages above.");
 }
 
 }  // namespace fractan::ui

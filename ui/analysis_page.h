@@ -26,12 +26,13 @@ class QTimer;
 
 namespace fractan::ui {
 
-class LogLogChart;
+class ResultChart;
 
 // What a calculation tells its page.
 struct CalculationResult {
     bool stopped = false;                 // it ended at a stop request
-    std::vector<std::string> chartFiles;  // the chart files written, in input order
+    std::vector<std::string> chartFiles;        // the chart files written, in input order
+    std::vector<std::string> incrementalFiles;  // the incremental files that hold a line
 };
 
 class CAnalysisPage : public QWidget {
@@ -81,14 +82,14 @@ private:
     bool RefusedWhileWorkerRuns();
     // A header line in the log and a busy bar; then the end of the run shown.
     void BeginOutput();
-    void EndOutput(const CalculationResult& result, int32_t computationType);
+    void EndOutput(const CalculationResult& result);
     // Moves the printed lines to the log pane; a piece without a line end
     // waits for its end, or for FlushOutput.
     void TakeOutput();
     void FlushOutput();
     void AppendOutputLine(const QString& line);
-    void ShowCharts(const std::vector<std::string>& chartFiles, int32_t computationType);
-    void WorkerFinished(const CalculationResult& result, int32_t computationType);
+    void ShowResults(const CalculationResult& result);
+    void WorkerFinished(const CalculationResult& result);
 
     void ChooseInputFile();
     void ChooseCustomFile();
@@ -137,7 +138,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
-    LogLogChart* chart_ = nullptr;
+    ResultChart* chart_ = nullptr;
     QTimer* outputTimer_ = nullptr;
     std::vector<NumberBinding> numbers_;
 

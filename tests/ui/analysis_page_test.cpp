@@ -18,7 +18,7 @@
 #include "test_support.h"
 #include "ui/analysis_page.h"
 #include "ui/line_count_dialog.h"
-#include "ui/log_log_chart.h"
+#include "ui/result_chart.h"
 #include "ui_test_support.h"
 
 using namespace fractan;
@@ -52,6 +52,7 @@ private slots:
     void clustersPageRunsWithoutChecks();
     void lineCountDialog();
     void chooserFilters();
+    void resultChartThinsALongSeries();
 };
 
 void AnalysisPageTest::newPagesShowTheResetRecord() {
@@ -339,7 +340,7 @@ void AnalysisPageTest::directAndThreadedCalculationsWriteResultsAndChart() {
     std::vector<std::string> lines = fractan::test::ReadLines(result);
     QCOMPARE(lines.size(), size_t{1});
     const double hurst = std::atof(fractan::test::SplitTabs(lines[0])[4].c_str());
-    auto* chart = Child<LogLogChart>(page, "chart");
+    auto* chart = Child<ResultChart>(page, "chart");
     QCOMPARE(chart->PlottedPoints(), 16);
     QCOMPARE(chart->HurstText(), QString("H = %1").arg(hurst, 0, 'f', 4));
     QVERIFY(LogText(page).contains("Performing Hurst exponent calculation..."));
@@ -378,7 +379,10 @@ void AnalysisPageTest::directAndThreadedCalculationsWriteResultsAndChart() {
     QVERIFY(LogText(page).contains("Hurst exponent 99 %"));
     // Positions 1070, 1080, … 1990: M + W = 1064 up to the last sample, step 10.
     QCOMPARE(fractan::test::ReadLines(dir.File("t.Dynamic DMA (0).out.walk.inc.txt")).size(), size_t{93});
-    QVERIFY(chart->HurstText().isEmpty());  // no chart for a dynamic run
+    // Its chart is H along the series, one point per line of the incremental file.
+    QCOMPARE(chart->PlottedPoints(), 93);
+    QVERIFY(chart->HurstText().startsWith("mean H = "));
+    QVERIFY(chart->HurstText().endsWith(" over 93 positions"));
 }
 
 void AnalysisPageTest::stopEndsALongThreadedRunPromptly() {
@@ -413,7 +417,7 @@ void AnalysisPageTest::stopEndsALongThreadedRunPromptly() {
     QVERIFY(!dfa->WorkerBusy());
     QVERIFY(!LogText(page).contains("Exiting..."));
     QVERIFY(LogText(page).endsWith("Stopped."));
-    QCOMPARE(Child<LogLogChart>(page, "chart")->chart()->title(), QString("Stopped: no chart was drawn."));
+    QCOMPARE(Child<ResultChart>(page, "chart")->chart()->title(), QString("Stopped: no chart was drawn."));
 
     // Nothing is written after the stop, and the worker's own text never comes.
     const std::string inc = dir.File("t.Dynamic DFA (1).out.long.inc.txt");
@@ -499,6 +503,22 @@ void AnalysisPageTest::chooserFilters() {
              QString("Text input files (*.txt);;Binary input files (*.dat);;All files (*)"));
     // Several patterns in one pair, and a description without parentheses.
     QCOMPARE(ChooserFilter("Series|*.txt;*.dat||"), QString("Series (*.txt *.dat)"));
+}
+
+void AnalysisPageTest::resultChartThinsALongSeries() {
+    fractan::test::TempDir dir;
+    // 50000 positions alternating between H 0.4 and 0.6, and one that is not a number.
+    std::string text;
+    for (int i = 0; i < 50000; ++i)
+        text += "s.txt\t9\t0\t" + std::to_string(1000 + i) + "\t" + (i % 2 ? "0.6" : "0.4") + "\n";
+    text += "s.txt\t9\t0\t51000\tnan\n";
+    fractan::test::WriteText(dir.File("s.inc.txt"), text);
+    ResultChart chart;
+    QVERIFY(chart.ShowHurstSeriesFile(QString::fromStdString(dir.File("s.inc.txt"))));
+    QCOMPARE(chart.PlottedPoints(), 16667);  // every third of 50000 finite positions
+    QCOMPARE(chart.HurstText(), QString("mean H = 0.5000 over 50000 positions"));
+    QVERIFY(!chart.ShowHurstSeriesFile(QString::fromStdString(dir.File("none.inc.txt"))));
+    QCOMPARE(chart.PlottedPoints(), 0);
 }
 
 #include "analysis_page_test.moc"

@@ -1,6 +1,7 @@
 #pragma once
-// Reading back a chart file: its points (n, F) and the least-squares line of
-// log10 F against log10 n whose slope is the static variants' H.
+// Reading back what a run wrote, for display: the points (n, F) of a chart
+// file with the least-squares line of log10 F against log10 n whose slope is
+// the static variants' H, and the H series of an incremental file.
 
 #include <cstdint>
 #include <string>
@@ -25,5 +26,15 @@ struct LogLogLine {
     double intercept = 0.0;
 };
 LogLogLine FitLogLogLine(const std::vector<ChartPoint>& points);
+
+struct HurstPoint {
+    int32_t position = 0;
+    double hurst = 0.0;
+};
+
+// The position and H of each result line of an incremental file (the last two
+// of its tab-separated fields); other lines are skipped. False when the file
+// cannot be opened.
+bool ReadHurstSeries(const std::string& path, std::vector<HurstPoint>& points);
 
 }  // namespace fractan

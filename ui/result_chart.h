@@ -1,29 +1,33 @@
 #pragma once
-// The log-log chart of a static run: F(n) against n on logarithmic axes, with
-// the least-squares line whose slope is H.
+// The chart of a run's results: for a static run, F(n) against n on
+// logarithmic axes with the least-squares line whose slope is H; for a dynamic
+// run, H against the position in the series.
 
 #include <QChartView>
 #include <QString>
 
 #include <vector>
 
-#include "engine/chart_file.h"
+#include "engine/result_reading.h"
 
 namespace fractan::ui {
 
-class LogLogChart : public QChartView {
+class ResultChart : public QChartView {
     Q_OBJECT
 public:
-    explicit LogLogChart(QWidget* parent = nullptr);
+    explicit ResultChart(QWidget* parent = nullptr);
 
     // Plots a chart file; false, with a note in place of the chart, when it
     // cannot be read or holds no point.
     bool ShowChartFile(const QString& path);
     void ShowPoints(const std::vector<ChartPoint>& points, const QString& name);
+    // Plots an incremental file's H series; false, with a note, as above.
+    bool ShowHurstSeriesFile(const QString& path);
     // An empty chart with a note.
     void ShowNote(const QString& note);
 
-    // What the chart says of H ("H = 0.5123"), for the tests and the title.
+    // What the chart says of H ("H = 0.5123", "mean H = 0.5123 over 90
+    // positions"), for the tests and the title.
     const QString& HurstText() const { return hurstText_; }
     int PlottedPoints() const { return plotted_; }
 

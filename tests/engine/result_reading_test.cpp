@@ -1,4 +1,4 @@
-#include "engine/chart_file.h"
+#include "engine/result_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +71,50 @@ TEST(ChartFile, ReadsTheLinesThatBeginWithTwoNumbers) {
     EXPECT_FALSE(ReadChartPoints(dir.Path(), points));  // a folder
     // A scale without fluctuation makes the line not finite, as it makes H.
     EXPECT_FALSE(std::isfinite(FitLogLogLine({{10, 1}, {100, 0}}).slope));
+}
+
+// A dynamic run names its incremental files, and they read back as the
+// positions and exponents of their lines.
+TEST(IncrementalReading, DynamicRunReadsBackPositionsAndExponents) {
+    test::TempDir dir;
+    test::WriteNumbers(dir.File("my walk.txt"), test::RandomWalk(1500, 7));
+    AnalysisParameters p;
+    p.inputFileMode = 0;
+    p.inputFileName = dir.File("my walk.txt");
+    p.inputFileType = 0;
+    p.computationType = 0;
+    p.outputPath = dir.Path();
+    p.testName = std::string(1, 'd');
+    p.windowSize = 500;
+    p.dataSize = 1500;
+    p.dynamicStep = 100;
+    p.averageProgression = ScaleProgression{4, 32, 4, kLinear, {}};
+    RunSummary summary;
+    OutputCapture quiet;
+    ASSERT_EQ(RunAnalysis(p, &summary), 0);
+    EXPECT_TRUE(summary.chartFiles.empty());
+    ASSERT_EQ(summary.incrementalFiles.size(), 1u);
+    const std::vector<std::string> lines = test::ReadLines(summary.incrementalFiles[0]);
+    std::vector<HurstPoint> points;
+    ASSERT_TRUE(ReadHurstSeries(summary.incrementalFiles[0], points));
+    ASSERT_EQ(points.size(), 9u);  // 600, 700, … 1400: from M + W = 532 to the last sample
+    ASSERT_EQ(lines.size(), 9u);
+    for (size_t i = 0; i < points.size(); ++i) {
+        const std::vector<std::string> fields = test::SplitTabs(lines[i]);
+        EXPECT_EQ(fields[0], "my walk.txt");
+        EXPECT_EQ(points[i].position, 600 + 100 * static_cast<int>(i));
+        EXPECT_EQ(points[i].hurst, std::atof(fields[4].c_str()));
+    }
+
+    // Lines that are not result lines are skipped.
+    test::WriteText(dir.File("inc.txt"), "a\t1\t0\t70\t0.5\nnot a line\nb\t1\t0\tx\t0.5\n\t9\nc\t1\t0\t80\tnan\n");
+    points.clear();
+    ASSERT_TRUE(ReadHurstSeries(dir.File("inc.txt"), points));
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].position, 70);
+    EXPECT_EQ(points[1].position, 80);
+    EXPECT_TRUE(std::isnan(points[1].hurst));
+    EXPECT_FALSE(ReadHurstSeries(dir.File("none.txt"), points));
 }
 
 TEST(ProgressLines, PercentLineRoundTrip) {

@@ -1,10 +1,11 @@
-#include "ui/log_log_chart.h"
+#include "ui/result_chart.h"
 
 #include <QChart>
 #include <QFileInfo>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QScatterSeries>
+#include <QValueAxis>
 
 #include <cmath>
 
@@ -28,13 +29,13 @@ QLogValueAxis* DecadeAxis(double low, double high, const QString& title) {
 
 }  // namespace
 
-LogLogChart::LogLogChart(QWidget* parent) : QChartView(parent) {
+ResultChart::ResultChart(QWidget* parent) : QChartView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setMinimumSize(320, 240);
-    ShowNote("The log-log chart of a static run appears here.");
+    ShowNote("The chart of a run's results appears here.");
 }
 
-void LogLogChart::ShowNote(const QString& note) {
+void ResultChart::ShowNote(const QString& note) {
     auto* chart = new QChart;
     chart->setTitle(note);
     chart->legend()->hide();
@@ -43,7 +44,7 @@ void LogLogChart::ShowNote(const QString& note) {
     plotted_ = 0;
 }
 
-bool LogLogChart::ShowChartFile(const QString& path) {
+bool ResultChart::ShowChartFile(const QString& path) {
     std::vector<ChartPoint> points;
     if (!ReadChartPoints(path.toStdString(), points)) {
         ShowNote(QString("Chart file %1 cannot be read.").arg(path));
@@ -57,7 +58,7 @@ bool LogLogChart::ShowChartFile(const QString& path) {
     return true;
 }
 
-void LogLogChart::ShowPoints(const std::vector<ChartPoint>& points, const QString& name) {
+void ResultChart::ShowPoints(const std::vector<ChartPoint>& points, const QString& name) {
     auto* chart = new QChart;
     auto* scatter = new QScatterSeries;
     scatter->setName("F(n)");
@@ -109,6 +110,68 @@ void LogLogChart::ShowPoints(const std::vector<ChartPoint>& points, const QStrin
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     setChart(chart);
+}
+
+}  // namespace fractan::ui
+
+namespace fractan::ui {
+
+bool ResultChart::ShowHurstSeriesFile(const QString& path) {
+    std::vector<HurstPoint> points;
+    if (!ReadHurstSeries(path.toStdString(), points)) {
+        ShowNote(QString("Incremental file %1 cannot be read.").arg(path));
+        return false;
+    }
+    if (points.empty()) {
+        ShowNote(QString("Incremental file %1 holds no exponent.").arg(path));
+        return false;
+    }
+    // A long series is drawn from every k-th position: a chart has far fewer
+    // pixels than a run may have positions.
+    constexpr size_t kMostDrawn = 20000;
+    const size_t stride = (points.size() + kMostDrawn - 1) / kMostDrawn;
+    auto* series = new QLineSeries;
+    series->setName("H");
+    double sum = 0.0, low = INFINITY, high = -INFINITY;
+    int finite = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const HurstPoint& p = points[i];
+        if (!std::isfinite(p.hurst)) continue;
+        sum += p.hurst;
+        ++finite;
+        low = std::min(low, p.hurst);
+        high = std::max(high, p.hurst);
+        if (i % stride == 0) series->append(p.position, p.hurst);
+    }
+    plotted_ = static_cast<int>(series->count());
+    const QString name = QFileInfo(path).fileName();
+    hurstText_ = finite > 0 ? QString("mean H = %1 over %2 positions").arg(sum / finite, 0, 'f', 4).arg(finite)
+                            : QString("H is not a finite number at any position");
+    auto* chart = new QChart;
+    chart->setTitle(QString("%1 — %2").arg(hurstText_, name));
+    if (plotted_ == 0) {
+        delete series;
+        setChart(chart);
+        return true;
+    }
+    chart->addSeries(series);
+    auto* xAxis = new QValueAxis;
+    xAxis->setTitleText(stride > 1 ? QString("position (every %1th drawn)").arg(stride) : QString("position"));
+    xAxis->setLabelFormat("%d");
+    xAxis->setRange(points.front().position, std::max(points.back().position, points.front().position + 1));
+    xAxis->applyNiceNumbers();
+    auto* yAxis = new QValueAxis;
+    yAxis->setTitleText("H");
+    const double margin = std::max(0.05, (high - low) * 0.05);
+    yAxis->setRange(low - margin, high + margin);
+    yAxis->applyNiceNumbers();
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    series->attachAxis(xAxis);
+    series->attachAxis(yAxis);
+    chart->legend()->hide();
+    setChart(chart);
+    return true;
 }
 
 }  // namespace fractan::ui
