@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "cli/commands.h"
 #include "engine/result_files.h"
+#include "engine/result_reading.h"
 #include "generator/generator.h"
 #include "generator/series_writer.h"
 
@@ -16,13 +16,9 @@ constexpr double kDemoHurst = 0.7;
 
 // The H of the last line of a result file; NaN when there is none.
 double LastResultHurst(const std::string& resultPath) {
-    std::ifstream file(resultPath);
-    std::string line, last;
-    while (std::getline(file, line))
-        if (!line.empty()) last = line;
-    const size_t tab = last.rfind('\t');
-    if (tab == std::string::npos) return std::nan("");
-    return std::strtod(last.c_str() + tab + 1, nullptr);
+    std::vector<HurstPoint> lines;
+    if (!ReadHurstSeries(resultPath, lines) || lines.empty()) return std::nan("");
+    return lines.back().hurst;
 }
 
 }  // namespace

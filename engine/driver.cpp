@@ -74,15 +74,16 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
                 // Memory grows with the series: one file too long must not end the run.
                 PrintFormatted("Not enough memory to analyse [%s].\n", input.c_str());
             }
-            report.chartFiles = context.chartFiles;
-            report.incrementalFiles = context.incrementalFiles;
             if (status == kStopped || stopRequested()) {
                 report.stopped = true;
-                return 0;
+                break;
             }
             (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
             if (status == kNotFinite) report.notFinite.push_back(input);
         }
+        report.chartFiles = std::move(context.chartFiles);
+        report.incrementalFiles = std::move(context.incrementalFiles);
+        if (report.stopped) return 0;
     }
     PrintProgress("Exiting...");
     return 0;

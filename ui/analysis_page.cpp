@@ -248,7 +248,7 @@ void CAnalysisPage::BindNumberFields() {
 
 QWidget* CAnalysisPage::BuildFileGroup() {
     auto* group = new QGroupBox("Input and output");
-    fileForm_ = new QFormLayout(group);
+    auto* fileForm = new QFormLayout(group);
 
     inputMode_ = ListField("inputMode", {"Single", "Multi"});
     inputFile_ = TextField("inputFile");
@@ -263,17 +263,17 @@ QWidget* CAnalysisPage::BuildFileGroup() {
     auto* outputBrowse = Button("outputBrowse", "...");
     auto* outputView = Button("outputView", "View");
 
-    fileForm_->addRow("Input file mode", inputMode_);
-    fileForm_->addRow("Input file", Row({inputFile_, inputBrowse, inputView_, countLines_}));
-    fileForm_->addRow("File type", fileType_);
-    fileForm_->addRow("Offset", offset_);
-    fileForm_->addRow("Window size", windowSize_);
+    fileForm->addRow("Input file mode", inputMode_);
+    fileForm->addRow("Input file", Row({inputFile_, inputBrowse, inputView_, countLines_}));
+    fileForm->addRow("File type", fileType_);
+    fileForm->addRow("Offset", offset_);
+    fileForm->addRow("Window size", windowSize_);
     if (kind_ != Kind::kClusters) {
         dataSize_ = NumberField("dataSize");
-        fileForm_->addRow("Data size", dataSize_);
+        fileForm->addRow("Data size", dataSize_);
     }
-    fileForm_->addRow("Test name", testName_);
-    fileForm_->addRow("Output path", Row({outputPath_, outputBrowse, outputView}));
+    fileForm->addRow("Test name", testName_);
+    fileForm->addRow("Output path", Row({outputPath_, outputBrowse, outputView}));
 
     connect(inputMode_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
     connect(fileType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
@@ -292,7 +292,6 @@ QWidget* CAnalysisPage::BuildFileGroup() {
 QWidget* CAnalysisPage::BuildScaleGroup() {
     auto* group = new QGroupBox(kind_ == Kind::kDfa ? "Box size" : "Moving average windows");
     scaleForm_ = new QFormLayout(group);
-    auto* form = scaleForm_;
     start_ = NumberField("progressionStart");
     step_ = NumberField("progressionStep");
     end_ = NumberField("progressionEnd");
@@ -309,9 +308,9 @@ QWidget* CAnalysisPage::BuildScaleGroup() {
         range->addWidget(field);
     }
     range->addStretch(1);
-    form->addRow(range);
-    form->addRow("Progression type", progressionType_);
-    form->addRow("Progression file", customRow_);
+    scaleForm_->addRow(range);
+    scaleForm_->addRow("Progression type", progressionType_);
+    scaleForm_->addRow("Progression file", customRow_);
 
     connect(progressionType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
     connect(customBrowse, &QPushButton::clicked, this, &CAnalysisPage::ChooseCustomFile);

@@ -131,7 +131,6 @@ private:
     QComboBox* averageType_ = nullptr;
     QCheckBox* globalOnly_ = nullptr;
     QCheckBox* movingAverageFiles_ = nullptr;
-    QFormLayout* fileForm_ = nullptr;
     QFormLayout* scaleForm_ = nullptr;
     QFormLayout* computationForm_ = nullptr;
     QLabel* icon_ = nullptr;
