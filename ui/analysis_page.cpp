@@ -2,20 +2,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTime>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -26,10 +22,11 @@
 #include "engine/checks.h"
 #include "engine/driver.h"
 #include "engine/names.h"
-#include "engine/progress_lines.h"
+#include "ui/form_widgets.h"
 #include "ui/icons.h"
 #include "ui/line_count_dialog.h"
 #include "ui/result_chart.h"
+#include "ui/run_log.h"
 
 namespace fractan::ui {
 namespace {
@@ -82,53 +79,6 @@ CalculationResult RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& p
     return result;
 }
 
-QComboBox* ListField(const char* name, const QStringList& entries) {
-    auto* list = new QComboBox;
-    list->setObjectName(name);
-    list->addItems(entries);
-    list->setCurrentIndex(-1);
-    return list;
-}
-
-QLineEdit* TextField(const char* name) {
-    auto* field = new QLineEdit;
-    field->setObjectName(name);
-    return field;
-}
-
-QLineEdit* NumberField(const char* name) {
-    QLineEdit* field = TextField(name);
-    field->setMaximumWidth(140);
-    return field;
-}
-
-QPushButton* Button(const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-// A field with the buttons beside it, as one row of a form.
-QWidget* Row(std::initializer_list<QWidget*> widgets) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* widget : widgets) layout->addWidget(widget, widget == *widgets.begin() ? 1 : 0);
-    return row;
-}
-
-// The C locale without group separators: "0,5" is not a number, rather than 5.
-const QLocale& NumberLocale() {
-    static const QLocale locale = [] {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
-        return c;
-    }();
-    return locale;
-}
-
-QString RealText(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
 
 }  // namespace
 
@@ -141,23 +91,20 @@ struct CAnalysisPage::NumberBinding {
 
     // Whether the text is a number of the field's kind; stored into `into` when given.
     bool Parse(AnalysisParameters* into) const {
-        bool parsed = false;
-        const QString text = field->text().trimmed();
         if (whole) {
-            const int value = text.toInt(&parsed);
-            if (parsed && into) whole(*into) = value;
-        } else {
-            const double value = NumberLocale().toDouble(text, &parsed);
-            parsed = parsed && std::isfinite(value);
-            if (parsed && into) real(*into) = value;
+            const std::optional<int64_t> value = ParseWhole(field->text());
+            if (value && into) whole(*into) = static_cast<int32_t>(*value);
+            return value.has_value();
         }
-        return parsed;
+        const std::optional<double> value = ParseReal(field->text());
+        if (value && into) real(*into) = *value;
+        return value.has_value();
     }
     void Show(AnalysisParameters& record) const {
         field->setText(whole ? QString::number(whole(record)) : RealText(real(record)));
     }
     QString Error() const {
-        return QString("%1: \"%2\" is not %3.").arg(caption, field->text(), whole ? "a whole number" : "a number");
+        return whole ? WholeNumberError(caption, field->text()) : RealNumberError(caption, field->text());
     }
 };
 
@@ -165,14 +112,8 @@ CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
     : QWidget(parent), kind_(kind), services_(services) {
     record_.Reset();
     if (kind_ == Kind::kClusters) configFileName_ = "...";
+    runLog_ = new RunLog(this);
     BuildForm();
-    worker_ = std::make_unique<WorkerThread>(this, output_);
-
-    // A threaded calculation's lines reach the log pane a few times a second.
-    outputTimer_ = new QTimer(this);
-    outputTimer_->setInterval(100);
-    connect(outputTimer_, &QTimer::timeout, this, &CAnalysisPage::TakeOutput);
-
     ShowRecord();
     ApplyShownRules();
     SetBusyIcon(false);
@@ -181,10 +122,9 @@ CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
 
 CAnalysisPage::~CAnalysisPage() { StopAndWait(); }
 
-void CAnalysisPage::StopAndWait() {
-    worker_->RequestStop();
-    worker_->Wait();
-}
+void CAnalysisPage::StopAndWait() { runLog_->StopAndWait(); }
+
+bool CAnalysisPage::WorkerBusy() const { return runLog_->Busy(); }
 
 // ---------------------------------------------------------------- the form
 
@@ -374,15 +314,7 @@ QWidget* CAnalysisPage::BuildRunRow() {
     auto* stop = Button("stop", clusters ? "Stop (Thread only)" : "Stop (thread only)");
     icon_ = new QLabel;
     icon_->setObjectName("statusIcon");
-    status_ = new QLabel;
-    status_->setObjectName("status");
-    status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    progress_ = new QProgressBar;
-    progress_->setObjectName("progress");
-    progress_->setRange(0, 100);
-    progress_->setValue(0);
-    progress_->setTextVisible(false);  // the percentages are in the log
+    status_ = StatusLine();
 
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
@@ -397,7 +329,7 @@ QWidget* CAnalysisPage::BuildRunRow() {
     statusRow->addWidget(icon_);
     statusRow->addWidget(status_, 1);
     layout->addLayout(statusRow);
-    layout->addWidget(progress_);
+    layout->addWidget(runLog_->Bar());
 
     connect(calculate, &QPushButton::clicked, this, &CAnalysisPage::Calculate);
     connect(calculateThread, &QPushButton::clicked, this, &CAnalysisPage::CalculateInThread);
@@ -406,16 +338,10 @@ QWidget* CAnalysisPage::BuildRunRow() {
 }
 
 QWidget* CAnalysisPage::BuildResultPane() {
-    log_ = new QPlainTextEdit;
-    log_->setObjectName("log");
-    log_->setReadOnly(true);
-    log_->setMaximumBlockCount(20000);
-    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    log_->setPlaceholderText("The calculation's progress and messages appear here.");
     chart_ = new ResultChart;
     chart_->setObjectName("chart");
     auto* pane = new QSplitter(Qt::Vertical);
-    pane->addWidget(log_);
+    pane->addWidget(runLog_->Pane());
     pane->addWidget(chart_);
     pane->setStretchFactor(0, 1);
     pane->setStretchFactor(1, 2);
@@ -596,38 +522,18 @@ void CAnalysisPage::Calculate() {
     }
     BeginOutput();
     status_->repaint();
-
-    // The window waits for the calculation; its lines are shown as they come.
-    class ShowingSink : public OutputSink {
-    public:
-        explicit ShowingSink(CAnalysisPage& page) : page_(page) { clock_.start(); }
-        void Write(std::string_view text) override {
-            page_.output_.Write(text);
-            if (clock_.elapsed() < 100) return;
-            clock_.restart();
-            page_.TakeOutput();
-            page_.log_->repaint();
-            page_.progress_->repaint();
-        }
-
-    private:
-        CAnalysisPage& page_;
-        QElapsedTimer clock_;
-    } sink(*this);
-
     CalculationResult result;
-    {
-        ScopedOutputRedirect redirect(sink);
+    runLog_->RunHere([&] {
         AnalysisParameters params = record_;
         result = RunCalculation(kind_, params);
-    }
+    });
     EndOutput(result);
     SetStatus("Calculating... Done.");
 }
 
 // Two calculations of one page would write the same result files.
 bool CAnalysisPage::RefusedWhileWorkerRuns() {
-    if (!worker_->Busy()) return false;
+    if (!runLog_->Busy()) return false;
     SetStatus("A calculation is already running on this page: stop it or wait for its end.");
     return true;
 }
@@ -644,14 +550,12 @@ void CAnalysisPage::CalculateInThread() {
     SetBusyIcon(true);
     BeginOutput();
     auto result = std::make_shared<CalculationResult>();
-    worker_->Start(
+    runLog_->StartInWorker(
         [kind = kind_, params = record_, result]() mutable { *result = RunCalculation(kind, params); },
         [this, result] { WorkerFinished(*result); });
-    outputTimer_->start();
 }
 
 void CAnalysisPage::WorkerFinished(const CalculationResult& result) {
-    outputTimer_->stop();
     EndOutput(result);
     // A stop asked for after the calculation had ended changes nothing: the
     // results are whole, and the status says so.
@@ -661,9 +565,9 @@ void CAnalysisPage::WorkerFinished(const CalculationResult& result) {
 
 void CAnalysisPage::Stop() {
     SetStatus("Stopping calculation...");
-    if (worker_->Busy()) {
+    if (runLog_->Busy()) {
         // The calculation ends at its next stop point; its end sets the status.
-        worker_->RequestStop();
+        runLog_->RequestStop();
         return;
     }
     SetStatus("Stopping calculation...done.");
@@ -682,52 +586,21 @@ void CAnalysisPage::SetBusyIcon(bool busy) {
 }
 
 void CAnalysisPage::BeginOutput() {
-    output_.Take();
-    pendingOutput_.clear();
     const QString what = kind_ == Kind::kClusters
                              ? QString("Cluster analysis")
                              : QString::fromUtf8(ComputationTypeName(record_.computationType));
     const QString input = QString::fromStdString(record_.inputFileName);
-    AppendOutputLine(QString("=== %1 of %2, started %3 ===")
-                         .arg(what, input.isEmpty() ? QString("no input file") : input,
-                              QTime::currentTime().toString("HH:mm:ss")));
-    progress_->setRange(0, 0);  // busy until a percentage arrives
-    progress_->setValue(0);
+    runLog_->Begin(QString("%1 of %2").arg(what, input.isEmpty() ? QString("no input file") : input));
     if (kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
 }
 
 void CAnalysisPage::EndOutput(const CalculationResult& result) {
-    FlushOutput();
-    progress_->setRange(0, 100);
+    runLog_->End(result.stopped);
     if (result.stopped) {
-        AppendOutputLine("Stopped.");
         if (kind_ != Kind::kClusters) chart_->ShowNote("Stopped: no chart was drawn.");
         return;
     }
-    progress_->setValue(100);
     ShowResults(result);
-}
-
-void CAnalysisPage::TakeOutput() {
-    QString text = pendingOutput_ + output_.Take();
-    qsizetype start = 0;
-    for (qsizetype end; (end = text.indexOf('\n', start)) >= 0; start = end + 1)
-        AppendOutputLine(text.mid(start, end - start));
-    pendingOutput_ = text.mid(start);
-}
-
-void CAnalysisPage::FlushOutput() {
-    TakeOutput();
-    if (!pendingOutput_.isEmpty()) AppendOutputLine(std::exchange(pendingOutput_, QString()));
-}
-
-void CAnalysisPage::AppendOutputLine(const QString& line) {
-    log_->appendPlainText(line);
-    int32_t percent = 0;
-    if (ParsePercentLine(line.toStdString(), &percent)) {
-        progress_->setRange(0, 100);
-        progress_->setValue(percent);
-    }
 }
 
 // The first input file's chart or H series; the others are in the output folder.

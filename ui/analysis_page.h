@@ -12,21 +12,18 @@
 
 #include "setup/parameters.h"
 #include "ui/form_services.h"
-#include "ui/worker_thread.h"
 
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace fractan::ui {
 
 class ResultChart;
+class RunLog;
 
 // What a calculation tells its page.
 struct CalculationResult {
@@ -45,7 +42,7 @@ public:
     const AnalysisParameters& Record() const { return record_; }
     QString StatusText() const;
     QString ConfigFileName() const { return configFileName_; }
-    bool WorkerBusy() const { return worker_->Busy(); }
+    bool WorkerBusy() const;
     // Asks a threaded calculation to stop and waits for it (closing the window).
     void StopAndWait();
 
@@ -83,11 +80,6 @@ private:
     // A header line in the log and a busy bar; then the end of the run shown.
     void BeginOutput();
     void EndOutput(const CalculationResult& result);
-    // Moves the printed lines to the log pane; a piece without a line end
-    // waits for its end, or for FlushOutput.
-    void TakeOutput();
-    void FlushOutput();
-    void AppendOutputLine(const QString& line);
     void ShowResults(const CalculationResult& result);
     void WorkerFinished(const CalculationResult& result);
 
@@ -101,7 +93,6 @@ private:
     AnalysisParameters record_;
     QString configFileName_;
     QString lastLoadPath_;
-    QString pendingOutput_;  // a printed piece that has no line end yet
 
     QLineEdit* configFile_ = nullptr;
     QComboBox* inputMode_ = nullptr;
@@ -135,15 +126,9 @@ private:
     QFormLayout* computationForm_ = nullptr;
     QLabel* icon_ = nullptr;
     QLabel* status_ = nullptr;
-    QProgressBar* progress_ = nullptr;
-    QPlainTextEdit* log_ = nullptr;
     ResultChart* chart_ = nullptr;
-    QTimer* outputTimer_ = nullptr;
+    RunLog* runLog_ = nullptr;  // a child of the page: the log pane, the bar and the worker
     std::vector<NumberBinding> numbers_;
-
-    OutputBuffer output_;
-    // Last: its thread uses the output buffer and is joined before it goes.
-    std::unique_ptr<WorkerThread> worker_;
 };
 
 class CDMAPage : public CAnalysisPage {
