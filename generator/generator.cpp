@@ -50,6 +50,23 @@ std::mutex generatorMutex;
 
 }  // namespace
 
+bool IsSeriesBegunLine(std::string_view line) {
+    long series = 0;
+    double hurst = 0.0;
+    int consumed = 0;
+    const std::string text(line);
+    return std::sscanf(text.c_str(), "Building series #%ld (H=%lf)%n", &series, &hurst, &consumed) == 2 &&
+           static_cast<size_t>(consumed) == text.size();
+}
+
+std::vector<double> HurstExponents(const GeneratorSettings& s, size_t limit) {
+    std::vector<double> exponents;
+    if (!(s.hurstStep > 0.0)) return exponents;
+    for (double h = s.hurstStart; h <= s.hurstEnd && exponents.size() < limit; h = h + s.hurstStep)
+        exponents.push_back(h);
+    return exponents;
+}
+
 std::string GeneratorRefusal(const GeneratorSettings& s) {
     if (s.hurstStart > s.hurstEnd) return {};  // an empty range: nothing to build
     if (!(s.hurstStart <= s.hurstEnd))
@@ -58,15 +75,12 @@ std::string GeneratorRefusal(const GeneratorSettings& s) {
     if (!(s.hurstStep > 0.0))
         return "The Hurst step is " + Shortest(s.hurstStep) +
                ", it must be greater than 0 (start is not above end).";
-    // The exponents exactly as the run will step through them.
-    int32_t count = 0;
-    for (double h = s.hurstStart; h <= s.hurstEnd; h = h + s.hurstStep) {
-        if (!(h > 0.0 && h <= 1.0))
-            return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
-        if (++count > kMaxHurstExponents)
-            return "The Hurst range gives more than " + std::to_string(kMaxHurstExponents) +
-                   " exponents; use a larger step.";
-    }
+    const std::vector<double> exponents = HurstExponents(s);
+    for (double h : exponents)
+        if (!(h > 0.0 && h <= 1.0)) return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
+    if (exponents.size() > static_cast<size_t>(kMaxHurstExponents))
+        return "The Hurst range gives more than " + std::to_string(kMaxHurstExponents) +
+               " exponents; use a larger step.";
     if (s.lengthExponent < 0)
         return "The length exponent N is " + std::to_string(s.lengthExponent) + ", it must be at least 0.";
     if (s.lengthExponent > kMaxLengthExponent)
@@ -100,7 +114,7 @@ void WarnOfSharedNames(const GeneratorSettings& s) {
     if (s.seriesCount <= 0) return;
     std::string previous;
     double previousH = 0.0;
-    for (double h = s.hurstStart; h <= s.hurstEnd; h = h + s.hurstStep) {
+    for (double h : HurstExponents(s)) {
         const std::string name = SeriesBaseName(s.outputPath, s.filePrefix, h, 1);
         if (name == previous) {
             PrintFormatted("Warning: H=%g and H=%g share the file names %s-*; the later series "
@@ -142,9 +156,9 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
 
     WarnOfSharedNames(settings);
     GeneratorStatus status = kGenerated;
-    for (double h = settings.hurstStart; h <= settings.hurstEnd; h = h + settings.hurstStep) {
+    for (double h : HurstExponents(settings)) {
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
-            PrintFormatted("Building series #%ld (H=%.2lf)\n", static_cast<long>(i - 1), h);
+            PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
             int32_t seed = settings.seed;
             if (seed == kTimeSeed) seed = TimeSeed();
             const SeriesPoint* first = BuildSeries(pool, settings.lengthExponent, i, h, seed);

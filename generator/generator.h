@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace fractan {
 
@@ -45,6 +47,16 @@ struct GeneratorSummary {
     int32_t seriesWritten = 0;
     int32_t seriesFailed = 0;
 };
+
+// The line printed as each series of a request is begun, numbered from 0.
+inline constexpr const char* kSeriesBegunFormat = "Building series #%ld (H=%.2lf)\n";
+// Whether a printed line (without its line end) is such a line.
+bool IsSeriesBegunLine(std::string_view line);
+
+// The exponents of the request's range exactly as a run steps through them,
+// at most `limit` of them: empty when the start lies above the end, or when
+// the step is not positive.
+std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t limit = kMaxHurstExponents + 1);
 
 // Empty when the request can run; otherwise why not. A range whose start lies
 // above its end is accepted: it builds nothing.

@@ -117,61 +117,77 @@ void ResultChart::ShowPoints(const std::vector<ChartPoint>& points, const QStrin
 namespace fractan::ui {
 
 bool ResultChart::ShowHurstSeriesFile(const QString& path) {
-    std::vector<HurstPoint> points;
-    if (!ReadHurstSeries(path.toStdString(), points)) {
+    std::vector<HurstPoint> read;
+    if (!ReadHurstSeries(path.toStdString(), read)) {
         ShowNote(QString("Incremental file %1 cannot be read.").arg(path));
         return false;
     }
-    if (points.empty()) {
+    if (read.empty()) {
         ShowNote(QString("Incremental file %1 holds no exponent.").arg(path));
         return false;
     }
-    // A long series is drawn from every k-th position: a chart has far fewer
+    std::vector<QPointF> points;
+    double sum = 0.0;
+    for (const HurstPoint& p : read) {
+        if (!std::isfinite(p.hurst)) continue;
+        points.emplace_back(p.position, p.hurst);
+        sum += p.hurst;
+    }
+    const QString name = QFileInfo(path).fileName();
+    const QString hurst = points.empty()
+                              ? QString("H is not a finite number at any position")
+                              : QString("mean H = %1 over %2 positions")
+                                    .arg(sum / static_cast<double>(points.size()), 0, 'f', 4)
+                                    .arg(points.size());
+    ShowLine(points, QString("%1 — %2").arg(hurst, name), "position", "H");
+    hurstText_ = hurst;
+    return true;
+}
+
+void ResultChart::ShowLine(const std::vector<QPointF>& points, const QString& title, const QString& xTitle,
+                           const QString& yTitle) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->hide();
+    hurstText_.clear();
+    // A long line is drawn through every k-th point: a chart has far fewer
     // pixels than a run may have positions.
     constexpr size_t kMostDrawn = 20000;
     const size_t stride = (points.size() + kMostDrawn - 1) / kMostDrawn;
-    auto* series = new QLineSeries;
-    series->setName("H");
-    double sum = 0.0, low = INFINITY, high = -INFINITY;
-    int finite = 0;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const HurstPoint& p = points[i];
-        if (!std::isfinite(p.hurst)) continue;
-        sum += p.hurst;
-        ++finite;
-        low = std::min(low, p.hurst);
-        high = std::max(high, p.hurst);
-        if (i % stride == 0) series->append(p.position, p.hurst);
+    auto* line = new QLineSeries;
+    double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
+    for (size_t i = 0; i < points.size(); i += stride) {
+        const QPointF& p = points[i];
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y())) continue;
+        line->append(p);
+        xLow = std::min(xLow, p.x());
+        xHigh = std::max(xHigh, p.x());
+        yLow = std::min(yLow, p.y());
+        yHigh = std::max(yHigh, p.y());
     }
-    plotted_ = static_cast<int>(series->count());
-    const QString name = QFileInfo(path).fileName();
-    hurstText_ = finite > 0 ? QString("mean H = %1 over %2 positions").arg(sum / finite, 0, 'f', 4).arg(finite)
-                            : QString("H is not a finite number at any position");
-    auto* chart = new QChart;
-    chart->setTitle(QString("%1 — %2").arg(hurstText_, name));
+    plotted_ = static_cast<int>(line->count());
     if (plotted_ == 0) {
-        delete series;
+        delete line;
         setChart(chart);
-        return true;
+        return;
     }
-    chart->addSeries(series);
+    chart->addSeries(line);
     auto* xAxis = new QValueAxis;
-    xAxis->setTitleText(stride > 1 ? QString("position (every %1th drawn)").arg(stride) : QString("position"));
-    xAxis->setLabelFormat("%d");
-    xAxis->setRange(points.front().position, std::max(points.back().position, points.front().position + 1));
+    xAxis->setTitleText(stride > 1 ? QString("%1 (every %2th drawn)").arg(xTitle).arg(stride) : xTitle);
+    xAxis->setLabelFormat("%g");
+    xAxis->setRange(xLow, xHigh > xLow ? xHigh : xLow + 1.0);
     xAxis->applyNiceNumbers();
     auto* yAxis = new QValueAxis;
-    yAxis->setTitleText("H");
-    const double margin = std::max(0.05, (high - low) * 0.05);
-    yAxis->setRange(low - margin, high + margin);
+    yAxis->setTitleText(yTitle);
+    yAxis->setLabelFormat("%g");
+    const double margin = std::max(0.05, (yHigh - yLow) * 0.05);
+    yAxis->setRange(yLow - margin, yHigh + margin);
     yAxis->applyNiceNumbers();
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
-    series->attachAxis(xAxis);
-    series->attachAxis(yAxis);
-    chart->legend()->hide();
+    line->attachAxis(xAxis);
+    line->attachAxis(yAxis);
     setChart(chart);
-    return true;
 }
 
 }  // namespace fractan::ui

@@ -1,9 +1,10 @@
 #pragma once
 // The chart of a run's results: for a static run, F(n) against n on
 // logarithmic axes with the least-squares line whose slope is H; for a dynamic
-// run, H against the position in the series.
+// run, H against the position in the series; any other line on linear axes.
 
 #include <QChartView>
+#include <QPointF>
 #include <QString>
 
 #include <vector>
@@ -23,6 +24,10 @@ public:
     void ShowPoints(const std::vector<ChartPoint>& points, const QString& name);
     // Plots an incremental file's H series; false, with a note, as above.
     bool ShowHurstSeriesFile(const QString& path);
+    // A line through the points on linear axes, through every k-th point
+    // when there are more than 20000; points that are not finite are left out.
+    void ShowLine(const std::vector<QPointF>& points, const QString& title, const QString& xTitle,
+                  const QString& yTitle);
     // An empty chart with a note.
     void ShowNote(const QString& note);
 

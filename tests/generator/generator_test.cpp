@@ -200,11 +200,22 @@ TEST(Generate, HurstLoopAndSeries) {
     // The third sum, 0.30000000000000004, is above the end.
     EXPECT_EQ(FolderEntries(dir.Path()), (Lines{"Artificial_H=0.1-1.txt", "Artificial_H=0.1-2.txt",
                                                "Artificial_H=0.2-1.txt", "Artificial_H=0.2-2.txt"}));
+    EXPECT_EQ(HurstExponents(s), (std::vector<double>{0.1, 0.1 + 0.1}));
+    // The line that begins each series is told apart from the level and print lines.
     Lines numbered;
     for (const std::string& line : out.Lines())
-        if (line.rfind("Building series #", 0) == 0) numbered.push_back(line);
+        if (IsSeriesBegunLine(line)) numbered.push_back(line);
     EXPECT_EQ(numbered, (Lines{"Building series #0 (H=0.10)", "Building series #1 (H=0.10)",
                                "Building series #0 (H=0.20)", "Building series #1 (H=0.20)"}));
+    EXPECT_GT(out.Lines().size(), numbered.size());
+    EXPECT_FALSE(IsSeriesBegunLine("Building series #0 (H=0.10) and more"));
+
+    // A step that is not positive gives no exponent; a limit cuts the list.
+    GeneratorSettings stepping = s;
+    stepping.hurstStep = 0.0;
+    EXPECT_TRUE(HurstExponents(stepping).empty());
+    stepping.hurstStep = 1e-9;
+    EXPECT_EQ(HurstExponents(stepping, 3).size(), 3u);
 
     // Start above end: nothing at all; a count of 0: nothing either.
     test::TempDir empty;
