@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "ui/bytes_to_copy_dialog.h"
+
 namespace fractan::ui {
 
 QString ChooserFilter(const QString& pairs) {
@@ -79,6 +81,12 @@ void FormServices::Message(const QString& text) {
 
 bool FormServices::Confirm(const QString& text) {
     return QMessageBox::question(DialogParent(), kTitle, text) == QMessageBox::Yes;
+}
+
+std::optional<uint32_t> FormServices::AskBytesToCopy(uint32_t preset) {
+    BytesToCopyDialog dialog(preset, *this, DialogParent());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Value();
 }
 
 QString FormServices::OpenFileWithAllFiles(const QString& filterPrefix, QString& remembered) {

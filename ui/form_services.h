@@ -1,8 +1,12 @@
 #pragma once
 // The services the pages share: file and folder choosers, viewers, message
-// boxes and the wait cursor. Tests replace the interactive ones.
+// boxes, the small dialogs that ask for a value, and the wait cursor. Tests
+// replace the interactive ones.
 
 #include <QString>
+
+#include <cstdint>
+#include <optional>
 
 class QWidget;
 
@@ -30,6 +34,9 @@ public:
     virtual void Message(const QString& text);
     // Asks a yes-or-no question; true for yes.
     virtual bool Confirm(const QString& text);
+    // The "Bytes to copy" dialog preset to `preset`: the value confirmed, or
+    // nothing when it was cancelled.
+    virtual std::optional<uint32_t> AskBytesToCopy(uint32_t preset);
 
     // The open-file chooser with "All files (*.*)|*.*||" appended to the filter
     // prefix, starting at `remembered`, which a choice replaces.

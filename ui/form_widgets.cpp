@@ -111,7 +111,7 @@ double FormReader::Real(const QLineEdit* field, const QString& caption) {
 
 void FormReader::Fail(const QString& message) {
     ok_ = false;
-    services_.Message(message);
+    if (reportTo_) reportTo_->Message(message);
 }
 
 }  // namespace fractan::ui

@@ -48,10 +48,11 @@ QString RealNumberError(const QString& caption, const QString& text);
 QString RealText(double value);
 
 // Reads number fields in form order. The first field that does not hold a
-// number is reported once; the ones after it are not read.
+// number is reported once (with no services, not at all); the ones after it
+// are not read.
 class FormReader {
 public:
-    explicit FormReader(FormServices& services) : services_(services) {}
+    explicit FormReader(FormServices* reportTo) : reportTo_(reportTo) {}
     int64_t Whole(const QLineEdit* field, const QString& caption, int64_t low = kInt32Low,
                   int64_t high = kInt32High);
     double Real(const QLineEdit* field, const QString& caption);
@@ -60,7 +61,7 @@ public:
 private:
     void Fail(const QString& message);
 
-    FormServices& services_;
+    FormServices* reportTo_;
     bool ok_ = true;
 };
 

@@ -2,31 +2,17 @@
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "ui/analysis_page.h"
+#include "ui/data_series_page.h"
+#include "ui/local_slope_page.h"
+#include "ui/series_generator_page.h"
 #include "ui/icons.h"
 
 namespace fractan::ui {
-namespace {
-
-// Stands for a page that this version does not have yet.
-QWidget* PlaceholderPage(const char* name, const QString& text) {
-    auto* page = new QWidget;
-    page->setObjectName(name);
-    auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return page;
-}
-
-}  // namespace
-
 CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setWindowTitle("DMA algorithm");
     setWindowIcon(ApplicationIcon());
@@ -42,21 +28,18 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
     dmaPage_->setObjectName("dmaPage");
     dfaPage_->setObjectName("dfaPage");
     clustersPage_->setObjectName("clustersPage");
-    tabs_->addTab(PlaceholderPage("seriesGeneratorPage",
-                                  "Series generation comes with the next version of the desktop "
-                                  "application; until then use \"fractan generate\"."),
-                  "Series generation");
+    generatorPage_ = new CSeriesGeneratorPage(services);
+    dataSeriesPage_ = new CDataSeriesPage(services);
+    localSlopePage_ = new CLocalSlopePage(services);
+    generatorPage_->setObjectName("seriesGeneratorPage");
+    dataSeriesPage_->setObjectName("dataSeriesPage");
+    localSlopePage_->setObjectName("localSlopePage");
+    tabs_->addTab(generatorPage_, "Series generation");
     tabs_->addTab(dmaPage_, "DMA");
     tabs_->addTab(dfaPage_, "DFA");
     tabs_->addTab(clustersPage_, "Clusters analysis");
-    tabs_->addTab(PlaceholderPage("dataSeriesPage",
-                                  "Files-list building comes with the next version of the desktop "
-                                  "application; until then use \"fractan fileslist\"."),
-                  "Input file series generation");
-    tabs_->addTab(PlaceholderPage("localSlopePage",
-                                  "The local slope page comes with the next version of the desktop "
-                                  "application; until then use \"fractan localslope\"."),
-                  "Local slope");
+    tabs_->addTab(dataSeriesPage_, "Input file series generation");
+    tabs_->addTab(localSlopePage_, "Local slope");
     tabs_->setCurrentWidget(dmaPage_);
 
     // No Apply and no Help button.
@@ -79,7 +62,14 @@ std::array<CAnalysisPage*, 3> CMainSheet::AnalysisPages() const {
     return {dmaPage_, dfaPage_, clustersPage_};
 }
 
+bool CMainSheet::WorkerBusy() const {
+    bool busy = generatorPage_->WorkerBusy();
+    for (CAnalysisPage* page : AnalysisPages()) busy = busy || page->WorkerBusy();
+    return busy;
+}
+
 void CMainSheet::StopWorkers() {
+    generatorPage_->StopAndWait();
     for (CAnalysisPage* page : AnalysisPages()) page->StopAndWait();
 }
 
@@ -89,9 +79,7 @@ void CMainSheet::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainSheet::done(int result) {
-    bool running = false;
-    for (CAnalysisPage* page : AnalysisPages()) running = running || page->WorkerBusy();
-    if (running && !services_.Confirm("A calculation is still running. Closing the window stops it; "
+    if (WorkerBusy() && !services_.Confirm("A calculation is still running. Closing the window stops it; "
                                       "the files written so far stay. Close the window?"))
         return;
     hide();  // at once, though the calculation may take a moment to reach its stop point

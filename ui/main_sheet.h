@@ -15,6 +15,9 @@ class CAnalysisPage;
 class CDMAPage;
 class CDFAPage;
 class CClustersPage;
+class CSeriesGeneratorPage;
+class CDataSeriesPage;
+class CLocalSlopePage;
 
 class CMainSheet : public QDialog {
     Q_OBJECT
@@ -26,9 +29,12 @@ public:
     CDMAPage* DmaPage() const { return dmaPage_; }
     CDFAPage* DfaPage() const { return dfaPage_; }
     CClustersPage* ClustersPage() const { return clustersPage_; }
+    CSeriesGeneratorPage* GeneratorPage() const { return generatorPage_; }
+    CDataSeriesPage* DataSeriesPage() const { return dataSeriesPage_; }
+    CLocalSlopePage* LocalSlopePage() const { return localSlopePage_; }
 
     // OK, Cancel, Escape and the close box end here. While a page's worker
-    // runs, the user is asked first; its calculation is then stopped and
+    // runs, the user is asked first; its work is then stopped and
     // waited for before the window goes.
     void done(int result) override;
 
@@ -38,6 +44,8 @@ protected:
 
 private:
     std::array<CAnalysisPage*, 3> AnalysisPages() const;
+    // Whether a page's worker runs: the analysis pages' or the generator's.
+    bool WorkerBusy() const;
     void StopWorkers();
 
     FormServices& services_;
@@ -45,6 +53,9 @@ private:
     CDMAPage* dmaPage_;
     CDFAPage* dfaPage_;
     CClustersPage* clustersPage_;
+    CSeriesGeneratorPage* generatorPage_;
+    CDataSeriesPage* dataSeriesPage_;
+    CLocalSlopePage* localSlopePage_;
 };
 
 }  // namespace fractan::ui

@@ -8,9 +8,14 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <filesystem>
+
 #include "test_support.h"
 #include "ui/analysis_page.h"
 #include "ui/main_sheet.h"
+#include "ui/data_series_page.h"
+#include "ui/local_slope_page.h"
+#include "ui/series_generator_page.h"
 #include "ui_test_support.h"
 
 using namespace fractan;
@@ -22,6 +27,7 @@ class MainSheetTest : public QObject {
 private slots:
     void sixPagesWithTheDmaPageShown();
     void closingStopsARunningWorkerFirst();
+    void closingStopsARunningGeneration();
 };
 
 void MainSheetTest::sixPagesWithTheDmaPageShown() {
@@ -40,6 +46,9 @@ void MainSheetTest::sixPagesWithTheDmaPageShown() {
     QCOMPARE(tabs->currentWidget(), static_cast<QWidget*>(sheet.DmaPage()));
     QCOMPARE(tabs->widget(2), static_cast<QWidget*>(sheet.DfaPage()));
     QCOMPARE(tabs->widget(3), static_cast<QWidget*>(sheet.ClustersPage()));
+    QCOMPARE(tabs->widget(0), static_cast<QWidget*>(sheet.GeneratorPage()));
+    QCOMPARE(tabs->widget(4), static_cast<QWidget*>(sheet.DataSeriesPage()));
+    QCOMPARE(tabs->widget(5), static_cast<QWidget*>(sheet.LocalSlopePage()));
 
     // OK and Cancel only: no Apply, no Help.
     auto* buttons = Child<QDialogButtonBox>(&sheet, "sheetButtons");
@@ -85,6 +94,30 @@ void MainSheetTest::closingStopsARunningWorkerFirst() {
     const std::string written = fractan::test::ReadText(inc);
     QTest::qWait(200);
     QCOMPARE(fractan::test::ReadText(inc), written);
+    sheet.reset();
+}
+
+void MainSheetTest::closingStopsARunningGeneration() {
+    fractan::test::TempDir dir;
+    ScriptedServices services;
+    auto sheet = std::make_unique<CMainSheet>(services);
+    sheet->show();
+    CSeriesGeneratorPage* page = sheet->GeneratorPage();
+    SetText(page, "outputPath", QString::fromStdString(dir.Path()));
+    SetText(page, "seriesCount", "500");
+    SetText(page, "lengthExponent", "20");
+    page->GenerateSeries();
+    QTRY_VERIFY_WITH_TIMEOUT(LogText(page).contains("Building series #1 "), 30000);
+
+    QElapsedTimer clock;
+    clock.start();
+    sheet->reject();
+    QCOMPARE(services.questions.size(), 1);
+    QVERIFY2(clock.elapsed() < 5000, "closing waited too long for the generation");
+    QVERIFY(!sheet->isVisible());
+    const auto written = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+    QTest::qWait(200);
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), written);
     sheet.reset();
 }
 

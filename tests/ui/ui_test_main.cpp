@@ -7,6 +7,7 @@
 
 int RunAnalysisPageTest(int argc, char** argv);
 int RunMainSheetTest(int argc, char** argv);
+int RunToolPagesTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!*only || std::strcmp(only, "AnalysisPageTest") == 0) status |= RunAnalysisPageTest(rest, restArgs);
     if (!*only || std::strcmp(only, "MainSheetTest") == 0) status |= RunMainSheetTest(rest, restArgs);
+    if (!*only || std::strcmp(only, "ToolPagesTest") == 0) status |= RunToolPagesTest(rest, restArgs);
     return status;
 }

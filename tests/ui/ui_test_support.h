@@ -10,8 +10,11 @@
 #include <QTest>
 #include <QWidget>
 
+#include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/form_services.h"
 
@@ -24,6 +27,10 @@ public:
     std::deque<QString> answers;
     bool confirmation = true;  // the answer to every question
     QStringList messages, questions, viewedTexts, viewedFolders, filters, initialFiles;
+    // "Bytes to copy": the queued answers (nothing is a cancel; an empty queue
+    // confirms the preset) and the presets shown.
+    std::deque<std::optional<uint32_t>> byteCounts;
+    std::vector<uint32_t> bytePresets;
 
     QString OpenFile(const QString& filter, const QString& initialFile) override { return Answer(filter, initialFile); }
     QString SaveFile(const QString& filter, const QString& initialFile) override { return Answer(filter, initialFile); }
@@ -34,6 +41,14 @@ public:
     bool Confirm(const QString& text) override {
         questions << text;
         return confirmation;
+    }
+
+    std::optional<uint32_t> AskBytesToCopy(uint32_t preset) override {
+        bytePresets.push_back(preset);
+        if (byteCounts.empty()) return preset;
+        const std::optional<uint32_t> answer = byteCounts.front();
+        byteCounts.pop_front();
+        return answer;
     }
 
 private:

@@ -1,0 +1,163 @@
+#include "ui/data_series_page.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/form_widgets.h"
+
+namespace fractan::ui {
+namespace {
+
+// A list longer than this is written only when the user says so.
+constexpr int64_t kLinesWithoutQuestion = 1000000;
+
+int64_t LineCount(const FilesListRequest& r) {
+    if (r.start > r.end || r.step <= 0) return 0;
+    return (int64_t{r.end} - r.start) / r.step + 1;
+}
+
+}  // namespace
+
+CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
+    : QWidget(parent), services_(services) {
+    record_.Reset();
+    prefix_ = TextField("filePrefix");
+    // An empty extension shows the first entry; any other text may be typed.
+    extensionList_ = ListField("extension", {"txt", "dat"});
+    extensionList_->setEditable(true);
+    path_ = TextField("filesPath");
+    auto* browse = Button("filesPathBrowse", "...");
+    start_ = NumberField("fileStart");
+    step_ = NumberField("fileStep");
+    end_ = NumberField("fileEnd");
+    auto* load = Button("loadConfig", "Load config");
+    auto* generate = Button("generate", "Generate");
+    status_ = StatusLine();
+
+    auto* range = new QHBoxLayout;
+    for (auto [caption, field] : {std::pair{"Start", start_}, {"Step", step_}, {"End", end_}}) {
+        range->addWidget(new QLabel(caption));
+        range->addWidget(field);
+    }
+    range->addStretch(1);
+    auto* group = new QGroupBox("Files list");
+    auto* form = new QFormLayout(group);
+    form->addRow("File prefix", prefix_);
+    form->addRow("Extension", extensionList_);
+    form->addRow("File(s) path", Row({path_, browse}));
+    form->addRow(range);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(load);
+    buttons->addWidget(generate);
+    buttons->addStretch(1);
+    auto* note = new QLabel(
+        "Writes one line per number n = Start, Start + Step, ... up to End: the file path, the prefix, n "
+        "and the extension. The list is the input of an analysis page in \"Multi\" mode.");
+    note->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    layout->addWidget(status_);
+    layout->addWidget(note);
+    layout->addStretch(1);
+
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString folder = services_.ChooseFolder(path_->text());
+        if (folder.isEmpty() || !ReadForm()) return;
+        record_.inputFilesPath = folder.toStdString();
+        ShowRecord();
+    });
+    connect(load, &QPushButton::clicked, this, &CDataSeriesPage::LoadConfig);
+    connect(generate, &QPushButton::clicked, this, &CDataSeriesPage::Generate);
+    ShowRecord();
+    status_->setText("Ready");
+}
+
+QString CDataSeriesPage::StatusText() const { return status_->text(); }
+
+bool CDataSeriesPage::ReadForm(bool reportErrors) {
+    extension_ = extensionList_->currentText();  // the page's own, not the record's
+    FormReader read(reportErrors ? &services_ : nullptr);
+    AnalysisParameters form = record_;
+    form.fileProgression.start = static_cast<int32_t>(read.Whole(start_, "Start"));
+    form.fileProgression.step = static_cast<int32_t>(read.Whole(step_, "Step"));
+    form.fileProgression.end = static_cast<int32_t>(read.Whole(end_, "End"));
+    if (!read.Ok()) return false;
+    form.filePrefix = prefix_->text().toStdString();
+    form.inputFilesPath = path_->text().toStdString();
+    record_ = std::move(form);
+    return true;
+}
+
+void CDataSeriesPage::ShowRecord() {
+    prefix_->setText(QString::fromStdString(record_.filePrefix));
+    path_->setText(QString::fromStdString(record_.inputFilesPath));
+    start_->setText(QString::number(record_.fileProgression.start));
+    step_->setText(QString::number(record_.fileProgression.step));
+    end_->setText(QString::number(record_.fileProgression.end));
+    if (extension_.isEmpty())
+        extensionList_->setCurrentIndex(0);
+    else
+        extensionList_->setCurrentText(extension_);
+}
+
+FilesListRequest CDataSeriesPage::Request() const {
+    return {record_.inputFilesPath, record_.filePrefix,   record_.fileProgression.start,
+            record_.fileProgression.step, record_.fileProgression.end, extension_.toStdString()};
+}
+
+void CDataSeriesPage::LoadConfig() {
+    // The configuration replaces the fields: one that does not hold a number
+    // must not keep the user from loading it.
+    ReadForm(false);
+    const QString path = services_.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", lastConfigPath_);
+    if (path.isEmpty()) return;
+    AnalysisParameters loaded = record_;
+    if (!loaded.LoadConfig(path.toStdString())) {
+        services_.Message("Error opening config file");
+        return;
+    }
+    record_ = std::move(loaded);
+    ShowRecord();
+}
+
+void CDataSeriesPage::Generate() {
+    if (!ReadForm()) return;
+    const FilesListRequest request = Request();
+    // A step that never reaches the end would write without bound.
+    if (const std::string refusal = FilesListRefusal(request); !refusal.empty()) {
+        services_.Message(QString::fromStdString(refusal));
+        return;
+    }
+    if (const int64_t lines = LineCount(request);
+        lines > kLinesWithoutQuestion &&
+        !services_.Confirm(QString("The files list will have %1 lines. Write it?").arg(lines)))
+        return;
+    const QString path = services_.SaveFile("Files list files (*.txt)|*.txt|All files (*.*)|*.*||", lastListPath_);
+    if (path.isEmpty()) return;
+    lastListPath_ = path;
+    FilesListStatus written;
+    {
+        WaitCursor wait;
+        written = WriteFilesList(path.toStdString(), request);
+    }
+    switch (written) {
+        case FilesListStatus::kWritten:
+            services_.ViewText(path);
+            break;
+        case FilesListStatus::kNotCreated:
+            services_.Message(QString("Error creating files list.\n\n%1").arg(path));
+            break;
+        default:
+            services_.Message(QString("Error writing files list.\n\n%1").arg(path));
+    }
+}
+
+}  // namespace fractan::ui

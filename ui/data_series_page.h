@@ -1,0 +1,54 @@
+#pragma once
+// "Input file series generation": a files-list file naming a run of numbered
+// input files, from a folder, a prefix, a range and an extension.
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+#include "setup/parameters.h"
+#include "tools/file_tools.h"
+#include "ui/form_services.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace fractan::ui {
+
+class CDataSeriesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDataSeriesPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
+
+    const AnalysisParameters& Record() const { return record_; }
+    QString StatusText() const;
+
+    // The actions, as the buttons run them.
+    void LoadConfig();
+    void Generate();
+
+private:
+    // The form into the record; false, with a message naming the field and
+    // the record unchanged, when a number field does not hold a number.
+    bool ReadForm(bool reportErrors = true);
+    void ShowRecord();
+    FilesListRequest Request() const;
+
+    FormServices& services_;
+    AnalysisParameters record_;
+    QString extension_;
+    QString lastConfigPath_;
+    QString lastListPath_;
+
+    QLineEdit* prefix_ = nullptr;
+    QComboBox* extensionList_ = nullptr;
+    QLineEdit* path_ = nullptr;
+    QLineEdit* start_ = nullptr;
+    QLineEdit* step_ = nullptr;
+    QLineEdit* end_ = nullptr;
+    QLabel* status_ = nullptr;
+};
+
+}  // namespace fractan::ui

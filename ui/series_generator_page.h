@@ -1,0 +1,76 @@
+#pragma once
+// "Series generation": synthetic series with chosen Hurst exponents, written
+// in the page's worker, and sample files of any file.
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <optional>
+
+#include "generator/generator.h"
+#include "ui/form_services.h"
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+
+namespace fractan::ui {
+
+class ResultChart;
+class RunLog;
+struct GenerationResult;
+
+class CSeriesGeneratorPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CSeriesGeneratorPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
+    ~CSeriesGeneratorPage() override;
+
+    QString StatusText() const;
+    bool WorkerBusy() const;
+    // Asks a generation to stop and waits for it (closing the window).
+    void StopAndWait();
+    // The request the form gives; nothing, after a message naming the
+    // field, when a number field does not hold a number.
+    std::optional<GeneratorSettings> ReadRequest();
+    uint32_t BytesToCopy() const { return bytesToCopy_; }
+
+    // The actions, as the buttons run them.
+    void GenerateSeries();
+    void Stop();
+    void GenerateSampleFile();
+
+private:
+    QWidget* BuildForm();
+    QWidget* BuildResultPane();
+    void ApplyShownRules();
+    void SetStatus(const QString& text);
+    void SetBusy(bool busy);
+    void GenerationFinished(const GenerationResult& result);
+
+    FormServices& services_;
+    uint32_t bytesToCopy_;
+
+    QLineEdit* seriesCount_ = nullptr;
+    QLineEdit* lengthExponent_ = nullptr;
+    QComboBox* generatorType_ = nullptr;  // the page's own: both entries run the same generator
+    QLineEdit* hurstStart_ = nullptr;
+    QLineEdit* hurstEnd_ = nullptr;
+    QLineEdit* hurstStep_ = nullptr;
+    QLineEdit* outputPath_ = nullptr;
+    QLineEdit* filePrefix_ = nullptr;
+    QComboBox* outputType_ = nullptr;
+    QLineEdit* precision_ = nullptr;
+    QCheckBox* chooseSeed_ = nullptr;
+    QLineEdit* seed_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QLabel* icon_ = nullptr;
+    QLabel* status_ = nullptr;
+    ResultChart* chart_ = nullptr;
+    RunLog* runLog_ = nullptr;  // a child of the page: the log pane, the bar and the worker
+};
+
+}  // namespace fractan::ui
