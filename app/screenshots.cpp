@@ -1,13 +1,16 @@
-// fractan-gui-screenshots FOLDER: fills the three analysis pages with a
-// synthetic series, runs each one, and saves a picture of each page into
-// FOLDER (gui-dma.png, gui-dfa.png, gui-clusters.png) for the documentation.
+// fractan-gui-screenshots FOLDER: fills every page with a synthetic series or
+// what the pages before it wrote, runs it, and saves a picture of each page
+// into FOLDER (gui-generator.png, gui-dma.png, gui-dfa.png, gui-clusters.png,
+// gui-fileslist.png, gui-localslope.png) for the documentation.
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QThread>
 
 #include <cstdio>
 
@@ -15,8 +18,11 @@
 #include "generator/series_writer.h"
 #include "setup/output.h"
 #include "ui/analysis_page.h"
+#include "ui/data_series_page.h"
 #include "ui/icons.h"
+#include "ui/local_slope_page.h"
 #include "ui/main_sheet.h"
+#include "ui/series_generator_page.h"
 
 namespace {
 
@@ -37,6 +43,22 @@ void FillCommon(CAnalysisPage* page, const QString& series, const QString& folde
     Text(page, "outputPath", folder);
     Text(page, "testName", "demo");
 }
+
+// Answers the choosers from a queue; viewers and messages only print.
+class PictureServices : public fractan::ui::FormServices {
+public:
+    QStringList answers;
+    QString OpenFile(const QString&, const QString&) override { return Next(); }
+    QString SaveFile(const QString&, const QString&) override { return Next(); }
+    QString ChooseFolder(const QString&) override { return Next(); }
+    void ViewText(const QString& path) override { std::printf("Viewer: %s\n", qPrintable(path)); }
+    void ViewFolder(const QString& path) override { ViewText(path); }
+    void Message(const QString& text) override { std::printf("Message: %s\n", qPrintable(text)); }
+    bool Confirm(const QString&) override { return true; }
+
+private:
+    QString Next() { return answers.isEmpty() ? QString() : answers.takeFirst(); }
+};
 
 bool Save(QWidget* sheet, const QString& path) {
     QApplication::processEvents();
@@ -75,9 +97,32 @@ int main(int argc, char** argv) {
     const QString series =
         QString::fromStdString(fractan::SeriesBaseName(settings.outputPath, settings.filePrefix, 0.7, 1) + ".txt");
 
-    fractan::ui::CMainSheet sheet;
+    PictureServices services;
+    fractan::ui::CMainSheet sheet(services);
     sheet.show();
     bool ok = true;
+
+    // Six series of 2^12 + 1 values, H from 0.3 to 0.7, drawn from a fixed seed.
+    auto* generator = sheet.GeneratorPage();
+    Text(generator, "seriesCount", "2");
+    Text(generator, "lengthExponent", "12");
+    Text(generator, "hurstStart", "0.3");
+    Text(generator, "hurstEnd", "0.7");
+    Text(generator, "hurstStep", "0.2");
+    Text(generator, "outputPath", work.path());
+    Pick(generator, "outputType", 0);
+    Text(generator, "precision", "6");
+    generator->findChild<QCheckBox*>("chooseSeed")->setChecked(true);
+    Text(generator, "seed", "4294967286");
+    generator->GenerateSeries();
+    QElapsedTimer clock;
+    clock.start();
+    while (generator->WorkerBusy() && clock.elapsed() < 60000) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    sheet.Pages()->setCurrentWidget(generator);
+    ok &= Save(&sheet, pictures + "/gui-generator.png");
 
     auto* dma = sheet.DmaPage();
     FillCommon(dma, series, work.path());
@@ -120,6 +165,28 @@ int main(int argc, char** argv) {
     clusters->Calculate();
     sheet.Pages()->setCurrentWidget(clusters);
     ok &= Save(&sheet, pictures + "/gui-clusters.png");
+
+    // The list of the generated series with H = 0.3.
+    auto* filesList = sheet.DataSeriesPage();
+    Text(filesList, "filePrefix", "Artificial_H=0.3-");
+    Text(filesList, "filesPath", work.path());
+    Text(filesList, "fileStart", "1");
+    Text(filesList, "fileStep", "1");
+    Text(filesList, "fileEnd", "2");
+    services.answers = {work.filePath("fileslist.txt")};
+    filesList->Generate();
+    sheet.Pages()->setCurrentWidget(filesList);
+    ok &= Save(&sheet, pictures + "/gui-fileslist.png");
+
+    // The local slope of the static DMA run's chart.
+    auto* localSlope = sheet.LocalSlopePage();
+    const QStringList charts = work.entryList({"*.chart.txt"}, QDir::Files, QDir::Name);
+    services.answers = {charts.isEmpty() ? QString() : work.filePath(charts.first())};
+    localSlope->ChooseInput();
+    Text(localSlope, "windowWidth", "0.6");
+    localSlope->GetLocalSlope();
+    sheet.Pages()->setCurrentWidget(localSlope);
+    ok &= Save(&sheet, pictures + "/gui-localslope.png");
     work.removeRecursively();
     return ok ? 0 : 1;
 }

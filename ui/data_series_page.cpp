@@ -1,12 +1,15 @@
 #include "ui/data_series_page.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "ui/form_widgets.h"
@@ -31,6 +34,7 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     // An empty extension shows the first entry; any other text may be typed.
     extensionList_ = ListField("extension", {"txt", "dat"});
     extensionList_->setEditable(true);
+    extensionList_->setMaximumWidth(140);
     path_ = TextField("filesPath");
     auto* browse = Button("filesPathBrowse", "...");
     start_ = NumberField("fileStart");
@@ -61,12 +65,36 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
         "and the extension. The list is the input of an analysis page in \"Multi\" mode.");
     note->setWordWrap(true);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(group);
     layout->addLayout(buttons);
     layout->addWidget(status_);
     layout->addWidget(note);
     layout->addStretch(1);
+
+    // The list last written, as the analysis pages will read it.
+    summary_ = new QLabel("No files list written yet.");
+    summary_->setObjectName("listSummary");
+    summary_->setWordWrap(true);
+    preview_ = new QPlainTextEdit;
+    preview_->setObjectName("listPreview");
+    preview_->setReadOnly(true);
+    preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* written = new QWidget;
+    auto* writtenLayout = new QVBoxLayout(written);
+    writtenLayout->setContentsMargins(0, 0, 0, 0);
+    writtenLayout->addWidget(summary_);
+    writtenLayout->addWidget(preview_, 1);
+
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(box);
+    splitter->addWidget(written);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    auto* pageLayout = new QVBoxLayout(this);
+    pageLayout->addWidget(splitter);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString folder = services_.ChooseFolder(path_->text());
@@ -144,12 +172,14 @@ void CDataSeriesPage::Generate() {
     if (path.isEmpty()) return;
     lastListPath_ = path;
     FilesListStatus written;
+    int64_t lines = 0;
     {
         WaitCursor wait;
-        written = WriteFilesList(path.toStdString(), request);
+        written = WriteFilesList(path.toStdString(), request, &lines);
     }
     switch (written) {
         case FilesListStatus::kWritten:
+            ShowWrittenList(path, lines);
             services_.ViewText(path);
             break;
         case FilesListStatus::kNotCreated:
@@ -158,6 +188,22 @@ void CDataSeriesPage::Generate() {
         default:
             services_.Message(QString("Error writing files list.\n\n%1").arg(path));
     }
+}
+
+void CDataSeriesPage::ShowWrittenList(const QString& path, int64_t lines) {
+    constexpr int kMostShown = 1000;
+    summary_->setText(QString("%1: %2 %3").arg(path).arg(lines).arg(lines == 1 ? "line" : "lines"));
+    preview_->clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+    QStringList shown;
+    for (int i = 0; i < kMostShown && !file.atEnd(); ++i) {
+        QString line = QString::fromLocal8Bit(file.readLine());
+        if (line.endsWith('\n')) line.chop(1);
+        shown << line;
+    }
+    if (lines > kMostShown) shown << QString("... and %1 more").arg(lines - kMostShown);
+    preview_->setPlainText(shown.join('\n'));
 }
 
 }  // namespace fractan::ui

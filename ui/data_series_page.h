@@ -14,6 +14,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 
 namespace fractan::ui {
 
@@ -35,6 +36,8 @@ private:
     bool ReadForm(bool reportErrors = true);
     void ShowRecord();
     FilesListRequest Request() const;
+    // The path, the number of lines and the first lines of the list written.
+    void ShowWrittenList(const QString& path, int64_t lines);
 
     FormServices& services_;
     AnalysisParameters record_;
@@ -49,6 +52,8 @@ private:
     QLineEdit* step_ = nullptr;
     QLineEdit* end_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QPlainTextEdit* preview_ = nullptr;
 };
 
 }  // namespace fractan::ui

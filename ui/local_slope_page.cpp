@@ -24,6 +24,7 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     input_ = TextField("inputFile");
     input_->setReadOnly(true);
+    input_->setMinimumWidth(320);
     auto* browse = Button("inputBrowse", "...");
     auto* view = Button("inputView", "View");
     width_ = NumberField("windowWidth");

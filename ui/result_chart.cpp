@@ -166,6 +166,7 @@ void ResultChart::ShowLine(const std::vector<QPointF>& points, const QString& ti
         yHigh = std::max(yHigh, p.y());
     }
     plotted_ = static_cast<int>(line->count());
+    line->setPointsVisible(plotted_ <= 200);  // few points: each one is a value of its own
     if (plotted_ == 0) {
         delete line;
         setChart(chart);

@@ -392,6 +392,9 @@ void ToolPagesTest::filesListPage() {
              folder + "1.txt\n" + folder + "3.txt\n" + folder + "5.txt\n");
     QCOMPARE(services.viewedTexts, QStringList{list});
     QCOMPARE(page->Record().fileProgression.step, 2);
+    QCOMPARE(Child<QLabel>(p, "listSummary")->text(), list + ": 3 lines");
+    QCOMPARE(Child<QPlainTextEdit>(p, "listPreview")->toPlainText(),
+             Q(folder + "1.txt\n" + folder + "3.txt\n" + folder + "5.txt"));
 
     // "dat" from the list, a typed extension, and the chooser starting at the last list.
     Select(p, "extension", 1);
@@ -439,6 +442,16 @@ void ToolPagesTest::filesListPage() {
     QCOMPARE(services.questions.last(), QString("The files list will have 2000000 lines. Write it?"));
     QCOMPARE(services.filters.size(), asked);
     QCOMPARE(fractan::test::ReadText(list.toStdString()), std::string());
+
+    // The page shows the first thousand lines of a longer list.
+    SetText(p, "fileEnd", "1500");
+    services.answers = {list};
+    page->Generate();
+    const QStringList shown = Child<QPlainTextEdit>(p, "listPreview")->toPlainText().split('\n');
+    QCOMPARE(shown.size(), 1001);
+    QCOMPARE(shown[999], Q(dir.Path() + "/1000.csv"));
+    QCOMPARE(shown.last(), QString("... and 500 more"));
+    QCOMPARE(fractan::test::ReadLines(list.toStdString()).size(), size_t{1500});
 }
 
 void ToolPagesTest::filesListLoadConfig() {
