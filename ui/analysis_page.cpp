@@ -11,8 +11,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSplitter>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <limits>
@@ -116,7 +114,7 @@ CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
     BuildForm();
     ShowRecord();
     ApplyShownRules();
-    SetBusyIcon(false);
+    status_->SetBusy(false);
     SetStatus("Ready");
 }
 
@@ -129,10 +127,6 @@ bool CAnalysisPage::WorkerBusy() const { return runLog_->Busy(); }
 // ---------------------------------------------------------------- the form
 
 void CAnalysisPage::BuildForm() {
-    auto* form = new QWidget;
-    auto* formLayout = new QVBoxLayout(form);
-    formLayout->setContentsMargins(0, 0, 0, 0);
-
     configFile_ = TextField("configFile");
     configFile_->setReadOnly(true);
     auto* configView = Button("configView", "View");
@@ -144,20 +138,9 @@ void CAnalysisPage::BuildForm() {
     configRow->addWidget(configView);
     configRow->addWidget(load);
     configRow->addWidget(save);
-    formLayout->addLayout(configRow);
-    formLayout->addWidget(BuildFileGroup());
-    formLayout->addWidget(BuildScaleGroup());
-    formLayout->addWidget(BuildComputationGroup());
-    formLayout->addWidget(BuildRunRow());
-    formLayout->addStretch(1);
-
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(form);
-    splitter->addWidget(BuildResultPane());
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    auto* pageLayout = new QVBoxLayout(this);
-    pageLayout->addWidget(splitter);
+    QWidget* form =
+        Column({configRow, BuildFileGroup(), BuildScaleGroup(), BuildComputationGroup(), BuildRunRow()});
+    LayOutPage(this, form, BuildResultPane());
 
     BindNumberFields();
     connect(configView, &QPushButton::clicked, this, [this] { services_.ViewText(configFileName_); });
@@ -242,13 +225,7 @@ QWidget* CAnalysisPage::BuildScaleGroup() {
     customRow_ = Row({customFile_, customBrowse, customView});
     customRow_->setObjectName("customRow");
 
-    auto* range = new QHBoxLayout;
-    for (auto [caption, field] : {std::pair{"Start", start_}, {"Step", step_}, {"End", end_}}) {
-        range->addWidget(new QLabel(caption));
-        range->addWidget(field);
-    }
-    range->addStretch(1);
-    scaleForm_->addRow(range);
+    scaleForm_->addRow(CaptionedFields({{"Start", start_}, {"Step", step_}, {"End", end_}}));
     scaleForm_->addRow("Progression type", progressionType_);
     scaleForm_->addRow("Progression file", customRow_);
 
@@ -312,41 +289,18 @@ QWidget* CAnalysisPage::BuildRunRow() {
     auto* calculateThread = Button(
         "calculateThread", clusters ? "Calculate cluster size PDF (Thread)" : "Calculate (thread)");
     auto* stop = Button("stop", clusters ? "Stop (Thread only)" : "Stop (thread only)");
-    icon_ = new QLabel;
-    icon_->setObjectName("statusIcon");
-    status_ = StatusLine();
-
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(calculate);
-    buttons->addWidget(calculateThread);
-    buttons->addWidget(stop);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
-    auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(icon_);
-    statusRow->addWidget(status_, 1);
-    layout->addLayout(statusRow);
-    layout->addWidget(runLog_->Bar());
-
+    status_ = new PageStatus;
     connect(calculate, &QPushButton::clicked, this, &CAnalysisPage::Calculate);
     connect(calculateThread, &QPushButton::clicked, this, &CAnalysisPage::CalculateInThread);
     connect(stop, &QPushButton::clicked, this, &CAnalysisPage::Stop);
-    return box;
+    return Column({ButtonRow({calculate, calculateThread, stop}), status_, runLog_->Bar()});
 }
 
 QWidget* CAnalysisPage::BuildResultPane() {
     chart_ = new ResultChart;
     chart_->setObjectName("chart");
-    auto* pane = new QSplitter(Qt::Vertical);
-    pane->addWidget(runLog_->Pane());
-    pane->addWidget(chart_);
-    pane->setStretchFactor(0, 1);
-    pane->setStretchFactor(1, 2);
     if (kind_ == Kind::kClusters) chart_->hide();  // the cluster analysis draws no chart
-    return pane;
+    return LogAndChart(runLog_->Pane(), chart_);
 }
 
 int32_t CAnalysisPage::SelectedComputationType() const {
@@ -442,14 +396,8 @@ void CAnalysisPage::Load() {
     // The configuration replaces the fields: a field that does not hold a
     // number must not keep the user from loading one.
     ReadForm(false);
-    const QString path = services_.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", lastLoadPath_);
+    const QString path = LoadConfigInto(record_, lastLoadPath_, services_);
     if (path.isEmpty()) return;
-    AnalysisParameters loaded = record_;
-    if (!loaded.LoadConfig(path.toStdString())) {
-        services_.Message("Error opening config file");
-        return;
-    }
-    record_ = std::move(loaded);
     configFileName_ = path;
     ShowRecord();
     ApplyShownRules();
@@ -521,7 +469,7 @@ void CAnalysisPage::Calculate() {
         return;
     }
     BeginOutput();
-    status_->repaint();
+    status_->ShowNow();
     CalculationResult result;
     runLog_->RunHere([&] {
         AnalysisParameters params = record_;
@@ -547,7 +495,7 @@ void CAnalysisPage::CalculateInThread() {
         return;
     }
     SetStatus("Calculating...");
-    SetBusyIcon(true);
+    status_->SetBusy(true);
     BeginOutput();
     auto result = std::make_shared<CalculationResult>();
     runLog_->StartInWorker(
@@ -560,7 +508,7 @@ void CAnalysisPage::WorkerFinished(const CalculationResult& result) {
     // A stop asked for after the calculation had ended changes nothing: the
     // results are whole, and the status says so.
     SetStatus(result.stopped ? "Stopping calculation...done." : "Calculeting... done.");
-    SetBusyIcon(false);
+    status_->SetBusy(false);
 }
 
 void CAnalysisPage::Stop() {
@@ -571,19 +519,14 @@ void CAnalysisPage::Stop() {
         return;
     }
     SetStatus("Stopping calculation...done.");
-    SetBusyIcon(false);
+    status_->SetBusy(false);
 }
 
 // ---------------------------------------------------------------- status and results
 
-QString CAnalysisPage::StatusText() const { return status_->text(); }
+QString CAnalysisPage::StatusText() const { return status_->Text(); }
 
-void CAnalysisPage::SetStatus(const QString& text) { status_->setText(text); }
-
-void CAnalysisPage::SetBusyIcon(bool busy) {
-    icon_->setPixmap(busy ? BusyIcon() : IdleIcon());
-    icon_->setToolTip(busy ? "Calculating" : "Idle");
-}
+void CAnalysisPage::SetStatus(const QString& text) { status_->SetText(text); }
 
 void CAnalysisPage::BeginOutput() {
     const QString what = kind_ == Kind::kClusters

@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace fractan::ui {
 
+class PageStatus;
 class ResultChart;
 class RunLog;
 
@@ -74,7 +75,6 @@ private:
     int32_t SelectedComputationType() const;
 
     void SetStatus(const QString& text);
-    void SetBusyIcon(bool busy);
     std::string CheckReason() const;
     bool RefusedWhileWorkerRuns();
     // A header line in the log and a busy bar; then the end of the run shown.
@@ -124,8 +124,7 @@ private:
     QCheckBox* movingAverageFiles_ = nullptr;
     QFormLayout* scaleForm_ = nullptr;
     QFormLayout* computationForm_ = nullptr;
-    QLabel* icon_ = nullptr;
-    QLabel* status_ = nullptr;
+    PageStatus* status_ = nullptr;
     ResultChart* chart_ = nullptr;
     RunLog* runLog_ = nullptr;  // a child of the page: the log pane, the bar and the worker
     std::vector<NumberBinding> numbers_;

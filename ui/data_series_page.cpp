@@ -4,12 +4,10 @@
 #include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "ui/form_widgets.h"
@@ -42,37 +40,16 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     end_ = NumberField("fileEnd");
     auto* load = Button("loadConfig", "Load config");
     auto* generate = Button("generate", "Generate");
-    status_ = StatusLine();
-
-    auto* range = new QHBoxLayout;
-    for (auto [caption, field] : {std::pair{"Start", start_}, {"Step", step_}, {"End", end_}}) {
-        range->addWidget(new QLabel(caption));
-        range->addWidget(field);
-    }
-    range->addStretch(1);
+    status_ = new PageStatus;
     auto* group = new QGroupBox("Files list");
     auto* form = new QFormLayout(group);
     form->addRow("File prefix", prefix_);
     form->addRow("Extension", extensionList_);
     form->addRow("File(s) path", Row({path_, browse}));
-    form->addRow(range);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(load);
-    buttons->addWidget(generate);
-    buttons->addStretch(1);
-    auto* note = new QLabel(
+    form->addRow(CaptionedFields({{"Start", start_}, {"Step", step_}, {"End", end_}}));
+    auto* note = Note(
         "Writes one line per number n = Start, Start + Step, ... up to End: the file path, the prefix, n "
         "and the extension. The list is the input of an analysis page in \"Multi\" mode.");
-    note->setWordWrap(true);
-
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(group);
-    layout->addLayout(buttons);
-    layout->addWidget(status_);
-    layout->addWidget(note);
-    layout->addStretch(1);
 
     // The list last written, as the analysis pages will read it.
     summary_ = new QLabel("No files list written yet.");
@@ -88,13 +65,7 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     writtenLayout->addWidget(summary_);
     writtenLayout->addWidget(preview_, 1);
 
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(box);
-    splitter->addWidget(written);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
-    auto* pageLayout = new QVBoxLayout(this);
-    pageLayout->addWidget(splitter);
+    LayOutPage(this, Column({group, ButtonRow({load, generate}), status_, note}), written);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString folder = services_.ChooseFolder(path_->text());
@@ -105,10 +76,10 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     connect(load, &QPushButton::clicked, this, &CDataSeriesPage::LoadConfig);
     connect(generate, &QPushButton::clicked, this, &CDataSeriesPage::Generate);
     ShowRecord();
-    status_->setText("Ready");
+    status_->SetText("Ready");
 }
 
-QString CDataSeriesPage::StatusText() const { return status_->text(); }
+QString CDataSeriesPage::StatusText() const { return status_->Text(); }
 
 bool CDataSeriesPage::ReadForm(bool reportErrors) {
     extension_ = extensionList_->currentText();  // the page's own, not the record's
@@ -145,15 +116,7 @@ void CDataSeriesPage::LoadConfig() {
     // The configuration replaces the fields: one that does not hold a number
     // must not keep the user from loading it.
     ReadForm(false);
-    const QString path = services_.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", lastConfigPath_);
-    if (path.isEmpty()) return;
-    AnalysisParameters loaded = record_;
-    if (!loaded.LoadConfig(path.toStdString())) {
-        services_.Message("Error opening config file");
-        return;
-    }
-    record_ = std::move(loaded);
-    ShowRecord();
+    if (!LoadConfigInto(record_, lastConfigPath_, services_).isEmpty()) ShowRecord();
 }
 
 void CDataSeriesPage::Generate() {

@@ -18,6 +18,8 @@ class QPlainTextEdit;
 
 namespace fractan::ui {
 
+class PageStatus;
+
 class CDataSeriesPage : public QWidget {
     Q_OBJECT
 public:
@@ -51,7 +53,7 @@ private:
     QLineEdit* start_ = nullptr;
     QLineEdit* step_ = nullptr;
     QLineEdit* end_ = nullptr;
-    QLabel* status_ = nullptr;
+    PageStatus* status_ = nullptr;
     QLabel* summary_ = nullptr;
     QPlainTextEdit* preview_ = nullptr;
 };

@@ -6,9 +6,13 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include <cmath>
+
+#include "ui/icons.h"
 
 namespace fractan::ui {
 namespace {
@@ -52,12 +56,29 @@ QPushButton* Button(const char* name, const QString& caption) {
     return button;
 }
 
-QLabel* StatusLine(const char* name) {
-    auto* status = new QLabel;
-    status->setObjectName(name);
-    status->setWordWrap(true);
-    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return status;
+PageStatus::PageStatus() {
+    icon_ = new QLabel;
+    icon_->setObjectName("statusIcon");
+    text_ = new QLabel;
+    text_->setObjectName("status");
+    text_->setWordWrap(true);
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(icon_);
+    layout->addWidget(text_, 1);
+    SetBusy(false);
+}
+
+void PageStatus::SetText(const QString& text) { text_->setText(text); }
+
+QString PageStatus::Text() const { return text_->text(); }
+
+void PageStatus::ShowNow() { text_->repaint(); }
+
+void PageStatus::SetBusy(bool busy, const QString& busyTip) {
+    icon_->setPixmap(busy ? BusyIcon() : IdleIcon());
+    icon_->setToolTip(busy ? busyTip : QString("Idle"));
 }
 
 QWidget* Row(std::initializer_list<QWidget*> widgets) {
@@ -66,6 +87,62 @@ QWidget* Row(std::initializer_list<QWidget*> widgets) {
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* widget : widgets) layout->addWidget(widget, widget == *widgets.begin() ? 1 : 0);
     return row;
+}
+
+QHBoxLayout* CaptionedFields(std::initializer_list<std::pair<const char*, QWidget*>> fields) {
+    auto* row = new QHBoxLayout;
+    for (auto [caption, field] : fields) {
+        row->addWidget(new QLabel(caption));
+        row->addWidget(field);
+    }
+    row->addStretch(1);
+    return row;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* button : buttons) row->addWidget(button);
+    row->addStretch(1);
+    return row;
+}
+
+QLabel* Note(const QString& text) {
+    auto* note = new QLabel(text);
+    note->setWordWrap(true);
+    return note;
+}
+
+QWidget* Column(std::initializer_list<QObject*> items) {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QObject* item : items) {
+        if (auto* widget = qobject_cast<QWidget*>(item))
+            layout->addWidget(widget);
+        else if (auto* inner = qobject_cast<QLayout*>(item))
+            layout->addLayout(inner);
+    }
+    layout->addStretch(1);
+    return column;
+}
+
+QWidget* LogAndChart(QWidget* log, QWidget* chart) {
+    auto* pane = new QSplitter(Qt::Vertical);
+    pane->addWidget(log);
+    pane->addWidget(chart);
+    pane->setStretchFactor(0, 1);
+    pane->setStretchFactor(1, 2);
+    return pane;
+}
+
+void LayOutPage(QWidget* page, QWidget* form, QWidget* shown) {
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(form);
+    splitter->addWidget(shown);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(splitter);
 }
 
 std::optional<int64_t> ParseWhole(const QString& text, int64_t low, int64_t high) {
@@ -94,6 +171,18 @@ QString RealNumberError(const QString& caption, const QString& text) {
 }
 
 QString RealText(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
+
+QString LoadConfigInto(AnalysisParameters& record, QString& remembered, FormServices& services) {
+    const QString path = services.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", remembered);
+    if (path.isEmpty()) return {};
+    AnalysisParameters loaded = record;
+    if (!loaded.LoadConfig(path.toStdString())) {
+        services.Message("Error opening config file");
+        return {};
+    }
+    record = std::move(loaded);
+    return path;
+}
 
 int64_t FormReader::Whole(const QLineEdit* field, const QString& caption, int64_t low, int64_t high) {
     if (!ok_) return 0;

@@ -3,12 +3,9 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSplitter>
-#include <QVBoxLayout>
 
 #include <vector>
 
@@ -30,7 +27,7 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
     width_ = NumberField("windowWidth");
     delta_ = NumberField("windowDelta");
     auto* run = Button("getLocalSlope", "Get local slope");
-    status_ = StatusLine();
+    status_ = new PageStatus;
     chart_ = new ResultChart;
     chart_->setObjectName("chart");
     chart_->ShowNote("The local slope of a chart file is drawn here.");
@@ -40,30 +37,11 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
     form->addRow("Input file:", Row({input_, browse, view}));
     form->addRow("Window width", width_);
     form->addRow("Window delta", delta_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(run);
-    buttons->addStretch(1);
-    auto* note = new QLabel(
+    auto* note = Note(
         "A window of the given width (in decades of n) slides along the chart in steps of the given "
         "delta; the least-squares slope of log F against log n inside each window is written to the "
         "chart's \".localslope.txt\" file.");
-    note->setWordWrap(true);
-
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(group);
-    layout->addLayout(buttons);
-    layout->addWidget(status_);
-    layout->addWidget(note);
-    layout->addStretch(1);
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(box);
-    splitter->addWidget(chart_);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    auto* pageLayout = new QVBoxLayout(this);
-    pageLayout->addWidget(splitter);
+    LayOutPage(this, Column({group, ButtonRow({run}), status_, note}), chart_);
 
     connect(browse, &QPushButton::clicked, this, &CLocalSlopePage::ChooseInput);
     connect(view, &QPushButton::clicked, this, [this] { services_.ViewText(input_->text()); });
@@ -71,10 +49,10 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
 
     width_->setText(RealText(1.0));
     delta_->setText(RealText(0.1));
-    status_->setText("Ready");
+    status_->SetText("Ready");
 }
 
-QString CLocalSlopePage::StatusText() const { return status_->text(); }
+QString CLocalSlopePage::StatusText() const { return status_->Text(); }
 
 void CLocalSlopePage::ChooseInput() {
     const QString path = services_.OpenFileWithAllFiles("DMA/DFA chart files (*.txt)|*.txt|", rememberedPath_);
@@ -87,8 +65,8 @@ void CLocalSlopePage::GetLocalSlope() {
     const double delta = read.Real(delta_, "Window delta");
     if (!read.Ok()) return;
     const std::string chart = input_->text().toStdString();
-    status_->setText("Calculating...");
-    status_->repaint();
+    status_->SetText("Calculating...");
+    status_->ShowNow();
     int32_t outcome = 0;
     bool written = false;
     // A refusal (a width or delta of 0 or less, too many windows) says why in
@@ -100,20 +78,20 @@ void CLocalSlopePage::GetLocalSlope() {
     }
     const QString slopePath = QString::fromStdString(LocalSlopePath(chart));
     if (outcome == kChartNotOpened) {
-        status_->setText(QString("Cannot read the chart file [%1].").arg(input_->text()));
+        status_->SetText(QString("Cannot read the chart file [%1].").arg(input_->text()));
         return;
     }
     if (outcome == kLocalSlopeRefused) {
         const std::vector<std::string> lines = said.Lines();
-        status_->setText(lines.empty() ? QString("No local slope file was written.")
+        status_->SetText(lines.empty() ? QString("No local slope file was written.")
                                        : QString::fromStdString(lines.back()));
         return;
     }
     if (!written) {
-        status_->setText(QString("Cannot write [%1].").arg(slopePath));
+        status_->SetText(QString("Cannot write [%1].").arg(slopePath));
         return;
     }
-    status_->setText("Calculating... Done.");
+    status_->SetText("Calculating... Done.");
     services_.ViewText(slopePath);
 
     std::vector<ChartPoint> slopes;  // the centre and the slope of each window

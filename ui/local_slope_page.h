@@ -8,11 +8,11 @@
 
 #include "ui/form_services.h"
 
-class QLabel;
 class QLineEdit;
 
 namespace fractan::ui {
 
+class PageStatus;
 class ResultChart;
 
 class CLocalSlopePage : public QWidget {
@@ -33,7 +33,7 @@ private:
     QLineEdit* input_ = nullptr;
     QLineEdit* width_ = nullptr;
     QLineEdit* delta_ = nullptr;
-    QLabel* status_ = nullptr;
+    PageStatus* status_ = nullptr;
     ResultChart* chart_ = nullptr;
 };
 

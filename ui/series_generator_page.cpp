@@ -7,13 +7,10 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSplitter>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
@@ -27,7 +24,6 @@
 #include "tools/file_tools.h"
 #include "ui/bytes_to_copy_dialog.h"
 #include "ui/form_widgets.h"
-#include "ui/icons.h"
 #include "ui/result_chart.h"
 #include "ui/run_log.h"
 
@@ -94,13 +90,7 @@ RunLog::PercentReader SeriesProgress(int64_t total) {
 CSeriesGeneratorPage::CSeriesGeneratorPage(FormServices& services, QWidget* parent)
     : QWidget(parent), services_(services), bytesToCopy_(kDefaultBytesToCopy) {
     runLog_ = new RunLog(this);
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(BuildForm());
-    splitter->addWidget(BuildResultPane());
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(splitter);
+    LayOutPage(this, BuildForm(), BuildResultPane());
 
     const GeneratorSettings defaults;
     seriesCount_->setText(QString::number(defaults.seriesCount));
@@ -117,7 +107,7 @@ CSeriesGeneratorPage::CSeriesGeneratorPage(FormServices& services, QWidget* pare
     chooseSeed_->setChecked(false);
     seed_->setText("0");
     ApplyShownRules();
-    SetBusy(false);
+    status_->SetBusy(false);
     SetStatus("Ready");
 }
 
@@ -141,12 +131,7 @@ QWidget* CSeriesGeneratorPage::BuildForm() {
     seed_ = NumberField("seed");
 
     auto* hurst = new QGroupBox("Hurst exponent");
-    auto* hurstRow = new QHBoxLayout(hurst);
-    for (auto [caption, field] : {std::pair{"Start", hurstStart_}, {"End", hurstEnd_}, {"Step", hurstStep_}}) {
-        hurstRow->addWidget(new QLabel(caption));
-        hurstRow->addWidget(field);
-    }
-    hurstRow->addStretch(1);
+    hurst->setLayout(CaptionedFields({{"Start", hurstStart_}, {"End", hurstEnd_}, {"Step", hurstStep_}}));
 
     auto* series = new QGroupBox("Series");
     form_ = new QFormLayout(series);
@@ -158,11 +143,7 @@ QWidget* CSeriesGeneratorPage::BuildForm() {
     form_->addRow("Output file prefix", filePrefix_);
     form_->addRow("Output file type", outputType_);
     form_->addRow("Precision", precision_);
-    auto* seedRow = new QHBoxLayout;
-    seedRow->addWidget(chooseSeed_);
-    seedRow->addWidget(seed_);
-    seedRow->addStretch(1);
-    form_->addRow(seedRow);
+    form_->addRow(ButtonRow({chooseSeed_, seed_}));
 
     auto* generate = Button("generateSeries", "Generate series");
     auto* stop = Button("stop", "Stop");
@@ -172,21 +153,7 @@ QWidget* CSeriesGeneratorPage::BuildForm() {
     buttons->addWidget(stop);
     buttons->addStretch(1);
     buttons->addWidget(sample);
-    icon_ = new QLabel;
-    icon_->setObjectName("statusIcon");
-    status_ = StatusLine();
-    auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(icon_);
-    statusRow->addWidget(status_, 1);
-
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(series);
-    layout->addLayout(buttons);
-    layout->addLayout(statusRow);
-    layout->addWidget(runLog_->Bar());
-    layout->addStretch(1);
+    status_ = new PageStatus;
 
     connect(outputType_, &QComboBox::currentIndexChanged, this, &CSeriesGeneratorPage::ApplyShownRules);
     connect(chooseSeed_, &QCheckBox::toggled, this, &CSeriesGeneratorPage::ApplyShownRules);
@@ -198,19 +165,14 @@ QWidget* CSeriesGeneratorPage::BuildForm() {
     connect(generate, &QPushButton::clicked, this, &CSeriesGeneratorPage::GenerateSeries);
     connect(stop, &QPushButton::clicked, this, &CSeriesGeneratorPage::Stop);
     connect(sample, &QPushButton::clicked, this, &CSeriesGeneratorPage::GenerateSampleFile);
-    return box;
+    return Column({series, buttons, status_, runLog_->Bar()});
 }
 
 QWidget* CSeriesGeneratorPage::BuildResultPane() {
     chart_ = new ResultChart;
     chart_->setObjectName("chart");
     chart_->ShowNote("The first series generated is drawn here.");
-    auto* pane = new QSplitter(Qt::Vertical);
-    pane->addWidget(runLog_->Pane());
-    pane->addWidget(chart_);
-    pane->setStretchFactor(0, 1);
-    pane->setStretchFactor(1, 2);
-    return pane;
+    return LogAndChart(runLog_->Pane(), chart_);
 }
 
 // "Precision" only for text files; the seed only when it is chosen.
@@ -262,7 +224,7 @@ void CSeriesGeneratorPage::GenerateSeries() {
     }
     const int64_t total = int64_t{settings->seriesCount} * static_cast<int64_t>(HurstExponents(*settings).size());
     SetStatus("Generating series...");
-    SetBusy(true);
+    status_->SetBusy(true, "Generating");
     runLog_->SetPercentReader(SeriesProgress(total));
     runLog_->Begin(QString("%1 series of 2^%2 + 1 values into %3")
                        .arg(total)
@@ -277,7 +239,7 @@ void CSeriesGeneratorPage::GenerateSeries() {
 void CSeriesGeneratorPage::GenerationFinished(const GenerationResult& result) {
     const bool stopped = result.status == kGeneratorStopped;
     runLog_->End(stopped);
-    SetBusy(false);
+    status_->SetBusy(false);
     if (stopped) {
         SetStatus("Generating series... Stopped: the series written so far are kept.");
         chart_->ShowNote("Stopped: no series was drawn.");
@@ -336,14 +298,9 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
     }
 }
 
-QString CSeriesGeneratorPage::StatusText() const { return status_->text(); }
+QString CSeriesGeneratorPage::StatusText() const { return status_->Text(); }
 
-void CSeriesGeneratorPage::SetStatus(const QString& text) { status_->setText(text); }
-
-void CSeriesGeneratorPage::SetBusy(bool busy) {
-    icon_->setPixmap(busy ? BusyIcon() : IdleIcon());
-    icon_->setToolTip(busy ? "Generating" : "Idle");
-}
+void CSeriesGeneratorPage::SetStatus(const QString& text) { status_->SetText(text); }
 
 bool CSeriesGeneratorPage::WorkerBusy() const { return runLog_->Busy(); }
 

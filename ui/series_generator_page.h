@@ -14,11 +14,11 @@
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
-class QLabel;
 class QLineEdit;
 
 namespace fractan::ui {
 
+class PageStatus;
 class ResultChart;
 class RunLog;
 struct GenerationResult;
@@ -48,7 +48,6 @@ private:
     QWidget* BuildResultPane();
     void ApplyShownRules();
     void SetStatus(const QString& text);
-    void SetBusy(bool busy);
     void GenerationFinished(const GenerationResult& result);
 
     FormServices& services_;
@@ -67,8 +66,7 @@ private:
     QCheckBox* chooseSeed_ = nullptr;
     QLineEdit* seed_ = nullptr;
     QFormLayout* form_ = nullptr;
-    QLabel* icon_ = nullptr;
-    QLabel* status_ = nullptr;
+    PageStatus* status_ = nullptr;
     ResultChart* chart_ = nullptr;
     RunLog* runLog_ = nullptr;  // a child of the page: the log pane, the bar and the worker
 };

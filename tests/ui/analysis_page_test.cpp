@@ -29,13 +29,6 @@ namespace {
 
 const char* kReview = " Please review input parameters";
 
-template <class Page>
-std::unique_ptr<Page> ShownPage(ScriptedServices& services) {
-    auto page = std::make_unique<Page>(services);
-    page->show();
-    return page;
-}
-
 }  // namespace
 
 class AnalysisPageTest : public QObject {

@@ -29,13 +29,6 @@ using namespace fractan::ui::test;
 
 namespace {
 
-template <class Page>
-std::unique_ptr<Page> ShownPage(ScriptedServices& services) {
-    auto page = std::make_unique<Page>(services);
-    page->show();
-    return page;
-}
-
 QString Text(QWidget* page, const char* name) { return Child<QLineEdit>(page, name)->text(); }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,14 @@ private:
         return answer;
     }
 };
+
+// A page on the scripted services, shown as the user sees it.
+template <class Page>
+std::unique_ptr<Page> ShownPage(ScriptedServices& services) {
+    auto page = std::make_unique<Page>(services);
+    page->show();
+    return page;
+}
 
 template <class T>
 T* Child(QWidget* parent, const char* name) {
