@@ -88,6 +88,16 @@ void ToolPagesTest::generatorDefaultsAndShownRules() {
     QVERIFY(Shown(p, "seed") && Child<QLineEdit>(p, "seed")->isEnabled());
     Child<QCheckBox>(p, "chooseSeed")->setChecked(false);
     QVERIFY(!Shown(p, "seed"));
+
+    // The folder chooser starts at the output path; a cancel keeps it.
+    services.answers = {"/data/series"};
+    Click(p, "outputBrowse");
+    QCOMPARE(services.initialFiles.last(), QDir::homePath());
+    QCOMPARE(Text(p, "outputPath"), QString("/data/series"));
+    Click(p, "outputBrowse");
+    QCOMPARE(Text(p, "outputPath"), QString("/data/series"));
+    Click(p, "outputView");
+    QCOMPARE(services.viewedFolders, QStringList{"/data/series"});
 }
 
 void ToolPagesTest::generatorSeedAndRequest() {
