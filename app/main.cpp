@@ -2,13 +2,12 @@
 
 #include <QApplication>
 
-#include "ui/icons.h"
+#include "ui/application.h"
 #include "ui/main_sheet.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("fractan-gui");
-    QApplication::setWindowIcon(fractan::ui::ApplicationIcon());
+    fractan::ui::SetUpApplication();
     fractan::ui::CMainSheet sheet;
     sheet.exec();  // the result of the sheet is not used
     return 0;

@@ -19,7 +19,7 @@
 #include "setup/output.h"
 #include "ui/analysis_page.h"
 #include "ui/data_series_page.h"
-#include "ui/icons.h"
+#include "ui/application.h"
 #include "ui/local_slope_page.h"
 #include "ui/main_sheet.h"
 #include "ui/series_generator_page.h"
@@ -71,7 +71,7 @@ bool Save(QWidget* sheet, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(fractan::ui::ApplicationIcon());
+    fractan::ui::SetUpApplication();
     if (argc != 2) {
         std::fprintf(stderr, "usage: fractan-gui-screenshots FOLDER\n");
         return 2;

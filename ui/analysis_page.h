@@ -12,6 +12,7 @@
 
 #include "setup/parameters.h"
 #include "ui/form_services.h"
+#include "ui/worker_thread.h"
 
 class QCheckBox;
 class QComboBox;
@@ -33,7 +34,7 @@ struct CalculationResult {
     std::vector<std::string> incrementalFiles;  // the incremental files that hold a line
 };
 
-class CAnalysisPage : public QWidget {
+class CAnalysisPage : public QWidget, public WorkerPage {
     Q_OBJECT
 public:
     enum class Kind { kDma, kDfa, kClusters };
@@ -43,9 +44,8 @@ public:
     const AnalysisParameters& Record() const { return record_; }
     QString StatusText() const;
     QString ConfigFileName() const { return configFileName_; }
-    bool WorkerBusy() const;
-    // Asks a threaded calculation to stop and waits for it (closing the window).
-    void StopAndWait();
+    bool WorkerBusy() const override;
+    void StopAndWait() override;
 
     // The actions, as the buttons run them.
     void Load();

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "ui/form_widgets.h"
 
 namespace fractan::ui {
@@ -40,6 +42,7 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     end_ = NumberField("fileEnd");
     auto* load = Button("loadConfig", "Load config");
     auto* generate = Button("generate", "Generate");
+    auto* stop = Button("stop", "Stop");
     status_ = new PageStatus;
     auto* group = new QGroupBox("Files list");
     auto* form = new QFormLayout(group);
@@ -65,19 +68,22 @@ CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     writtenLayout->addWidget(summary_);
     writtenLayout->addWidget(preview_, 1);
 
-    LayOutPage(this, Column({group, ButtonRow({load, generate}), status_, note}), written);
+    LayOutPage(this, Column({group, ButtonRow({load, generate, stop}), status_, note}), written);
 
     connect(browse, &QPushButton::clicked, this, [this] {
+        // Only the path changes: a number field being edited keeps its text.
         const QString folder = services_.ChooseFolder(path_->text());
-        if (folder.isEmpty() || !ReadForm()) return;
-        record_.inputFilesPath = folder.toStdString();
-        ShowRecord();
+        if (!folder.isEmpty()) path_->setText(folder);
     });
     connect(load, &QPushButton::clicked, this, &CDataSeriesPage::LoadConfig);
     connect(generate, &QPushButton::clicked, this, &CDataSeriesPage::Generate);
+    connect(stop, &QPushButton::clicked, this, &CDataSeriesPage::Stop);
+    worker_ = std::make_unique<WorkerThread>(this, output_);
     ShowRecord();
     status_->SetText("Ready");
 }
+
+CDataSeriesPage::~CDataSeriesPage() { StopAndWait(); }
 
 QString CDataSeriesPage::StatusText() const { return status_->Text(); }
 
@@ -120,6 +126,10 @@ void CDataSeriesPage::LoadConfig() {
 }
 
 void CDataSeriesPage::Generate() {
+    if (worker_->Busy()) {
+        services_.Message("A files list is being written: stop it or wait for its end.");
+        return;
+    }
     if (!ReadForm()) return;
     const FilesListRequest request = Request();
     // A step that never reaches the end would write without bound.
@@ -127,28 +137,58 @@ void CDataSeriesPage::Generate() {
         services_.Message(QString::fromStdString(refusal));
         return;
     }
-    if (const int64_t lines = LineCount(request);
-        lines > kLinesWithoutQuestion &&
-        !services_.Confirm(QString("The files list will have %1 lines. Write it?").arg(lines)))
-        return;
+    if (const int64_t lines = LineCount(request); lines > kLinesWithoutQuestion) {
+        // The last line is the longest but for a sign.
+        const double megabytes =
+            static_cast<double>(lines) * static_cast<double>(FilesListLine(request, request.end).size() + 1) / 1e6;
+        if (!services_.Confirm(QString("The files list will have %1 lines (about %2 MB). Write it?")
+                                   .arg(lines)
+                                   .arg(megabytes, 0, 'f', 0)))
+            return;
+    }
     const QString path = services_.SaveFile("Files list files (*.txt)|*.txt|All files (*.*)|*.*||", lastListPath_);
     if (path.isEmpty()) return;
     lastListPath_ = path;
-    FilesListStatus written;
-    int64_t lines = 0;
-    {
-        WaitCursor wait;
-        written = WriteFilesList(path.toStdString(), request, &lines);
-    }
+    summary_->setText(QString("Writing %1...").arg(path));
+    preview_->clear();
+    status_->SetBusy(true, "Writing");
+    struct Outcome {
+        FilesListStatus status = FilesListStatus::kWritten;
+        int64_t lines = 0;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    worker_->Start(
+        [list = path.toStdString(), request, outcome] {
+            outcome->status = WriteFilesList(list, request, &outcome->lines);
+        },
+        [this, path, outcome] { Finished(path, outcome->status, outcome->lines); });
+}
+
+void CDataSeriesPage::Stop() {
+    if (worker_->Busy()) worker_->RequestStop();  // its end tells what became of the list
+}
+
+void CDataSeriesPage::StopAndWait() {
+    worker_->RequestStop();
+    worker_->Wait();
+}
+
+void CDataSeriesPage::Finished(const QString& path, FilesListStatus written, int64_t lines) {
+    status_->SetBusy(false);
     switch (written) {
         case FilesListStatus::kWritten:
             ShowWrittenList(path, lines);
             services_.ViewText(path);
             break;
+        case FilesListStatus::kStopped:
+            summary_->setText(QString("Stopped: the unfinished list %1 was removed.").arg(path));
+            break;
         case FilesListStatus::kNotCreated:
+            summary_->setText(QString("%1 was not created.").arg(path));
             services_.Message(QString("Error creating files list.\n\n%1").arg(path));
             break;
         default:
+            summary_->setText(QString("%1 could not be written whole.").arg(path));
             services_.Message(QString("Error writing files list.\n\n%1").arg(path));
     }
 }

@@ -5,11 +5,12 @@
 #include <QString>
 #include <QWidget>
 
-#include <optional>
+#include <memory>
 
 #include "setup/parameters.h"
 #include "tools/file_tools.h"
 #include "ui/form_services.h"
+#include "ui/worker_thread.h"
 
 class QComboBox;
 class QLabel;
@@ -20,17 +21,22 @@ namespace fractan::ui {
 
 class PageStatus;
 
-class CDataSeriesPage : public QWidget {
+class CDataSeriesPage : public QWidget, public WorkerPage {
     Q_OBJECT
 public:
     explicit CDataSeriesPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
+    ~CDataSeriesPage() override;
 
     const AnalysisParameters& Record() const { return record_; }
     QString StatusText() const;
+    bool WorkerBusy() const override { return worker_->Busy(); }
+    void StopAndWait() override;
 
-    // The actions, as the buttons run them.
+    // The actions, as the buttons run them. The list is written in the
+    // page's worker: a long one takes a while.
     void LoadConfig();
     void Generate();
+    void Stop();
 
 private:
     // The form into the record; false, with a message naming the field and
@@ -40,6 +46,7 @@ private:
     FilesListRequest Request() const;
     // The path, the number of lines and the first lines of the list written.
     void ShowWrittenList(const QString& path, int64_t lines);
+    void Finished(const QString& path, FilesListStatus written, int64_t lines);
 
     FormServices& services_;
     AnalysisParameters record_;
@@ -56,6 +63,9 @@ private:
     PageStatus* status_ = nullptr;
     QLabel* summary_ = nullptr;
     QPlainTextEdit* preview_ = nullptr;
+    OutputBuffer output_;
+    // Last: its thread uses the output buffer and is joined before it goes.
+    std::unique_ptr<WorkerThread> worker_;
 };
 
 }  // namespace fractan::ui

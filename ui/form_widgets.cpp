@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStringList>
 #include <QVBoxLayout>
@@ -17,7 +18,7 @@
 namespace fractan::ui {
 namespace {
 
-// The C locale without group separators: "0,5" is not a number, rather than 5.
+// The C locale, refusing group separators: "1,000" is not a number, rather than 1000.
 const QLocale& NumberLocale() {
     static const QLocale locale = [] {
         QLocale c = QLocale::c();
@@ -160,7 +161,10 @@ std::optional<double> ParseReal(const QString& text) {
 }
 
 QString WholeNumberError(const QString& caption, const QString& text, int64_t low, int64_t high) {
-    const QString range = low == kInt32Low && high == kInt32High
+    // Digits out of range are told the range; other text only what it is not.
+    static const QRegularExpression digits(R"(^\s*[+-]?\d+\s*$)");
+    const bool outOfRange = digits.match(text).hasMatch();
+    const QString range = low == kInt32Low && high == kInt32High && !outOfRange
                               ? QString()
                               : QString(" from %1 to %2").arg(low).arg(high);
     return QString("%1: \"%2\" is not a whole number%3.").arg(caption, text, range);

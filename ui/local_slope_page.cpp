@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "engine/result_reading.h"
-#include "setup/output.h"
 #include "slope/local_slope.h"
 #include "ui/form_widgets.h"
 #include "ui/result_chart.h"
@@ -27,6 +26,7 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
     width_ = NumberField("windowWidth");
     delta_ = NumberField("windowDelta");
     auto* run = Button("getLocalSlope", "Get local slope");
+    auto* stop = Button("stop", "Stop");
     status_ = new PageStatus;
     chart_ = new ResultChart;
     chart_->setObjectName("chart");
@@ -41,16 +41,20 @@ CLocalSlopePage::CLocalSlopePage(FormServices& services, QWidget* parent)
         "A window of the given width (in decades of n) slides along the chart in steps of the given "
         "delta; the least-squares slope of log F against log n inside each window is written to the "
         "chart's \".localslope.txt\" file.");
-    LayOutPage(this, Column({group, ButtonRow({run}), status_, note}), chart_);
+    LayOutPage(this, Column({group, ButtonRow({run, stop}), status_, note}), chart_);
 
     connect(browse, &QPushButton::clicked, this, &CLocalSlopePage::ChooseInput);
     connect(view, &QPushButton::clicked, this, [this] { services_.ViewText(input_->text()); });
     connect(run, &QPushButton::clicked, this, &CLocalSlopePage::GetLocalSlope);
+    connect(stop, &QPushButton::clicked, this, &CLocalSlopePage::Stop);
+    worker_ = std::make_unique<WorkerThread>(this, output_);
 
     width_->setText(RealText(1.0));
     delta_->setText(RealText(0.1));
     status_->SetText("Ready");
 }
+
+CLocalSlopePage::~CLocalSlopePage() { StopAndWait(); }
 
 QString CLocalSlopePage::StatusText() const { return status_->Text(); }
 
@@ -59,50 +63,82 @@ void CLocalSlopePage::ChooseInput() {
     if (!path.isEmpty()) input_->setText(path);
 }
 
+// What a calculation tells the page.
+struct CLocalSlopePage::Outcome {
+    int32_t code = kLocalSlopeDone;
+    bool written = false;
+};
+
 void CLocalSlopePage::GetLocalSlope() {
+    if (worker_->Busy()) {
+        status_->SetText("The local slope is being calculated: stop it or wait for its end.");
+        return;
+    }
     FormReader read(&services_);
     const double width = read.Real(width_, "Window width");
     const double delta = read.Real(delta_, "Window delta");
     if (!read.Ok()) return;
     const std::string chart = input_->text().toStdString();
     status_->SetText("Calculating...");
-    status_->ShowNow();
-    int32_t outcome = 0;
-    bool written = false;
-    // A refusal (a width or delta of 0 or less, too many windows) says why in
-    // a line, which goes to the status line.
-    OutputCapture said;
-    {
-        WaitCursor wait;
-        outcome = LocalSlope(chart, width, delta, &written);
-    }
+    status_->SetBusy(true);
+    output_.Take();
+    // A refusal (a width or delta of 0 or less, too many windows) says why
+    // in a line, which goes to the status line.
+    auto outcome = std::make_shared<Outcome>();
+    worker_->Start([chart, width, delta, outcome] { outcome->code = LocalSlope(chart, width, delta, &outcome->written); },
+                   [this, chart, outcome] { Finished(chart, *outcome); });
+}
+
+void CLocalSlopePage::Stop() {
+    if (!worker_->Busy()) return;
+    status_->SetText("Stopping calculation...");
+    worker_->RequestStop();  // its end sets the status
+}
+
+void CLocalSlopePage::StopAndWait() {
+    worker_->RequestStop();
+    worker_->Wait();
+}
+
+void CLocalSlopePage::Finished(const std::string& chart, const Outcome& outcome) {
+    status_->SetBusy(false);
+    const QStringList said = output_.Take().split('\n', Qt::SkipEmptyParts);
     const QString slopePath = QString::fromStdString(LocalSlopePath(chart));
-    if (outcome == kChartNotOpened) {
-        status_->SetText(QString("Cannot read the chart file [%1].").arg(input_->text()));
-        return;
+    switch (outcome.code) {
+        case kChartNotOpened:
+            status_->SetText(QString("Cannot read the chart file [%1].").arg(QString::fromStdString(chart)));
+            return;
+        case kLocalSlopeRefused:
+            status_->SetText(said.isEmpty() ? QString("No local slope file was written.") : said.last());
+            return;
+        case kLocalSlopeStopped:
+            status_->SetText("Calculating... Stopped: nothing was written.");
+            return;
+        default:
+            break;
     }
-    if (outcome == kLocalSlopeRefused) {
-        const std::vector<std::string> lines = said.Lines();
-        status_->SetText(lines.empty() ? QString("No local slope file was written.")
-                                       : QString::fromStdString(lines.back()));
-        return;
-    }
-    if (!written) {
+    if (!outcome.written) {
         status_->SetText(QString("Cannot write [%1].").arg(slopePath));
         return;
     }
     status_->SetText("Calculating... Done.");
-    services_.ViewText(slopePath);
+    DrawSlopes(slopePath);
+}
 
+void CLocalSlopePage::DrawSlopes(const QString& slopePath) {
     std::vector<ChartPoint> slopes;  // the centre and the slope of each window
     ReadChartPoints(slopePath.toStdString(), slopes);
-    std::vector<QPointF> points;
-    points.reserve(slopes.size());
-    for (const ChartPoint& p : slopes) points.emplace_back(p.n, p.f);
-    if (points.empty()) {
+    if (slopes.empty()) {
+        // Not a chart file, or one whose points are too far apart for the width.
+        status_->SetText(QString("Calculating... Done. No window holds two points of the chart: [%1] is empty.")
+                             .arg(slopePath));
         chart_->ShowNote("No window holds two points of the chart: no slope to draw.");
         return;
     }
+    services_.ViewText(slopePath);
+    std::vector<QPointF> points;
+    points.reserve(slopes.size());
+    for (const ChartPoint& p : slopes) points.emplace_back(p.n, p.f);
     chart_->ShowLine(points, QFileInfo(slopePath).fileName(), "log10 n (window centre)", "local slope");
 }
 

@@ -58,19 +58,21 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
 
 CMainSheet::~CMainSheet() { StopWorkers(); }
 
-std::array<CAnalysisPage*, 3> CMainSheet::AnalysisPages() const {
-    return {dmaPage_, dfaPage_, clustersPage_};
+std::vector<WorkerPage*> CMainSheet::WorkerPages() const {
+    std::vector<WorkerPage*> pages;
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (auto* page = dynamic_cast<WorkerPage*>(tabs_->widget(i))) pages.push_back(page);
+    return pages;
 }
 
 bool CMainSheet::WorkerBusy() const {
-    bool busy = generatorPage_->WorkerBusy();
-    for (CAnalysisPage* page : AnalysisPages()) busy = busy || page->WorkerBusy();
-    return busy;
+    for (WorkerPage* page : WorkerPages())
+        if (page->WorkerBusy()) return true;
+    return false;
 }
 
 void CMainSheet::StopWorkers() {
-    generatorPage_->StopAndWait();
-    for (CAnalysisPage* page : AnalysisPages()) page->StopAndWait();
+    for (WorkerPage* page : WorkerPages()) page->StopAndWait();
 }
 
 void CMainSheet::keyPressEvent(QKeyEvent* event) {

@@ -3,15 +3,15 @@
 
 #include <QDialog>
 
-#include <array>
+#include <vector>
 
 #include "ui/form_services.h"
+#include "ui/worker_thread.h"
 
 class QTabWidget;
 
 namespace fractan::ui {
 
-class CAnalysisPage;
 class CDMAPage;
 class CDFAPage;
 class CClustersPage;
@@ -43,8 +43,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::array<CAnalysisPage*, 3> AnalysisPages() const;
-    // Whether a page's worker runs: the analysis pages' or the generator's.
+    // The pages that may have work running in their worker.
+    std::vector<WorkerPage*> WorkerPages() const;
     bool WorkerBusy() const;
     void StopWorkers();
 

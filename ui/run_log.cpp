@@ -106,7 +106,7 @@ void RunLog::Flush() {
 void RunLog::AppendLine(const QString& line) {
     pane_->appendPlainText(line);
     int32_t percent = 0;
-    if (percentOf_(line, &percent)) {
+    if (percentOf_ && percentOf_(line, &percent)) {
         bar_->setRange(0, 100);
         bar_->setValue(percent);
     }

@@ -30,7 +30,8 @@ public:
     QPlainTextEdit* Pane() const { return pane_; }
     QProgressBar* Bar() const { return bar_; }
 
-    // How a line tells the percentage done; the engine's percentage lines by default.
+    // How a line tells the percentage done; the engine's percentage lines by
+    // default, none when empty.
     using PercentReader = std::function<bool(const QString& line, int32_t* percent)>;
     void SetPercentReader(PercentReader reader) { percentOf_ = std::move(reader); }
 

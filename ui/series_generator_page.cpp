@@ -32,6 +32,7 @@ namespace fractan::ui {
 // What a generation tells the page.
 struct GenerationResult {
     GeneratorStatus status = kGenerated;
+    bool failed = false;  // an error ended the generation
     GeneratorSummary summary;
     QString plottedFile;  // the first series of the request, read back for the chart
     std::vector<QPointF> points;
@@ -43,11 +44,12 @@ namespace {
 // The chart shows at most the first 2^20 + 1 values of a series.
 constexpr int32_t kMostPlottedLevels = 20;
 
-// The first series of the request, as written, for the chart.
+// The first series of the request, as written, for the chart: from the
+// binary file when there is one, since its values are exact.
 void ReadFirstSeries(const GeneratorSettings& s, GenerationResult& result) {
     const std::vector<double> exponents = HurstExponents(s, 1);
     if (exponents.empty() || s.seriesCount < 1) return;
-    const bool text = (s.outputKind & kTextSeries) != 0;
+    const bool text = (s.outputKind & kBinarySeries) == 0;
     const std::string path =
         SeriesBaseName(s.outputPath, s.filePrefix, exponents.front(), 1) + (text ? ".txt" : ".dat");
     const size_t length = SeriesLength(std::min(s.lengthExponent, kMostPlottedLevels));
@@ -68,7 +70,14 @@ GenerationResult RunGeneration(const GeneratorSettings& settings) {
     GenerationResult result;
     try {
         result.status = Generate(settings, &result.summary);
-        if (result.status != kGeneratorStopped && result.summary.seriesWritten > 0) ReadFirstSeries(settings, result);
+    } catch (const std::exception& error) {
+        PrintFormatted("The generation ended with an error: %s\n", error.what());
+        result.failed = true;
+        return result;
+    }
+    if (result.status == kGeneratorStopped || result.summary.seriesWritten == 0) return result;
+    try {
+        ReadFirstSeries(settings, result);
     } catch (const std::bad_alloc&) {
         PrintProgress("Not enough memory to read the series back for the chart.");
         result.points.clear();
@@ -76,16 +85,17 @@ GenerationResult RunGeneration(const GeneratorSettings& settings) {
     return result;
 }
 
-// The generator's line that begins each series moves the bar by one series.
+}  // namespace
+
 RunLog::PercentReader SeriesProgress(int64_t total) {
     return [total, begun = int64_t{0}](const QString& line, int32_t* percent) mutable {
-        if (total <= 0 || !IsSeriesBegunLine(line.toStdString())) return false;
-        *percent = static_cast<int32_t>(100 * begun++ / total);
+        if (!IsSeriesBegunLine(line.toStdString())) return false;
+        const int64_t done = begun++;  // the series written before this one
+        if (done == 0 || total <= 0) return false;
+        *percent = static_cast<int32_t>(100 * done / total);
         return true;
     };
 }
-
-}  // namespace
 
 CSeriesGeneratorPage::CSeriesGeneratorPage(FormServices& services, QWidget* parent)
     : QWidget(parent), services_(services), bytesToCopy_(kDefaultBytesToCopy) {
@@ -208,11 +218,7 @@ std::optional<GeneratorSettings> CSeriesGeneratorPage::ReadRequest() {
 
 void CSeriesGeneratorPage::GenerateSeries() {
     const std::optional<GeneratorSettings> settings = ReadRequest();
-    if (!settings) return;
-    if (runLog_->Busy()) {
-        SetStatus("Series are already being generated: stop them or wait for their end.");
-        return;
-    }
+    if (!settings || RefusedWhileBusy()) return;
     if (const std::string refusal = GeneratorRefusal(*settings); !refusal.empty()) {
         SetStatus(QString::fromStdString(refusal) + " Nothing generated.");
         return;
@@ -245,6 +251,11 @@ void CSeriesGeneratorPage::GenerationFinished(const GenerationResult& result) {
         chart_->ShowNote("Stopped: no series was drawn.");
         return;
     }
+    if (result.failed) {
+        SetStatus("Generating series... Failed: see the messages.");
+        chart_->ShowNote("The generation failed: no series was drawn.");
+        return;
+    }
     switch (result.status) {
         case kSomeSeriesFailed:
             SetStatus(QString("Generating series... Done. %1 of %2 series could not be written: see the messages.")
@@ -269,26 +280,43 @@ void CSeriesGeneratorPage::GenerationFinished(const GenerationResult& result) {
 
 void CSeriesGeneratorPage::Stop() {
     if (!runLog_->Busy()) return;
-    SetStatus("Stopping generation...");
+    SetStatus("Stopping...");
     // The generation ends at its next stop point; its end sets the status.
     runLog_->RequestStop();
 }
 
 void CSeriesGeneratorPage::GenerateSampleFile() {
+    if (RefusedWhileBusy()) return;
     const QString path = services_.OpenFile("All files (*.*)|*.*||", QString());
     if (path.isEmpty()) return;
     const std::optional<uint32_t> bytes = services_.AskBytesToCopy(bytesToCopy_);
     if (!bytes) return;
     bytesToCopy_ = *bytes;
-    SampleStatus status = SampleStatus::kWritten;
-    {
-        WaitCursor wait;
-        MakeSampleFile(path.toStdString(), *bytes, 0, &status);
-    }
+    // In the worker: up to 4 GiB may be copied. The status line is the
+    // generation's; the copy is told in the log.
+    status_->SetBusy(true, "Copying");
+    runLog_->SetPercentReader(nullptr);
+    runLog_->Begin(QString("Sample file of the first %1 characters of %2").arg(*bytes).arg(path));
+    auto outcome = std::make_shared<SampleStatus>(SampleStatus::kWritten);
+    auto written = std::make_shared<int64_t>(0);
+    runLog_->StartInWorker(
+        [input = path.toStdString(), count = *bytes, outcome, written] {
+            *written = MakeSampleFile(input, count, 0, outcome.get());
+        },
+        [this, path, outcome, written] { SampleFinished(path, *outcome, *written); });
+}
+
+void CSeriesGeneratorPage::SampleFinished(const QString& path, SampleStatus status, int64_t written) {
+    runLog_->End(status == SampleStatus::kStopped);
+    status_->SetBusy(false);
     const QString sample = QString::fromStdString(SampleFilePath(path.toStdString()));
     switch (status) {
         case SampleStatus::kWritten:
+            runLog_->AppendLine(QString("Sample file: [%1], %2 characters").arg(sample).arg(written));
             services_.ViewText(sample);
+            break;
+        case SampleStatus::kStopped:
+            runLog_->AppendLine("The unfinished sample file was removed.");
             break;
         case SampleStatus::kInputNotOpened:
             services_.Message(QString("Cannot read [%1]: no sample file was made.").arg(path));
@@ -296,6 +324,12 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
         default:
             services_.Message(QString("Cannot write the sample file [%1].").arg(sample));
     }
+}
+
+bool CSeriesGeneratorPage::RefusedWhileBusy() {
+    if (!runLog_->Busy()) return false;
+    SetStatus("The page is busy: stop its work or wait for its end.");
+    return true;
 }
 
 QString CSeriesGeneratorPage::StatusText() const { return status_->Text(); }

@@ -9,7 +9,10 @@
 #include <optional>
 
 #include "generator/generator.h"
+#include "tools/file_tools.h"
 #include "ui/form_services.h"
+#include "ui/run_log.h"
+#include "ui/worker_thread.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,16 +26,20 @@ class ResultChart;
 class RunLog;
 struct GenerationResult;
 
-class CSeriesGeneratorPage : public QWidget {
+// How far a generation of `total` series is, from the line that begins each
+// one. The bar stays busy until the first series is written, so that a
+// single long series never shows a bar stuck at 0 %.
+RunLog::PercentReader SeriesProgress(int64_t total);
+
+class CSeriesGeneratorPage : public QWidget, public WorkerPage {
     Q_OBJECT
 public:
     explicit CSeriesGeneratorPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
     ~CSeriesGeneratorPage() override;
 
     QString StatusText() const;
-    bool WorkerBusy() const;
-    // Asks a generation to stop and waits for it (closing the window).
-    void StopAndWait();
+    bool WorkerBusy() const override;
+    void StopAndWait() override;
     // The request the form gives; nothing, after a message naming the
     // field, when a number field does not hold a number.
     std::optional<GeneratorSettings> ReadRequest();
@@ -49,6 +56,9 @@ private:
     void ApplyShownRules();
     void SetStatus(const QString& text);
     void GenerationFinished(const GenerationResult& result);
+    void SampleFinished(const QString& path, SampleStatus status, int64_t written);
+    // The generation and the sample copy share the worker: one at a time.
+    bool RefusedWhileBusy();
 
     FormServices& services_;
     uint32_t bytesToCopy_;

@@ -60,4 +60,14 @@ private:
     std::thread thread_;
 };
 
+// A page whose work may run in its worker: the window asks before closing
+// while one runs, then stops it and waits for it.
+class WorkerPage {
+public:
+    virtual ~WorkerPage() = default;
+    virtual bool WorkerBusy() const = 0;
+    // Asks the running work to stop and waits for its thread to end.
+    virtual void StopAndWait() = 0;
+};
+
 }  // namespace fractan::ui

@@ -115,6 +115,9 @@ void MainSheetTest::closingStopsARunningGeneration() {
     QCOMPARE(services.questions.size(), 1);
     QVERIFY2(clock.elapsed() < 5000, "closing waited too long for the generation");
     QVERIFY(!sheet->isVisible());
+    // The generation has ended: the page hears of it, and no file is added.
+    QTRY_VERIFY_WITH_TIMEOUT(!page->WorkerBusy(), 1000);
+    QVERIFY(LogText(page).endsWith("Stopped."));
     const auto written = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
     QTest::qWait(200);
     QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), written);

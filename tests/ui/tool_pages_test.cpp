@@ -9,17 +9,24 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QLineSeries>
+
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "generator/generator.h"
 #include "setup/parameters.h"
 #include "test_support.h"
+#include "ui/application.h"
 #include "ui/bytes_to_copy_dialog.h"
 #include "ui/data_series_page.h"
 #include "ui/local_slope_page.h"
 #include "ui/result_chart.h"
+#include "ui/run_log.h"
 #include "ui/series_generator_page.h"
 #include "ui_test_support.h"
 
@@ -33,11 +40,29 @@ QString Text(QWidget* page, const char* name) { return Child<QLineEdit>(page, na
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+std::vector<double> ReadDoubles(const std::string& path) {
+    const std::string bytes = fractan::test::ReadText(path);
+    std::vector<double> values(bytes.size() / sizeof(double));
+    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(double));
+    return values;
+}
+
+QList<QPointF> ChartLine(const ResultChart* chart) {
+    const QList<QAbstractSeries*> series = chart->chart()->series();
+    auto* line = series.isEmpty() ? nullptr : qobject_cast<QLineSeries*>(series.first());
+    return line ? line->points() : QList<QPointF>();
+}
+
+// F = n^0.5 at n = 1 … count.
+std::string SquareRootChart(int count) {
+    std::string chart;
+    for (int n = 1; n <= count; ++n) chart += std::to_string(n) + "\t" + std::to_string(std::sqrt(n)) + "\n";
+    return chart;
+}
+
 // Waits for a generation to end and tells its status.
 QString FinishedStatus(CSeriesGeneratorPage& page) {
-    QElapsedTimer clock;
-    clock.start();
-    while (page.WorkerBusy() && clock.elapsed() < 60000) QTest::qWait(10);
+    WaitForWorker(page);
     return page.StatusText();
 }
 
@@ -56,6 +81,11 @@ private slots:
     void filesListPage();
     void filesListLoadConfig();
     void localSlopePage();
+    void localSlopeFailuresAndStop();
+    void generationProgressAndChart();
+    void filesListStop();
+    void runLogShowsEveryLine();
+    void numbersKeepTheirPointUnderACommaLocale();
 };
 
 void ToolPagesTest::generatorDefaultsAndShownRules() {
@@ -152,6 +182,9 @@ void ToolPagesTest::generatorSeedAndRequest() {
     SetText(p, "seriesCount", "1");
     QVERIFY(!page->ReadRequest());
     QCOMPARE(services.messages.last(), QString("Hurst exponent step: \"0,1\" is not a number."));
+    SetText(p, "hurstStep", "1,000");  // not a thousand
+    QVERIFY(!page->ReadRequest());
+    QCOMPARE(services.messages.last(), QString("Hurst exponent step: \"1,000\" is not a number."));
     const qsizetype told = services.messages.size();
     page->GenerateSeries();
     QCOMPARE(services.messages.size(), told + 1);
@@ -189,7 +222,7 @@ void ToolPagesTest::generateSeriesWithTheDefaults() {
     // The chart draws the text file as read back: its 33 values.
     const ResultChart* chart = Child<ResultChart>(p, "chart");
     QCOMPARE(chart->PlottedPoints(), 33);
-    QCOMPARE(chart->chart()->title(), QString("Artificial_H=0.5-1.txt"));
+    QCOMPARE(chart->chart()->title(), QString("Artificial_H=0.5-1.dat"));
 
     // Three exponents of two series: the bar follows the series begun, and
     // "FFT" writes what "RMD" writes for the same seed (−10: a negative seed
@@ -251,9 +284,11 @@ void ToolPagesTest::generatorRefusesWhatCannotBeGenerated() {
     // reported as done.
     std::filesystem::create_directory(dir.File("Artificial_H=0.5-1.txt"));
     SetText(p, "outputPath", Q(dir.Path()));
+    SetText(p, "seriesCount", "2");
     page->GenerateSeries();
     QCOMPARE(FinishedStatus(*page),
-             QString("Generating series... Done. 1 of 1 series could not be written: see the messages."));
+             QString("Generating series... Done. 1 of 2 series could not be written: see the messages."));
+    QVERIFY(fractan::test::Exists(dir.File("Artificial_H=0.5-2.txt")));
 }
 
 void ToolPagesTest::stopEndsALongGeneration() {
@@ -269,12 +304,12 @@ void ToolPagesTest::stopEndsALongGeneration() {
     QTRY_VERIFY_WITH_TIMEOUT(LogText(p).contains("Building series #1 "), 30000);
     // A second start is refused while the first runs.
     page->GenerateSeries();
-    QCOMPARE(page->StatusText(), QString("Series are already being generated: stop them or wait for their end."));
+    QCOMPARE(page->StatusText(), QString("The page is busy: stop its work or wait for its end."));
 
     QElapsedTimer clock;
     clock.start();
     Click(p, "stop");
-    QCOMPARE(page->StatusText(), QString("Stopping generation..."));
+    QCOMPARE(page->StatusText(), QString("Stopping..."));
     QCOMPARE(FinishedStatus(*page), QString("Generating series... Stopped: the series written so far are kept."));
     QVERIFY2(clock.elapsed() < 5000, "the generation took too long to stop");
     const auto written = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
@@ -293,6 +328,7 @@ void ToolPagesTest::sampleFileAndItsRememberedByteCount() {
 
     // A cancelled chooser asks for nothing more.
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(services.filters.last(), QString("All files (*.*)|*.*||"));
     QCOMPARE(services.initialFiles.last(), QString());
     QVERIFY(services.bytePresets.empty());
@@ -300,6 +336,7 @@ void ToolPagesTest::sampleFileAndItsRememberedByteCount() {
     services.answers = {input};
     services.byteCounts = {uint32_t{12}};
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(services.bytePresets, std::vector<uint32_t>{4194304});
     QCOMPARE(fractan::test::ReadText(dir.File("x.txt.sample")), std::string("0123456789\na"));
     QCOMPARE(services.viewedTexts, QStringList{input + ".sample"});
@@ -309,6 +346,7 @@ void ToolPagesTest::sampleFileAndItsRememberedByteCount() {
     services.answers = {input};
     services.byteCounts = {std::nullopt};
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(services.bytePresets.back(), 12u);
     QCOMPARE(page->BytesToCopy(), 12u);
     QCOMPARE(fractan::test::ReadText(dir.File("x.txt.sample")), std::string("0123456789\na"));
@@ -318,17 +356,30 @@ void ToolPagesTest::sampleFileAndItsRememberedByteCount() {
     services.answers = {input, input};
     services.byteCounts = {uint32_t{1000}, uint32_t{0}};
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(fractan::test::ReadText(dir.File("x.txt.sample")), std::string("0123456789\nabcdef\n"));
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(fractan::test::ReadText(dir.File("x.txt.sample")), std::string());
     QCOMPARE(services.viewedTexts.size(), 3);
 
     // A file that cannot be read: a message that names it, and no viewer.
     services.answers = {Q(dir.File("gone.txt"))};
     page->GenerateSampleFile();
+    WaitForWorker(*page);
     QCOMPARE(services.messages.last(), QString("Cannot read [%1]: no sample file was made.").arg(Q(dir.File("gone.txt"))));
     QVERIFY(!fractan::test::Exists(dir.File("gone.txt.sample")));
     QCOMPARE(services.viewedTexts.size(), 3);
+
+    // A sample that cannot be written (a folder holds its name): a message that names it.
+    std::filesystem::remove(dir.File("x.txt.sample"));
+    std::filesystem::create_directory(dir.File("x.txt.sample"));
+    services.answers = {input};
+    page->GenerateSampleFile();
+    WaitForWorker(*page);
+    QCOMPARE(services.messages.last(), QString("Cannot write the sample file [%1.sample].").arg(input));
+    QCOMPARE(services.viewedTexts.size(), 3);
+    QVERIFY(LogText(page.get()).contains("Sample file: [" + input + ".sample], 18 characters"));
 }
 
 void ToolPagesTest::bytesToCopyDialog() {
@@ -377,6 +428,7 @@ void ToolPagesTest::filesListPage() {
 
     // The defaults (0, 0, 0) would never end: refused before a file is asked for.
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(services.messages,
              QStringList{"The step is 0, it must be greater than 0 when the start is not above the end."});
     QVERIFY(services.filters.isEmpty());
@@ -389,6 +441,7 @@ void ToolPagesTest::filesListPage() {
     SetText(p, "fileEnd", "6");
     services.answers = {list};
     Click(p, "generate");
+    WaitForWorker(*page);
     QCOMPARE(services.filters.last(), QString("Files list files (*.txt)|*.txt|All files (*.*)|*.*||"));
     const std::string folder = dir.Path() + "/Artificial_H=0.5-";
     QCOMPARE(fractan::test::ReadText(list.toStdString()),
@@ -403,18 +456,21 @@ void ToolPagesTest::filesListPage() {
     Select(p, "extension", 1);
     services.answers = {list};
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(services.initialFiles.last(), list);
     QVERIFY(fractan::test::ReadText(list.toStdString()).ends_with("5.dat\n"));
     Child<QComboBox>(p, "extension")->setEditText("csv");
     SetText(p, "filePrefix", "");
     services.answers = {list};
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(fractan::test::ReadLines(list.toStdString()).front(), dir.Path() + "/1.csv");
 
     // Start above end: an empty list, written and shown.
     SetText(p, "fileStart", "7");
     services.answers = {list};
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(fractan::test::ReadText(list.toStdString()), std::string());
     QCOMPARE(services.viewedTexts.size(), 4);
 
@@ -422,34 +478,54 @@ void ToolPagesTest::filesListPage() {
     SetText(p, "fileStart", "1");
     SetText(p, "fileStep", "-1");
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(services.messages.last(),
              QString("The step is -1, it must be greater than 0 when the start is not above the end."));
     SetText(p, "fileStep", "1");
     const QString nowhere = Q(dir.File("missing/list.txt"));
     services.answers = {nowhere};
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(services.messages.last(), QString("Error creating files list.\n\n%1").arg(nowhere));
     QCOMPARE(services.viewedTexts.size(), 4);
     SetText(p, "fileEnd", "6x");
-    const qsizetype asked = services.filters.size();
+    qsizetype asked = services.filters.size();
     page->Generate();
+    WaitForWorker(*page);
     QCOMPARE(services.messages.last(), QString("End: \"6x\" is not a whole number."));
     QCOMPARE(services.filters.size(), asked);
     QCOMPARE(page->Record().fileProgression.end, 6);
+    SetText(p, "fileEnd", "2147483648");
+    page->Generate();
+    QCOMPARE(services.messages.last(),
+             QString("End: \"2147483648\" is not a whole number from -2147483648 to 2147483647."));
+    // A folder chosen meanwhile is kept, and so is the text being edited.
+    services.answers = {"/elsewhere"};
+    Click(p, "filesPathBrowse");
+    QCOMPARE(Text(p, "filesPath"), QString("/elsewhere"));
+    QCOMPARE(Text(p, "fileEnd"), QString("2147483648"));
+    asked = services.filters.size();
 
-    // A list of more than a million lines is written only when the user says so.
-    SetText(p, "fileEnd", "2000000");
+    // A list of more than a million lines is written only when the user says
+    // so: 1, 3, … 3999999 under /d are 2000000 lines of at most 15 bytes.
+    SetText(p, "filesPath", "/d");
+    SetText(p, "fileStep", "2");
+    SetText(p, "fileEnd", "4000000");
     services.confirmation = false;
     services.answers = {list};
     page->Generate();
-    QCOMPARE(services.questions.last(), QString("The files list will have 2000000 lines. Write it?"));
+    WaitForWorker(*page);
+    QCOMPARE(services.questions.last(), QString("The files list will have 2000000 lines (about 30 MB). Write it?"));
     QCOMPARE(services.filters.size(), asked);
     QCOMPARE(fractan::test::ReadText(list.toStdString()), std::string());
+    SetText(p, "filesPath", Q(dir.Path()));
+    SetText(p, "fileStep", "1");
 
     // The page shows the first thousand lines of a longer list.
     SetText(p, "fileEnd", "1500");
     services.answers = {list};
     page->Generate();
+    WaitForWorker(*page);
     const QStringList shown = Child<QPlainTextEdit>(p, "listPreview")->toPlainText().split('\n');
     QCOMPARE(shown.size(), 1001);
     QCOMPARE(shown[999], Q(dir.Path() + "/1000.csv"));
@@ -528,6 +604,7 @@ void ToolPagesTest::localSlopePage() {
     QCOMPARE(services.viewedTexts.last(), Q(chartPath));
     SetText(p, "windowWidth", "0.5");
     Click(p, "getLocalSlope");
+    WaitForWorker(*page);
     QCOMPARE(page->StatusText(), QString("Calculating... Done."));
     const std::string slopePath = chartPath + ".localslope.txt";
     QCOMPARE(services.viewedTexts.last(), Q(slopePath));
@@ -540,6 +617,9 @@ void ToolPagesTest::localSlopePage() {
     const auto last = fractan::test::SplitTabs(lines.back());
     QVERIFY(std::abs(std::stod(first[1]) - 0.7) < 1e-6);
     QVERIFY(std::abs(std::stod(last[1]) - 0.3) < 1e-6);
+    const QList<QPointF> drawn = ChartLine(page->Chart());
+    QCOMPARE(drawn.first(), QPointF(std::stod(first[0]), std::stod(first[1])));
+    QCOMPARE(drawn.last(), QPointF(std::stod(last[0]), std::stod(last[1])));
 
     // The chooser starts at the chart chosen last.
     Click(p, "inputBrowse");
@@ -548,20 +628,195 @@ void ToolPagesTest::localSlopePage() {
     // Refusals and failures say what went wrong instead of "Done.".
     SetText(p, "windowDelta", "0");
     page->GetLocalSlope();
+    WaitForWorker(*page);
     QCOMPARE(page->StatusText(), QString("Window delta is 0, it must be greater than 0."));
     SetText(p, "windowDelta", "-0.1");
     page->GetLocalSlope();
+    WaitForWorker(*page);
     QCOMPARE(page->StatusText(), QString("Window delta is -0.1, it must be greater than 0."));
     SetText(p, "windowDelta", "x");
     page->GetLocalSlope();
+    WaitForWorker(*page);
     QCOMPARE(services.messages.last(), QString("Window delta: \"x\" is not a number."));
     SetText(p, "windowDelta", "0.1");
     services.answers = {Q(dir.File("gone.txt"))};
     Click(p, "inputBrowse");
     const qsizetype viewed = services.viewedTexts.size();
     page->GetLocalSlope();
+    WaitForWorker(*page);
     QCOMPARE(page->StatusText(), QString("Cannot read the chart file [%1].").arg(Q(dir.File("gone.txt"))));
     QCOMPARE(services.viewedTexts.size(), viewed);
+}
+
+void ToolPagesTest::localSlopeFailuresAndStop() {
+    fractan::test::TempDir dir;
+    ScriptedServices services;
+    auto page = ShownPage<CLocalSlopePage>(services);
+    QWidget* p = page.get();
+    auto choose = [&](const std::string& path) {
+        services.answers = {Q(path)};
+        Click(p, "inputBrowse");
+    };
+
+    // Not a chart: an empty result, said so, and no viewer.
+    fractan::test::WriteText(dir.File("words.txt"), "hello\nworld\n");
+    choose(dir.File("words.txt"));
+    page->GetLocalSlope();
+    WaitForWorker(*page);
+    QCOMPARE(page->StatusText(),
+             QString("Calculating... Done. No window holds two points of the chart: [%1] is empty.")
+                 .arg(Q(dir.File("words.txt.localslope.txt"))));
+    QVERIFY(services.viewedTexts.isEmpty());
+
+    // A result that cannot be written (a folder holds its name).
+    fractan::test::WriteText(dir.File("c.txt"), SquareRootChart(100));
+    std::filesystem::create_directory(dir.File("c.txt.localslope.txt"));
+    choose(dir.File("c.txt"));
+    page->GetLocalSlope();
+    WaitForWorker(*page);
+    QCOMPARE(page->StatusText(), QString("Cannot write [%1].").arg(Q(dir.File("c.txt.localslope.txt"))));
+    QVERIFY(services.viewedTexts.isEmpty());
+
+    // A fine delta over a long chart runs in the worker, and Stop ends it.
+    fractan::test::WriteText(dir.File("long.txt"), SquareRootChart(20000));
+    choose(dir.File("long.txt"));
+    SetText(p, "windowDelta", "0.00001");
+    page->GetLocalSlope();
+    QCOMPARE(page->StatusText(), QString("Calculating..."));
+    QTest::qWait(300);
+    QVERIFY(page->WorkerBusy());
+    page->GetLocalSlope();
+    QCOMPARE(page->StatusText(), QString("The local slope is being calculated: stop it or wait for its end."));
+    QElapsedTimer clock;
+    clock.start();
+    Click(p, "stop");
+    QCOMPARE(page->StatusText(), QString("Stopping calculation..."));
+    WaitForWorker(*page);
+    QVERIFY2(clock.elapsed() < 5000, "the local slope took too long to stop");
+    QCOMPARE(page->StatusText(), QString("Calculating... Stopped: nothing was written."));
+    QVERIFY(!fractan::test::Exists(dir.File("long.txt.localslope.txt")));
+}
+
+void ToolPagesTest::generationProgressAndChart() {
+    // The bar stays busy through the first series, then shows the share written.
+    RunLog::PercentReader progress = SeriesProgress(4);
+    int32_t percent = -1;
+    QVERIFY(!progress("Building series #0 (H=0.50)", &percent));
+    QVERIFY(!progress("Building series 1 (H=0.5). Level 0", &percent));
+    QVERIFY(progress("Building series #1 (H=0.50)", &percent));
+    QCOMPARE(percent, 25);
+    QVERIFY(progress("Building series #0 (H=0.60)", &percent));
+    QCOMPARE(percent, 50);
+    QVERIFY(progress("Building series #1 (H=0.60)", &percent));
+    QCOMPARE(percent, 75);
+
+    // The chart draws the binary file's values; of a long series, its beginning only.
+    fractan::test::TempDir dir;
+    ScriptedServices services;
+    auto page = ShownPage<CSeriesGeneratorPage>(services);
+    QWidget* p = page.get();
+    SetText(p, "outputPath", Q(dir.Path()));
+    Select(p, "outputType", 1);
+    SetText(p, "lengthExponent", "21");
+    page->GenerateSeries();
+    QCOMPARE(FinishedStatus(*page), QString("Generating series... Done."));
+    const std::vector<double> values = ReadDoubles(dir.File("Artificial_H=0.5-1.dat"));
+    QCOMPARE(values.size(), size_t{2097153});
+    const ResultChart* chart = Child<ResultChart>(p, "chart");
+    QCOMPARE(chart->chart()->title(), QString("Artificial_H=0.5-1.dat (its first 1048577 values)"));
+    const QList<QPointF> drawn = ChartLine(chart);
+    const int stride = (1048577 + 19999) / 20000;  // every 53rd value
+    QCOMPARE(drawn.size(), (1048577 + stride - 1) / stride);
+    for (qsizetype i : {qsizetype{0}, qsizetype{1}, drawn.size() - 1}) {
+        QCOMPARE(drawn[i].x(), double(i * stride));
+        QCOMPARE(drawn[i].y(), values[size_t(i * stride)]);
+    }
+}
+
+void ToolPagesTest::filesListStop() {
+    fractan::test::TempDir dir;
+    ScriptedServices services;
+    auto page = ShownPage<CDataSeriesPage>(services);
+    QWidget* p = page.get();
+    SetText(p, "filesPath", "/d");
+    SetText(p, "fileStart", "1");
+    SetText(p, "fileStep", "1");
+    SetText(p, "fileEnd", "2000000000");
+    const QString list = Q(dir.File("long.txt"));
+    services.answers = {list};
+    page->Generate();
+    QCOMPARE(services.questions.size(), 1);
+    QTest::qWait(200);
+    QVERIFY(page->WorkerBusy());
+    QCOMPARE(Child<QLabel>(p, "listSummary")->text(), QString("Writing %1...").arg(list));
+    page->Generate();
+    QCOMPARE(services.messages.last(), QString("A files list is being written: stop it or wait for its end."));
+    QElapsedTimer clock;
+    clock.start();
+    Click(p, "stop");
+    WaitForWorker(*page);
+    QVERIFY2(clock.elapsed() < 5000, "the files list took too long to stop");
+    QCOMPARE(Child<QLabel>(p, "listSummary")->text(), QString("Stopped: the unfinished list %1 was removed.").arg(list));
+    QVERIFY(!fractan::test::Exists(list.toStdString()));
+    QVERIFY(services.viewedTexts.isEmpty());
+}
+
+void ToolPagesTest::runLogShowsEveryLine() {
+    QWidget page;
+    RunLog log(&page);
+    log.Begin("test");
+    log.RunHere([] { WriteOutput("first\nHurst exponent 40 %\nlast, without its line end"); });
+    log.End(false);
+    QStringList lines = log.Pane()->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].startsWith("=== test, started "));
+    QCOMPARE(lines.mid(1), (QStringList{"first", "Hurst exponent 40 %", "last, without its line end"}));
+    QCOMPARE(log.Bar()->value(), 100);
+
+    // From the worker; a stop leaves the bar where the run left it.
+    log.Begin("again");
+    log.StartInWorker([] { WriteOutput("Hurst exponent 30 %\nend"); }, [&log] { log.End(true); });
+    WaitForWorkerOf(log);
+    lines = log.Pane()->toPlainText().split('\n');
+    QCOMPARE(lines.mid(lines.size() - 3), (QStringList{"Hurst exponent 30 %", "end", "Stopped."}));
+    QCOMPARE(log.Bar()->value(), 30);
+}
+
+void ToolPagesTest::numbersKeepTheirPointUnderACommaLocale() {
+    // A German locale, built here, writes "0,5" through printf.
+    fractan::test::TempDir locales;
+    const std::string build = "localedef -i de_DE -f UTF-8 '" + locales.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
+    if (std::system(build.c_str()) != 0) QSKIP("localedef cannot build de_DE on this machine (package locales)");
+    qputenv("LOCPATH", QByteArray::fromStdString(locales.Path()));
+    struct Restore {
+        ~Restore() {
+            std::setlocale(LC_ALL, "C");
+            qunsetenv("LOCPATH");
+        }
+    } restore;
+    QVERIFY(std::setlocale(LC_ALL, "de_DE.UTF-8"));
+    QCOMPARE(std::localeconv()->decimal_point, ",");  // as Qt leaves it for a German user
+
+    SetUpApplication();
+    fractan::test::TempDir dir;
+    ScriptedServices services;
+    auto page = ShownPage<CSeriesGeneratorPage>(services);
+    SetText(page.get(), "outputPath", Q(dir.Path()));
+    Select(page.get(), "outputType", 0);
+    page->GenerateSeries();
+    QCOMPARE(FinishedStatus(*page), QString("Generating series... Done."));
+    const std::vector<std::string> lines = fractan::test::ReadLines(dir.File("Artificial_H=0.5-1.txt"));
+    QCOMPARE(lines.size(), size_t{33});
+    QVERIFY2(lines[1].find('.') != std::string::npos && lines[1].find(',') == std::string::npos, lines[1].c_str());
+
+    // And a chart with points is read as one.
+    fractan::test::WriteText(dir.File("c.txt"), SquareRootChart(100));
+    auto slope = ShownPage<CLocalSlopePage>(services);
+    services.answers = {Q(dir.File("c.txt"))};
+    Click(slope.get(), "inputBrowse");
+    slope->GetLocalSlope();
+    WaitForWorker(*slope);
+    QCOMPARE(slope->StatusText(), QString("Calculating... Done."));
 }
 
 #include "tool_pages_test.moc"

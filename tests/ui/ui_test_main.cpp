@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ui/application.h"
+
 int RunAnalysisPageTest(int argc, char** argv);
 int RunMainSheetTest(int argc, char** argv);
 int RunToolPagesTest(int argc, char** argv);
@@ -12,6 +14,7 @@ int RunToolPagesTest(int argc, char** argv);
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    fractan::ui::SetUpApplication();
     const char* only = argc > 1 ? argv[1] : "";
     // QtTest reads its own options after the class name.
     int rest = argc > 1 ? argc - 1 : argc;

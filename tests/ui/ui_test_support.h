@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "ui/form_services.h"
+#include "ui/run_log.h"
+#include "ui/worker_thread.h"
 
 namespace fractan::ui::test {
 
@@ -106,6 +109,21 @@ inline void FillInput(QWidget* page, const std::string& input, const std::string
     SetText(page, "offset", "0");
     SetText(page, "outputPath", QString::fromStdString(folder));
     SetText(page, "testName", "t");
+}
+
+// Waits until the page's work has ended and the page has been told (a minute at most).
+inline void WaitForWorker(const WorkerPage& page) {
+    QElapsedTimer clock;
+    clock.start();
+    while (page.WorkerBusy() && clock.elapsed() < 60000) QTest::qWait(10);
+    if (page.WorkerBusy()) qFatal("the page's work did not end within a minute");
+}
+
+inline void WaitForWorkerOf(const RunLog& log) {
+    QElapsedTimer clock;
+    clock.start();
+    while (log.Busy() && clock.elapsed() < 60000) QTest::qWait(10);
+    if (log.Busy()) qFatal("the run did not end within a minute");
 }
 
 inline QString LogText(QWidget* page) { return Child<QPlainTextEdit>(page, "log")->toPlainText(); }
