@@ -294,6 +294,7 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
     bytesToCopy_ = *bytes;
     // In the worker: up to 4 GiB may be copied. The status line is the
     // generation's; the copy is told in the log.
+    statusBeforeCopy_ = StatusText();
     status_->SetBusy(true, "Copying");
     runLog_->SetPercentReader(nullptr);
     runLog_->Begin(QString("Sample file of the first %1 characters of %2").arg(*bytes).arg(path));
@@ -309,6 +310,7 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
 void CSeriesGeneratorPage::SampleFinished(const QString& path, SampleStatus status, int64_t written) {
     runLog_->End(status == SampleStatus::kStopped);
     status_->SetBusy(false);
+    SetStatus(statusBeforeCopy_);  // a Stop may have changed it
     const QString sample = QString::fromStdString(SampleFilePath(path.toStdString()));
     switch (status) {
         case SampleStatus::kWritten:

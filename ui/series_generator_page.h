@@ -62,6 +62,7 @@ private:
 
     FormServices& services_;
     uint32_t bytesToCopy_;
+    QString statusBeforeCopy_;
 
     QLineEdit* seriesCount_ = nullptr;
     QLineEdit* lengthExponent_ = nullptr;

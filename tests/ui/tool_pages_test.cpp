@@ -380,6 +380,25 @@ void ToolPagesTest::sampleFileAndItsRememberedByteCount() {
     QCOMPARE(services.messages.last(), QString("Cannot write the sample file [%1.sample].").arg(input));
     QCOMPARE(services.viewedTexts.size(), 3);
     QVERIFY(LogText(page.get()).contains("Sample file: [" + input + ".sample], 18 characters"));
+
+    // A long copy runs in the worker: a generation waits for it, and Stop
+    // removes the unfinished sample. The status line is left as it was.
+    const std::string big = dir.File("big.dat");
+    fractan::test::WriteText(big, "");
+    std::filesystem::resize_file(big, uintmax_t{1} << 32);  // sparse: no disk is used
+    services.answers = {Q(big)};
+    services.byteCounts = {uint32_t{4294967295u}};
+    page->GenerateSampleFile();
+    QTest::qWait(200);
+    QVERIFY(page->WorkerBusy());
+    page->GenerateSeries();
+    QCOMPARE(page->StatusText(), QString("The page is busy: stop its work or wait for its end."));
+    Click(page.get(), "stop");
+    WaitForWorker(*page);
+    QVERIFY(LogText(page.get()).endsWith("Stopped.\nThe unfinished sample file was removed."));
+    QVERIFY(!fractan::test::Exists(big + ".sample"));
+    QCOMPARE(page->StatusText(), QString("Ready"));
+    QCOMPARE(services.viewedTexts.size(), 3);
 }
 
 void ToolPagesTest::bytesToCopyDialog() {
