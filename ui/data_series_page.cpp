@@ -168,10 +168,7 @@ void CDataSeriesPage::Stop() {
     if (worker_->Busy()) worker_->RequestStop();  // its end tells what became of the list
 }
 
-void CDataSeriesPage::StopAndWait() {
-    worker_->RequestStop();
-    worker_->Wait();
-}
+void CDataSeriesPage::StopAndWait() { worker_->StopAndWait(); }
 
 void CDataSeriesPage::Finished(const QString& path, FilesListStatus written, int64_t lines) {
     status_->SetBusy(false);

@@ -95,10 +95,7 @@ void CLocalSlopePage::Stop() {
     worker_->RequestStop();  // its end sets the status
 }
 
-void CLocalSlopePage::StopAndWait() {
-    worker_->RequestStop();
-    worker_->Wait();
-}
+void CLocalSlopePage::StopAndWait() { worker_->StopAndWait(); }
 
 void CLocalSlopePage::Finished(const std::string& chart, const Outcome& outcome) {
     status_->SetBusy(false);

@@ -33,10 +33,7 @@ RunLog::RunLog(QWidget* page) : QObject(page) {
 
 RunLog::~RunLog() { StopAndWait(); }
 
-void RunLog::StopAndWait() {
-    worker_->RequestStop();
-    worker_->Wait();
-}
+void RunLog::StopAndWait() { worker_->StopAndWait(); }
 
 void RunLog::Begin(const QString& what) {
     output_.Take();

@@ -24,7 +24,7 @@ WorkerThread::WorkerThread(QObject* receiver, OutputSink& output)
     : receiver_(receiver), output_(output) {}
 
 WorkerThread::~WorkerThread() {
-    stop_.RequestStop();
+    stop_.RequestStop();  // also when the page has not heard of the end yet
     Wait();
 }
 

@@ -50,6 +50,10 @@ public:
     bool Busy() const { return busy_; }
     // Waits until the thread of the last calculation has ended.
     void Wait();
+    void StopAndWait() {
+        RequestStop();
+        Wait();
+    }
 
 private:
     QObject* receiver_;
