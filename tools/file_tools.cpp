@@ -95,6 +95,11 @@ std::string FilesListRefusal(const FilesListRequest& request) {
     return {};
 }
 
+int64_t FilesListLength(const FilesListRequest& request) {
+    if (request.start > request.end || !FilesListRefusal(request).empty()) return 0;
+    return (int64_t{request.end} - request.start) / request.step + 1;
+}
+
 FilesListStatus WriteFilesList(const std::string& listPath, const FilesListRequest& request,
                                int64_t* lines) {
     StopCheck stopRequested;

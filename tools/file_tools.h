@@ -56,6 +56,9 @@ enum class FilesListStatus {
 // The line for number n, without its line end.
 std::string FilesListLine(const FilesListRequest& request, int32_t n);
 
+// The number of lines the request gives; 0 for an empty list or a refused one.
+int64_t FilesListLength(const FilesListRequest& request);
+
 // Empty when the request gives a finite list; a start above the end gives an
 // empty one.
 std::string FilesListRefusal(const FilesListRequest& request);

@@ -20,11 +20,6 @@ namespace {
 // A list longer than this is written only when the user says so.
 constexpr int64_t kLinesWithoutQuestion = 1000000;
 
-int64_t LineCount(const FilesListRequest& r) {
-    if (r.start > r.end || r.step <= 0) return 0;
-    return (int64_t{r.end} - r.start) / r.step + 1;
-}
-
 }  // namespace
 
 CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
@@ -137,7 +132,7 @@ void CDataSeriesPage::Generate() {
         services_.Message(QString::fromStdString(refusal));
         return;
     }
-    if (const int64_t lines = LineCount(request); lines > kLinesWithoutQuestion) {
+    if (const int64_t lines = FilesListLength(request); lines > kLinesWithoutQuestion) {
         // The last line is the longest but for a sign.
         const double megabytes =
             static_cast<double>(lines) * static_cast<double>(FilesListLine(request, request.end).size() + 1) / 1e6;

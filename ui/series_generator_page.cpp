@@ -185,9 +185,11 @@ QWidget* CSeriesGeneratorPage::BuildResultPane() {
     return LogAndChart(runLog_->Pane(), chart_);
 }
 
+bool CSeriesGeneratorPage::WritesText() const { return outputType_->currentIndex() + 1 != kBinarySeries; }
+
 // "Precision" only for text files; the seed only when it is chosen.
 void CSeriesGeneratorPage::ApplyShownRules() {
-    form_->setRowVisible(precision_, outputType_->currentIndex() + 1 != kBinarySeries);
+    form_->setRowVisible(precision_, WritesText());
     seed_->setVisible(chooseSeed_->isChecked());
     seed_->setEnabled(chooseSeed_->isChecked());
 }
@@ -205,7 +207,7 @@ std::optional<GeneratorSettings> CSeriesGeneratorPage::ReadRequest() {
     s.filePrefix = filePrefix_->text().toStdString();
     s.outputKind = outputType_->currentIndex() + 1;
     // A hidden precision is not used, so it is not read either.
-    if (s.outputKind != kBinarySeries)
+    if (WritesText())
         s.precision = static_cast<int32_t>(read.Whole(precision_, "Precision", 0, kInt32High));
     // The seed is an unsigned field given to the generator as a signed value:
     // 4294967295 is −1, the seed taken from the clock.

@@ -53,6 +53,8 @@ public:
 private:
     QWidget* BuildForm();
     QWidget* BuildResultPane();
+    // Whether the output file type includes text files, which use "Precision".
+    bool WritesText() const;
     void ApplyShownRules();
     void SetStatus(const QString& text);
     void GenerationFinished(const GenerationResult& result);

@@ -93,6 +93,9 @@ TEST(WriteFilesList, LinesRangesAndRefusals) {
     int64_t lines = -1;
     ASSERT_EQ(WriteFilesList(list, r, &lines), FilesListStatus::kWritten);
     EXPECT_EQ(lines, 3);
+    EXPECT_EQ(FilesListLength(r), 3);
+    EXPECT_EQ(FilesListLength({"d", "", -5, 4, 6, "txt"}), 3);  // -5, -1, 3
+    EXPECT_EQ(FilesListLength({"d", "", 1, 0, 6, "txt"}), 0);   // refused
     EXPECT_EQ(test::ReadText(list), "d/Artificial_H=0.5-1.txt\nd/Artificial_H=0.5-2.txt\nd/Artificial_H=0.5-3.txt\n");
 
     struct Case {
