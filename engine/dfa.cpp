@@ -1,6 +1,7 @@
 #include "engine/dfa.h"
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/dma_frames.h"
@@ -8,63 +9,98 @@
 namespace fractan {
 namespace {
 
-// Running sums of s, y_s and s·y_s over s = 0 … t, one entry per sample t, so
-// that the sums of any box are two differences.
-struct PrefixSums {
-    std::vector<double> x, y, xy;
+// The sums of one box in coordinates of its own: u counts the samples from the
+// box's first one, and v is a sample less that first sample. Sums over the
+// whole series would be differences of large, nearly equal numbers on a long
+// series or one far from zero, and the fitted line would lose its digits.
+struct BoxSums {
+    double v = 0.0, uv = 0.0;  // Σ v, Σ u·v
+};
 
-    void Build(const SampleArray& series) {
-        const size_t count = static_cast<size_t>(series.Size());
-        x.resize(count);
-        y.resize(count);
-        xy.resize(count);
-        double sx = 0.0, sy = 0.0, sxy = 0.0;
-        for (size_t t = 0; t < count; ++t) {
-            const double s = static_cast<double>(t);
-            sx += s;
-            sy += series[static_cast<int32_t>(t)];
-            sxy += s * series[static_cast<int32_t>(t)];
-            x[t] = sx;
-            y[t] = sy;
-            xy[t] = sxy;
-        }
+// What a box of n samples shares with every other box of that size: the sums
+// of u and u², and the parts of the least-squares slope that follow from them.
+struct BoxShape {
+    int32_t n;
+    double su, mx, denominator, r;
+
+    explicit BoxShape(int32_t length) : n(length) {
+        const double N = length;
+        su = N * (N - 1.0) * 0.5;                                               // Σ u
+        const double suu = (N - 1.0) * N * (2.0 * N - 1.0) * 0.16666666666666666;  // Σ u²
+        mx = (1.0 / n) * su;
+        denominator = suu - mx * su;
+        r = 1.0 / n;
     }
 };
 
-// R / n for the box of length n ending at e (samples e − n + 1 … e).
-double BoxResidual(const double* series, const PrefixSums& sums, int32_t e, int32_t n, bool linear) {
-    const int32_t a = e - n;
-    const double sx = sums.x[e] - sums.x[a];
-    const double sy = sums.y[e] - sums.y[a];
-    const double sxy = sums.xy[e] - sums.xy[a];
-    // Σ k² for k = a + 1 … b in closed form.
-    const double A = a, B = e;
-    const double sxx = (B - A) * (2.0 * (B * (A + B) + A * A) + 3.0 * (A + B) + 1.0) * 0.16666666666666666;
-    const double slope = linear ? LeastSquaresSlope(sx, sy, sxy, sxx, n) : 0.0;
-    const double r = 1.0 / n;
-    const double intercept = r * sy - r * sx * slope;
-    double residual = 0.0;
-    for (int32_t t = e; t > a; --t) {
-        const double d = series[t] - (static_cast<double>(t) * slope + intercept);
-        residual += d * d;
+// The least-squares line v = u·slope + intercept of one box (slope 0 for
+// order 0, so that the intercept is the box mean). The slope is that of
+// LeastSquaresSlope, term for term.
+struct BoxLine {
+    double slope = 0.0, intercept = 0.0;
+
+    BoxLine(const BoxSums& sums, const BoxShape& shape, bool linear) {
+        if (linear) slope = (sums.uv - shape.mx * sums.v) / shape.denominator;
+        intercept = shape.r * sums.v - shape.r * shape.su * slope;
     }
+};
+
+BoxSums SumBox(const double* box, int32_t n) {
+    BoxSums sums;
+    const double first = box[0];
+    double u = n - 1;
+    for (int32_t i = n - 1; i >= 0; --i, u -= 1.0) {
+        const double v = box[i] - first;
+        sums.v += v;
+        sums.uv += u * v;
+    }
+    return sums;
+}
+
+// R / n for the box of n samples starting at `box`, its residuals summed from
+// the end of the box backwards. The sums of the box at `next` (of n samples
+// too) are taken in the same pass: the chains of additions then overlap
+// instead of costing a pass each.
+double BoxResidual(const double* box, int32_t n, const BoxLine& line, const double* next,
+                   BoxSums& nextSums) {
+    const double first = box[0], nextFirst = next[0];
+    double residual = 0.0;
+    BoxSums sums;
+    double u = n - 1;
+    for (int32_t i = n - 1; i >= 0; --i, u -= 1.0) {
+        const double d = (box[i] - first) - (u * line.slope + line.intercept);
+        residual += d * d;
+        const double v = next[i] - nextFirst;
+        sums.v += v;
+        sums.uv += u * v;
+    }
+    nextSums = sums;
     return residual / n;
 }
 
-// The working data of one call: the series, its prefix sums and the boxes.
+// The working data of one call: the series and the boxes.
 struct DfaState {
     FrameData frame;
-    PrefixSums sums;
     TrendWindowTable table;
     bool linear = false;
 
-    // F_k at end position p.
+    // F_k at end position p: the boxes in record order, each fitted on its own.
     double Fluctuation(int32_t k, int32_t p) const {
         const ChunkedArray<TrendWindow>& boxes = table.Boxes(k);
+        const int32_t count = boxes.Size();
+        auto start = [&](int32_t i) {
+            return frame.data.Data() + (p + boxes[i].offset - boxes[i].length + 1);
+        };
+        if (count == 0) return std::numeric_limits<double>::quiet_NaN();  // a box size above W
+        const BoxShape shape(boxes[0].length);  // every box of a size has its length
+        BoxSums sums = SumBox(start(0), shape.n);
         double total = 0.0;
-        for (const TrendWindow& box : boxes)
-            total += BoxResidual(frame.data.Data(), sums, p + box.offset, box.length, linear);
-        return std::sqrt(total / static_cast<double>(boxes.Size()));
+        for (int32_t i = 0; i < count; ++i) {
+            const BoxLine line(sums, shape, linear);
+            // The last box takes its own sums again, unused.
+            total += BoxResidual(start(i), shape.n, line, start(i + 1 < count ? i + 1 : i), sums);
+        }
+        return std::sqrt(total / static_cast<double>(count));
     }
 
     // H at end position p.
@@ -78,8 +114,9 @@ struct DfaState {
         PrintProgress("Setting up trend-lines windows...");
         table.Build(frame.sizes, W);
         PrintProgress("Done.");
+        // The phase keeps its lines, which logs of earlier runs show, though
+        // the sums are now taken box by box.
         PrintProgress("Setting up sums...");
-        sums.Build(frame.data);
         PrintProgress("Done.");
     }
 };

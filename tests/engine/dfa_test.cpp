@@ -59,22 +59,6 @@ double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order) 
     return std::sqrt(total / count);
 }
 
-TEST(TrendWindowTable, BoxesTileTheWindowFromItsEnd) {
-    SizeList sizes(2, 10);
-    sizes[0] = 30;
-    sizes[1] = 7;
-    TrendWindowTable table;
-    table.Build(sizes, 100);
-    ASSERT_EQ(table.SizeCount(), 2);
-    ASSERT_EQ(table.Boxes(0).Size(), 3);  // samples p − 89 … p; the 10 oldest are left out
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(table.Boxes(0)[i].offset, -30 * i);
-        EXPECT_EQ(table.Boxes(0)[i].length, 30);
-    }
-    EXPECT_EQ(table.Boxes(1).Size(), 14);
-    EXPECT_EQ(table.Boxes(1)[13].offset, -91);
-}
-
 TEST(StaticDfa, WorkedExampleOfARampChartResultAndProgress) {
     DfaCase c;
     test::WriteNumbers(c.input, {0, 1, 2, 3, 4, 5, 6, 7, 8});
@@ -140,16 +124,6 @@ TEST(StaticDfa, MatchesTheDefinitionOnTheLastSamplesAndOrdersClamp) {
     EXPECT_EQ(resultOf(-3), resultOf(0));
     EXPECT_EQ(resultOf(7), resultOf(1));
     EXPECT_NE(resultOf(0), resultOf(1));
-}
-
-TEST(StaticDfa, CumulatedWhiteNoiseGivesAHalf) {
-    DfaCase c;
-    const int n = 1 << 17;
-    test::WriteNumbers(c.input, test::RandomWalk(n, 21));
-    c.boxes = ScaleProgression{16, 4096, 2, kGeometric, {}};
-    OutputCapture out;
-    ASSERT_EQ(c.Static(n - 1, 1, n), kAnalysed);
-    EXPECT_NEAR(std::stod(test::SplitTabs(test::ReadLines(c.result).at(0))[4]), 0.5, 0.05);
 }
 
 TEST(StaticDfa, RefusalsNameTheFileAndWriteNothing) {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -143,6 +144,53 @@ TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
         distinct.insert(driven);
     }
     EXPECT_EQ(distinct.size(), 10u);  // no two types compute the same thing here
+}
+
+// A constant added to a long walk changes no F(n) and no H: DFA of both orders,
+// static and dynamic, and a DMA type of every window family.
+TEST(RunAnalysis, AConstantAddedToALongWalkChangesNoResult) {
+    DriverCase c;
+    const std::vector<double> walk = test::RandomWalk(200000, 8);
+    std::vector<double> far = walk;
+    for (double& v : far) v += 1e9;
+    test::WriteBinary(c.dir.File("near.dat"), walk);
+    test::WriteBinary(c.dir.File("far.dat"), far);
+    c.p.inputFileType = kBinaryInput;
+    c.p.dataSize = 200000;
+    c.p.averageProgression = ScaleProgression{4, 256, 2, kGeometric, {}};
+    c.p.dynamicStep = 4999;
+    c.p.dmaWeight = 2;
+    c.p.shiftPercentage = 0.5;
+    // F(n) of every chart line, or H of every result or incremental line.
+    auto results = [&](const std::string& name) {
+        c.p.inputFileName = c.dir.File(name);
+        OutputCapture log;
+        RunSummary summary;
+        RunAnalysis(c.p, &summary);
+        const std::string file = IsDynamicType(c.p.computationType) ? summary.incrementalFiles.at(0)
+                                                                     : summary.chartFiles.at(0);
+        const size_t column = IsDynamicType(c.p.computationType) ? 4 : 1;
+        std::vector<double> values;
+        for (const auto& line : test::ReadLines(file)) values.push_back(std::stod(test::SplitTabs(line)[column]));
+        if (!IsDynamicType(c.p.computationType))
+            values.push_back(std::stod(test::SplitTabs(test::ReadLines(summary.resultPath).at(0))[4]));
+        return values;
+    };
+    struct Case {
+        int type, order, window;
+    };
+    for (const Case& run : std::vector<Case>{{1, 0, 3000}, {1, 1, 3000}, {3, 0, 199999}, {3, 1, 199999},
+                                             {0, 0, 3000}, {2, 0, 199000}, {4, 0, 199000}, {6, 0, 199000},
+                                             {7, 0, 199000}}) {
+        c.p.computationType = run.type;
+        c.p.dfaOrder = run.order;
+        c.p.windowSize = run.window;
+        const std::vector<double> near = results("near.dat"), shifted = results("far.dat");
+        ASSERT_EQ(near.size(), shifted.size()) << run.type;
+        EXPECT_GT(near.size(), 6u) << run.type;
+        for (size_t i = 0; i < near.size(); ++i)
+            EXPECT_NEAR(shifted[i], near[i], 2e-6 * std::fabs(near[i]) + 2e-6) << run.type << " " << run.order << " " << i;
+    }
 }
 
 TEST(RunAnalysis, DynamicRunKeepsCollidingIncrementalFilesApart) {
