@@ -99,9 +99,9 @@ bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, s
         err << "fractan: cannot read configuration file [" << configPath << "].\n";
         return false;
     }
-    if (!params.LoadConfig(configPath)) {
-        err << "fractan: configuration file [" << configPath << "] gives no input file: the files list ["
-            << params.inputFileName << "] cannot be read or its first line is empty.\n";
+    std::string problem;
+    if (!params.LoadConfig(configPath, &problem)) {
+        err << "fractan: configuration file [" << configPath << "]: " << problem << ". Nothing is run.\n";
         return false;
     }
     return true;
@@ -172,24 +172,28 @@ int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostr
 
 namespace {
 
-// Every sample from the offset on, the shortest readable file of a list
-// deciding. Files that cannot be read are left to the run, which reports
-// them. Empty, after a line on err, when no file holds a sample from there.
+// Every sample from the offset on, the shortest file of a list deciding (with
+// a line saying so, as it cuts the others). Files that cannot be read or hold
+// no sample from there are left to the run, which reports them. Empty, after
+// a line on err, when no file holds a sample from there.
 std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostream& err) {
+    int64_t shortest = 0, longest = 0;
+    std::string shortestFile;
     bool anyRead = false;
-    int64_t size = 0;
+    std::vector<std::string> empty;
     for (const std::string& file : p.inputFiles) {
-        bool endsEarly = false;
-        const int64_t count = CountSamples(file, p.inputFileType, &endsEarly);
+        std::string note;
+        const int64_t count = CountSamples(file, p.inputFileType, &note);
         if (count < 0) continue;
-        if (endsEarly && p.inputFileType == kBinaryInput)
-            err << "fractan: warning: [" << file << "] ends with a part of an 8-byte number after its "
-                << count << " whole ones; the part is ignored.\n";
-        else if (endsEarly)
-            err << "fractan: warning: [" << file << "] holds text that is not a number after its first "
-                << count << " samples; the series is taken to end there.\n";
-        size = anyRead ? std::min(size, count - p.dataOffset) : count - p.dataOffset;
         anyRead = true;
+        if (!note.empty()) err << "fractan: warning: " << note << "\n";
+        const int64_t samples = count - p.dataOffset;
+        if (samples <= 0) {
+            empty.push_back(file);
+            continue;
+        }
+        if (shortestFile.empty() || samples < shortest) shortest = samples, shortestFile = file;
+        longest = std::max(longest, samples);
     }
     if (!anyRead) {
         err << (p.inputFileMode == 1 ? "fractan: cannot read any input file of the list ["
@@ -197,13 +201,21 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
             << p.inputFileName << "].\n";
         return std::nullopt;
     }
-    if (size <= 0) {
+    if (shortestFile.empty()) {
         err << "fractan: [" << p.inputFileName << "] holds no sample from offset " << p.dataOffset
             << (p.inputFileType == kBinaryInput ? " (8-byte numbers expected).\n"
                                                  : " (one number per line expected).\n");
         return std::nullopt;
     }
-    return static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+    if (!empty.empty())
+        ReportFiles(err, "warning: " + std::to_string(empty.size()) + " files of the list hold no sample from offset " +
+                             std::to_string(p.dataOffset) + " and cannot be analysed; the others are",
+                    empty);
+    if (longest > shortest)
+        err << "fractan: warning: the data size is that of the shortest file, [" << shortestFile << "] ("
+            << shortest << " samples from offset " << p.dataOffset
+            << "); the longer files are cut to it. Give -n to choose another.\n";
+    return static_cast<int32_t>(std::min<int64_t>(shortest, INT32_MAX));
 }
 
 // The fields of a cluster run, whose "window" is the stretch taken from each

@@ -61,6 +61,8 @@ bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, in
         if (i % 1000 == 0 && stopRequested()) return false;
         ++i;
     }
+    if (j < count && !scanner.AtEnd()) WriteOutput(TextStopNote(path, scanner, i) + "\n");
+    if (scanner.CrowdedLine() > 0) WriteOutput(CrowdedLineNote(path, scanner) + "\n");
     series_.Compact();
     return true;
 }
@@ -266,9 +268,13 @@ std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& siz
 }
 
 bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
-    if (!params.ExpandInputFiles()) return false;
+    std::string listNote;
+    if (!params.ExpandInputFiles(&listNote)) return false;
+    if (!listNote.empty()) WriteOutput(listNote + "\n");
     // Expanded once: a custom progression file is read one time only.
-    const SizeList sizes = params.averageProgression.Expand();
+    std::string note;
+    const SizeList sizes = params.averageProgression.Expand(&note);
+    if (!note.empty() && params.averageProgression.type == kCustom) WriteOutput("Warning: " + note + ".\n");
     const std::string reason = ClusterRefusal(params, sizes);
     if (!reason.empty()) {
         PrintFormatted("Nothing analysed: %s\n", reason.c_str());

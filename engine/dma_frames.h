@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,15 +34,24 @@
 namespace fractan {
 
 // Sums of a least-squares fit of log10 F against log10 n.
+// Over fewer than two distinct n the slope is undefined, and rounding would
+// make a number of it: it is then not a number.
 struct LogLogFit {
     double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+    double firstX = 0.0;
+    bool points = false, distinct = false;
     void Add(double x, double y) {
+        if (!points) firstX = x;
+        distinct = distinct || x != firstX;
+        points = true;
         sx += x;
         sy += y;
         sxx += x * x;
         sxy += x * y;
     }
-    double Slope(int32_t n) const { return LeastSquaresSlope(sx, sy, sxy, sxx, n); }
+    double Slope(int32_t n) const {
+        return distinct ? LeastSquaresSlope(sx, sy, sxy, sxx, n) : std::numeric_limits<double>::quiet_NaN();
+    }
 };
 
 // The window sizes and the loaded series of one call.

@@ -58,7 +58,14 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
     RunSummary local;
     RunSummary& report = summary ? *summary : local;
     report = RunSummary{};
-    if (!params.ExpandInputFiles()) return -1;
+    std::string listNote;
+    if (!params.ExpandInputFiles(&listNote)) return -1;
+    if (!listNote.empty()) WriteOutput(listNote + "\n");
+    if (params.averageProgression.type == kCustom) {
+        std::string note;
+        params.averageProgression.Expand(&note);
+        if (!note.empty()) WriteOutput("Warning: " + note + ".\n");
+    }
 
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {

@@ -38,7 +38,10 @@ void NumberScanner::Fill(size_t wanted) {
 
 void NumberScanner::SkipSpace() {
     for (;;) {
-        while (begin_ < end_ && std::isspace(static_cast<unsigned char>(buffer_[begin_]))) ++begin_;
+        while (begin_ < end_ && std::isspace(static_cast<unsigned char>(buffer_[begin_]))) {
+            if (buffer_[begin_] == '\n') ++line_;
+            ++begin_;
+        }
         if (begin_ < end_ || eof_) return;
         Fill(1);
     }
@@ -71,8 +74,18 @@ bool NumberScanner::Next(double& value) {
         ptr = first + (end - text.c_str());
     }
     begin_ += static_cast<size_t>(ptr - first);
+    if (line_ == lineOfLast_ && crowdedLine_ == 0) crowdedLine_ = line_;
+    lineOfLast_ = line_;
     SkipSpace();
     return true;
+}
+
+std::string NumberScanner::TextHere(size_t most) {
+    SkipSpace();
+    Fill(most);
+    const char* first = buffer_.data() + begin_;
+    const char* last = first + std::min(most, end_ - begin_);
+    return std::string(first, std::find_if(first, last, [](char c) { return c == '\n' || c == '\r'; }));
 }
 
 }  // namespace fractan

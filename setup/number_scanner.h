@@ -3,7 +3,9 @@
 // with the semantics of repeated fscanf("%lf\n") calls: each read skips leading
 // white space, takes the longest number there, and then skips white space.
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace fractan {
@@ -17,6 +19,13 @@ public:
     // False when the text at the current place is not a number.
     bool Next(double& value);
 
+    // The line (from 1) of the next number, or of the text that is not one.
+    int64_t Line() const { return line_; }
+    // The first line that held more than one number, or 0.
+    int64_t CrowdedLine() const { return crowdedLine_; }
+    // The text at the current place up to its line end, at most `most` bytes.
+    std::string TextHere(size_t most);
+
 private:
     void SkipSpace();
     // Makes sure at least `wanted` bytes are buffered, unless the file ends first.
@@ -27,6 +36,9 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
     bool eof_ = false;
+    int64_t line_ = 1;
+    int64_t lineOfLast_ = 0;  // the line of the last number read
+    int64_t crowdedLine_ = 0;
 };
 
 }  // namespace fractan

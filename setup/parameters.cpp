@@ -1,7 +1,12 @@
 #include "setup/parameters.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "setup/files.h"
 
 #include "setup/line_reader.h"
 
@@ -63,67 +68,198 @@ int32_t TypeFromLetter(int c) {
     return -1;
 }
 
-// Scans one format into the targets; a field that does not parse keeps its value.
-template <typename... Targets>
-void Scan(std::FILE* file, const char* format, Targets*... targets) {
-    (void)std::fscanf(file, format, targets...);
+// The lines of a configuration file, counted from 1.
+class ConfigLines {
+public:
+    explicit ConfigLines(std::FILE* file) : file_(file) {}
+    int Number() const { return number_; }
+
+    // The next line, trimmed; false when the file has ended (a byte of 255
+    // ends it too).
+    bool Next(std::string& line) {
+        line.clear();
+        if (ended_) return false;
+        int c = std::fgetc(file_);
+        if (c == EOF || c == 255) return End();
+        while (c != EOF && c != 255 && c != '\n') {
+            line.push_back(static_cast<char>(c));
+            c = std::fgetc(file_);
+        }
+        ended_ = c == 255;
+        ++number_;
+        line = Trim(line);
+        return true;
+    }
+
+private:
+    bool End() {
+        ended_ = true;
+        return false;
+    }
+
+    std::FILE* file_;
+    int number_ = 0;
+    bool ended_ = false;
+};
+
+std::string Shown(const std::string& text) {
+    return "\"" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "\"";
 }
+
+// Reads lines 1 … 35 in order and keeps the first problem. A value line holds
+// exactly its numbers; blank lines after a number line are skipped, as the
+// file's number reads always did.
+class ConfigReader {
+public:
+    explicit ConfigReader(std::FILE* file) : lines_(file) {}
+    const std::string& Problem() const { return problem_; }
+
+    void Header() { Line("its header line"); }
+    void Text(std::string& target, const char* what) {
+        std::string line;
+        if (Line(what, &line)) target = line;
+    }
+    // One character, or none (not set); `skipBlank` as for a number line.
+    void Letter(int& target, const char* what, bool skipBlank) {
+        std::string line;
+        if (!Line(what, &line)) return;
+        if (line.size() > 1) return Fail(std::string(what) + ", one letter");
+        target = line.empty() ? '\n' : line[0];
+        if (skipBlank) SkipBlankLines();
+    }
+    template <typename... Targets>
+    void Numbers(const char* what, Targets&... targets) {
+        std::string line;
+        if (!Line(what, &line)) return;
+        std::istringstream words(line);
+        std::string word;
+        const bool read = (Parse(words, targets) && ...) && !(words >> word);
+        if (!read) return Fail(what);
+        SkipBlankLines();
+    }
+
+private:
+    bool Line(const char* what, std::string* line = nullptr) {
+        if (!problem_.empty()) return false;
+        std::string text;
+        if (hasPending_) {
+            text = std::move(pending_);
+            hasPending_ = false;
+        } else if (!lines_.Next(text)) {
+            problem_ = lines_.Number() == 0
+                           ? std::string("the file is empty; a configuration file has 35 lines")
+                           : "the file ends after line " + std::to_string(lines_.Number()) + "; line " +
+                                 std::to_string(lines_.Number() + 1) + " should hold " + what;
+            return false;
+        }
+        current_ = text;
+        if (line) *line = text;
+        return true;
+    }
+    void Fail(const std::string& what) {
+        problem_ = "line " + std::to_string(lines_.Number()) + " should hold " + what + "; it holds " + Shown(current_);
+    }
+    void SkipBlankLines() {
+        std::string text;
+        while (lines_.Next(text))
+            if (!text.empty()) {
+                pending_ = text;
+                hasPending_ = true;
+                return;
+            }
+    }
+    static bool Parse(std::istringstream& words, int32_t& target) {
+        std::string word;
+        if (!(words >> word)) return false;
+        const char* first = word.data() + (word.size() > 1 && word[0] == '+' ? 1 : 0);
+        const auto [end, error] = std::from_chars(first, word.data() + word.size(), target);
+        return error == std::errc() && end == word.data() + word.size();
+    }
+    static bool Parse(std::istringstream& words, double& target) {
+        std::string word;
+        if (!(words >> word)) return false;
+        char* end = nullptr;
+        target = std::strtod(word.c_str(), &end);
+        return end == word.c_str() + word.size();
+    }
+
+    ConfigLines lines_;
+    std::string current_, pending_, problem_;
+    bool hasPending_ = false;
+};
 
 }  // namespace
 
-bool AnalysisParameters::LoadConfig(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (!file) return false;
-    Reset();
-
-    SkipLine(file);  // 1
-    // 2: the mode letter takes its own line only, so that an empty name on
-    // line 3 is read as the name and not swallowed as white space.
-    int letter = std::fgetc(file);
-    if (letter != '\n') SkipLine(file);
-    inputFileMode = ModeFromLetter(letter);
-    ReadTrimmedLine(file, inputFileName);  // 3
-    char typeLetter = 0;
-    Scan(file, "%c\n", &typeLetter);  // 4
-    inputFileType = TypeFromLetter(static_cast<unsigned char>(typeLetter));
-    SkipLine(file);  // 5
-    ReadTrimmedLine(file, outputPath);  // 6
-    SkipLine(file);  // 7
-    Scan(file, "%d\n", &computationType);  // 8
-    SkipLine(file);  // 9
-    Scan(file, "%d\t%d\n", &dataSize, &dataOffset);  // 10
-    SkipLine(file);  // 11
-    Scan(file, "%d\n", &windowSize);  // 12
-    SkipLine(file);  // 13
-    Scan(file, "%d\n", &averageProgression.type);  // 14
-    Scan(file, "%d\t%d\t%d\n", &averageProgression.start, &averageProgression.end,
-         &averageProgression.step);  // 15
-    SkipLine(file);  // 16
-    ReadTrimmedLine(file, averageProgression.customFile);  // 17
-    SkipLine(file);  // 18
-    Scan(file, "%d\t%d\t%d\n", &fileProgression.start, &fileProgression.end,
-         &fileProgression.step);  // 19
-    SkipLine(file);  // 20
-    ReadTrimmedLine(file, inputFilesPath);  // 21
-    SkipLine(file);  // 22
-    ReadTrimmedLine(file, filePrefix);  // 23
-    SkipLine(file);  // 24
-    Scan(file, "%d\n", &movingAverageType);  // 25
-    SkipLine(file);  // 26
-    Scan(file, "%d\t%lf\n", &distributionType, &distributionStep);  // 27
-    SkipLine(file);  // 28
-    ReadTrimmedLine(file, testName);  // 29
-    SkipLine(file);  // 30
-    Scan(file, "%d\t%lf\n", &dmaWeight, &dmaLambda);  // 31
-    SkipLine(file);  // 32
-    Scan(file, "%d\n", &dfaOrder);  // 33
-    SkipLine(file);  // 34
-    Scan(file, "%lf\n", &shiftPercentage);  // 35
-    std::fclose(file);
-
+bool AnalysisParameters::LoadConfig(const std::string& path, std::string* problem) {
+    std::string ignored;
+    std::string& why = problem ? *problem : ignored;
+    why.clear();
+    const FilePtr file(std::fopen(path.c_str(), "r"));
+    if (!file) {
+        why = "it cannot be opened";
+        return false;
+    }
+    SkipByteOrderMark(file.get());
+    AnalysisParameters read;  // the record after Reset, then what the file holds
+    ConfigReader in(file.get());
+    int mode = 0, type = 0;
+    ScaleProgression& avg = read.averageProgression;
+    ScaleProgression& files = read.fileProgression;
+    in.Header();  // 1
+    // 2: not followed by a skip of blank lines, so that an empty name on
+    // line 3 is read as the name.
+    in.Letter(mode, "the input file mode letter (S or M)", false);
+    in.Text(read.inputFileName, "the input file name");                      // 3
+    in.Letter(type, "the input file type letter (T or B)", true);            // 4
+    in.Header();                                                             // 5
+    in.Text(read.outputPath, "the output path");                             // 6
+    in.Header();                                                             // 7
+    in.Numbers("the computation type, a whole number", read.computationType);  // 8
+    in.Header();                                                             // 9
+    in.Numbers("the data size and offset, two whole numbers", read.dataSize, read.dataOffset);  // 10
+    in.Header();                                                             // 11
+    in.Numbers("the window size, a whole number", read.windowSize);          // 12
+    in.Header();                                                             // 13
+    in.Numbers("the progression type, a whole number", avg.type);            // 14
+    in.Numbers("the progression start, end and step, three whole numbers", avg.start, avg.end,
+               avg.step);                                                    // 15
+    in.Header();                                                             // 16
+    in.Text(avg.customFile, "the custom progression file");                  // 17
+    in.Header();                                                             // 18
+    in.Numbers("the file start, end and step, three whole numbers", files.start, files.end,
+               files.step);                                                  // 19
+    in.Header();                                                             // 20
+    in.Text(read.inputFilesPath, "the input files path");                    // 21
+    in.Header();                                                             // 22
+    in.Text(read.filePrefix, "the file prefix");                             // 23
+    in.Header();                                                             // 24
+    in.Numbers("the moving average type, a whole number", read.movingAverageType);  // 25
+    in.Header();                                                             // 26
+    in.Numbers("the distribution type and step, a whole number and a number", read.distributionType,
+               read.distributionStep);                                       // 27
+    in.Header();                                                             // 28
+    in.Text(read.testName, "the test name");                                 // 29
+    in.Header();                                                             // 30
+    in.Numbers("the DMA weight and lambda, a whole number and a number", read.dmaWeight,
+               read.dmaLambda);                                              // 31
+    in.Header();                                                             // 32
+    in.Numbers("the DFA order, a whole number", read.dfaOrder);              // 33
+    in.Header();                                                             // 34
+    in.Numbers("the shift percentage, a number", read.shiftPercentage);      // 35
+    if (!in.Problem().empty()) {
+        why = in.Problem();
+        return false;
+    }
+    read.inputFileMode = ModeFromLetter(mode);
+    read.inputFileType = TypeFromLetter(type);
     // A geometric progression is stored as linear with the same numbers.
-    if (averageProgression.type == kGeometric) averageProgression.type = kLinear;
-    return ExpandInputFiles();
+    if (avg.type == kGeometric) avg.type = kLinear;
+    // The fields the file does not hold get their defaults.
+    *this = std::move(read);
+    if (ExpandInputFiles()) return true;
+    why = "it names no input file: the files list [" + inputFileName +
+          "] cannot be read or its first line is empty";
+    return false;
 }
 
 namespace {
@@ -185,22 +321,36 @@ bool AnalysisParameters::SaveConfig(const std::string& path) const {
     return std::fclose(file) == 0 && written;
 }
 
-bool AnalysisParameters::ExpandInputFiles() {
+bool AnalysisParameters::ExpandInputFiles(std::string* note) {
     inputFiles.clear();
+    if (note) note->clear();
     if (inputFileMode == 1) {
-        ReadFilesList(inputFileName, inputFiles);
+        ReadFilesList(inputFileName, inputFiles, note);
     } else {
         inputFiles.push_back(inputFileName);
     }
     return !inputFiles.empty();
 }
 
-bool ReadFilesList(const std::string& path, std::vector<std::string>& files) {
+bool ReadFilesList(const std::string& path, std::vector<std::string>& files, std::string* note) {
     std::FILE* file = std::fopen(path.c_str(), "r");
     if (!file) return false;
     SkipByteOrderMark(file);
     std::string line;
-    while (ReadTrimmedLine(file, line)) files.push_back(line);
+    int64_t read = 0;
+    while (ReadTrimmedLine(file, line)) {
+        files.push_back(line);
+        ++read;
+    }
+    if (note) {
+        // The list ends at its first blank line: say what that leaves out.
+        int64_t after = 0;
+        while (!std::feof(file) && !std::ferror(file))
+            if (ReadTrimmedLine(file, line)) ++after;
+        if (after > 0)
+            *note = "Files list [" + path + "]: line " + std::to_string(read + 1) + " is blank, and the list ends there; the " +
+                    std::to_string(after) + " files named after it are not analysed.";
+    }
     std::fclose(file);
     return true;
 }

@@ -43,21 +43,25 @@ public:
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();
 
-    // False, with the record unchanged, when the file cannot be opened;
-    // otherwise reads it and returns whether it gives at least one input file.
-    bool LoadConfig(const std::string& path);
+    // Reads a configuration file. False, with the record unchanged, when the
+    // file cannot be opened or a line cannot be read; false too, with the
+    // record read, when it gives no input file. `problem`, when given, says
+    // which (the first line that could not be read and what it should hold).
+    bool LoadConfig(const std::string& path, std::string* problem = nullptr);
     // False when the file cannot be written.
     bool SaveConfig(const std::string& path) const;
     // The 35 lines that SaveConfig writes.
     std::string ConfigText() const;
 
     // The input files: the one file, or the lines of the files-list file.
-    bool ExpandInputFiles();
+    // `note`, when given, says when a blank line leaves files of the list out.
+    bool ExpandInputFiles(std::string* note = nullptr);
 };
 
 // Appends the trimmed lines of a files-list file up to its first empty line.
-// False, with the list untouched, when the file cannot be opened.
-bool ReadFilesList(const std::string& path, std::vector<std::string>& files);
+// False, with the list untouched, when the file cannot be opened. `note`, when
+// given, names the blank line when files are named after it (empty otherwise).
+bool ReadFilesList(const std::string& path, std::vector<std::string>& files, std::string* note = nullptr);
 
 // The configuration file's mode and type letters.
 char ModeLetter(int32_t mode);

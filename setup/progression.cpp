@@ -1,6 +1,12 @@
 #include "setup/progression.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdio>
+#include <optional>
+
+#include "setup/files.h"
 
 namespace fractan {
 namespace {
@@ -13,13 +19,52 @@ bool NeverEnds(const ScaleProgression& p) {
     return false;
 }
 
+std::string EmptyReason(const ScaleProgression& p) {
+    if (p.type == kLinear && p.step <= 0)
+        return "a linear progression needs a step of 1 or more; the step is " + std::to_string(p.step);
+    if (p.type == kGeometric && p.step <= 1)
+        return "a geometric progression needs a step of 2 or more; the step is " + std::to_string(p.step);
+    if (p.type == kGeometric && p.start <= 0)
+        return "a geometric progression needs a start of 1 or more; the start is " + std::to_string(p.start);
+    if (p.start > p.end)
+        return "the progression starts at " + std::to_string(p.start) + ", above its end " + std::to_string(p.end);
+    return "the progression leaves the range of whole numbers up to " + std::to_string(INT32_MAX);
+}
+
+// The next white-space separated word of the file, empty at its end.
+std::string NextWord(std::FILE* file) {
+    std::string word;
+    int c;
+    while ((c = std::fgetc(file)) != EOF && std::isspace(c)) {
+    }
+    while (c != EOF && !std::isspace(c)) {
+        word.push_back(static_cast<char>(c));
+        c = std::fgetc(file);
+    }
+    return word;
+}
+
+std::optional<int32_t> WholeNumber(const std::string& word) {
+    int32_t value = 0;
+    const char* first = word.data() + (word.size() > 1 && word[0] == '+' ? 1 : 0);
+    const auto [end, error] = std::from_chars(first, word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
+std::string Shown(const std::string& word) { return "\"" + (word.size() > 40 ? word.substr(0, 40) + "..." : word) + "\""; }
+
 }  // namespace
 
-SizeList ScaleProgression::Expand() const {
-    if (type == kCustom) return ReadCustomProgression(customFile);
+SizeList ScaleProgression::Expand(std::string* note) const {
+    if (note) note->clear();
+    if (type == kCustom) return ReadCustomProgression(customFile, note);
 
     SizeList sizes(0, kGrowthChunk);
-    if (start > end || NeverEnds(*this)) return sizes;
+    if (start > end || NeverEnds(*this)) {
+        if (note) *note = EmptyReason(*this);
+        return sizes;
+    }
 
     int64_t v = start;
     for (;;) {
@@ -31,25 +76,49 @@ SizeList ScaleProgression::Expand() const {
         } else {
             break;  // an unknown type gives the single size `start`
         }
-        if (v > INT32_MAX) return SizeList(0, kGrowthChunk);  // would wrap and never end
+        if (v > INT32_MAX) {  // would wrap and never end
+            if (note) *note = EmptyReason(*this);
+            return SizeList(0, kGrowthChunk);
+        }
         if (v > end) break;
     }
     return sizes;
 }
 
-SizeList ReadCustomProgression(const std::string& path) {
+SizeList ReadCustomProgression(const std::string& path, std::string* note) {
     SizeList sizes(0, kGrowthChunk);
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (!file) return sizes;
-    int count = 0;
-    if (std::fscanf(file, "%d\n\n", &count) == 1) {
-        for (int i = 0; i < count; ++i) {
-            int value = 0;
-            if (std::fscanf(file, "%d\n", &value) != 1) break;
-            sizes.Append(value);
-        }
+    std::string ignored;
+    std::string& problem = note ? *note : ignored;
+    problem.clear();
+    const FilePtr file(std::fopen(path.c_str(), "r"));
+    if (!file) {
+        problem = "custom progression file [" + path + "] cannot be read";
+        return sizes;
     }
-    std::fclose(file);
+    const std::string first = NextWord(file.get());
+    const std::optional<int32_t> count = WholeNumber(first);
+    const std::string where = "custom progression file [" + path + "]";
+    if (!count) {
+        problem = where + " should begin with the number of sizes; it begins with " + Shown(first);
+        return sizes;
+    }
+    for (int32_t i = 0; i < *count; ++i) {
+        const std::string word = NextWord(file.get());
+        const std::optional<int32_t> value = WholeNumber(word);
+        if (!value) {
+            problem = where + " announces " + std::to_string(*count) + " sizes, but " +
+                      (word.empty() ? "ends" : "size " + std::to_string(i + 1) + ", " + Shown(word) + ", is not a whole number") +
+                      "; reading stopped after " + std::to_string(i) + " sizes";
+            return sizes;
+        }
+        sizes.Append(*value);
+    }
+    if (!NextWord(file.get()).empty())
+        problem = where + " holds more than the " + std::to_string(*count) + " sizes it announces; the others are not read";
+    else if (!sizes.Empty() && *std::max_element(sizes.begin(), sizes.end()) != sizes.Last())
+        problem = where + ": its last size, " + std::to_string(sizes.Last()) + ", is not its largest, " +
+                  std::to_string(*std::max_element(sizes.begin(), sizes.end())) +
+                  "; the last size is taken as the largest, so list the sizes in increasing order";
     return sizes;
 }
 

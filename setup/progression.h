@@ -20,12 +20,16 @@ struct ScaleProgression {
     // The sizes in generation order; the last entry is taken as the largest.
     // Empty when the progression is not valid, including progressions that
     // would never end (a linear step of 0 or less, a geometric step of 1 or
-    // less or start of 0 or less, a value leaving the 32-bit range).
-    SizeList Expand() const;
+    // less or start of 0 or less, a value leaving the 32-bit range). `note`,
+    // when given, says why a progression gives no size, or what is wrong with
+    // a custom file (empty when nothing is).
+    SizeList Expand(std::string* note = nullptr) const;
 };
 
 // A count N and then N sizes, separated by any white space. Reading stops at
-// the first number that cannot be read; an unreadable file gives an empty list.
-SizeList ReadCustomProgression(const std::string& path);
+// the first word that is not a whole number; an unreadable file gives an empty
+// list. `note`, when given, says what was read and where reading stopped, or
+// that the last size is not the largest (empty when all is well).
+SizeList ReadCustomProgression(const std::string& path, std::string* note = nullptr);
 
 }  // namespace fractan

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -20,13 +21,35 @@ bool Fail(SampleArray& target, bool report) {
     return false;
 }
 
+// "[path] holds N samples from offset O, fewer than the data size S."
+void ReportTooFew(const std::string& path, int64_t samples, int32_t dataSize, int32_t dataOffset) {
+    PrintFormatted("[%s] holds %lld samples from offset %d, fewer than the data size %d.\n", path.c_str(),
+                   static_cast<long long>(std::max<int64_t>(samples, 0)), dataOffset, dataSize);
+}
+
+// Text read as 8-byte numbers is all printable characters: random doubles
+// hardly ever are, over the first 64 of them.
+bool LooksLikeText(const SampleArray& data) {
+    const int32_t values = std::min(data.Size(), 64);
+    if (values < 4) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.Data());
+    for (size_t i = 0; i < static_cast<size_t>(values) * 8; ++i) {
+        const unsigned char c = bytes[i];
+        if (!(c == '\n' || c == '\r' || c == '\t' || (c >= 0x20 && c < 0x7f))) return false;
+    }
+    return true;
+}
+
 bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
                 int32_t dataOffset) {
     FilePtr file = OpenInputFile(path, "rb");
     if (!file) return Fail(target, false);
     const int64_t count = BinaryNumberCount(file.get());
-    if (dataSize < 0 || dataOffset < 0 || int64_t{dataOffset} + dataSize > count)
+    if (dataSize < 0 || dataOffset < 0) return Fail(target, true);
+    if (int64_t{dataOffset} + dataSize > count) {
+        ReportTooFew(path, count - dataOffset, dataSize, dataOffset);
         return Fail(target, true);
+    }
 
     target.SetSize(dataSize);
     if (dataSize > 0) {
@@ -37,6 +60,9 @@ bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
             return Fail(target, false);
         }
     }
+    if (LooksLikeText(target))
+        PrintFormatted("[%s] looks like text, not 8-byte binary numbers: its first bytes are all printable "
+                       "characters. Read it as a text file if it holds one number per line.\n", path.c_str());
     PrintProgress("Done.");
     return true;
 }
@@ -74,12 +100,32 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
     } while (j < dataSize);
 
     // Fewer readable numbers than asked for: no sample may be left without a value.
-    if (j < dataSize) return Fail(target, true);
+    if (j < dataSize) {
+        ReportTooFew(path, i - int64_t{dataOffset}, dataSize, dataOffset);
+        if (!scanner.AtEnd()) WriteOutput(TextStopNote(path, scanner, i) + "\n");
+        return Fail(target, true);
+    }
+    if (scanner.CrowdedLine() > 0) WriteOutput(CrowdedLineNote(path, scanner) + "\n");
     PrintProgress("Done.");
     return true;
 }
 
 }  // namespace
+
+std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers) {
+    const std::string text = scanner.TextHere(40);
+    // "1,5": the digits before the comma were a number, the comma is not.
+    const bool comma = !text.empty() && text[0] == ',' && text.size() > 1 && std::isdigit(static_cast<unsigned char>(text[1]));
+    return "[" + path + "] line " + std::to_string(scanner.Line()) + ": \"" + text + "\" is not a number" +
+           (comma ? " (a decimal comma? numbers are read with a decimal point)" : "") +
+           "; the series is cut there, after " + std::to_string(numbers) + " numbers.";
+}
+
+std::string CrowdedLineNote(const std::string& path, const NumberScanner& scanner) {
+    return "[" + path + "] line " + std::to_string(scanner.CrowdedLine()) +
+           " holds more than one number; every number is taken as a sample of its own (one number "
+           "per line expected: a column of an index and a value is read interleaved).";
+}
 
 FilePtr OpenInputFile(const std::string& path, const char* mode) {
     FilePtr file(std::fopen(path.c_str(), mode));
@@ -104,14 +150,17 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
                                     : LoadText(target, path, dataSize, dataOffset);
 }
 
-int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly) {
-    if (endsEarly) *endsEarly = false;
+int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote) {
+    if (endNote) endNote->clear();
     FilePtr file(OpenRegularFile(path, fileType == kBinaryInput ? "rb" : "r"));
     if (!file) return -1;
     if (fileType == kBinaryInput) {
         struct stat info {};
-        if (endsEarly && ::fstat(fileno(file.get()), &info) == 0) *endsEarly = info.st_size % 8 != 0;
-        return BinaryNumberCount(file.get());
+        const int64_t count = BinaryNumberCount(file.get());
+        if (endNote && ::fstat(fileno(file.get()), &info) == 0 && info.st_size % 8 != 0)
+            *endNote = "[" + path + "] ends with a part of an 8-byte number after its " + std::to_string(count) +
+                       " whole ones; the part is ignored.";
+        return count;
     }
     StopCheck stopRequested;
     NumberScanner scanner(file.get());
@@ -119,7 +168,7 @@ int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly)
     double value = 0.0;
     while (!scanner.AtEnd() && scanner.Next(value))
         if (++count % 100000 == 0 && stopRequested()) return -1;
-    if (endsEarly) *endsEarly = !scanner.AtEnd();
+    if (endNote && !scanner.AtEnd()) *endNote = TextStopNote(path, scanner, count);
     return count;
 }
 

@@ -30,8 +30,18 @@ int64_t BinaryNumberCount(std::FILE* file);
 // The number of samples a file holds (readable numbers of a text file up to the
 // first one that is not; whole 8-byte groups of a binary file); −1 when it
 // cannot be opened or is a folder, or when a stop is requested while counting.
-// `endsEarly`, when given, tells whether a text file goes on after its numbers
-// with text that is not one, or a binary file with a part of a number.
-int64_t CountSamples(const std::string& path, int32_t fileType, bool* endsEarly = nullptr);
+// `endNote`, when given, says so when a text file goes on after its numbers
+// with text that is not one (its line and text), or a binary file with a part
+// of a number; it is empty otherwise.
+int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote = nullptr);
+
+class NumberScanner;
+
+// Where and why reading a text series stopped before its end: its line, its
+// text, and the `numbers` read before it.
+std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers);
+
+// The first line of a text series that held more than one number.
+std::string CrowdedLineNote(const std::string& path, const NumberScanner& scanner);
 
 }  // namespace fractan

@@ -180,8 +180,9 @@ QString LoadConfigInto(AnalysisParameters& record, QString& remembered, FormServ
     const QString path = services.OpenFileWithAllFiles("Configuration files (*.txt)|*.txt|", remembered);
     if (path.isEmpty()) return {};
     AnalysisParameters loaded = record;
-    if (!loaded.LoadConfig(path.toStdString())) {
-        services.Message("Error opening config file");
+    std::string problem;
+    if (!loaded.LoadConfig(path.toStdString(), &problem)) {
+        services.Message("Error opening config file\n" + path + ": " + QString::fromStdString(problem) + ".");
         return {};
     }
     record = std::move(loaded);

@@ -26,7 +26,15 @@ TEST(RunConfigCommand, UnreadableOrEmptyInputOrFailedCheck) {
     ASSERT_TRUE(p.SaveConfig(dir.File("c.txt")));
     Streams list;
     EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), list.out, list.err), kExitFailure);
-    EXPECT_NE(list.err.str().find("gives no input file"), std::string::npos);
+    EXPECT_NE(list.err.str().find("names no input file"), std::string::npos);
+    // A damaged file is refused, naming the line, instead of running with defaults.
+    std::string text = p.ConfigText();
+    test::WriteText(dir.File("d.txt"), text.replace(text.find("\n0\t0\n"), 5, "\nabc\n"));
+    Streams damaged;
+    EXPECT_EQ(RunConfigCommand(dir.File("d.txt"), damaged.out, damaged.err), kExitFailure);
+    EXPECT_EQ(damaged.err.str(), "fractan: configuration file [" + dir.File("d.txt") +
+                                     "]: line 10 should hold the data size and offset, two whole numbers; it holds "
+                                     "\"abc\". Nothing is run.\n");
 
     p.inputFileMode = 0;
     p.inputFileType = 0;
@@ -292,7 +300,7 @@ TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
     o.input = dir.File("header.txt");
     Streams header;
     EXPECT_EQ(RunAnalysisCommand(o, header.out, header.err), kExitFailure);
-    EXPECT_NE(header.err.str().find("holds text that is not a number after its first 0 samples"), std::string::npos);
+    EXPECT_NE(header.err.str().find("line 1: \"time value\" is not a number; the series is cut there, after 0 numbers."), std::string::npos);
     EXPECT_NE(header.err.str().find("[" + o.input + "] holds no sample from offset 0"), std::string::npos)
         << header.err.str();
 

@@ -192,6 +192,36 @@ TEST(AnalysisParameters, LoadFailures) {
     EXPECT_TRUE(loaded.inputFiles.empty());
 
     EXPECT_FALSE(p.SaveConfig(dir.File("no/such/folder/c.txt")));
+
+    // A damaged file names its first line that cannot be read and changes nothing.
+    const std::string good = Filled("keep.txt").ConfigText();
+    auto lineReplaced = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    struct Damage {
+        std::string text, problem;
+    };
+    for (const Damage& d : std::vector<Damage>{
+             {"", "the file is empty; a configuration file has 35 lines"},
+             {good.substr(0, good.find("[Window size")), "the file ends after line 10; line 11 should hold its header line"},
+             {lineReplaced("\n5\n", "\n5 x\n"), "line 8 should hold the computation type, a whole number; it holds \"5 x\""},
+             {lineReplaced("\nB\n", "\nBinary\n"), "line 4 should hold the input file type letter (T or B), one letter; it holds \"Binary\""},
+             {lineReplaced("\n890\n", "\n" + std::string(10'000'000, '7') + "\n"),
+              "line 12 should hold the window size, a whole number; it holds \"" + std::string(40, '7') + "...\""},
+             {lineReplaced("\n0.500000\n", "\n0,5\n"), "line 35 should hold the shift percentage, a number; it holds \"0,5\""},
+         }) {
+        test::WriteText(dir.File("d.txt"), d.text);
+        std::string problem;
+        EXPECT_FALSE(p.LoadConfig(dir.File("d.txt"), &problem));
+        EXPECT_EQ(problem, d.problem);
+        EXPECT_EQ(p.inputFileName, "keep.txt");
+    }
+    // Blank lines after a number line are skipped, as before.
+    test::WriteText(dir.File("d.txt"), lineReplaced("\n890\n", "\n891\n\n  \n"));
+    EXPECT_TRUE(p.LoadConfig(dir.File("d.txt")));
+    EXPECT_EQ(p.windowSize, 891);
+    EXPECT_EQ(p.averageProgression.start, 4);
 }
 
 TEST(FilesList, ReadsTrimmedLinesUpToTheFirstEmptyOne) {

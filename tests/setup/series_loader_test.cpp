@@ -69,12 +69,17 @@ TEST(LoadSeries, TextNumberFormsAndSeparators) {
     test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
     ASSERT_TRUE(LoadSeries(data, path, kTextInput, 2, 0));
     EXPECT_EQ(data[0], 3.0);
-    bool endsEarly = true;
-    EXPECT_EQ(CountSamples(path, kTextInput, &endsEarly), 2);
-    EXPECT_FALSE(endsEarly);
+    std::string note = "x";
+    EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
+    EXPECT_EQ(note, "");
+    // Where reading stops, and why: the line and its text.
     test::WriteText(path, "3\n4\nNA\n5\n");
-    EXPECT_EQ(CountSamples(path, kTextInput, &endsEarly), 2);
-    EXPECT_TRUE(endsEarly);
+    EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
+    EXPECT_EQ(note, "[" + path + "] line 3: \"NA\" is not a number; the series is cut there, after 2 numbers.");
+    test::WriteText(path, "1,5\n2,5\n");
+    EXPECT_EQ(CountSamples(path, kTextInput, &note), 1);
+    EXPECT_EQ(note, "[" + path + "] line 1: \",5\" is not a number (a decimal comma? numbers are read with a "
+                    "decimal point); the series is cut there, after 1 numbers.");
 }
 
 TEST(LoadSeries, TextTooShortOrNegativeFails) {
@@ -86,6 +91,9 @@ TEST(LoadSeries, TextTooShortOrNegativeFails) {
         OutputCapture out;
         EXPECT_FALSE(LoadSeries(data, path, kTextInput, 4, 0));  // reading stops at the text
         EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)",
+                                      "[" + path + "] holds 3 samples from offset 0, fewer than the data size 4.",
+                                      "[" + path + "] line 4: \"not a number\" is not a number; the series is "
+                                      "cut there, after 3 numbers.",
                                       "Please check the size and/or offset of the subseries.", ""}));
         EXPECT_EQ(data.Size(), 0);
     }
@@ -115,6 +123,7 @@ TEST(LoadSeries, BinaryStretchAndTooShort) {
         OutputCapture out;
         EXPECT_FALSE(LoadSeries(data, path, kBinaryInput, 3, 8));
         EXPECT_EQ(out.Lines(), (Lines{"Loading data...",
+                                      "[" + path + "] holds 2 samples from offset 8, fewer than the data size 3.",
                                       "Please check the size and/or offset of the subseries.", ""}));
         EXPECT_EQ(data.Size(), 0);
     }

@@ -222,11 +222,14 @@ void AnalysisPageTest::loadSaveAndChoosers() {
     QCOMPARE(dma->Record().computationType, -1);
     QCOMPARE(dma->StatusText(), QString("Unknown is not a valid computation type for DMA.") + kReview);
 
-    // A file that cannot be read: a message, and the form keeps what it showed.
-    services.answers = {QString::fromStdString(dir.File("missing.txt"))};
+    // A truncated file: a message naming the line, and the form keeps what it showed.
+    const QString truncated = QString::fromStdString(dir.File("truncated.txt"));
+    fractan::test::WriteText(truncated.toStdString(), AnalysisParameters().ConfigText().substr(0, 120));
+    services.answers = {truncated};
     dma->Load();
     QCOMPARE(services.initialFiles.last(), config);  // the last path chosen with Load
-    QCOMPARE(services.messages.last(), QString("Error opening config file"));
+    QCOMPARE(services.messages.last(), "Error opening config file\n" + truncated +
+                                           ": the file ends after line 7; line 8 should hold the computation type, a whole number.");
     QCOMPARE(Child<QLineEdit>(page, "windowSize")->text(), QString("1234"));
     QCOMPARE(dma->ConfigFileName(), config);
 

@@ -587,7 +587,7 @@ void ToolPagesTest::filesListLoadConfig() {
     services.answers = {Q(dir.File("missing.txt"))};
     page->LoadConfig();
     QCOMPARE(services.initialFiles.last(), config);
-    QCOMPARE(services.messages, QStringList{"Error opening config file"});
+    QCOMPARE(services.messages, QStringList{"Error opening config file\n" + Q(dir.File("missing.txt")) + ": it cannot be opened."});
     QCOMPARE(Text(p, "fileStart"), QString("4"));
     QCOMPARE(Text(p, "filePrefix"), QString("fbm_"));
 }
