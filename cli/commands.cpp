@@ -144,7 +144,7 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
         err << "fractan: calculation stopped; the files written so far are kept.\n";
         return kExitStopped;
     }
-    if (reportResultPath) {
+    if (reportResultPath && !summary.analysed.empty()) {
         out << (IsDynamicType(params.computationType) ? "Incremental result files are beside ["
                                                       : "Result file: [")
             << summary.resultPath << "]\n";

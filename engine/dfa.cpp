@@ -185,7 +185,7 @@ int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progre
         }
     }
     PrintProgress("Done.");
-    return FinishDynamic(call, writer, evaluated, W, N - 1, step);
+    return FinishDynamic(call, state.frame, writer, evaluated, W, N - 1, step);
 }
 
 int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
@@ -205,7 +205,7 @@ int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progres
     }
 
     PrintProgress("Shifting data...");
-    ShiftToLast(state.frame.data, W + 1);
+    state.frame.KeepLast(W + 1);
     PrintProgress("Done.");
     state.Prepare(W);
 
@@ -217,7 +217,7 @@ int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progres
     }
     const double hurst = WriteChartAndFit(call, state.frame.sizes, fluctuations);
     PrintProgress("Done.");
-    return WriteStaticResult(call, W, hurst);
+    return WriteStaticResult(call, state.frame, W, hurst);
 }
 
 }  // namespace fractan

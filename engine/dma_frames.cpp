@@ -1,6 +1,8 @@
 #include "engine/dma_frames.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "setup/files.h"
 #include "setup/paths.h"
@@ -14,8 +16,56 @@ FrameData LoadFrameData(const VariantCall& call) {
     frame.M = frame.K > 0 ? frame.sizes.Last() : 0;
     frame.loaded =
         LoadSeries(frame.data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    frame.first = call.dataOffset;
+    if (frame.loaded) {
+        frame.lag1 = Lag1Autocorrelation(frame.data);
+        frame.integrated = call.context && call.context->integrate;
+        if (frame.integrated && !frame.data.Empty()) IntegrateSeries(frame.data);
+    }
     return frame;
 }
+
+namespace {
+
+// Values that hardly follow each other and an H below that of a walk: the
+// increments of a series, given where its profile is expected. Said once a run.
+void SuggestIntegration(const VariantCall& call, const FrameData& frame, double hurst) {
+    if (frame.integrated || !(frame.lag1 < 0.5) || !(hurst < 0.6)) return;
+    if (call.context) {
+        if (call.context->integrationSuggested) return;
+        call.context->integrationSuggested = true;
+    }
+    PrintFormatted("The values of [%s] look like increments (lag-1 autocorrelation %.2f, H %.2f), while DMA "
+                   "and DFA take a profile such as a walk: to analyse their cumulative sum, integrate them "
+                   "(--integrate, or \"Integrate the values\" on the page).\n",
+                   call.inputPath.c_str(), frame.lag1, hurst);
+}
+
+}  // namespace
+
+void FrameData::KeepLast(int32_t keep) {
+    const int32_t n = data.Size();
+    for (int32_t i = 0; i < keep; ++i) data[i] = data[n - keep + i];
+    data.SetSize(keep);
+    first += n - keep;
+}
+
+int64_t FrameData::FirstBadSample() const {
+    for (int32_t i = 0; i < data.Size(); ++i)
+        if (!std::isfinite(data[i])) return first + i;
+    return -1;
+}
+
+namespace {
+
+// Why H is not finite: the first sample that is not a number, or `otherwise`.
+std::string NotFiniteCause(const FrameData& frame, const char* otherwise) {
+    const int64_t bad = frame.FirstBadSample();
+    if (bad < 0) return otherwise;
+    return "sample " + std::to_string(bad) + " of the file (counted from 0) is not a finite number";
+}
+
+}  // namespace
 
 std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
                          const std::string& windowRefusal, bool boxes) {
@@ -35,10 +85,20 @@ std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_
     return {};
 }
 
-int32_t FinishDynamic(const VariantCall& call, IncrementalWriter& writer, int64_t evaluated,
-                      int32_t first, int32_t last, int32_t step) {
+int32_t FinishDynamic(const VariantCall& call, const FrameData& frame, IncrementalWriter& writer,
+                      int64_t evaluated, int32_t first, int32_t last, int32_t step) {
     if (!writer.Close()) return kNotAnalysed;
-    if (evaluated > 0) return kAnalysed;
+    if (writer.NotFinite() > 0) {
+        const std::string cause = NotFiniteCause(frame, "a scale has no fluctuation there");
+        PrintFormatted("H of [%s] is not a finite number at %lld of the %lld positions evaluated, from %d to %d: %s.\n",
+                       call.inputPath.c_str(), static_cast<long long>(writer.NotFinite()),
+                       static_cast<long long>(evaluated), writer.FirstNotFinite(), writer.LastNotFinite(), cause.c_str());
+        return kNotFinite;
+    }
+    if (evaluated > 0) {
+        SuggestIntegration(call, frame, writer.LastHurst());
+        return kAnalysed;
+    }
     if (last < first)
         PrintFormatted("Nothing evaluated for [%s]: no position is left after the data window.\n",
                        call.inputPath.c_str());
@@ -63,12 +123,6 @@ void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& 
     PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
 }
 
-void ShiftToLast(SampleArray& data, int32_t keep) {
-    const int32_t n = data.Size();
-    for (int32_t i = 0; i < keep; ++i) data[i] = data[n - keep + i];
-    data.SetSize(keep);
-}
-
 double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
                         const std::vector<double>& fluctuations) {
     const std::string chartPath = ClaimName(call, ChartFilePath(call.resultPath, call.inputPath), ".chart.txt");
@@ -80,7 +134,12 @@ double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
         const double f = fluctuations[k];
         const double x = std::log10(n);
         const double y = std::log10(f);
-        if (chart) std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", n, f, x, y);
+        // Nine decimals would write an F below about 5e-10 as 0: small F keep
+        // nine significant digits instead.
+        if (chart)
+            std::fprintf(chart, std::fabs(f) >= 1e-3 || f == 0.0 || !std::isfinite(f) ? "%.9lf\t%.9lf\t%.9lf\t%.9lf\n"
+                                                                                 : "%.9lf\t%.8e\t%.9lf\t%.9lf\n",
+                         n, f, x, y);
         fit.Add(x, y);
     }
     if (chart) {
@@ -92,10 +151,11 @@ double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
     return fit.Slope(sizes.Size());
 }
 
-int32_t WriteStaticResult(const VariantCall& call, int32_t position, double hurst) {
+int32_t WriteStaticResult(const VariantCall& call, const FrameData& frame, int32_t position, double hurst) {
     std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
     if (!file) {
         PrintProgress("Error writing to output file.");
+        PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
         return kNotAnalysed;
     }
     PrintProgress("Writing output file...");
@@ -103,13 +163,13 @@ int32_t WriteStaticResult(const VariantCall& call, int32_t position, double hurs
                                          call.dataOffset, position, hurst);
     if (std::fclose(file) != 0 || !written) {
         PrintProgress("Error writing to output file.");
+        PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
         return kNotAnalysed;
     }
     PrintProgress("Done.");
+    SuggestIntegration(call, frame, hurst);
     if (std::isfinite(hurst)) return kAnalysed;
-    PrintFormatted("H of [%s] is not a finite number: see its chart file for a scale without "
-                   "fluctuation or with values that are not numbers.\n",
-                   call.inputPath.c_str());
+    PrintFormatted("H of [%s] is not a finite number: %s.\n", call.inputPath.c_str(), NotFiniteCause(frame, "see its chart file for a scale without fluctuation or with values that are not numbers").c_str());
     return kNotFinite;
 }
 
@@ -145,6 +205,11 @@ bool IncrementalWriter::Append(int32_t position, double hurst) {
         return false;
     }
     if (first && context_) context_->incrementalFiles.push_back(path_);
+    lastHurst_ = hurst;
+    if (!std::isfinite(hurst)) {
+        if (notFinite_++ == 0) firstNotFinite_ = position;
+        lastNotFinite_ = position;
+    }
     return true;
 }
 

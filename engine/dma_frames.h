@@ -60,7 +60,15 @@ struct FrameData {
     int32_t K = 0;  // number of window sizes
     int32_t M = 0;  // the last window size, taken as the largest
     SampleArray data;
+    int64_t first = 0;  // the index in the file of data[0]
+    double lag1 = 0.0;  // the lag-1 autocorrelation of the values as loaded
+    bool integrated = false;
     bool loaded = false;
+
+    // Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
+    void KeepLast(int32_t keep);
+    // The index in the file of the first sample that is not a finite number, or −1.
+    int64_t FirstBadSample() const;
 };
 
 // Expands the progression and loads the series.
@@ -83,9 +91,6 @@ inline const std::vector<const char*> kDynamicPhases = {
     "Filling up moving averages...", "Filling up data window...",
     "Performing Hurst exponent calculation..."};
 
-// Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
-void ShiftToLast(SampleArray& data, int32_t keep);
-
 // Writes the call's chart file, lines (n, F, log10 n, log10 F), and returns H,
 // the slope of log10 F against log10 n; prints a line when the chart file cannot
 // be created (the exponent is computed all the same). A chart written is
@@ -98,8 +103,8 @@ std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what)
 
 // "Writing output file..." and the result line of a static variant; its status.
 // An exponent that is not a finite number is written as it is, with a line
-// saying so.
-int32_t WriteStaticResult(const VariantCall& call, int32_t position, double hurst);
+// saying so (and naming the first sample that is not a number).
+int32_t WriteStaticResult(const VariantCall& call, const FrameData& frame, int32_t position, double hurst);
 
 // The claimed name of a file of this run (the composed one without a context).
 std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail);
@@ -121,7 +126,7 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
     }
 
     PrintProgress("Shifting data...");
-    ShiftToLast(data, W + 2 * M);
+    frame.KeepLast(W + 2 * M);
     PrintProgress("Done.");
 
     windows.Setup(sizes);
@@ -150,7 +155,7 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
     for (double& sum : sums) sum = std::sqrt(sum / static_cast<double>(W));
     const double hurst = WriteChartAndFit(call, sizes, sums);
     PrintProgress("Done.");
-    return WriteStaticResult(call, M + W, hurst);
+    return WriteStaticResult(call, frame, M + W, hurst);
 }
 
 // Appends the result lines of a dynamic variant to its incremental file,
@@ -172,6 +177,11 @@ public:
     void Flush();
     // Closes the file; false when anything could not be written.
     bool Close();
+    // The lines written whose H is not a finite number: how many, the first and last position.
+    int64_t NotFinite() const { return notFinite_; }
+    int32_t FirstNotFinite() const { return firstNotFinite_; }
+    int32_t LastNotFinite() const { return lastNotFinite_; }
+    double LastHurst() const { return lastHurst_; }
 
 private:
     void Fail();
@@ -183,6 +193,9 @@ private:
     RunContext* context_;  // told of the file when its first line is written
     std::FILE* file_ = nullptr;
     bool failed_ = false;
+    int64_t notFinite_ = 0;
+    int32_t firstNotFinite_ = 0, lastNotFinite_ = 0;
+    double lastHurst_ = 0.0;
 };
 
 // "Hurst exponent N %" whenever the percentage of the position in the
@@ -205,9 +218,10 @@ private:
 };
 
 // The status of a dynamic run that has written `evaluated` lines for the
-// positions first … last; a line says why when there was none.
-int32_t FinishDynamic(const VariantCall& call, IncrementalWriter& writer, int64_t evaluated,
-                      int32_t first, int32_t last, int32_t step);
+// positions first … last; a line says why when there was none, and which
+// positions have an H that is not a finite number, and why, when some have.
+int32_t FinishDynamic(const VariantCall& call, const FrameData& frame, IncrementalWriter& writer,
+                      int64_t evaluated, int32_t first, int32_t last, int32_t step);
 
 // log10 of every scale, the abscissae of the fit.
 std::vector<double> LogSizes(const SizeList& sizes);
@@ -289,7 +303,7 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
         ++evaluated;
     }
     PrintProgress("Done.");
-    return FinishDynamic(call, writer, evaluated, M + W, P - 1, step);
+    return FinishDynamic(call, frame, writer, evaluated, M + W, P - 1, step);
 }
 
 // The plain trailing moving averages of DMA, one per window size.

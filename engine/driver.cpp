@@ -1,5 +1,7 @@
 #include "engine/driver.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
 
 #include "engine/dfa.h"
@@ -70,8 +72,15 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
         report.resultPath = ResultFilePath(params.outputPath, params.testName, type);
-        TruncateFile(report.resultPath);
+        if (!TruncateFile(report.resultPath)) {
+            // The other files of the run go to the same folder: nothing could be written.
+            PrintFormatted("Cannot write result file [%s]: %s. Nothing is analysed.\n", report.resultPath.c_str(),
+                           std::strerror(errno));
+            report.notAnalysed = params.inputFiles;
+            return 0;
+        }
         RunContext context;
+        context.integrate = params.integrate != 0;
         StopCheck stopRequested;
         for (const std::string& input : params.inputFiles) {
             int32_t status = kNotAnalysed;

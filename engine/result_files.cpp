@@ -8,8 +8,9 @@
 
 namespace fractan {
 
-void TruncateFile(const std::string& path) {
-    if (std::FILE* file = std::fopen(path.c_str(), "w")) std::fclose(file);
+bool TruncateFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    return file && std::fclose(file) == 0;
 }
 
 std::string ResultFilePath(const std::string& outputPath, const std::string& testName,

@@ -10,8 +10,8 @@
 
 namespace fractan {
 
-// Creates or empties a file; nothing happens when it cannot be opened.
-void TruncateFile(const std::string& path);
+// Creates or empties a file; false (and nothing happens) when it cannot be opened.
+bool TruncateFile(const std::string& path);
 
 // outputPath + separator + testName + "." + type name + ".out.txt".
 std::string ResultFilePath(const std::string& outputPath, const std::string& testName,

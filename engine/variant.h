@@ -21,6 +21,8 @@ enum VariantStatus : int32_t {
 
 // State shared by the variant calls of one run.
 struct RunContext {
+    bool integrate = false;             // each series is analysed as its cumulative sum less its mean
+    bool integrationSuggested = false;  // the line suggesting it is printed once a run
     OutputNameRegistry names;
     std::vector<std::string> chartFiles;        // the chart files written, in order
     std::vector<std::string> incrementalFiles;  // the incremental files begun, in order

@@ -36,6 +36,7 @@ void AnalysisParameters::Reset() {
     globalStatisticsOnly = 1;
     generateMovingAverageFiles = 0;
     dynamicStep = 100;
+    integrate = 0;
 }
 
 char ModeLetter(int32_t mode) {

@@ -39,6 +39,7 @@ public:
     int32_t globalStatisticsOnly;
     int32_t generateMovingAverageFiles;
     int32_t dynamicStep;
+    int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
 
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();

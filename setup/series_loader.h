@@ -35,6 +35,14 @@ int64_t BinaryNumberCount(std::FILE* file);
 // of a number; it is empty otherwise.
 int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote = nullptr);
 
+// Replaces the values by their profile: the cumulative sum of the values less
+// their mean, so that a series of increments becomes a walk.
+void IntegrateSeries(SampleArray& values);
+
+// The lag-1 autocorrelation of the values (not a number for fewer than two,
+// or for values without variance).
+double Lag1Autocorrelation(const SampleArray& values);
+
 class NumberScanner;
 
 // Where and why reading a text series stopped before its end: its line, its

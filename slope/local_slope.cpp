@@ -20,6 +20,11 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
     StopCheck stopRequested;
     std::vector<ChartPoint> points;
     if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
+    if (points.empty()) {
+        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
+                       chartPath.c_str());
+        return kLocalSlopeRefused;
+    }
     if (!(width > 0.0)) {
         PrintFormatted("Window width is %g, it must be greater than 0.\n", width);
         return kLocalSlopeRefused;

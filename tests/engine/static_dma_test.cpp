@@ -45,7 +45,12 @@ TEST(StaticDma, ChartLinesResultLineAndProgress) {
                                   "Shifting data...", "Done.", "Filling up moving averages...", "Done.",
                                   "Filling up data window...", "Done.",
                                   "Performing Hurst exponent calculation...", "Done.",
-                                  "Writing output file...", "Done."}));
+                                  "Writing output file...", "Done.",
+                                  // values that do not follow each other are pointed to integration
+                                  "The values of [" + c.input + "] look like increments (lag-1 autocorrelation "
+                                  "-0.92, H 0.00), while DMA and DFA take a profile such as a walk: to analyse "
+                                  "their cumulative sum, integrate them (--integrate, or \"Integrate the values\" "
+                                  "on the page)."}));
 }
 
 TEST(StaticDma, UsesTheLastSamplesAndMatchesTheDefinition) {
@@ -141,8 +146,9 @@ TEST(StaticDma, FileFailures) {
         OutputCapture out;
         EXPECT_EQ(c.Run(50, 100), kNotAnalysed);
         const Lines lines = out.Lines();
-        EXPECT_EQ(lines.back(), "Error writing to output file.");
-        EXPECT_EQ(lines[lines.size() - 3],
+        EXPECT_EQ(lines.back(), "Cannot write [" + c.result + "]: No such file or directory.");
+        EXPECT_EQ(lines[lines.size() - 2], "Error writing to output file.");
+        EXPECT_EQ(lines[lines.size() - 4],
                   "Error writing chart file [" + c.result + ".s.txt.chart.txt].");
     }
     {

@@ -95,17 +95,18 @@ TEST(LocalSlope, UnreadableLinesAndCharts) {
     EXPECT_NEAR(rows[0].second, 1.0, 1e-12);
     EXPECT_NEAR(rows[1].first, 2.5, 1e-12);
 
-    // No readable point: an empty result file.
+    // No readable point: refused with a line, nothing written.
+    std::remove(LocalSlopePath(chart).c_str());
     test::WriteText(chart, "no numbers here\n\n");
-    ASSERT_EQ(LocalSlope(chart, 1.0, 0.1), kLocalSlopeDone);
-    EXPECT_TRUE(test::Exists(LocalSlopePath(chart)));
-    EXPECT_EQ(test::ReadText(LocalSlopePath(chart)), "");
-    EXPECT_EQ(out.Text(), "");
+    ASSERT_EQ(LocalSlope(chart, 1.0, 0.1), kLocalSlopeRefused);
+    EXPECT_FALSE(test::Exists(LocalSlopePath(chart)));
+    EXPECT_EQ(out.Text(), "No chart point was read from [" + chart + "]: a chart's lines begin with two numbers, n and F(n).\n");
 
     // A missing chart: −1, nothing written, no line.
+    OutputCapture none;
     EXPECT_EQ(LocalSlope(dir.File("none.txt"), 1.0, 0.1), kChartNotOpened);
     EXPECT_FALSE(test::Exists(dir.File("none.txt.localslope.txt")));
-    EXPECT_EQ(out.Text(), "");
+    EXPECT_EQ(none.Text(), "");
 
     // A result file that cannot be opened: the line, and still 0.
     test::WriteText(chart, "10\t10\n100\t100\n");

@@ -677,8 +677,8 @@ void ToolPagesTest::localSlopeFailuresAndStop() {
         Click(p, "inputBrowse");
     };
 
-    // Not a chart: an empty result, said so, and no viewer.
-    fractan::test::WriteText(dir.File("words.txt"), "hello\nworld\n");
+    // A chart of one point: an empty result, said so, and no viewer.
+    fractan::test::WriteText(dir.File("words.txt"), "n\tF\n10\t1\n");
     choose(dir.File("words.txt"));
     page->GetLocalSlope();
     WaitForWorker(*page);
