@@ -40,6 +40,15 @@ bool HasKnownFileType(const AnalysisParameters& params, std::ostream& err) {
     return false;
 }
 
+// False, after a line on err, when the test name is empty: every result file
+// name would begin with a dot, hidden in a folder listing.
+bool HasTestName(const AnalysisParameters& params, std::ostream& err) {
+    if (!params.testName.empty()) return true;
+    err << "fractan: the test name is empty; it begins every result file name, which would then be hidden "
+           "(give --test-name, or a name on the configuration's test name line).\n";
+    return false;
+}
+
 // False, after a line on err, when the output folder or the input files are missing.
 bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
     if (params.outputPath.empty()) {
@@ -80,6 +89,9 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
     out << "Configuration written to [" << options.saveConfig << "]\n";
     // The file has no line for these: say what a run of it will do instead.
     const AnalysisParameters defaults;
+    if (params.integrate)
+        err << "fractan: warning: the configuration file does not hold --integrate; running it analyses "
+               "the values as they are.\n";
     if (IsDynamicType(params.computationType) && params.dynamicStep != defaults.dynamicStep)
         err << "fractan: warning: the configuration file does not hold the dynamic step; running it "
                "evaluates every " << defaults.dynamicStep << "th position.\n";
@@ -111,17 +123,20 @@ bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, s
 
 int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
                        bool reportResultPath) {
-    const std::string reason = CheckParametersForType(params);
-    if (!reason.empty()) {
-        err << "fractan: " << reason << kReviewSuffix << "\n";
-        return kExitFailure;
-    }
+    if (!HasTestName(params, err)) return kExitFailure;
     // H is a slope: it needs two scales at least.
-    const SizeList sizes = params.averageProgression.Expand();
+    std::string why;
+    const SizeList sizes = params.averageProgression.Expand(&why);
     const int32_t scales = sizes.Size();
     if (scales < 2) {
         err << "fractan: the progression gives " << scales << (scales == 1 ? " scale" : " scales")
+            << (why.empty() ? "" : " (" + why + ")")
             << "; H is the slope over two or more. Widen --start ... --end (or the custom file).\n";
+        return kExitFailure;
+    }
+    const std::string reason = CheckParametersForType(params);
+    if (!reason.empty()) {
+        err << "fractan: " << reason << kReviewSuffix << "\n";
         return kExitFailure;
     }
     // A fitted constant leaves no residual in a box of one sample, a line none
@@ -218,6 +233,12 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
     return static_cast<int32_t>(std::min<int64_t>(shortest, INT32_MAX));
 }
 
+// The input file's name up to its last dot (all of it when that leaves nothing).
+std::string InputStem(const std::string& input) {
+    const std::string stem = BeforeLastDot(FileNameOf(input));
+    return stem.empty() ? FileNameOf(input) : stem;
+}
+
 // The fields of a cluster run, whose "window" is the stretch taken from each
 // file. Files that cannot be read are left to the run, which skips them.
 bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
@@ -233,8 +254,7 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
     p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
     p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
     p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
-    if (p.filePrefix.empty()) p.filePrefix = BeforeLastDot(FileNameOf(o.input));
-    if (p.filePrefix.empty()) p.filePrefix = FileNameOf(o.input);
+    if (p.filePrefix.empty()) p.filePrefix = InputStem(o.input);
     return true;
 }
 
@@ -259,7 +279,10 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.computationType = o.computationType;
     p.dynamicStep = o.dynamicStep;
     p.outputPath = o.outputPath;
-    p.testName = o.testName;
+    p.integrate = o.integrate ? 1 : 0;
+    if (o.testName) p.testName = *o.testName;
+    else if (o.family == Family::kClusters) p.testName = "fractan";
+    else p.testName = InputStem(o.input);
     p.dmaWeight = o.dmaWeight;
     p.dmaLambda = o.dmaLambda;
     p.shiftPercentage = o.shiftPercentage;
@@ -289,6 +312,14 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
 
     if (o.family == Family::kClusters) return FillClusterFields(o, p, out, err);
 
+    if (o.dataSize && *o.dataSize < 1) {
+        err << "fractan: the data size (-n) is " << *o.dataSize << "; it must be at least 1.\n";
+        return false;
+    }
+    if (o.windowSize && *o.windowSize < 1) {
+        err << "fractan: the window size (-w) is " << *o.windowSize << "; it must be at least 1.\n";
+        return false;
+    }
     if (o.dataSize) {
         p.dataSize = *o.dataSize;
     } else {
@@ -358,6 +389,7 @@ bool LooksLikeConfiguration(const std::string& path) {
 namespace {
 
 int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+    if (!HasTestName(params, err)) return kExitFailure;
     const std::string reason = CheckClusterParameters(params);
     if (!reason.empty()) {
         err << "fractan: " << reason << kReviewSuffix << "\n";

@@ -36,7 +36,9 @@ struct AnalysisOptions {
     int32_t computationType = 2;
     int32_t dynamicStep = 100;
     std::string outputPath = ".";
-    std::string testName = "fractan";
+    // Default: the input file's name up to its last dot for dma and dfa, so
+    // that runs on other inputs do not empty its result file; "fractan" for clusters.
+    std::optional<std::string> testName;
     int32_t dmaWeight = 0;
     double dmaLambda = 0.0;
     double shiftPercentage = 0.0;
@@ -49,6 +51,7 @@ struct AnalysisOptions {
     int32_t fileStart = 0;
     int32_t fileEnd = 0;
     int32_t fileStep = 0;
+    bool integrate = false;           // dma, dfa: analyse the cumulative sum of the values less their mean
     bool globalOnly = true;           // clusters: only the distributions over all windows
     bool movingAverageFiles = false;  // clusters: the series and each moving average
     std::string saveConfig;  // write the configuration file
@@ -127,6 +130,7 @@ struct FilesListOptions {
     int32_t end = 0;
     std::string ext = "txt";
     std::string output;
+    bool force = false;  // write a list longer than kLargeFilesList lines
 };
 int RunFilesListCommand(const FilesListOptions& options, std::ostream& out, std::ostream& err);
 

@@ -18,6 +18,25 @@ extern "C" void OnInterrupt(int) {
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
 }
 
+// A whole number of at least `least`; its refusal says so in words (CLI11's
+// own range checks print the largest double in full).
+CLI::Validator AtLeast(int least) {
+    return CLI::Validator(
+        [least](std::string& text) -> std::string {
+            long long value = 0;
+            size_t used = 0;
+            try {
+                value = std::stoll(text, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != text.size() || used == 0) return "[" + text + "] is not a whole number";
+            if (value < least) return "[" + text + "] must be " + std::to_string(least) + " or more";
+            return {};
+        },
+        ">= " + std::to_string(least));
+}
+
 // The input and the data window, common to both families.
 void AddInputOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* windowHelp) {
     cmd.add_option("input", o.input,
@@ -32,7 +51,7 @@ void AddInputOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char
                    "Data size: samples to load from each file (default: all from the offset on)");
     cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to load")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(AtLeast(0));
     cmd.add_option("-w,--window", o.windowSize, windowHelp);
 }
 
@@ -54,11 +73,15 @@ void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* 
     cmd.add_option("--dynamic-step", o.dynamicStep,
                    "Dynamic types: evaluate H at every N-th position")
         ->capture_default_str()
-        ->check(CLI::PositiveNumber);
+        ->check(AtLeast(1));
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
-    cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
-        ->capture_default_str();
+    cmd.add_option("--test-name", o.testName,
+                   "Test name: first part of every result file name (default: the input file's name up "
+                   "to its last dot)");
+    cmd.add_flag("--integrate", o.integrate,
+                 "Analyse the cumulative sum of the values less their mean: for a series of increments "
+                 "(returns, noise) rather than of its profile (a walk)");
     cmd.add_option("--save-config", o.saveConfig,
                    "Also write these parameters as a configuration file for `fractan run`");
     cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
@@ -132,7 +155,7 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
         ->capture_default_str();
     cmd.add_option("--offset", o.dataOffset, "Index (from 0) of the first sample to take")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(AtLeast(0));
     cmd.add_option("-w,--window", o.windowSize,
                    "Window size: samples taken from each file (default: all from the offset on)");
     AddScaleOptions(cmd, o, "moving-average window size",
@@ -156,8 +179,7 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                  "Write the series and each moving average (TEST.clusters.average(n).txt)");
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
-    cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name")
-        ->capture_default_str();
+    cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name (default: fractan)");
     cmd.add_option("--prefix", o.filePrefix,
                    "File prefix: second part of the distribution file names (default: the input "
                    "file's name up to its last dot)");
@@ -196,6 +218,7 @@ void AddFilesListOptions(CLI::App& cmd, fractan::cli::FilesListOptions& o) {
     cmd.add_option("--end", o.end, "Last number (inclusive)")->capture_default_str();
     cmd.add_option("--ext", o.ext, "Extension of the listed files (txt, dat, ...)")->capture_default_str();
     cmd.add_option("-o,--output", o.output, "The files-list file to write")->required();
+    cmd.add_flag("--force", o.force, "Write a list of more than a million lines");
 }
 
 }  // namespace

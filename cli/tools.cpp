@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "cli/commands.h"
 #include "generator/generator.h"
@@ -101,6 +102,13 @@ int RunLocalSlopeCommand(const LocalSlopeOptions& o, std::ostream& out, std::ost
 
 int RunFilesListCommand(const FilesListOptions& o, std::ostream& out, std::ostream& err) {
     const FilesListRequest request{o.path, o.prefix, o.start, o.step, o.end, o.ext};
+    if (const int64_t length = FilesListLength(request); length > kLargeFilesList && !o.force) {
+        char megabytes[32];
+        std::snprintf(megabytes, sizeof megabytes, "%.0f", FilesListMegabytes(request));
+        err << "fractan: the files list would have " << length << " lines (about " << megabytes
+            << " MB); give --force to write it.\n";
+        return kExitFailure;
+    }
     int64_t lines = 0;
     switch (WriteFilesList(o.output, request, &lines)) {
         case FilesListStatus::kWritten:
@@ -113,7 +121,7 @@ int RunFilesListCommand(const FilesListOptions& o, std::ostream& out, std::ostre
             err << "fractan: Error creating files list. [" << o.output << "]\n";
             return kExitFailure;
         case FilesListStatus::kWriteFailed:
-            err << "fractan: error writing files list [" << o.output << "].\n";
+            err << "fractan: error writing files list [" << o.output << "]; the unfinished list is removed.\n";
             return kExitFailure;
         case FilesListStatus::kStopped:
             err << "fractan: stopped; the unfinished files list is removed.\n";

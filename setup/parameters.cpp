@@ -349,7 +349,7 @@ bool ReadFilesList(const std::string& path, std::vector<std::string>& files, std
         while (!std::feof(file) && !std::ferror(file))
             if (ReadTrimmedLine(file, line)) ++after;
         if (after > 0)
-            *note = "Files list [" + path + "]: line " + std::to_string(read + 1) + " is blank, and the list ends there; the " +
+            *note = "Files list [" + path + "]: the list ends at line " + std::to_string(read + 1) + ", which is blank or unreadable; the " +
                     std::to_string(after) + " files named after it are not analysed.";
     }
     std::fclose(file);

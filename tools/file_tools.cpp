@@ -100,6 +100,11 @@ int64_t FilesListLength(const FilesListRequest& request) {
     return (int64_t{request.end} - request.start) / request.step + 1;
 }
 
+double FilesListMegabytes(const FilesListRequest& request) {
+    return static_cast<double>(FilesListLength(request)) *
+           static_cast<double>(FilesListLine(request, request.end).size() + 1) / 1e6;
+}
+
 FilesListStatus WriteFilesList(const std::string& listPath, const FilesListRequest& request,
                                int64_t* lines) {
     StopCheck stopRequested;
@@ -116,11 +121,13 @@ FilesListStatus WriteFilesList(const std::string& listPath, const FilesListReque
             return FilesListStatus::kStopped;
         }
         const std::string line = FilesListLine(request, static_cast<int32_t>(n)) + "\n";
-        std::fwrite(line.data(), 1, line.size(), list);
+        if (std::fwrite(line.data(), 1, line.size(), list) != line.size()) break;  // a full disk
         ++count;
     }
     if (lines) *lines = count;
-    return CloseWritten(list) ? FilesListStatus::kWritten : FilesListStatus::kWriteFailed;
+    if (CloseWritten(list)) return FilesListStatus::kWritten;
+    std::remove(listPath.c_str());  // a cut list would be read as a whole one
+    return FilesListStatus::kWriteFailed;
 }
 
 }  // namespace fractan

@@ -59,6 +59,13 @@ std::string FilesListLine(const FilesListRequest& request, int32_t n);
 // The number of lines the request gives; 0 for an empty list or a refused one.
 int64_t FilesListLength(const FilesListRequest& request);
 
+// Lists longer than this are written only when the user confirms (the page
+// asks, the command wants --force): a mistyped end can fill a disk in a minute.
+inline constexpr int64_t kLargeFilesList = 1'000'000;
+
+// About how many megabytes the list takes (its last line is the longest but for a sign).
+double FilesListMegabytes(const FilesListRequest& request);
+
 // Empty when the request gives a finite list; a start above the end gives an
 // empty one.
 std::string FilesListRefusal(const FilesListRequest& request);

@@ -264,6 +264,14 @@ QWidget* CAnalysisPage::BuildComputationGroup() {
         dfaOrder_ = NumberField("dfaOrder");
         form.addRow("DFA Order", dfaOrder_);
     }
+    if (kind_ != Kind::kClusters) {
+        integrate_ = new QCheckBox("Integrate the values");
+        integrate_->setObjectName("integrate");
+        integrate_->setToolTip(
+            "Analyse the cumulative sum of the values less their mean: for a series of increments (returns, "
+            "noise) rather than its profile (a walk)");
+        form.addRow(integrate_);
+    }
     if (kind_ == Kind::kClusters) {
         distributionStep_ = NumberField("distributionStep");
         distributionType_ = ListField("distributionType", {"Linear", "Logarithmic"});
@@ -329,6 +337,7 @@ bool CAnalysisPage::ReadForm(bool reportErrors) {
     if (averageType_) read.movingAverageType = averageType_->currentIndex();
     if (globalOnly_) read.globalStatisticsOnly = globalOnly_->isChecked() ? 1 : 0;
     if (movingAverageFiles_) read.generateMovingAverageFiles = movingAverageFiles_->isChecked() ? 1 : 0;
+    if (integrate_) read.integrate = integrate_->isChecked() ? 1 : 0;
     record_ = std::move(read);
     return true;
 }
@@ -358,6 +367,7 @@ void CAnalysisPage::ShowRecord() {
     select(averageType_, record_.movingAverageType);
     if (globalOnly_) globalOnly_->setChecked(record_.globalStatisticsOnly != 0);
     if (movingAverageFiles_) movingAverageFiles_->setChecked(record_.generateMovingAverageFiles != 0);
+    if (integrate_) integrate_->setChecked(record_.integrate != 0);
 }
 
 // The rules follow the lists as they stand, so that a number field being
@@ -465,7 +475,7 @@ void CAnalysisPage::Calculate() {
     SetStatus("Calculating...");
     WaitCursor wait;
     if (const std::string reason = CheckReason(); !reason.empty()) {
-        SetStatus(QString::fromStdString(reason + kReviewSuffix));
+        status_->SetError(QString::fromStdString(reason + kReviewSuffix));
         return;
     }
     BeginOutput();
@@ -482,7 +492,7 @@ void CAnalysisPage::Calculate() {
 // Two calculations of one page would write the same result files.
 bool CAnalysisPage::RefusedWhileWorkerRuns() {
     if (!runLog_->Busy()) return false;
-    SetStatus("A calculation is already running on this page: stop it or wait for its end.");
+    status_->SetError("A calculation is already running on this page: stop it or wait for its end.");
     return true;
 }
 
@@ -491,7 +501,7 @@ void CAnalysisPage::CalculateInThread() {
     WaitCursor wait;
     if (RefusedWhileWorkerRuns()) return;
     if (const std::string reason = CheckReason(); !reason.empty()) {
-        SetStatus(QString::fromStdString(reason + kReviewSuffix));
+        status_->SetError(QString::fromStdString(reason + kReviewSuffix));
         return;
     }
     SetStatus("Calculating...");

@@ -122,6 +122,7 @@ private:
     QComboBox* averageType_ = nullptr;
     QCheckBox* globalOnly_ = nullptr;
     QCheckBox* movingAverageFiles_ = nullptr;
+    QCheckBox* integrate_ = nullptr;
     QFormLayout* scaleForm_ = nullptr;
     QFormLayout* computationForm_ = nullptr;
     PageStatus* status_ = nullptr;

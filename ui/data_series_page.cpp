@@ -15,13 +15,6 @@
 #include "ui/form_widgets.h"
 
 namespace fractan::ui {
-namespace {
-
-// A list longer than this is written only when the user says so.
-constexpr int64_t kLinesWithoutQuestion = 1000000;
-
-}  // namespace
-
 CDataSeriesPage::CDataSeriesPage(FormServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     record_.Reset();
@@ -132,13 +125,10 @@ void CDataSeriesPage::Generate() {
         services_.Message(QString::fromStdString(refusal));
         return;
     }
-    if (const int64_t lines = FilesListLength(request); lines > kLinesWithoutQuestion) {
-        // The last line is the longest but for a sign.
-        const double megabytes =
-            static_cast<double>(lines) * static_cast<double>(FilesListLine(request, request.end).size() + 1) / 1e6;
+    if (const int64_t lines = FilesListLength(request); lines > kLargeFilesList) {
         if (!services_.Confirm(QString("The files list will have %1 lines (about %2 MB). Write it?")
                                    .arg(lines)
-                                   .arg(megabytes, 0, 'f', 0)))
+                                   .arg(FilesListMegabytes(request), 0, 'f', 0)))
             return;
     }
     const QString path = services_.SaveFile("Files list files (*.txt)|*.txt|All files (*.*)|*.*||", lastListPath_);
@@ -176,10 +166,12 @@ void CDataSeriesPage::Finished(const QString& path, FilesListStatus written, int
             summary_->setText(QString("Stopped: the unfinished list %1 was removed.").arg(path));
             break;
         case FilesListStatus::kNotCreated:
+            status_->SetError("Error creating files list.");
             summary_->setText(QString("%1 was not created.").arg(path));
             services_.Message(QString("Error creating files list.\n\n%1").arg(path));
             break;
         default:
+            status_->SetError("Error writing files list.");
             summary_->setText(QString("%1 could not be written whole.").arg(path));
             services_.Message(QString("Error writing files list.\n\n%1").arg(path));
     }

@@ -71,15 +71,30 @@ PageStatus::PageStatus() {
     SetBusy(false);
 }
 
-void PageStatus::SetText(const QString& text) { text_->setText(text); }
+void PageStatus::SetText(const QString& text) {
+    text_->setText(text);
+    ShowMark(false);
+}
+
+void PageStatus::SetError(const QString& text) {
+    text_->setText(text);
+    ShowMark(true);
+}
 
 QString PageStatus::Text() const { return text_->text(); }
 
 void PageStatus::ShowNow() { text_->repaint(); }
 
 void PageStatus::SetBusy(bool busy, const QString& busyTip) {
-    icon_->setPixmap(busy ? BusyIcon() : IdleIcon());
-    icon_->setToolTip(busy ? busyTip : QString("Idle"));
+    busy_ = busy;
+    busyTip_ = busyTip;
+    ShowMark(false);
+}
+
+void PageStatus::ShowMark(bool error) {
+    error_ = error;
+    icon_->setPixmap(error ? ErrorIcon() : busy_ ? BusyIcon() : IdleIcon());
+    icon_->setToolTip(error ? QString("Error") : busy_ ? busyTip_ : QString("Idle"));
 }
 
 QWidget* Row(std::initializer_list<QWidget*> widgets) {

@@ -46,20 +46,30 @@ QWidget* LogAndChart(QWidget* log, QWidget* chart);
 // the room the form leaves.
 void LayOutPage(QWidget* page, QWidget* form, QWidget* shown);
 
-// A page's status under its buttons: the idle or busy mark ("statusIcon")
-// and the text ("status").
+// A page's status under its buttons: the idle, busy or error mark
+// ("statusIcon") and the text ("status").
 class PageStatus : public QWidget {
 public:
     PageStatus();
+    // The text with the idle or busy mark.
     void SetText(const QString& text);
+    // A refusal or a failure: the text with the error mark, until the next
+    // text or SetBusy.
+    void SetError(const QString& text);
     QString Text() const;
+    bool ShowsError() const { return error_; }
     // Repaints at once, for a window that is about to wait.
     void ShowNow();
     void SetBusy(bool busy, const QString& busyTip = "Calculating");
 
 private:
+    void ShowMark(bool error);
+
     QLabel* icon_;
     QLabel* text_;
+    bool busy_ = false;
+    bool error_ = false;
+    QString busyTip_;
 };
 
 inline constexpr int64_t kInt32Low = std::numeric_limits<int32_t>::min();

@@ -46,5 +46,6 @@ QIcon ApplicationIcon() {
 
 QPixmap IdleIcon() { return Dot(QColor(0x3c, 0xa0, 0x4a)); }
 QPixmap BusyIcon() { return Dot(QColor(0xe6, 0x8a, 0x00)); }
+QPixmap ErrorIcon() { return Dot(QColor(0xd0, 0x30, 0x30)); }
 
 }  // namespace fractan::ui

@@ -9,8 +9,9 @@ namespace fractan::ui {
 
 // A log-log chart with its fitted line.
 QIcon ApplicationIcon();
-// The page's idle and busy marks.
+// The page's idle, busy and error marks.
 QPixmap IdleIcon();
 QPixmap BusyIcon();
+QPixmap ErrorIcon();
 
 }  // namespace fractan::ui

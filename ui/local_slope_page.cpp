@@ -71,7 +71,7 @@ struct CLocalSlopePage::Outcome {
 
 void CLocalSlopePage::GetLocalSlope() {
     if (worker_->Busy()) {
-        status_->SetText("The local slope is being calculated: stop it or wait for its end.");
+        status_->SetError("The local slope is being calculated: stop it or wait for its end.");
         return;
     }
     FormReader read(&services_);
@@ -103,10 +103,10 @@ void CLocalSlopePage::Finished(const std::string& chart, const Outcome& outcome)
     const QString slopePath = QString::fromStdString(LocalSlopePath(chart));
     switch (outcome.code) {
         case kChartNotOpened:
-            status_->SetText(QString("Cannot read the chart file [%1].").arg(QString::fromStdString(chart)));
+            status_->SetError(QString("Cannot read the chart file [%1].").arg(QString::fromStdString(chart)));
             return;
         case kLocalSlopeRefused:
-            status_->SetText(said.isEmpty() ? QString("No local slope file was written.") : said.last());
+            status_->SetError(said.isEmpty() ? QString("No local slope file was written.") : said.last());
             return;
         case kLocalSlopeStopped:
             status_->SetText("Calculating... Stopped: nothing was written.");
@@ -115,7 +115,7 @@ void CLocalSlopePage::Finished(const std::string& chart, const Outcome& outcome)
             break;
     }
     if (!outcome.written) {
-        status_->SetText(QString("Cannot write [%1].").arg(slopePath));
+        status_->SetError(QString("Cannot write [%1].").arg(slopePath));
         return;
     }
     status_->SetText("Calculating... Done.");

@@ -222,12 +222,12 @@ void CSeriesGeneratorPage::GenerateSeries() {
     const std::optional<GeneratorSettings> settings = ReadRequest();
     if (!settings || RefusedWhileBusy()) return;
     if (const std::string refusal = GeneratorRefusal(*settings); !refusal.empty()) {
-        SetStatus(QString::fromStdString(refusal) + " Nothing generated.");
+        status_->SetError(QString::fromStdString(refusal) + " Nothing generated.");
         return;
     }
     const QString folder = QString::fromStdString(settings->outputPath);
     if (!QFileInfo(folder).isDir()) {
-        SetStatus(QString("The output path [%1] is not a folder. Nothing generated.").arg(folder));
+        status_->SetError(QString("The output path [%1] is not a folder. Nothing generated.").arg(folder));
         return;
     }
     const int64_t total = int64_t{settings->seriesCount} * static_cast<int64_t>(HurstExponents(*settings).size());
@@ -254,18 +254,19 @@ void CSeriesGeneratorPage::GenerationFinished(const GenerationResult& result) {
         return;
     }
     if (result.failed) {
-        SetStatus("Generating series... Failed: see the messages.");
+        status_->SetError("Generating series... Failed: see the messages.");
         chart_->ShowNote("The generation failed: no series was drawn.");
         return;
     }
     switch (result.status) {
         case kSomeSeriesFailed:
-            SetStatus(QString("Generating series... Done. %1 of %2 series could not be written: see the messages.")
-                          .arg(result.summary.seriesFailed)
-                          .arg(result.summary.seriesFailed + result.summary.seriesWritten));
+            status_->SetError(
+                QString("Generating series... Done. %1 of %2 series could not be written: see the messages.")
+                    .arg(result.summary.seriesFailed)
+                    .arg(result.summary.seriesFailed + result.summary.seriesWritten));
             break;
         case kGeneratorRefused:
-            SetStatus("Generating series... Nothing generated: see the messages.");
+            status_->SetError("Generating series... Nothing generated: see the messages.");
             break;
         default:
             SetStatus("Generating series... Done.");
@@ -297,6 +298,7 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
     // In the worker: up to 4 GiB may be copied. The status line is the
     // generation's; the copy is told in the log.
     statusBeforeCopy_ = StatusText();
+    errorBeforeCopy_ = status_->ShowsError();
     status_->SetBusy(true, "Copying");
     runLog_->SetPercentReader(nullptr);
     runLog_->Begin(QString("Sample file of the first %1 characters of %2").arg(*bytes).arg(path));
@@ -312,7 +314,11 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
 void CSeriesGeneratorPage::SampleFinished(const QString& path, SampleStatus status, int64_t written) {
     runLog_->End(status == SampleStatus::kStopped);
     status_->SetBusy(false);
-    SetStatus(statusBeforeCopy_);  // a Stop may have changed it
+    // The status line as it was before the copy: a Stop may have changed it.
+    if (errorBeforeCopy_)
+        status_->SetError(statusBeforeCopy_);
+    else
+        SetStatus(statusBeforeCopy_);
     const QString sample = QString::fromStdString(SampleFilePath(path.toStdString()));
     switch (status) {
         case SampleStatus::kWritten:
@@ -332,7 +338,7 @@ void CSeriesGeneratorPage::SampleFinished(const QString& path, SampleStatus stat
 
 bool CSeriesGeneratorPage::RefusedWhileBusy() {
     if (!runLog_->Busy()) return false;
-    SetStatus("The page is busy: stop its work or wait for its end.");
+    status_->SetError("The page is busy: stop its work or wait for its end.");
     return true;
 }
 

@@ -65,6 +65,7 @@ private:
     FormServices& services_;
     uint32_t bytesToCopy_;
     QString statusBeforeCopy_;
+    bool errorBeforeCopy_ = false;  // the status line showed a refusal or a failure
 
     QLineEdit* seriesCount_ = nullptr;
     QLineEdit* lengthExponent_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <sstream>
 
 #include "setup/output.h"
@@ -44,8 +46,15 @@ TEST(RunConfigCommand, UnreadableOrEmptyInputOrFailedCheck) {
     Streams check;
     OutputCapture core;
     EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), check.out, check.err), kExitFailure);
-    EXPECT_EQ(check.err.str(),
-              "fractan: Moving average progression is not valid. Please review input parameters\n");
+    EXPECT_EQ(check.err.str(), "fractan: the test name is empty; it begins every result file name, which would "
+                               "then be hidden (give --test-name, or a name on the configuration's test name line).\n");
+    p.testName = "t";
+    ASSERT_TRUE(p.SaveConfig(dir.File("c.txt")));
+    Streams scales;  // the real reason a progression gives no scale
+    EXPECT_EQ(RunConfigCommand(dir.File("c.txt"), scales.out, scales.err), kExitFailure);
+    EXPECT_EQ(scales.err.str(), "fractan: the progression gives 0 scales (a linear progression needs a step of 1 or "
+                                "more; the step is 0); H is the slope over two or more. Widen --start ... --end (or "
+                                "the custom file).\n");
     EXPECT_EQ(core.Text(), "");  // nothing ran
 }
 
@@ -93,6 +102,7 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     EXPECT_EQ(p.averageProgression.end, 500);  // an eighth of the data
     EXPECT_EQ(p.averageProgression.Expand().Last(), 256);
     EXPECT_EQ(p.windowSize, 4000 - 512 - 1);
+    EXPECT_EQ(p.testName, "s");
 
     o.dataOffset = 1000;
     o.computationType = 0;
@@ -130,6 +140,23 @@ TEST(RunAnalysisCommand, DefaultsFollowTheData) {
     Streams m;
     EXPECT_FALSE(BuildParameters(missing, p, m.out, m.err));
     EXPECT_EQ(m.err.str(), "fractan: cannot read input file [" + dir.File("none.txt") + "].\n");
+
+    // The test name defaults to the input's stem, so that runs on other inputs keep each other's results.
+    o = AnalysisOptions{};
+    o.outputPath = dir.Path();
+    for (const char* name : {"a.txt", "b.txt"}) {
+        test::WriteNumbers(dir.File(name), test::RandomWalk(300, 5));
+        o.input = dir.File(name);
+        Streams run;
+        OutputCapture quiet;
+        EXPECT_EQ(RunAnalysisCommand(o, run.out, run.err), kExitOk) << run.err.str();
+    }
+    EXPECT_EQ(test::ReadLines(dir.File("a.Static DMA (2).out.txt")).size(), 1u);
+    EXPECT_EQ(test::ReadLines(dir.File("b.Static DMA (2).out.txt")).size(), 1u);
+    o.testName = "";
+    Streams empty;
+    EXPECT_EQ(RunAnalysisCommand(o, empty.out, empty.err), kExitFailure);
+    EXPECT_TRUE(empty.err.str().starts_with("fractan: the test name is empty;")) << empty.err.str();
 }
 
 // Options for a 1000-sample series in dir, window sizes 10 … 50, W = 800.
@@ -310,7 +337,7 @@ TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
     o.mode = "multi";
     Streams list;  // the readable file is analysed, the other named
     EXPECT_EQ(RunAnalysisCommand(o, list.out, list.err), kExitFailure);
-    EXPECT_EQ(test::ReadLines(dir.File("fractan.Static DMA (2).out.txt")).size(), 1u);
+    EXPECT_EQ(test::ReadLines(dir.File("list.Static DMA (2).out.txt")).size(), 1u);
     EXPECT_NE(list.err.str().find("could not be analysed: [" + dir.File("none.txt") + "]"), std::string::npos)
         << list.err.str();
 
@@ -336,6 +363,59 @@ TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
     Streams one;
     EXPECT_EQ(RunAnalysisCommand(o, one.out, one.err), kExitFailure);
     EXPECT_NE(one.err.str().find("the progression gives 1 scale;"), std::string::npos) << one.err.str();
+
+    // Options out of range say why, not what follows from them.
+    for (const auto& [change, reason] : std::vector<std::pair<std::function<void(AnalysisOptions&)>, std::string>>{
+             {[](AnalysisOptions& a) { a.dataSize = -5; }, "the data size (-n) is -5; it must be at least 1."},
+             {[](AnalysisOptions& a) { a.windowSize = 0; }, "the window size (-w) is 0; it must be at least 1."},
+             {[](AnalysisOptions& a) { a.step = 1; }, "the progression gives 0 scales (a geometric progression needs a step of 2 or more; the step is 1)"},
+         }) {
+        AnalysisOptions wrong = o;
+        change(wrong);
+        Streams w;
+        EXPECT_EQ(RunAnalysisCommand(wrong, w.out, w.err), kExitFailure);
+        EXPECT_NE(w.err.str().find(reason), std::string::npos) << w.err.str();
+    }
+
+    // A list with an empty member, a shorter file and a blank line: the others are analysed, and every cut is said.
+    test::WriteText(dir.File("empty.txt"), "");
+    test::WriteNumbers(dir.File("short.txt"), test::RandomWalk(250, 2));
+    test::WriteText(dir.File("list.txt"), dir.File("a.txt") + "\n" + dir.File("empty.txt") + "\n" + dir.File("short.txt") +
+                                              "\n\n" + dir.File("a.txt") + "\n");
+    AnalysisOptions members = o;
+    members.input = dir.File("list.txt");
+    members.mode = "multi";
+    members.windowSize.reset();
+    members.end = 8;
+    Streams m;
+    EXPECT_EQ(RunAnalysisCommand(members, m.out, m.err), kExitFailure);
+    EXPECT_EQ(test::ReadLines(dir.File("list.Static DMA (2).out.txt")).size(), 2u);
+    for (const std::string& said : {"1 files of the list hold no sample from offset 0 and cannot be analysed; the others are: [" + dir.File("empty.txt") + "]",
+                                    "the data size is that of the shortest file, [" + dir.File("short.txt") + "] (250 samples from offset 0); the longer files are cut to it.",
+                                    "could not be analysed: [" + dir.File("empty.txt") + "]"})
+        EXPECT_NE(m.err.str().find(said), std::string::npos) << m.err.str();
+    EXPECT_NE(core.Text().find("the list ends at line 4"), std::string::npos);
+
+    // Increments given where a profile is expected: said, and --integrate analyses their sum.
+    std::mt19937 engine(3);
+    std::normal_distribution<double> gauss;
+    std::vector<double> noise(4000);
+    for (double& v : noise) v = gauss(engine);
+    test::WriteNumbers(dir.File("noise.txt"), noise);
+    AnalysisOptions increments;
+    increments.family = Family::kDfa;
+    increments.computationType = 3;
+    increments.input = dir.File("noise.txt");
+    increments.outputPath = dir.Path();
+    for (bool integrate : {false, true}) {
+        increments.integrate = integrate;
+        Streams i;
+        OutputCapture log;
+        EXPECT_EQ(RunAnalysisCommand(increments, i.out, i.err), kExitOk);
+        const double h = std::stod(test::SplitTabs(test::ReadLines(dir.File("noise.Static DFA (3).out.txt")).at(0))[4]);
+        EXPECT_NEAR(h, integrate ? 0.5 : 0.0, 0.1);
+        EXPECT_EQ(log.Text().find("look like increments") != std::string::npos, !integrate);
+    }
 
     std::vector<double> flat(300, 2.0);  // no fluctuation: H is not a number, and the command says so
     test::WriteNumbers(dir.File("flat.txt"), flat);
@@ -478,6 +558,12 @@ TEST(SmallToolCommands, FilesListCountLinesAndSample) {
     EXPECT_EQ(e.err.str(), "fractan: The step is 0, it must be greater than 0 when the start is not above the end.\n");
     EXPECT_EQ(RunFilesListCommand(unwritable, u.out, u.err), kExitFailure);
     EXPECT_EQ(u.err.str(), "fractan: Error creating files list. [" + unwritable.output + "]\n");
+    FilesListOptions huge = list;  // a mistyped end: refused without --force
+    huge.end = 2'000'000;
+    Streams h;
+    EXPECT_EQ(RunFilesListCommand(huge, h.out, h.err), kExitFailure);
+    EXPECT_EQ(h.err.str(), "fractan: the files list would have 2000000 lines (about 30 MB); give --force to write it.\n");
+    EXPECT_EQ(test::ReadLines(list.output).size(), 3u);
 
     Streams count, blank, none;
     EXPECT_EQ(RunCountLinesCommand("  " + list.output + " ", count.out, count.err), kExitOk);

@@ -44,6 +44,8 @@ grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Fou
 grep -q "^Clusters found: [1-9]" clusters-cfg.txt || fail "clusters CONFIG: $(cat clusters-cfg.txt)"
 "$FRACTAN" clusters clusters.cfg --per-window 2> /dev/null; [ $? -eq 2 ] || fail "options with a configuration file"
 "$FRACTAN" dma "$series" -t abc 2> /dev/null; [ $? -eq 2 ] || fail "a malformed option value is not a usage error"
+"$FRACTAN" dma "$series" -t 0 --dynamic-step 0 2> range.txt; [ $? -eq 2 ] || fail "--dynamic-step 0 is not a usage error"
+grep -q -- "--dynamic-step: \[0\] must be 1 or more" range.txt || fail "range message: $(cat range.txt)"
 "$FRACTAN" dfa "$series" -t 2 2> dfa-err.txt && fail "dfa ran a DMA type"
 grep -q "not a valid computation type for DFA" dfa-err.txt || fail "dfa -t 2: $(cat dfa-err.txt)"
 grep -q "Exiting..." run.txt || fail "no Exiting... line"

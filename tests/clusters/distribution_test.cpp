@@ -139,16 +139,5 @@ TEST(Distribution, NothingIsWrittenWithoutValuesStepOrBins) {
     }
 }
 
-TEST(Distribution, SettingTheSameStepDoesNotRebuild) {
-    DistributionCase c;
-    c.With({1, 2}, 1.0);
-    c.d.Add(5.0);  // after the step: counted only by a rebuild
-    c.d.SetStep(1.0);
-    EXPECT_EQ(c.d.BinCount(), 2);
-    c.d.SetStep(0.5);
-    EXPECT_EQ(c.d.BinCount(), 9);  // bins 2 … 10
-    EXPECT_EQ(c.d.Bin(8), 1);
-}
-
 }  // namespace
 }  // namespace fractan

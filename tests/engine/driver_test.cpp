@@ -65,12 +65,14 @@ TEST(RunAnalysis, FilesListInOrderWithFailuresRecorded) {
     DriverCase c;
     const std::string list = c.dir.File("list.txt");
     const std::string a = c.Series("a.txt", 100, 1), b = c.Series("b.txt", 60, 2), d = c.Series("d.txt", 100, 3);
-    test::WriteText(list, a + "\n" + b + "\n" + d + "\n" + c.dir.File("missing.txt") + "\n");
+    test::WriteText(list, a + "\n" + b + "\n" + d + "\n" + c.dir.File("missing.txt") + "\n\nlost.txt\n");
     c.p.inputFileMode = 1;
     c.p.inputFileName = list;
     OutputCapture out;
     RunSummary summary;
     EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+    EXPECT_EQ(out.Lines().at(0), "Files list [" + list + "]: the list ends at line 5, which is blank or unreadable; "
+                                 "the 1 files named after it are not analysed.");
     const Lines lines = test::ReadLines(c.dir.File("t.Static DMA (2).out.txt"));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(lines[0].starts_with("a.txt\t"));
@@ -97,6 +99,14 @@ TEST(RunAnalysis, NothingToDo) {
         EXPECT_EQ(RunAnalysis(c.p), 0);
         EXPECT_EQ(out.Lines(), Lines{"Exiting..."});
     }
+    c.p.computationType = 2;  // a result file that cannot be created: named with the reason, nothing run
+    c.p.outputPath = c.dir.File("missing");
+    OutputCapture out;
+    RunSummary summary;
+    EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+    EXPECT_EQ(out.Lines(), Lines{"Cannot write result file [" + summary.resultPath +
+                                 "]: No such file or directory. Nothing is analysed."});
+    EXPECT_EQ(summary.notAnalysed, Lines{c.p.inputFileName});
 }
 
 TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
@@ -190,6 +200,30 @@ TEST(RunAnalysis, AConstantAddedToALongWalkChangesNoResult) {
         EXPECT_GT(near.size(), 6u) << run.type;
         for (size_t i = 0; i < near.size(); ++i)
             EXPECT_NEAR(shifted[i], near[i], 2e-6 * std::fabs(near[i]) + 2e-6) << run.type << " " << run.order << " " << i;
+    }
+}
+
+// A sample that is not a number is named with the positions it spoils, and
+// the file counts as not finite, as a static run's would.
+TEST(RunAnalysis, ANonFiniteSampleIsNamedWithThePositionsItSpoils) {
+    DriverCase c;
+    std::vector<double> x = test::RandomWalk(400, 9);
+    x[120] = std::nan("");
+    test::WriteNumbers(c.dir.File("a.txt"), x);
+    c.p.inputFileName = c.dir.File("a.txt");
+    c.p.dataSize = 400;
+    c.p.dynamicStep = 10;
+    // DMA carries the sample in its running sums; a DFA window lets it go.
+    for (const auto& [type, spoiled] : {std::pair{0, "at 28 of the 34 positions evaluated, from 120 to 390"},
+                                        std::pair{1, "at 5 of the 35 positions evaluated, from 120 to 160"}}) {
+        c.p.computationType = type;
+        OutputCapture out;
+        RunSummary summary;
+        RunAnalysis(c.p, &summary);
+        EXPECT_EQ(summary.notFinite, Lines{c.p.inputFileName});
+        EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
+                  "H of [" + c.p.inputFileName + "] is not a finite number " + spoiled +
+                      ": sample 120 of the file (counted from 0) is not a finite number.");
     }
 }
 

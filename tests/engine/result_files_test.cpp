@@ -48,17 +48,5 @@ TEST(ResultFiles, RegistryKeepsLaterFilesApart) {
               "[/o/r.out.s_2.inc.txt] instead.");
 }
 
-TEST(ComputationTypes, Names) {
-    EXPECT_STREQ(ComputationTypeName(0), "Dynamic DMA (0)");
-    EXPECT_STREQ(ComputationTypeName(7), "Static 1st order DMA (7)");
-    EXPECT_STREQ(ComputationTypeName(8), "Dynamic Smoothed DMA (8)");
-    EXPECT_STREQ(ComputationTypeName(9), "Unknown");
-    EXPECT_STREQ(ComputationTypeName(-1), "Unknown");
-    EXPECT_STREQ(ComputationTypeFileName(9), "Static Smoothed DMA Lambda (9)");
-    EXPECT_EQ(ComputationTypeFileName(10), nullptr);
-    for (int t : {0, 1, 5, 8}) EXPECT_TRUE(IsDynamicType(t));
-    for (int t : {2, 3, 4, 6, 7, 9}) EXPECT_FALSE(IsDynamicType(t));
-}
-
 }  // namespace
 }  // namespace fractan

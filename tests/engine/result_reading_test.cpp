@@ -117,16 +117,5 @@ TEST(IncrementalReading, DynamicRunReadsBackPositionsAndExponents) {
     EXPECT_FALSE(ReadHurstSeries(dir.File("none.txt"), points));
 }
 
-TEST(ProgressLines, PercentLineRoundTrip) {
-    OutputCapture capture;
-    PrintFormatted(kPercentLineFormat, 37);
-    int32_t percent = -1;
-    ASSERT_TRUE(ParsePercentLine(capture.Lines().at(0), &percent));
-    EXPECT_EQ(percent, 37);
-    for (const char* other : {"Hurst exponent calculation...", "Hurst exponent 12", "Hurst exponent 12 %x",
-                              "Processing sample 100000 (5)", ""})
-        EXPECT_FALSE(ParsePercentLine(other, &percent)) << other;
-}
-
 }  // namespace
 }  // namespace fractan

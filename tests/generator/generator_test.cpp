@@ -94,26 +94,6 @@ TEST(BuildSeries, MidpointsLevelByLevelFromLeftToRight) {
     EXPECT_EQ(BuildSeries(small, 2, 1, H, seed), nullptr);
 }
 
-TEST(InsertMidpoint, DisplacesTheChordByTheLevelsDeviation) {
-    SeriesPointPool pool(3);
-    SeriesPoint* p = pool.New();
-    SeriesPoint* q = pool.New();
-    *q = SeriesPoint{0.5, 4.0, nullptr};
-    *p = SeriesPoint{0.25, 2.0, q};
-    int32_t reference = -5;
-    const double g = GaussianDeviate(reference, 0.0, 1.0);
-    int32_t seed = -5;
-    SeriesPoint* m = InsertMidpoint(pool, p, 3, seed, 0.25);
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(p->next, m);
-    EXPECT_EQ(m->next, q);
-    EXPECT_EQ(m->x, 0.375);
-    EXPECT_NEAR(m->y, 3.0 + g / std::pow(2.0, 0.75) * std::sqrt(1.0 - std::pow(2.0, -1.5)), 1e-15);
-    EXPECT_EQ(seed, reference);  // the same draws were made
-    EXPECT_EQ(InsertMidpoint(pool, p, 3, seed, 0.25), nullptr);  // the pool is used up
-    EXPECT_EQ(p->next, m);
-}
-
 TEST(Generate, FilesNamesSizesAndLines) {
     test::TempDir dir;
     GeneratorSettings s = Settings(dir, 1, -2);

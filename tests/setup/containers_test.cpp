@@ -7,28 +7,6 @@
 namespace fractan {
 namespace {
 
-TEST(CircularIndex, WrapsInBothDirections) {
-    CircularIndex index(5);
-    --index;
-    EXPECT_EQ(index.Position(), 4);
-    EXPECT_EQ(CircularIndex(5).Minus(1).Position(), 4);
-    CircularIndex a(5);
-    a.Add(-6);
-    EXPECT_EQ(a.Position(), 4);
-    CircularIndex b(5);
-    b.Add(7);
-    EXPECT_EQ(b.Position(), 2);
-    CircularIndex c(5, 4);
-    EXPECT_EQ((c++).Position(), 4);
-    EXPECT_EQ(c.Position(), 0);
-    EXPECT_EQ((c--).Position(), 0);
-    EXPECT_EQ(c.Position(), 4);
-    c.Set(12);
-    EXPECT_EQ(c.Position(), 2);
-    c.Subtract(3);
-    EXPECT_EQ(c.Position(), 4);
-}
-
 TEST(ChunkedArray, CapacityMovesInWholeChunks) {
     SampleArray array;
     EXPECT_EQ(array.Capacity(), 0);
@@ -110,35 +88,6 @@ TEST(FirstOrderWindow, WindowOfTwoGivesNotANumber) {
     window.Push(1);
     window.Push(2);
     EXPECT_TRUE(std::isnan(window.Push(3)));
-}
-
-TEST(SumsSnapshot, CopiesAreIndependent) {
-    const double sums[3] = {1.0, 2.0, 3.0};
-    SumsSnapshot a(sums, 3);
-    SumsSnapshot b;
-    EXPECT_EQ(b.Count(), 0);
-    b = a;
-    SumsSnapshot c(b);
-    EXPECT_EQ(c.Count(), 3);
-    EXPECT_EQ(c[2], 3.0);
-    const double other[1] = {9.0};
-    b = SumsSnapshot(other, 1);
-    EXPECT_EQ(b.Count(), 1);
-    EXPECT_EQ(a[1], 2.0);
-    EXPECT_EQ(c[1], 2.0);
-}
-
-TEST(LeastSquaresSlope, FitsAndDegenerates) {
-    EXPECT_EQ(LeastSquaresSlope(6, 12, 28, 14, 3), 2.0);
-    EXPECT_FALSE(std::isfinite(LeastSquaresSlope(2, 4, 8, 4, 1)));  // one point: 0/0
-}
-
-TEST(RoundHalfUp, HalvesGoUp) {
-    EXPECT_EQ(RoundHalfUp(2.5), 3);
-    EXPECT_EQ(RoundHalfUp(2.49), 2);
-    EXPECT_EQ(RoundHalfUp(0.75), 1);
-    EXPECT_EQ(RoundHalfUp(1.5), 2);
-    EXPECT_EQ(RoundHalfUp(0.25), 0);
 }
 
 }  // namespace

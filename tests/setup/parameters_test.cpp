@@ -61,19 +61,6 @@ void ExpectSameStoredFields(const AnalysisParameters& a, const AnalysisParameter
     EXPECT_EQ(a.shiftPercentage, b.shiftPercentage);
 }
 
-TEST(AnalysisParameters, DefaultsAfterReset) {
-    AnalysisParameters p;
-    EXPECT_EQ(p.inputFileType, -1);
-    EXPECT_EQ(p.inputFileMode, -1);
-    EXPECT_EQ(p.computationType, -1);
-    EXPECT_EQ(p.distributionStep, 1.0);
-    EXPECT_EQ(p.globalStatisticsOnly, 1);
-    EXPECT_EQ(p.generateMovingAverageFiles, 0);
-    EXPECT_EQ(p.dynamicStep, 100);
-    EXPECT_EQ(p.averageProgression.type, kLinear);
-    EXPECT_TRUE(p.averageProgression.customFile.empty());
-}
-
 TEST(AnalysisParameters, ConfigurationRoundTrip) {
     test::TempDir dir;
     const std::string config = dir.File("config.txt");

@@ -57,12 +57,27 @@ TEST(ScaleProgression, CustomFile) {
     EXPECT_EQ(Sizes(p), V{});
     test::WriteText(path, "-3\n5\n");
     EXPECT_EQ(Sizes(p), V{});
-    test::WriteText(path, "4\n1\n2\nx\n4\n");  // stops at the first unreadable number
-    EXPECT_EQ(Sizes(p), (V{1, 2}));
-    test::WriteText(path, "1000000000\n1\n2\n");
-    EXPECT_EQ(Sizes(p), (V{1, 2}));
-    test::WriteText(path, "junk\n");
-    EXPECT_EQ(Sizes(p), V{});
+    // What was read, and where reading stopped or why the list misleads.
+    const std::string file = "custom progression file [" + path + "]";
+    struct Case {
+        std::string text;
+        V sizes;
+        std::string note;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"4\n1\n2\nx\n4\n", {1, 2}, " announces 4 sizes, but size 3, \"x\", is not a whole number; reading stopped after 2 sizes"},
+             {"3\n8\n8.5\n16\n", {8}, " announces 3 sizes, but size 2, \"8.5\", is not a whole number; reading stopped after 1 sizes"},
+             {"1000000000\n1\n2\n", {1, 2}, " announces 1000000000 sizes, but ends; reading stopped after 2 sizes"},
+             {"2\n4\n8\n16\n", {4, 8}, " holds more than the 2 sizes it announces; the others are not read"},
+             {"3\n64\n16\n8\n", {64, 16, 8}, ": its last size, 8, is not its largest, 64; the last size is taken as the largest, so list the sizes in increasing order"},
+             {"junk\n", {}, " should begin with the number of sizes; it begins with \"junk\""},
+         }) {
+        test::WriteText(path, c.text);
+        std::string note;
+        const SizeList sizes = p.Expand(&note);
+        EXPECT_EQ(V(sizes.begin(), sizes.end()), c.sizes) << c.text;
+        EXPECT_EQ(note, file + c.note);
+    }
     EXPECT_EQ(Sizes({1, 10, 1, kCustom, dir.File("missing.txt")}), V{});
 }
 

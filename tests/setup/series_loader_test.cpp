@@ -65,6 +65,11 @@ TEST(LoadSeries, TextNumberFormsAndSeparators) {
     EXPECT_EQ(data[8], 9.0);
     EXPECT_EQ(data[9], 8.0);  // hexadecimal, as scanf reads it
     EXPECT_EQ(CountSamples(path, kTextInput), 10);
+    // Two numbers on a line are read as two samples, and said to be: an index
+    // and a value read interleaved give a plausible H.
+    EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
+              "[" + path + "] line 3 holds more than one number; every number is taken as a sample of its own "
+              "(one number per line expected: a column of an index and a value is read interleaved).");
 
     test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
     ASSERT_TRUE(LoadSeries(data, path, kTextInput, 2, 0));
@@ -133,6 +138,13 @@ TEST(LoadSeries, BinaryStretchAndTooShort) {
     EXPECT_TRUE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 10, 0));
     EXPECT_EQ(data[9], 9.0);
     EXPECT_FALSE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 11, 0));
+    // A text file read as binary is said to look like text.
+    test::WriteNumbers(dir.File("text.dat"), test::RandomWalk(100, 3));
+    OutputCapture text;
+    EXPECT_TRUE(LoadSeries(data, dir.File("text.dat"), kBinaryInput, 4, 0));
+    EXPECT_EQ(text.Lines().at(1), std::string(1, '[') + dir.File("text.dat") + "] looks like text, not 8-byte binary numbers: its "
+                                  "first bytes are all printable characters. Read it as a text file if it holds one "
+                                  "number per line.");
 }
 
 TEST(LoadSeries, MissingFileAndUnknownType) {

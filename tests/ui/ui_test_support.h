@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -127,6 +128,8 @@ inline void WaitForWorkerOf(const RunLog& log) {
 }
 
 inline QString LogText(QWidget* page) { return Child<QPlainTextEdit>(page, "log")->toPlainText(); }
+// The status mark's tooltip: "Idle", "Error" or what the page is busy with.
+inline QString StatusMark(QWidget* page) { return Child<QLabel>(page, "statusIcon")->toolTip(); }
 
 // Dynamic DFA over most of a long binary walk with step 1: about W·K
 // operations per position, long enough to be stopped in the middle.
