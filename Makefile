@@ -34,10 +34,11 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	./$(BUILD_DIR)/bench/fractan_bench
+	./$(BUILD_DIR)/bench/fractan_bench --benchmark_filter='-10M|FilesList40'
 	bash bench/memory_dynamic.sh $(BUILD_DIR)
 	bash bench/memory_clusters.sh $(BUILD_DIR)
 	bash bench/memory_generator.sh $(BUILD_DIR)
+	bash bench/ratios.sh $(BUILD_DIR)
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

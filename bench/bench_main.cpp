@@ -1,8 +1,7 @@
 // Speed of the innermost operations and of whole runs of every variant family.
 //   build/bench/fractan_bench                 every benchmark
 //   build/bench/fractan_bench --benchmark_filter=Dynamic
-// Static DFA of a 10^7-sample walk against a plain loop in the same run:
-//   build/bench/fractan_bench --benchmark_filter='StaticDfaLong|PlainDfaLoop'
+// The speed targets against plain loops: bench/ratio_bench.cpp, printed by bench/ratios.sh.
 // Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh;
 // that of a generated series of 2^24 + 1 points: bench/memory_generator.sh.
 
@@ -157,79 +156,6 @@ BENCHMARK_CAPTURE(BM_Variant, StaticFirstOrderDma_to256, [](const std::string& i
 BENCHMARK_CAPTURE(BM_Variant, StaticDfa_order1, [](const std::string& in, const std::string& out) {
     RunStaticDfa(kN - 1, 1, kProgression, in, kB, out, kN, 0);
 })->Unit(benchmark::kMillisecond);
-// Static DFA-1 of a 10^7-sample binary walk with 20 box sizes (4 … 2^21), and
-// beside it the plain loop it is measured against: one read of the file, then a
-// least-squares line in every box and the sum of its squared residuals.
-// Compare StaticDfaLong with PlainDfaLoop: the ratio is what counts.
-struct LongWalk {
-    static constexpr int32_t kSamples = 10'000'000;
-    std::string path = Files().folder + "/walk10M.dat";
-    LongWalk() {
-        std::mt19937_64 engine(7);
-        std::normal_distribution<double> step;
-        std::vector<double> x(kSamples);
-        double y = 0.0;
-        for (double& v : x) v = y += step(engine);
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fwrite(x.data(), sizeof(double), x.size(), file);
-        std::fclose(file);
-    }
-};
-const LongWalk& Long() {
-    static LongWalk walk;
-    return walk;
-}
-const ScaleProgression kLongBoxes{4, 1 << 21, 2, kGeometric, {}};
-
-void BM_StaticDfaLong(benchmark::State& state) {
-    const std::string& input = Long().path;  // made once, outside the timing
-    const std::string result = Files().folder + "/long.out.txt";
-    NullSink sink;
-    ScopedOutputRedirect quiet(sink);
-    for (auto _ : state)
-        RunStaticDfa(LongWalk::kSamples - 1, 1, kLongBoxes, input, kB, result, LongWalk::kSamples, 0);
-    state.SetItemsProcessed(state.iterations() * LongWalk::kSamples);
-}
-BENCHMARK(BM_StaticDfaLong)->Unit(benchmark::kMillisecond);
-
-double PlainDfa(const std::string& path) {
-    std::vector<double> y(LongWalk::kSamples);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    const size_t read = std::fread(y.data(), sizeof(double), y.size(), file);
-    std::fclose(file);
-    if (read != y.size()) return 0.0;
-    const int64_t W = LongWalk::kSamples - 1;
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    int count = 0;
-    for (int64_t n = 4; n <= (1 << 21); n *= 2, ++count) {
-        const double mt = (n - 1) * 0.5, stt = n * (n * n - 1) / 12.0;
-        double total = 0;
-        for (int64_t end = W; end - n >= 0 && end > W - (W / n) * n; end -= n) {
-            const double* box = &y[end - n + 1];
-            double my = 0, sty = 0;
-            for (int64_t t = 0; t < n; ++t) my += box[t];
-            my /= n;
-            for (int64_t t = 0; t < n; ++t) sty += (t - mt) * (box[t] - my);
-            const double slope = sty / stt;
-            double r = 0;
-            for (int64_t t = 0; t < n; ++t) {
-                const double d = box[t] - my - slope * (t - mt);
-                r += d * d;
-            }
-            total += r / n;
-        }
-        const double X = std::log10(double(n)), Y = std::log10(std::sqrt(total / (W / n)));
-        sx += X, sy += Y, sxx += X * X, sxy += X * Y;
-    }
-    return LeastSquaresSlope(sx, sy, sxy, sxx, count);
-}
-void BM_PlainDfaLoop(benchmark::State& state) {
-    const std::string& path = Long().path;
-    for (auto _ : state) benchmark::DoNotOptimize(PlainDfa(path));
-    state.SetItemsProcessed(state.iterations() * LongWalk::kSamples);
-}
-BENCHMARK(BM_PlainDfaLoop)->Unit(benchmark::kMillisecond);
-
 // Each computed position costs about K·W: W = 1000, K = 11 up to 512.
 const ScaleProgression kBoxes{4, 512, 2, kGeometric, {}};
 BENCHMARK_CAPTURE(BM_Variant, DynamicDfa_order1_step1000, [](const std::string& in, const std::string& out) {

@@ -179,9 +179,10 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
     return code;
 }
 
-int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {
     AnalysisParameters params;
     if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
+    params.jobs = jobs;
     return RunCheckedAnalysis(params, out, err);
 }
 
@@ -280,6 +281,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.dynamicStep = o.dynamicStep;
     p.outputPath = o.outputPath;
     p.integrate = o.integrate ? 1 : 0;
+    p.jobs = o.jobs;
     if (o.testName) p.testName = *o.testName;
     else if (o.family == Family::kClusters) p.testName = "fractan";
     else p.testName = InputStem(o.input);
@@ -441,9 +443,10 @@ int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::o
     return RunCheckedClusters(params, out, err);
 }
 
-int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err) {
+int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {
     AnalysisParameters params;
     if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
+    params.jobs = jobs;
     return RunCheckedClusters(params, out, err);
 }
 

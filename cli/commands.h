@@ -52,6 +52,7 @@ struct AnalysisOptions {
     int32_t fileEnd = 0;
     int32_t fileStep = 0;
     bool integrate = false;           // dma, dfa: analyse the cumulative sum of the values less their mean
+    int32_t jobs = 0;                 // files of a list analysed at once; 0: one per core
     bool globalOnly = true;           // clusters: only the distributions over all windows
     bool movingAverageFiles = false;  // clusters: the series and each moving average
     std::string saveConfig;  // write the configuration file
@@ -59,7 +60,8 @@ struct AnalysisOptions {
 };
 
 // `fractan run CONFIG`
-int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err);
+// `jobs`: the files of a list analysed at once (0: one per core).
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs = 0);
 
 // `fractan dma INPUT [options]` and `fractan dfa INPUT [options]`
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
@@ -68,7 +70,8 @@ int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::o
 int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
 
 // `fractan clusters CONFIG`
-int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err);
+int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err,
+                             int32_t jobs = 0);
 
 // True when the file starts like a configuration file (a bracketed header),
 // not like a series.

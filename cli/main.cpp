@@ -68,7 +68,16 @@ void AddScaleOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const std:
                    "Custom progression file: a count N, then N " + noun + "s (the last is taken as the largest)");
 }
 
+// The files of a list analysed at once.
+void AddJobsOption(CLI::App& cmd, int32_t& jobs) {
+    cmd.add_option("-j,--jobs", jobs,
+                   "Files of a files list analysed at once (default: one per core; 1: one after another). "
+                   "The files written are the same whatever the number")
+        ->check(AtLeast(1));
+}
+
 void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* typeHelp) {
+    AddJobsOption(cmd, o.jobs);
     cmd.add_option("-t,--type", o.computationType, typeHelp)->capture_default_str();
     cmd.add_option("--dynamic-step", o.dynamicStep,
                    "Dynamic types: evaluate H at every N-th position")
@@ -183,6 +192,7 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     cmd.add_option("--prefix", o.filePrefix,
                    "File prefix: second part of the distribution file names (default: the input "
                    "file's name up to its last dot)");
+    AddJobsOption(cmd, o.jobs);
     cmd.add_option("--save-config", o.saveConfig,
                    "Also write these parameters as a configuration file");
     cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");
@@ -235,6 +245,8 @@ int main(int argc, char** argv) {
     auto* run = app.add_subcommand("run", "Run the analysis that a configuration file describes");
     std::string configPath;
     run->add_option("config", configPath, "Configuration file (see `fractan config template`)")->required();
+    int32_t runJobs = 0;
+    AddJobsOption(*run, runJobs);
 
     auto* dma = app.add_subcommand("dma", "Run a DMA analysis of one series or a files list");
     AnalysisOptions dmaOptions;
@@ -306,7 +318,7 @@ int main(int argc, char** argv) {
     fractan::ScopedStopSource stopScope(interruptStop);
     std::signal(SIGINT, OnInterrupt);
 
-    if (*run) return RunConfigCommand(configPath, std::cout, std::cerr);
+    if (*run) return RunConfigCommand(configPath, std::cout, std::cerr, runJobs);
     if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
     if (*dfa) return RunAnalysisCommand(dfaOptions, std::cout, std::cerr);
     if (*clusters) {
@@ -314,13 +326,13 @@ int main(int argc, char** argv) {
             return RunClustersCommand(clustersOptions, std::cout, std::cerr);
         size_t given = 0;  // options besides the configuration file itself
         for (const CLI::Option* option : clusters->get_options())
-            if (option->get_name() != "input" && option->count() > 0) ++given;
+            if (option->get_name() != "input" && option->get_name() != "--jobs" && option->count() > 0) ++given;
         if (given > 0) {
             std::cerr << "fractan: [" << clustersOptions.input
                       << "] is a configuration file, which is run as it stands: give no options with it.\n";
             return kExitUsage;
         }
-        return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr);
+        return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr, clustersOptions.jobs);
     }
     if (*configTemplate) {
         std::cout << ConfigTemplate() << std::flush;

@@ -7,7 +7,6 @@
 #include <new>
 
 #include "clusters/distribution.h"
-#include "setup/number_scanner.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
@@ -45,24 +44,11 @@ bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, in
     series_.Clear();
     FilePtr file = OpenInputFile(path, "r");
     if (!file) return false;
-    StopCheck stopRequested;
-    NumberScanner scanner(file.get());
-    int64_t i = 0;  // numbers read
-    int32_t j = 0;  // numbers kept
-    while (j < count && !scanner.AtEnd()) {
-        double value = 0.0;
-        if (!scanner.Next(value)) break;
-        if (i >= offset && i < int64_t{offset} + count) {
-            series_.Append(value);
-            ++j;
-        }
-        if (i % 100000 == 0)
-            PrintFormatted("Processing sample %d (%d)\n", static_cast<int32_t>(i), j);
-        if (i % 1000 == 0 && stopRequested()) return false;
-        ++i;
-    }
-    if (j < count && !scanner.AtEnd()) WriteOutput(TextStopNote(path, scanner, i) + "\n");
-    if (scanner.CrowdedLine() > 0) WriteOutput(CrowdedLineNote(path, scanner) + "\n");
+    if (count <= 0) return true;
+    const TextSamples read = ReadTextSamples(file.get(), path, &series_, offset, count, 100000);
+    if (read.stopped) return false;
+    if (!read.stopNote.empty()) WriteOutput(read.stopNote + "\n");
+    if (!read.crowdedNote.empty()) WriteOutput(read.crowdedNote + "\n");
     series_.Compact();
     return true;
 }
@@ -75,16 +61,11 @@ bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, 
     // Numbers before the offset are skipped, not read.
     const int64_t first = offset < 0 ? 0 : offset;
     const int64_t kept = std::max<int64_t>(0, std::min<int64_t>(count, numbers - first));
-    if (kept > 0) {
-        series_.SetSize(static_cast<int32_t>(kept));
-        if (std::fseek(file.get(), static_cast<long>(first * 8), SEEK_SET) != 0 ||
-            std::fread(series_.Data(), 8, static_cast<size_t>(kept), file.get()) != static_cast<size_t>(kept)) {
-            PrintFormatted("Error reading file [%s]\n", path.c_str());
-            series_.Clear();
-            return false;
-        }
-    }
-    return true;
+    if (kept == 0) return true;
+    series_.SetSize(static_cast<int32_t>(kept));
+    if (ReadBinarySamples(file.get(), path, first, kept, series_.Data())) return true;
+    series_.Clear();
+    return false;
 }
 
 void ClusterAnalyzer::ReplaceBadData() {

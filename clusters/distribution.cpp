@@ -99,13 +99,23 @@ bool Distribution::Write(const std::string& path, bool logarithmic) const {
     std::fprintf(file, "Min:\t%g\tMax:\t%g\n", minimum_, maximum_);
     std::fprintf(file, "Mu:\t%g\tSigma:\t%g\n", Mu(), Sigma());
     std::fprintf(file, "Skewness:\t%g\tCurtosis:\t%g\n", Skewness(), Kurtosis());
+    std::vector<double> centres, frequencies;
+    Frequencies(logarithmic, centres, frequencies);
+    for (size_t i = 0; i < centres.size(); ++i) std::fprintf(file, "%g\t%.*lf\n", centres[i], 15, frequencies[i]);
+    return CloseWritten(file);
+}
+
+void Distribution::Frequencies(bool logarithmic, std::vector<double>& centres, std::vector<double>& frequencies) const {
+    centres.clear();
+    frequencies.clear();
+    if (!Writable()) return;
     for (int32_t i = 0; i < bins_.Size(); ++i) {
         const double centre = static_cast<double>(firstBin_ + i) * step_;
         double frequency = static_cast<double>(bins_[i]) / count_;
         if (logarithmic) frequency = frequency / std::pow(10.0, centre);
-        std::fprintf(file, "%g\t%.*lf\n", centre, 15, frequency);
+        centres.push_back(centre);
+        frequencies.push_back(frequency);
     }
-    return CloseWritten(file);
 }
 
 }  // namespace fractan

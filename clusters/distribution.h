@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "clusters/block_array.h"
 #include "setup/containers.h"
@@ -46,6 +47,9 @@ public:
     int32_t BinCount() const { return bins_.Size(); }
     int64_t FirstBin() const { return firstBin_; }
     int32_t Bin(int32_t i) const { return bins_[i]; }
+    // The bin centres and their relative frequencies, as the files hold them
+    // (with `logarithmic`, each divided by 10 to its centre); none when not writable.
+    void Frequencies(bool logarithmic, std::vector<double>& centres, std::vector<double>& frequencies) const;
     double Mu() const;
     double Sigma() const;
     double Skewness() const;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/dma_frames.h"
+#include "engine/file_analysis.h"
 
 namespace fractan {
 namespace {
@@ -78,19 +79,21 @@ double BoxResidual(const double* box, int32_t n, const BoxLine& line, const doub
     return residual / n;
 }
 
-// The working data of one call: the series and the boxes.
+// The working data of one computation: the samples and the boxes.
 struct DfaState {
-    FrameData frame;
+    std::span<const double> samples;
+    SizeList sizes;
     TrendWindowTable table;
     bool linear = false;
+
+    DfaState(std::span<const double> x, const SizeList& boxSizes, int32_t order)
+        : samples(x), sizes(boxSizes), linear(order >= 1) {}
 
     // F_k at end position p: the boxes in record order, each fitted on its own.
     double Fluctuation(int32_t k, int32_t p) const {
         const ChunkedArray<TrendWindow>& boxes = table.Boxes(k);
         const int32_t count = boxes.Size();
-        auto start = [&](int32_t i) {
-            return frame.data.Data() + (p + boxes[i].offset - boxes[i].length + 1);
-        };
+        auto start = [&](int32_t i) { return samples.data() + (p + boxes[i].offset - boxes[i].length + 1); };
         if (count == 0) return std::numeric_limits<double>::quiet_NaN();  // a box size above W
         const BoxShape shape(boxes[0].length);  // every box of a size has its length
         BoxSums sums = SumBox(start(0), shape.n);
@@ -106,13 +109,13 @@ struct DfaState {
     // H at end position p.
     double Hurst(int32_t p, const std::vector<double>& logSizes) const {
         LogLogFit fit;
-        for (int32_t k = 0; k < frame.K; ++k) fit.Add(logSizes[k], std::log10(Fluctuation(k, p)));
-        return fit.Slope(frame.K);
+        for (int32_t k = 0; k < sizes.Size(); ++k) fit.Add(logSizes[k], std::log10(Fluctuation(k, p)));
+        return fit.Slope(sizes.Size());
     }
 
     void Prepare(int32_t W) {
         PrintProgress("Setting up trend-lines windows...");
-        table.Build(frame.sizes, W);
+        table.Build(sizes, W);
         PrintProgress("Done.");
         // The phase keeps its lines, which logs of earlier runs show, though
         // the sums are now taken box by box.
@@ -120,18 +123,6 @@ struct DfaState {
         PrintProgress("Done.");
     }
 };
-
-// Why the call cannot run, or empty; `needed` samples must be loaded.
-std::string DfaRefusal(const VariantCall& call, const FrameData& frame, int64_t needed) {
-    return FrameRefusal(call, frame, needed, WindowsBelow(frame.sizes, 1, "box size"), true);
-}
-
-DfaState LoadDfa(const VariantCall& call, int32_t order) {
-    DfaState state;
-    state.frame = LoadFrameData(call);
-    state.linear = order >= 1;
-    return state;
-}
 
 }  // namespace
 
@@ -145,79 +136,63 @@ void TrendWindowTable::Build(const SizeList& sizes, int32_t windowSize) {
     }
 }
 
-int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
-                      const std::string& inputPath, int32_t inputType,
-                      const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                      int32_t step, RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
+std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
+                                                   int32_t W, int32_t order) {
+    StopCheck stopRequested;
+    PrintProgress("Shifting data...");
+    DfaState state(samples.subspan(samples.size() - (static_cast<size_t>(W) + 1)), sizes, order);
+    PrintProgress("Done.");
+    state.Prepare(W);
+
+    PrintProgress("Performing Hurst exponent calculation...");
+    std::vector<double> fluctuations(static_cast<size_t>(sizes.Size()));
+    for (int32_t k = 0; k < sizes.Size(); ++k) {
+        if (stopRequested()) return std::nullopt;
+        fluctuations[k] = state.Fluctuation(k, W);
+    }
+    return fluctuations;
+}
+
+bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
+                  PositionSink& sink, DynamicRange& range) {
     StopCheck stopRequested;
     if (step < 2) step = 1;
-    const int32_t W = windowSize;
-    const std::string incPath = ClaimName(call, IncrementalFilePath(resultPath, inputPath), ".inc.txt");
-    TruncateFile(incPath);
-
-    DfaState state = LoadDfa(call, order);
-    if (stopRequested()) return kStopped;
-    const std::string reason = DfaRefusal(call, state.frame, int64_t{W} + 1);
-    if (!reason.empty()) {
-        ReportNotAnalysed(call,
-                          {"Setting up trend-lines windows...", "Setting up sums...",
-                           "Performing Hurst exponent calculation..."},
-                          reason);
-        return kNotAnalysed;
-    }
+    const int32_t N = static_cast<int32_t>(samples.size());
+    range = DynamicRange{W, N - 1, 0};
+    DfaState state(samples, sizes, order);
     state.Prepare(W);
-    if (stopRequested()) return kStopped;
+    if (stopRequested()) return false;
 
-    const int32_t N = state.frame.data.Size();
-    const std::vector<double> logSizes = LogSizes(state.frame.sizes);
-    IncrementalWriter writer(incPath, call);
-    PercentProgress progress(N, writer);
+    const std::vector<double> logSizes = LogSizes(sizes);
+    PercentProgress progress(N, sink);
     PrintProgress("Performing Hurst exponent calculation...");
-    int64_t evaluated = 0;
     for (int32_t p = W; p < N; ++p) {
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return false;
         progress.At(p);  // at every position, computed or not
         if (p % step == 0) {
-            writer.Append(p, state.Hurst(p, logSizes));
-            ++evaluated;
+            sink.Append(p, state.Hurst(p, logSizes));
+            ++range.evaluated;
         }
     }
     PrintProgress("Done.");
-    return FinishDynamic(call, state.frame, writer, evaluated, W, N - 1, step);
+    return true;
+}
+
+int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
+                      const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                      int32_t dataSize, int32_t dataOffset, int32_t step) {
+    AnalysisSettings s = SettingsOf(1, windowSize, progression);
+    s.dfaOrder = order;
+    s.dynamicStep = step;
+    return RunFileVariant(s, VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
 int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
-                     const std::string& inputPath, int32_t inputType,
-                     const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                     RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    StopCheck stopRequested;
-    const int32_t W = windowSize;
-    DfaState state = LoadDfa(call, order);
-    if (stopRequested()) return kStopped;
-    const std::string reason = DfaRefusal(call, state.frame, int64_t{W} + 1);
-    if (!reason.empty()) {
-        ReportNotAnalysed(call, {}, reason);
-        return kNotAnalysed;
-    }
-
-    PrintProgress("Shifting data...");
-    state.frame.KeepLast(W + 1);
-    PrintProgress("Done.");
-    state.Prepare(W);
-
-    PrintProgress("Performing Hurst exponent calculation...");
-    std::vector<double> fluctuations(static_cast<size_t>(state.frame.K));
-    for (int32_t k = 0; k < state.frame.K; ++k) {
-        if (stopRequested()) return kStopped;
-        fluctuations[k] = state.Fluctuation(k, W);
-    }
-    const double hurst = WriteChartAndFit(call, state.frame.sizes, fluctuations);
-    PrintProgress("Done.");
-    return WriteStaticResult(call, state.frame, W, hurst);
+                     const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                     int32_t dataSize, int32_t dataOffset) {
+    AnalysisSettings s = SettingsOf(3, windowSize, progression);
+    s.dfaOrder = order;
+    return RunFileVariant(s, VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
 }  // namespace fractan

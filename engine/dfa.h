@@ -5,10 +5,15 @@
 // residual. The loaded values are used as they are: no profile is formed.
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "engine/dma_frames.h"
 #include "engine/variant.h"
 #include "setup/containers.h"
+#include "setup/progression.h"
 
 namespace fractan {
 
@@ -31,16 +36,25 @@ private:
     ChunkedArray<ChunkedArray<TrendWindow>> boxes_;
 };
 
+// F_k over the last W + 1 samples, with the phase lines from "Shifting
+// data..." to "Performing Hurst exponent calculation..."; nothing when a stop
+// is requested. The samples must suffice.
+std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
+                                                   int32_t W, int32_t order);
+
+// H at every step-th end position p ≥ W, handed to the sink, with the phase
+// lines; false when a stop is requested.
+bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
+                  PositionSink& sink, DynamicRange& range);
+
 // Type 1: H at every step-th end position p ≥ W, appended to the incremental file.
 int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
-                      const std::string& inputPath, int32_t inputType,
-                      const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                      int32_t step, RunContext* context = nullptr);
+                      const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                      int32_t dataSize, int32_t dataOffset, int32_t step);
 
 // Type 3: one H over the last W + 1 samples, with a chart file and a result line.
 int32_t RunStaticDfa(int32_t windowSize, int32_t order, ScaleProgression progression,
-                     const std::string& inputPath, int32_t inputType,
-                     const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                     RunContext* context = nullptr);
+                     const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                     int32_t dataSize, int32_t dataOffset);
 
 }  // namespace fractan

@@ -1,7 +1,7 @@
 #pragma once
-// The frames that the DMA variants share. A frame owns loading, the phases and
-// their progress lines, the fluctuation sums, the fit and the result files; a
-// variant supplies only its set of detrending windows:
+// The frames that the DMA variants share, over samples in memory: the phases
+// and their progress lines, the fluctuation sums and the fit. A variant
+// supplies only its set of detrending windows (engine/window_sets.h):
 //
 //   struct Windows {
 //     // Reason the window sizes cannot be used (empty when they can).
@@ -19,16 +19,14 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "engine/progress_lines.h"
-#include "engine/result_files.h"
-#include "engine/variant.h"
 #include "setup/containers.h"
 #include "setup/output.h"
-#include "setup/paths.h"
-#include "setup/series_loader.h"
 #include "setup/stop.h"
 
 namespace fractan {
@@ -54,35 +52,45 @@ struct LogLogFit {
     }
 };
 
-// The window sizes and the loaded series of one call.
-struct FrameData {
-    SizeList sizes;
-    int32_t K = 0;  // number of window sizes
-    int32_t M = 0;  // the last window size, taken as the largest
-    SampleArray data;
-    int64_t first = 0;  // the index in the file of data[0]
-    double lag1 = 0.0;  // the lag-1 autocorrelation of the values as loaded
-    bool integrated = false;
-    bool loaded = false;
+// log10 of every scale, the abscissae of the fit.
+std::vector<double> LogSizes(const SizeList& sizes);
 
-    // Keeps the last `keep` loaded samples, oldest first, and shortens the array to them.
-    void KeepLast(int32_t keep);
-    // The index in the file of the first sample that is not a finite number, or −1.
-    int64_t FirstBadSample() const;
+// H of the fluctuations F_k: the slope of log10 F against log10 n.
+double HurstOf(const SizeList& sizes, const std::vector<double>& fluctuations);
+
+// Receives the exponent of every evaluated position of a dynamic frame.
+class PositionSink {
+public:
+    virtual ~PositionSink() = default;
+    virtual void Append(int32_t position, double hurst) = 0;
+    // After a percentage line: what was reported as done may be saved now.
+    virtual void Flush() {}
 };
 
-// Expands the progression and loads the series.
-FrameData LoadFrameData(const VariantCall& call);
+// "Hurst exponent N %" whenever the percentage of the position in the
+// series rises; the sink is then flushed.
+class PercentProgress {
+public:
+    PercentProgress(int32_t samples, PositionSink& sink) : samples_(samples), sink_(sink) {}
+    void At(int32_t position) {
+        const int32_t percent = static_cast<int32_t>(static_cast<double>(position) / samples_ * 100.0);
+        if (percent <= last_) return;
+        PrintFormatted(kPercentLineFormat, percent);
+        last_ = percent;
+        sink_.Flush();
+    }
 
-// The reason a frame cannot run on these inputs, or empty. `needed` is the
-// number of samples the frame needs.
-// `boxes` words the reasons for box sizes (DFA) instead of moving averages.
-std::string FrameRefusal(const VariantCall& call, const FrameData& frame, int64_t needed,
-                         const std::string& windowRefusal, bool boxes = false);
+private:
+    int32_t samples_;
+    PositionSink& sink_;
+    int32_t last_ = -1;
+};
 
-// The phase lines of a frame that evaluates nothing, then the reason naming the file.
-void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases,
-                       const std::string& reason);
+// The positions first … last a dynamic frame walks, and how many it evaluated.
+struct DynamicRange {
+    int32_t first = 0, last = -1;
+    int64_t evaluated = 0;
+};
 
 inline const std::vector<const char*> kStaticPhases = {
     "Shifting data...", "Filling up moving averages...", "Filling up data window...",
@@ -91,51 +99,31 @@ inline const std::vector<const char*> kDynamicPhases = {
     "Filling up moving averages...", "Filling up data window...",
     "Performing Hurst exponent calculation..."};
 
-// Writes the call's chart file, lines (n, F, log10 n, log10 F), and returns H,
-// the slope of log10 F against log10 n; prints a line when the chart file cannot
-// be created (the exponent is computed all the same). A chart written is
-// recorded in the run's context.
-double WriteChartAndFit(const VariantCall& call, const SizeList& sizes,
-                        const std::vector<double>& fluctuations);
-
-// The reason some window size is below `least`, or empty.
-std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
-
-// "Writing output file..." and the result line of a static variant; its status.
-// An exponent that is not a finite number is written as it is, with a line
-// saying so (and naming the first sample that is not a number).
-int32_t WriteStaticResult(const VariantCall& call, const FrameData& frame, int32_t position, double hurst);
-
-// The claimed name of a file of this run (the composed one without a context).
-std::string ClaimName(const VariantCall& call, const std::string& path, const std::string& tail);
-
+// The samples a static frame needs, W + 2M, and a dynamic one, M + W and its look-ahead.
+inline int64_t StaticFrameNeeds(int32_t W, const SizeList& sizes) { return int64_t{W} + 2 * int64_t{sizes.Last()}; }
 template <class Windows>
-int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
-    StopCheck stopRequested;
-    const int32_t W = call.windowSize;
-    FrameData frame = LoadFrameData(call);
-    if (stopRequested()) return kStopped;
-    const SizeList& sizes = frame.sizes;
-    const int32_t K = frame.K, M = frame.M;
-    SampleArray& data = frame.data;
-    const std::string reason =
-        FrameRefusal(call, frame, int64_t{W} + 2 * int64_t{M}, windows.Refusal(sizes));
-    if (!reason.empty()) {
-        ReportNotAnalysed(call, kStaticPhases, reason);
-        return kNotAnalysed;
-    }
+int64_t DynamicFrameNeeds(int32_t W, const SizeList& sizes, const Windows& windows) {
+    return int64_t{sizes.Last()} + W + windows.LookAhead(sizes);
+}
 
+// F_k over the last W + 2M samples, with the phase lines up to "Performing
+// Hurst exponent calculation..."; nothing when a stop is requested. The
+// caller has checked that the samples suffice.
+template <class Windows>
+std::optional<std::vector<double>> StaticFluctuations(std::span<const double> samples, const SizeList& sizes,
+                                                      int32_t W, Windows& windows) {
+    StopCheck stopRequested;
+    const int32_t K = sizes.Size(), M = sizes.Last();
     PrintProgress("Shifting data...");
-    frame.KeepLast(W + 2 * M);
+    const double* x = samples.data() + (samples.size() - static_cast<size_t>(StaticFrameNeeds(W, sizes)));
     PrintProgress("Done.");
 
     windows.Setup(sizes);
-    const double* x = data.Data();
     PrintProgress("Filling up moving averages...");
     for (int32_t m = 0; m < M; ++m) {
         for (int32_t k = 0; k < K; ++k) windows.Push(k, x, m);
         windows.AfterStaticPosition(m);
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return std::nullopt;
     }
     PrintProgress("Done.");
 
@@ -147,116 +135,35 @@ int32_t RunStaticFrame(const VariantCall& call, Windows& windows) {
             sums[k] += d * d;
         }
         windows.AfterStaticPosition(j);
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return std::nullopt;
     }
     PrintProgress("Done.");
 
     PrintProgress("Performing Hurst exponent calculation...");
     for (double& sum : sums) sum = std::sqrt(sum / static_cast<double>(W));
-    const double hurst = WriteChartAndFit(call, sizes, sums);
-    PrintProgress("Done.");
-    return WriteStaticResult(call, frame, M + W, hurst);
+    return sums;
 }
 
-// Appends the result lines of a dynamic variant to its incremental file,
-// which stays open for the evaluation phase.
-class IncrementalWriter {
-public:
-    IncrementalWriter(std::string path, const VariantCall& call)
-        : path_(std::move(path)),
-          fileName_(FileNameOf(call.inputPath)),
-          dataSize_(call.dataSize),
-          dataOffset_(call.dataOffset),
-          context_(call.context) {}
-    ~IncrementalWriter();
-    IncrementalWriter(const IncrementalWriter&) = delete;
-    IncrementalWriter& operator=(const IncrementalWriter&) = delete;
-
-    // False (after one line saying so) when the file cannot be written.
-    bool Append(int32_t position, double hurst);
-    void Flush();
-    // Closes the file; false when anything could not be written.
-    bool Close();
-    // The lines written whose H is not a finite number: how many, the first and last position.
-    int64_t NotFinite() const { return notFinite_; }
-    int32_t FirstNotFinite() const { return firstNotFinite_; }
-    int32_t LastNotFinite() const { return lastNotFinite_; }
-    double LastHurst() const { return lastHurst_; }
-
-private:
-    void Fail();
-
-    std::string path_;
-    std::string fileName_;
-    int32_t dataSize_;
-    int32_t dataOffset_;
-    RunContext* context_;  // told of the file when its first line is written
-    std::FILE* file_ = nullptr;
-    bool failed_ = false;
-    int64_t notFinite_ = 0;
-    int32_t firstNotFinite_ = 0, lastNotFinite_ = 0;
-    double lastHurst_ = 0.0;
-};
-
-// "Hurst exponent N %" whenever the percentage of the position in the
-// series rises; what was reported as done is then flushed to disk.
-class PercentProgress {
-public:
-    PercentProgress(int32_t samples, IncrementalWriter& writer) : samples_(samples), writer_(writer) {}
-    void At(int32_t position) {
-        const int32_t percent = static_cast<int32_t>(static_cast<double>(position) / samples_ * 100.0);
-        if (percent <= last_) return;
-        PrintFormatted(kPercentLineFormat, percent);
-        last_ = percent;
-        writer_.Flush();
-    }
-
-private:
-    int32_t samples_;
-    IncrementalWriter& writer_;
-    int32_t last_ = -1;
-};
-
-// The status of a dynamic run that has written `evaluated` lines for the
-// positions first … last; a line says why when there was none, and which
-// positions have an H that is not a finite number, and why, when some have.
-int32_t FinishDynamic(const VariantCall& call, const FrameData& frame, IncrementalWriter& writer,
-                      int64_t evaluated, int32_t first, int32_t last, int32_t step);
-
-// log10 of every scale, the abscissae of the fit.
-std::vector<double> LogSizes(const SizeList& sizes);
-
+// H at every step-th position from M + W on, handed to the sink, with the
+// phase lines and percentages and a closing "Done."; false when a stop is
+// requested. The caller has checked that the samples suffice.
 template <class Windows>
-int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows) {
+bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t step,
+                      Windows& windows, PositionSink& sink, DynamicRange& range) {
     StopCheck stopRequested;
     if (step < 2) step = 1;
-    const int32_t W = call.windowSize;
-    const std::string incPath =
-        ClaimName(call, IncrementalFilePath(call.resultPath, call.inputPath), ".inc.txt");
-    TruncateFile(incPath);
-
-    FrameData frame = LoadFrameData(call);
-    if (stopRequested()) return kStopped;
-    const SizeList& sizes = frame.sizes;
-    const int32_t K = frame.K, M = frame.M;
-    const SampleArray& data = frame.data;
-    const int32_t N = data.Size();
+    const int32_t K = sizes.Size(), M = sizes.Last();
+    const int32_t N = static_cast<int32_t>(samples.size());
     // Positions past P − 1 are read only as look-ahead.
-    const int32_t lookAhead = K > 0 ? windows.LookAhead(sizes) : 0;
-    const std::string reason =
-        FrameRefusal(call, frame, int64_t{M} + W + lookAhead, windows.Refusal(sizes));
-    if (!reason.empty()) {
-        ReportNotAnalysed(call, kDynamicPhases, reason);
-        return kNotAnalysed;
-    }
-    const int32_t P = N - lookAhead;
+    const int32_t P = N - windows.LookAhead(sizes);
+    range = DynamicRange{M + W, P - 1, 0};
+    const double* x = samples.data();
 
     windows.Setup(sizes);
-    const double* x = data.Data();
     PrintProgress("Filling up moving averages...");
     for (int32_t t = 0; t < M; ++t) {
         for (int32_t k = 0; k < K; ++k) windows.Push(k, x, t);
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return false;
     }
     PrintProgress("Done.");
 
@@ -278,18 +185,16 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
     PrintProgress("Filling up data window...");
     for (int32_t t = M; t < M + W; ++t) {
         advance(t);
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return false;
     }
     PrintProgress("Done.");
 
     const std::vector<double> logSizes = LogSizes(sizes);
-    IncrementalWriter writer(incPath, call);
-    PercentProgress progress(N, writer);
+    PercentProgress progress(N, sink);
     PrintProgress("Performing Hurst exponent calculation...");
-    int64_t evaluated = 0;
     for (int32_t t = M + W; t < P; ++t) {
         advance(t);
-        if (stopRequested()) return kStopped;
+        if (stopRequested()) return false;
         if (t % step != 0) continue;
         progress.At(t);
         const double* now = &snapshots[static_cast<size_t>(t % slots) * K];
@@ -299,24 +204,14 @@ int32_t RunDynamicFrame(const VariantCall& call, int32_t step, Windows& windows)
             const double f = std::sqrt((now[k] - before[k]) / static_cast<double>(W));
             fit.Add(logSizes[k], std::log10(f));
         }
-        writer.Append(t, fit.Slope(K));
-        ++evaluated;
+        sink.Append(t, fit.Slope(K));
+        ++range.evaluated;
     }
     PrintProgress("Done.");
-    return FinishDynamic(call, frame, writer, evaluated, M + W, P - 1, step);
+    return true;
 }
 
-// The plain trailing moving averages of DMA, one per window size.
-class PlainWindows {
-public:
-    std::string Refusal(const SizeList& sizes) const;
-    int32_t LookAhead(const SizeList&) const { return 0; }
-    void Setup(const SizeList& sizes);
-    double Push(int32_t k, const double* data, int32_t t) { return windows_[k].Push(data[t]); }
-    void AfterStaticPosition(int32_t) {}
-
-private:
-    ChunkedArray<RunningWindow> windows_;
-};
+// The reason some window size is below `least`, or empty.
+std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
 
 }  // namespace fractan

@@ -4,54 +4,30 @@
 #include <cstring>
 #include <new>
 
-#include "engine/dfa.h"
-#include "engine/dynamic_dma.h"
-#include "engine/first_order_dma.h"
+#include "engine/analysis.h"
+#include "engine/file_analysis.h"
 #include "engine/names.h"
 #include "engine/result_files.h"
-#include "engine/shifted_dma.h"
-#include "engine/smoothed_dma.h"
-#include "engine/static_dma.h"
-#include "engine/variant.h"
+#include "setup/ordered_jobs.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 
 namespace fractan {
 namespace {
 
-int32_t RunVariant(const AnalysisParameters& p, const std::string& in, const std::string& out,
-                   RunContext& context) {
-    const int32_t W = p.windowSize, type = p.inputFileType, size = p.dataSize, offset = p.dataOffset;
-    const ScaleProgression& sizes = p.averageProgression;
-    switch (p.computationType) {
-        case 0:
-            return RunDynamicDma(W, sizes, in, type, out, size, offset, p.dynamicStep, &context);
-        case 1:
-            return RunDynamicDfa(W, p.dfaOrder, sizes, in, type, out, size, offset, p.dynamicStep,
-                                 &context);
-        case 2:
-            return RunStaticDma(W, sizes, in, type, out, size, offset, &context);
-        case 3:
-            return RunStaticDfa(W, p.dfaOrder, sizes, in, type, out, size, offset, &context);
-        case 4:
-            return RunStaticSmoothedDma(W, p.dmaWeight, sizes, in, type, out, size, offset, &context);
-        case 5:
-            return RunDynamicShiftedDma(W, sizes, in, type, out, size, offset, p.shiftPercentage,
-                                        p.dynamicStep, &context);
-        case 6:
-            return RunStaticShiftedDma(W, sizes, in, type, out, size, offset, p.shiftPercentage,
-                                       &context);
-        case 7:
-            return RunStaticFirstOrderDma(W, sizes, in, type, out, size, offset, &context);
-        case 8:
-            return RunDynamicSmoothedDma(W, p.dmaWeight, sizes, in, type, out, size, offset,
-                                         p.dynamicStep, &context);
-        case 9:
-            return RunStaticSmoothedDmaLambda(W, p.dmaWeight, p.dmaLambda, sizes, in, type, out,
-                                              size, offset, &context);
-        default:
-            return kNotAnalysed;
+// Every file's chart or incremental file name, given out in list order, so
+// that the names depend on the list alone and not on which file ends first.
+std::vector<VariantCall> CallsOf(const AnalysisParameters& p, const std::string& resultPath) {
+    OutputNameRegistry names;
+    const bool dynamic = IsDynamicType(p.computationType);
+    std::vector<VariantCall> calls;
+    for (const std::string& input : p.inputFiles) {
+        VariantCall call{input, p.inputFileType, resultPath, p.dataSize, p.dataOffset};
+        if (dynamic) call.incrementalPath = names.Claim(IncrementalFilePath(resultPath, input), ".inc.txt");
+        else call.chartPath = names.Claim(ChartFilePath(resultPath, input), ".chart.txt");
+        calls.push_back(std::move(call));
     }
+    return calls;
 }
 
 }  // namespace
@@ -63,11 +39,10 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
     std::string listNote;
     if (!params.ExpandInputFiles(&listNote)) return -1;
     if (!listNote.empty()) WriteOutput(listNote + "\n");
-    if (params.averageProgression.type == kCustom) {
-        std::string note;
-        params.averageProgression.Expand(&note);
-        if (!note.empty()) WriteOutput("Warning: " + note + ".\n");
-    }
+    std::string progressionNote;
+    const AnalysisSettings settings = SettingsOf(params, &progressionNote);
+    if (params.averageProgression.type == kCustom && !progressionNote.empty())
+        WriteOutput("Warning: " + progressionNote + ".\n");
 
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
@@ -79,27 +54,38 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
             report.notAnalysed = params.inputFiles;
             return 0;
         }
-        RunContext context;
-        context.integrate = params.integrate != 0;
-        StopCheck stopRequested;
-        for (const std::string& input : params.inputFiles) {
-            int32_t status = kNotAnalysed;
-            try {
-                status = RunVariant(params, input, report.resultPath, context);
-            } catch (const std::bad_alloc&) {
-                // Memory grows with the series: one file too long must not end the run.
-                PrintFormatted("Not enough memory to analyse [%s].\n", input.c_str());
-            }
-            if (status == kStopped || stopRequested()) {
-                report.stopped = true;
-                break;
-            }
-            (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
-            if (status == kNotFinite) report.notFinite.push_back(input);
+        const std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
+        const int32_t count = static_cast<int32_t>(calls.size());
+        std::vector<FileOutcome> outcomes(calls.size());
+        bool suggested = false;
+        RunInListOrder(
+            count, JobsFor(params.jobs),
+            [&](int32_t i) {
+                try {
+                    outcomes[i] = AnalyseFile(settings, calls[i]);
+                } catch (const std::bad_alloc&) {
+                    // Memory grows with the series: one file too long must not end the run.
+                    PrintFormatted("Not enough memory to analyse [%s].\n", calls[i].inputPath.c_str());
+                }
+            },
+            [&](int32_t i) {
+                FileOutcome& outcome = outcomes[i];
+                if (report.stopped || outcome.status == kStopped || StopRequested()) {
+                    report.stopped = true;
+                    return;
+                }
+                const int32_t status = CommitFile(calls[i], outcome, suggested);
+                const std::string& input = calls[i].inputPath;
+                (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
+                if (status == kNotFinite) report.notFinite.push_back(input);
+                if (!outcome.chartFile.empty()) report.chartFiles.push_back(outcome.chartFile);
+                if (!outcome.incrementalFile.empty()) report.incrementalFiles.push_back(outcome.incrementalFile);
+                outcome = FileOutcome{};
+            });
+        if (report.stopped || StopRequested()) {
+            report.stopped = true;
+            return 0;
         }
-        report.chartFiles = std::move(context.chartFiles);
-        report.incrementalFiles = std::move(context.incrementalFiles);
-        if (report.stopped) return 0;
     }
     PrintProgress("Exiting...");
     return 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/variant.h"
+#include "setup/progression.h"
 #include "setup/containers.h"
 
 namespace fractan {
@@ -23,7 +24,6 @@ std::string FirstOrderRefusal(const SizeList& sizes);
 // a "." is written after every position that is a multiple of 1000.
 int32_t RunStaticFirstOrderDma(int32_t windowSize, ScaleProgression progression,
                                const std::string& inputPath, int32_t inputType,
-                               const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                               RunContext* context = nullptr);
+                               const std::string& resultPath, int32_t dataSize, int32_t dataOffset);
 
 }  // namespace fractan

@@ -41,11 +41,7 @@ std::string OutputNameRegistry::Claim(const std::string& path, const std::string
     const std::string ending = hasTail ? tail : std::string();
     for (int n = 2;; ++n) {
         std::string candidate = stem + "_" + std::to_string(n) + ending;
-        if (claimed_.insert(candidate).second) {
-            PrintFormatted("File name [%s] is already used in this run; writing [%s] instead.\n",
-                           path.c_str(), candidate.c_str());
-            return candidate;
-        }
+        if (claimed_.insert(candidate).second) return candidate;
     }
 }
 

@@ -37,8 +37,7 @@ bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataS
 // results of an earlier one.
 class OutputNameRegistry {
 public:
-    // The name itself the first time; afterwards stem + "_2" + tail, "_3", …,
-    // with a line saying so.
+    // The name itself the first time; afterwards stem + "_2" + tail, "_3", ….
     std::string Claim(const std::string& path, const std::string& tail);
 
 private:

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/dma_frames.h"
+#include "engine/file_analysis.h"
+#include "setup/containers.h"
 
 namespace fractan {
 namespace {
@@ -12,30 +13,6 @@ int32_t ShiftOf(int32_t n, double theta) {
     if (!(shift > -1.0) || shift >= 2147483647.0) return -1;
     return RoundHalfUp(shift);
 }
-
-// The plain windows, window k reading s_k samples ahead of the position.
-class ShiftedWindows {
-public:
-    explicit ShiftedWindows(double theta) : theta_(theta) {}
-
-    std::string Refusal(const SizeList& sizes) const {
-        const std::string below = plain_.Refusal(sizes);
-        return below.empty() ? ShiftRefusal(sizes, theta_) : below;
-    }
-    // The dynamic positions stop M samples before the end, whatever the shifts.
-    int32_t LookAhead(const SizeList& sizes) const { return sizes.Last(); }
-    void Setup(const SizeList& sizes) {
-        plain_.Setup(sizes);
-        shifts_ = ShiftList(sizes, theta_);
-    }
-    double Push(int32_t k, const double* data, int32_t t) { return plain_.Push(k, data, t + shifts_[k]); }
-    void AfterStaticPosition(int32_t) {}
-
-private:
-    double theta_;
-    PlainWindows plain_;
-    SizeList shifts_;
-};
 
 }  // namespace
 
@@ -69,24 +46,21 @@ std::string ShiftRefusal(const SizeList& sizes, double theta) {
     return {};
 }
 
-int32_t RunStaticShiftedDma(int32_t windowSize, ScaleProgression progression,
-                            const std::string& inputPath, int32_t inputType,
-                            const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                            double theta, RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    ShiftedWindows windows(theta);
-    return RunStaticFrame(call, windows);
+int32_t RunStaticShiftedDma(int32_t windowSize, ScaleProgression progression, const std::string& inputPath,
+                            int32_t inputType, const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
+                            double theta) {
+    AnalysisSettings s = SettingsOf(6, windowSize, progression);
+    s.shiftPercentage = theta;
+    return RunFileVariant(s, VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
-int32_t RunDynamicShiftedDma(int32_t windowSize, ScaleProgression progression,
-                             const std::string& inputPath, int32_t inputType,
-                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                             double theta, int32_t step, RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    ShiftedWindows windows(theta);
-    return RunDynamicFrame(call, step, windows);
+int32_t RunDynamicShiftedDma(int32_t windowSize, ScaleProgression progression, const std::string& inputPath,
+                             int32_t inputType, const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
+                             double theta, int32_t step) {
+    AnalysisSettings s = SettingsOf(5, windowSize, progression);
+    s.shiftPercentage = theta;
+    s.dynamicStep = step;
+    return RunFileVariant(s, VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
 }  // namespace fractan

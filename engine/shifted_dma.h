@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/variant.h"
+#include "setup/progression.h"
 #include "setup/containers.h"
 
 namespace fractan {
@@ -22,13 +23,13 @@ std::string ShiftRefusal(const SizeList& sizes, double theta);
 int32_t RunStaticShiftedDma(int32_t windowSize, ScaleProgression progression,
                             const std::string& inputPath, int32_t inputType,
                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                            double theta, RunContext* context = nullptr);
+                            double theta);
 
 // Type 5: the dynamic frame over the positions below N − M, window k fed
 // data[t + s_k]; the last M samples are read only as look-ahead.
 int32_t RunDynamicShiftedDma(int32_t windowSize, ScaleProgression progression,
                              const std::string& inputPath, int32_t inputType,
                              const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                             double theta, int32_t step, RunContext* context = nullptr);
+                             double theta, int32_t step);
 
 }  // namespace fractan

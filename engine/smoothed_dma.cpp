@@ -1,52 +1,10 @@
 #include "engine/smoothed_dma.h"
 
 #include <algorithm>
-#include <functional>
 
-#include "engine/dma_frames.h"
+#include "engine/file_analysis.h"
 
 namespace fractan {
-namespace {
-
-// One filter per window size, set by `set` (filter, n).
-template <class Filter>
-class FilterWindows {
-public:
-    using Setter = std::function<void(Filter&, int32_t)>;
-    FilterWindows(int32_t weight, Setter set) : weight_(weight), set_(std::move(set)) {}
-
-    std::string Refusal(const SizeList& sizes) const {
-        if (weight_ < 0)
-            return "the DMA filter weight is " + std::to_string(weight_) + ", it must be at least 0";
-        return WindowsBelow(sizes, 1, "moving average window");
-    }
-    int32_t LookAhead(const SizeList&) const { return 0; }
-    void Setup(const SizeList& sizes) {
-        filters_ = ChunkedArray<Filter>(sizes.Size(), 10);
-        for (int32_t k = 0; k < sizes.Size(); ++k) set_(filters_[k], sizes[k]);
-    }
-    double Push(int32_t k, const double* data, int32_t t) { return filters_[k].Push(data[t]); }
-    void AfterStaticPosition(int32_t) {}
-
-private:
-    int32_t weight_;
-    Setter set_;
-    ChunkedArray<Filter> filters_;
-};
-
-// The plain windows when w = 0, the filters otherwise.
-template <class Filter, class Frame>
-int32_t RunWithFilters(int32_t weight, typename FilterWindows<Filter>::Setter set, Frame frame) {
-    if (weight == 0) {
-        PlainWindows plain;
-        return frame(plain);
-    }
-    FilterWindows<Filter> filters(weight, std::move(set));
-    return frame(filters);
-}
-
-}  // namespace
-
 void SmoothingRings::SetLength(int32_t w) {
     w_ = w;
     pushed_ = 0;
@@ -90,37 +48,38 @@ void LambdaWindow::SetLength(double lambda, int32_t w) {
     rings_.SetLength(w);
 }
 
+namespace {
+
+int32_t RunSmoothed(int32_t type, int32_t windowSize, int32_t weight, double lambda, const ScaleProgression& progression,
+                    const VariantCall& call, int32_t step = 1) {
+    AnalysisSettings s = SettingsOf(type, windowSize, progression);
+    s.dmaWeight = weight;
+    s.dmaLambda = lambda;
+    s.dynamicStep = step;
+    return RunFileVariant(s, call);
+}
+
+}  // namespace
+
 int32_t RunStaticSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
-                             const std::string& inputPath, int32_t inputType,
-                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                             RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    return RunWithFilters<SmoothedWindow>(
-        weight, [weight](SmoothedWindow& f, int32_t n) { f.SetLength(n, weight); },
-        [&](auto& windows) { return RunStaticFrame(call, windows); });
+                             const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                             int32_t dataSize, int32_t dataOffset) {
+    return RunSmoothed(4, windowSize, weight, 0.0, progression,
+                       VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
 int32_t RunDynamicSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
-                              const std::string& inputPath, int32_t inputType,
-                              const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                              int32_t step, RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    return RunWithFilters<SmoothedWindow>(
-        weight, [weight](SmoothedWindow& f, int32_t n) { f.SetLength(n, weight); },
-        [&](auto& windows) { return RunDynamicFrame(call, step, windows); });
+                              const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                              int32_t dataSize, int32_t dataOffset, int32_t step) {
+    return RunSmoothed(8, windowSize, weight, 0.0, progression,
+                       VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset}, step);
 }
 
-int32_t RunStaticSmoothedDmaLambda(int32_t windowSize, int32_t weight, double lambda,
-                                   ScaleProgression progression, const std::string& inputPath,
-                                   int32_t inputType, const std::string& resultPath,
-                                   int32_t dataSize, int32_t dataOffset, RunContext* context) {
-    const VariantCall call{windowSize, std::move(progression), inputPath, inputType,
-                           resultPath, dataSize,               dataOffset, context};
-    return RunWithFilters<LambdaWindow>(
-        weight, [weight, lambda](LambdaWindow& f, int32_t) { f.SetLength(lambda, weight); },
-        [&](auto& windows) { return RunStaticFrame(call, windows); });
+int32_t RunStaticSmoothedDmaLambda(int32_t windowSize, int32_t weight, double lambda, ScaleProgression progression,
+                                   const std::string& inputPath, int32_t inputType, const std::string& resultPath,
+                                   int32_t dataSize, int32_t dataOffset) {
+    return RunSmoothed(9, windowSize, weight, lambda, progression,
+                       VariantCall{inputPath, inputType, resultPath, dataSize, dataOffset});
 }
 
 }  // namespace fractan

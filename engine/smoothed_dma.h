@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/variant.h"
+#include "setup/progression.h"
 #include "setup/containers.h"
 
 namespace fractan {
@@ -58,20 +59,18 @@ private:
 // Type 4: the static frame with SmoothedWindow (n_k, w).
 int32_t RunStaticSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
                              const std::string& inputPath, int32_t inputType,
-                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                             RunContext* context = nullptr);
+                             const std::string& resultPath, int32_t dataSize, int32_t dataOffset);
 
 // Type 8: the dynamic frame with SmoothedWindow (n_k, w).
 int32_t RunDynamicSmoothedDma(int32_t windowSize, int32_t weight, ScaleProgression progression,
                               const std::string& inputPath, int32_t inputType,
                               const std::string& resultPath, int32_t dataSize, int32_t dataOffset,
-                              int32_t step, RunContext* context = nullptr);
+                              int32_t step);
 
 // Type 9: the static frame with LambdaWindow (λ, w) for every window size.
 int32_t RunStaticSmoothedDmaLambda(int32_t windowSize, int32_t weight, double lambda,
                                    ScaleProgression progression, const std::string& inputPath,
                                    int32_t inputType, const std::string& resultPath,
-                                   int32_t dataSize, int32_t dataOffset,
-                                   RunContext* context = nullptr);
+                                   int32_t dataSize, int32_t dataOffset);
 
 }  // namespace fractan

@@ -126,7 +126,46 @@ void WarnOfSharedNames(const GeneratorSettings& s) {
     }
 }
 
+// A chosen seed starts from the random source of a fresh program, so that a
+// request repeats exactly whatever ran before it in the process. The first
+// draw of a program builds the shuffle table from state 1 whatever positive
+// seed it meets, so a time-based request would repeat the same series on
+// every run: its table is built from the time instead.
+void StartRequest(int32_t seed) {
+    if (seed != kTimeSeed) {
+        SharedRandomSource() = RandomSource{};
+    } else if (SharedRandomSource().lastOutput == 0) {
+        int32_t primer = -TimeSeed();
+        UniformDeviate(primer);
+    }
+}
+
 }  // namespace
+
+RmdSeries GenerateRmdSeries(int32_t levels, double hurst, int32_t seed) {
+    GeneratorSettings settings;
+    settings.lengthExponent = levels;
+    settings.hurstStart = settings.hurstEnd = hurst;
+    RmdSeries series;
+    series.reason = GeneratorRefusal(settings);
+    if (!series.reason.empty()) return series;
+    std::lock_guard lock(generatorMutex);
+    SeriesPointPool pool(SeriesLength(levels));
+    if (pool.Capacity() == 0) {
+        series.reason = MemoryRefusal(levels);
+        return series;
+    }
+    StartRequest(seed);
+    if (seed == kTimeSeed) seed = TimeSeed();
+    const SeriesPoint* point = BuildSeries(pool, levels, 1, hurst, seed);
+    if (!point) {
+        series.reason = "Stopped.";
+        return series;
+    }
+    series.values.reserve(SeriesLength(levels));
+    for (; point; point = point->next) series.values.push_back(point->y);
+    return series;
+}
 
 GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) {
     GeneratorSummary counts;
@@ -146,13 +185,7 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
         return kGeneratorRefused;
     }
 
-    // The first draw of a process builds the shuffle table from state 1 whatever
-    // positive seed it meets, so a time-based request in a fresh program would
-    // repeat the same series on every run. Build the table from the time instead.
-    if (settings.seed == kTimeSeed && SharedRandomSource().lastOutput == 0) {
-        int32_t primer = -TimeSeed();
-        UniformDeviate(primer);
-    }
+    StartRequest(settings.seed);
 
     WarnOfSharedNames(settings);
     GeneratorStatus status = kGenerated;

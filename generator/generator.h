@@ -62,6 +62,16 @@ std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t lim
 // above its end is accepted: it builds nothing.
 std::string GeneratorRefusal(const GeneratorSettings& settings);
 
+// One series of 2^N + 1 values in memory, the y of the points in order of x:
+// draw for draw the first series of a request with this N, H and seed
+// (kTimeSeed: from the calendar time). Empty, with the reason, when refused
+// or stopped.
+struct RmdSeries {
+    std::vector<double> values;
+    std::string reason;
+};
+RmdSeries GenerateRmdSeries(int32_t levels, double hurst, int32_t seed);
+
 // Builds and writes every series of the request. A series whose files cannot
 // be written does not stop the next one. Runs are serialised: the random
 // source is shared by the whole process.

@@ -1,88 +1,120 @@
 #include "setup/number_scanner.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <system_error>
 
 #include "setup/line_reader.h"
 
 namespace fractan {
 namespace {
-constexpr size_t kBufferSize = 1 << 16;
-// Longer than any number a series file holds, so one never straddles a refill.
-constexpr size_t kLongestNumber = 512;
+constexpr size_t kBufferSize = 1 << 18;
 
-bool IsHexadecimal(const char* p, const char* end) {
-    if (p < end && *p == '-') ++p;
-    return end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+// The white space of isspace in the "C" locale, without its call.
+inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The end of the number that starts at `first` and its value, as strtod reads
+// them; null when no number starts there. `first` is not white space, and the
+// word it starts ends before `last` or at it, where a '\0' follows.
+inline const char* ParseNumber(const char* first, const char* last, double& value) {
+    // fast_float takes plain decimals, the bulk of a series, exactly as strtod
+    // does (out-of-range values included) but no leading '+', and it reads
+    // "0x1p3" as 0; the other forms (hexadecimal, inf, nan with its payload)
+    // are left to strtod.
+    const char* number = first + (*first == '+');
+    const char* digits = number + (number == first && *first == '-');
+    const bool plain = IsDigit(*digits) ? !(digits[0] == '0' && (digits[1] | 0x20) == 'x') : *digits == '.';
+    if (plain) {
+        const auto [end, ec] = fast_float::from_chars(number, last, value);
+        if (ec == std::errc()) return end;
+    }
+    char* end = nullptr;
+    value = std::strtod(first, &end);
+    return end == first ? nullptr : end;
 }
 
 }  // namespace
 
-NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize) { SkipByteOrderMark(file); }
+NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize + 1) { SkipByteOrderMark(file); }
 
-void NumberScanner::Fill(size_t wanted) {
-    if (end_ - begin_ >= wanted || eof_) return;
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
-    while (end_ < buffer_.size() && !eof_) {
-        size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-        if (got == 0) eof_ = true;
-        end_ += got;
-    }
-}
-
-void NumberScanner::SkipSpace() {
+void NumberScanner::Refill() {
     for (;;) {
-        while (begin_ < end_ && std::isspace(static_cast<unsigned char>(buffer_[begin_]))) {
-            if (buffer_[begin_] == '\n') ++line_;
-            ++begin_;
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+        if (end_ == buffer_.size() - 1) buffer_.resize(2 * buffer_.size() - 1);
+        while (end_ < buffer_.size() - 1 && !eof_) {
+            const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, file_);
+            if (got == 0) eof_ = true;
+            end_ += got;
         }
-        if (begin_ < end_ || eof_) return;
-        Fill(1);
+        buffer_[end_] = '\0';  // ends every scan for white space or digits
+        if (eof_) {
+            whole_ = end_;
+            return;
+        }
+        // A word that starts before the last white space ends there at the latest.
+        size_t space = end_;
+        while (space > 0 && !IsSpace(buffer_[space - 1])) --space;
+        if (space > 0) {
+            whole_ = space - 1;
+            return;
+        }
     }
 }
 
-bool NumberScanner::AtEnd() {
-    SkipSpace();
-    return begin_ == end_;
+bool NumberScanner::Prepare() {
+    for (;;) {
+        const char* p = buffer_.data() + begin_;
+        while (IsSpace(*p)) line_ += *p++ == '\n';
+        begin_ = static_cast<size_t>(p - buffer_.data());
+        if (begin_ < whole_) return true;
+        if (eof_) return false;
+        Refill();
+    }
 }
 
-bool NumberScanner::Next(double& value) {
-    SkipSpace();
-    Fill(kLongestNumber);
-    const char* first = buffer_.data() + begin_;
-    const char* last = buffer_.data() + end_;
-    // A leading '+' is accepted, as scanf does.
-    const char* digits = (first < last && *first == '+') ? first + 1 : first;
-    if (digits < last && (*digits == '-' || *digits == '+') && digits != first) return false;
-    // from_chars reads "0x1p3" as 0, so hexadecimal goes to strtod below.
-    auto [ptr, ec] = IsHexadecimal(digits, last)
-                         ? std::from_chars_result{digits, std::errc::invalid_argument}
-                         : std::from_chars(digits, last, value);
-    if (ec != std::errc()) {
-        // The forms from_chars leaves to strtod, as scanf reads them: values out
-        // of range (infinity or almost zero) and hexadecimal numbers.
-        const std::string text(first, std::min(last, first + kLongestNumber));
-        char* end = nullptr;
-        value = std::strtod(text.c_str(), &end);
-        if (end == text.c_str()) return false;
-        ptr = first + (end - text.c_str());
+int64_t NumberScanner::Read(double* out, int64_t most) {
+    int64_t n = 0;
+    bool number = true;
+    while (number && n < most && Prepare()) {
+        // The words before whole_ lie wholly in the buffer: they are read in
+        // locals, without a look at its end.
+        const char* p = buffer_.data() + begin_;
+        const char* const whole = buffer_.data() + whole_;
+        const char* const last = buffer_.data() + end_;
+        int64_t line = line_, lineOfLast = lineOfLast_, crowdedLine = crowdedLine_;
+        do {
+            double value = 0.0;
+            const char* const next = ParseNumber(p, last, value);
+            if (!next) {
+                number = false;
+                break;
+            }
+            if (out) out[n] = value;
+            ++n;
+            if (line == lineOfLast && crowdedLine == 0) crowdedLine = line;
+            lineOfLast = line;
+            p = next;
+            while (IsSpace(*p)) line += *p++ == '\n';
+        } while (n < most && p < whole);
+        begin_ = static_cast<size_t>(p - buffer_.data());
+        line_ = line;
+        lineOfLast_ = lineOfLast;
+        crowdedLine_ = crowdedLine;
     }
-    begin_ += static_cast<size_t>(ptr - first);
-    if (line_ == lineOfLast_ && crowdedLine_ == 0) crowdedLine_ = line_;
-    lineOfLast_ = line_;
-    SkipSpace();
-    return true;
+    Prepare();  // so that Line() is that of the next number
+    return n;
 }
 
 std::string NumberScanner::TextHere(size_t most) {
-    SkipSpace();
-    Fill(most);
+    Prepare();
+    if (end_ - begin_ < most && !eof_) Refill();
     const char* first = buffer_.data() + begin_;
     const char* last = first + std::min(most, end_ - begin_);
     return std::string(first, std::find_if(first, last, [](char c) { return c == '\n' || c == '\r'; }));

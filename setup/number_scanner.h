@@ -2,6 +2,7 @@
 // Fast reading of decimal numbers separated by white space from a text file,
 // with the semantics of repeated fscanf("%lf\n") calls: each read skips leading
 // white space, takes the longest number there, and then skips white space.
+// The values are those strtod gives for the same text in the "C" locale.
 
 #include <cstdint>
 #include <cstdio>
@@ -12,12 +13,16 @@ namespace fractan {
 
 class NumberScanner {
 public:
+    // Skips a UTF-8 byte-order mark at the start of the file.
     explicit NumberScanner(std::FILE* file);
 
     // True when only white space (or nothing) is left.
-    bool AtEnd();
+    bool AtEnd() { return !Prepare(); }
     // False when the text at the current place is not a number.
-    bool Next(double& value);
+    bool Next(double& value) { return Read(&value, 1) == 1; }
+    // Reads up to `most` numbers into `out` (they are only skipped when it is
+    // null); fewer when the numbers end, at the end or at text that is not one.
+    int64_t Read(double* out, int64_t most);
 
     // The line (from 1) of the next number, or of the text that is not one.
     int64_t Line() const { return line_; }
@@ -27,14 +32,20 @@ public:
     std::string TextHere(size_t most);
 
 private:
-    void SkipSpace();
-    // Makes sure at least `wanted` bytes are buffered, unless the file ends first.
-    void Fill(size_t wanted);
+    // Skips white space, refilling the buffer, until the text at the current
+    // place lies wholly in it; false when only white space is left.
+    bool Prepare();
+    // Moves the unread bytes to the front and fills the rest of the buffer,
+    // growing it while it holds a single word.
+    void Refill();
 
     std::FILE* file_;
-    std::vector<char> buffer_;
-    size_t begin_ = 0;
-    size_t end_ = 0;
+    std::vector<char> buffer_;  // the bytes, then a terminating '\0'
+    size_t begin_ = 0;          // the current place
+    size_t end_ = 0;            // the end of the bytes read
+    // The words that start before it lie wholly in the buffer: the last white
+    // space before end_, or end_ once the file has ended.
+    size_t whole_ = 0;
     bool eof_ = false;
     int64_t line_ = 1;
     int64_t lineOfLast_ = 0;  // the line of the last number read

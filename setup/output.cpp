@@ -27,6 +27,8 @@ OutputSink& Sink() { return currentSink ? *currentSink : DefaultSink(); }
 
 void WriteOutput(std::string_view text) { Sink().Write(text); }
 
+OutputSink& CurrentOutputSink() { return Sink(); }
+
 void PrintFormatted(const char* format, ...) {
     char small[512];
     va_list args;

@@ -20,6 +20,10 @@ public:
 // Writes text as it stands to the calling thread's sink.
 void WriteOutput(std::string_view text);
 
+// The calling thread's sink (standard output unless redirected): threads that
+// share a computation print to it.
+OutputSink& CurrentOutputSink();
+
 // printf-style line with a format string of its own (which carries its own line end).
 void PrintFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -37,6 +37,7 @@ void AnalysisParameters::Reset() {
     generateMovingAverageFiles = 0;
     dynamicStep = 100;
     integrate = 0;
+    jobs = 0;
 }
 
 char ModeLetter(int32_t mode) {

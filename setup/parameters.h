@@ -40,6 +40,7 @@ public:
     int32_t generateMovingAverageFiles;
     int32_t dynamicStep;
     int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
+    int32_t jobs;       // the files of a list analysed at once; 0 or less: one per core
 
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();

@@ -1,6 +1,7 @@
 #pragma once
 // Loading one stretch of an input series, text or binary.
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -16,8 +17,18 @@ enum InputFileType : int32_t { kTextInput = 0, kBinaryInput = 1 };
 inline constexpr const char* kSubseriesMessage =
     "Please check the size and/or offset of the subseries.\n";
 
+// The data size that asks for every sample from the offset on, so that a
+// caller who does not know a file's length reads it once and takes the
+// target's size. The least int32_t rather than −1, which a failed count gives
+// (CountSamples): other negative sizes stay refused.
+inline constexpr int32_t kAllSamples = INT32_MIN;
+
 // Loads samples dataOffset … dataOffset + dataSize − 1 of the file into target,
 // printing its progress. On failure the target is left empty and a line says why.
+// With kAllSamples: every sample from dataOffset on, that is every number up
+// to the end or to the first text that is not one (a line names its line and
+// text), or every whole 8-byte group (a line says when a part of one is left
+// over); no sample there is a failure, with a line naming the file.
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
                 int32_t dataOffset);
 
@@ -43,13 +54,29 @@ void IntegrateSeries(SampleArray& values);
 // or for values without variance).
 double Lag1Autocorrelation(const SampleArray& values);
 
-class NumberScanner;
+// What ReadTextSamples did.
+struct TextSamples {
+    int64_t numbers = 0;      // the numbers read from the start of the file
+    bool stopped = false;     // a stop was requested
+    bool atEnd = false;       // only white space follows the last number read
+    std::string stopNote;     // TextStopNote, when text that is not a number ends the numbers wanted
+    std::string crowdedNote;  // the first line that held more than one number, or empty
+};
 
-// Where and why reading a text series stopped before its end: its line, its
-// text, and the `numbers` read before it.
-std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers);
+// Reads numbers of an open text file, in the semantics of NumberScanner, and
+// stores numbers offset … offset + count − 1 (from 0) into target (replacing
+// what it held; only counted when it is null), fewer when the numbers end
+// first; the first number is read even when count is 0. After number i, when i
+// is a multiple of progressEvery (a multiple of 1000, or 0 for never), prints
+// "Processing sample i (stored)"; the stop is polled every 1000 numbers. This
+// is the one loop every text series is read with.
+TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArray* target, int64_t offset,
+                            int64_t count, int64_t progressEvery);
 
-// The first line of a text series that held more than one number.
-std::string CrowdedLineNote(const std::string& path, const NumberScanner& scanner);
+// Reads numbers first … first + count − 1 of an open binary file into out, in
+// blocks of a few megabytes between which the stop is polled. False after
+// "Error reading file [path]" when they cannot be read, and false without a
+// line when a stop is requested.
+bool ReadBinarySamples(std::FILE* file, const std::string& path, int64_t first, int64_t count, double* out);
 
 }  // namespace fractan

@@ -15,4 +15,6 @@ StopCheck::StopCheck() : source_(currentSource) {}
 
 bool StopRequested() { return currentSource && currentSource->StopRequested(); }
 
+const StopSource* CurrentStopSource() { return currentSource; }
+
 }  // namespace fractan

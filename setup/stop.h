@@ -43,4 +43,8 @@ private:
 // True when the calling thread's computation has been asked to stop.
 bool StopRequested();
 
+// The stop source the calling thread's computations poll, or null: threads
+// that share a computation take it over.
+const StopSource* CurrentStopSource();
+
 }  // namespace fractan

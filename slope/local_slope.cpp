@@ -15,52 +15,51 @@
 namespace fractan {
 std::string LocalSlopePath(const std::string& chartPath) { return chartPath + ".localslope.txt"; }
 
-int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
-    if (written) *written = false;
-    StopCheck stopRequested;
-    std::vector<ChartPoint> points;
-    if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
-    if (points.empty()) {
-        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
-                       chartPath.c_str());
-        return kLocalSlopeRefused;
-    }
+LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double width, double delta,
+                              const std::string& source) {
+    LocalSlopeResult result;
+    result.status = kLocalSlopeRefused;
+    char reason[256];
     if (!(width > 0.0)) {
-        PrintFormatted("Window width is %g, it must be greater than 0.\n", width);
-        return kLocalSlopeRefused;
+        std::snprintf(reason, sizeof reason, "Window width is %g, it must be greater than 0.", width);
+        result.reason = reason;
+        return result;
     }
     if (!(delta > 0.0)) {
-        PrintFormatted("Window delta is %g, it must be greater than 0.\n", delta);
-        return kLocalSlopeRefused;
+        std::snprintf(reason, sizeof reason, "Window delta is %g, it must be greater than 0.", delta);
+        result.reason = reason;
+        return result;
     }
-
-    SampleArray xs, ys;
+    StopCheck stopRequested;
+    std::vector<double> xs, ys;
     for (const ChartPoint& point : points) {
-        xs.Append(std::log10(point.n));
-        ys.Append(std::log10(point.f));
+        xs.push_back(std::log10(point.n));
+        ys.push_back(std::log10(point.f));
     }
-
-    SampleArray centres, slopes;
-    if (!xs.Empty()) {
-        const double xFirst = xs[0];
-        const double xLast = xs.Last();
+    if (!xs.empty()) {
+        const double xFirst = xs.front();
+        const double xLast = xs.back();
         if (!std::isfinite(xFirst) || !std::isfinite(xLast)) {
-            PrintFormatted("Chart file [%s] has a first or last point that is not above 0.\n", chartPath.c_str());
-            return kLocalSlopeRefused;
+            result.reason = source + " has a first or last point that is not above 0.";
+            return result;
         }
         double c = (std::trunc(xFirst / delta) + 0.5) * delta;
         // A delta below the rounding step of the centres would never move them.
         if ((xLast - c) / delta > kMaxLocalSlopeWindows || !(c + delta > c)) {
-            PrintFormatted("Window delta %g gives more than %.0f windows over the chart.\n", delta,
-                           kMaxLocalSlopeWindows);
-            return kLocalSlopeRefused;
+            std::snprintf(reason, sizeof reason, "Window delta %g gives more than %.0f windows over the chart.", delta,
+                          kMaxLocalSlopeWindows);
+            result.reason = reason;
+            return result;
         }
         const double half = width * 0.5;
         while (c < xLast) {
-            if (stopRequested()) return kLocalSlopeStopped;
+            if (stopRequested()) {
+                result.status = kLocalSlopeStopped;
+                return result;
+            }
             double sx = 0, sy = 0, sxy = 0, sxx = 0;
             int32_t n = 0;
-            for (int32_t k = 0; k < xs.Size(); ++k) {
+            for (size_t k = 0; k < xs.size(); ++k) {
                 const double x = xs[k];
                 if (c - half < x && x < c + half) {
                     const double y = ys[k];
@@ -72,12 +71,31 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
                 }
             }
             if (n >= 2) {
-                centres.Append(c);
-                slopes.Append(LeastSquaresSlope(sx, sy, sxy, sxx, n));
+                result.centres.push_back(c);
+                result.slopes.push_back(LeastSquaresSlope(sx, sy, sxy, sxx, n));
             }
             c = c + delta;
         }
     }
+    result.status = kLocalSlopeDone;
+    return result;
+}
+
+int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
+    if (written) *written = false;
+    std::vector<ChartPoint> points;
+    if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
+    if (points.empty() && width > 0.0 && delta > 0.0) {
+        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
+                       chartPath.c_str());
+        return kLocalSlopeRefused;
+    }
+    const LocalSlopeResult slopes = LocalSlopeOf(points, width, delta, "Chart file [" + chartPath + "]");
+    if (slopes.status == kLocalSlopeRefused) {
+        WriteOutput(slopes.reason + "\n");
+        return kLocalSlopeRefused;
+    }
+    if (slopes.status != kLocalSlopeDone) return slopes.status;
 
     const std::string resultPath = LocalSlopePath(chartPath);
     std::FILE* result = std::fopen(resultPath.c_str(), "w");
@@ -85,7 +103,8 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
         PrintFormatted("Errore nell'apertura el file %s\n", resultPath.c_str());
         return kLocalSlopeDone;
     }
-    for (int32_t i = 0; i < centres.Size(); ++i) std::fprintf(result, "%g\t%g\n", centres[i], slopes[i]);
+    for (size_t i = 0; i < slopes.centres.size(); ++i)
+        std::fprintf(result, "%g\t%g\n", slopes.centres[i], slopes.slopes[i]);
     if (!CloseWritten(result)) {
         PrintFormatted("Error writing local slope file [%s].\n", resultPath.c_str());
         return kLocalSlopeDone;

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "engine/result_reading.h"
 
 namespace fractan {
 
@@ -16,6 +19,17 @@ inline constexpr int32_t kLocalSlopeStopped = -3;  // stopped; nothing written
 
 // The most windows one call may visit.
 inline constexpr double kMaxLocalSlopeWindows = 1e7;
+
+// The local slope of chart points in memory: status kLocalSlopeDone,
+// kLocalSlopeRefused (with the reason) or kLocalSlopeStopped.
+struct LocalSlopeResult {
+    int32_t status = kLocalSlopeDone;
+    std::string reason;
+    std::vector<double> centres, slopes;
+};
+// `source` names the points in a refusal ("Chart file [c.txt] has ...").
+LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double width, double delta,
+                              const std::string& source = "The chart");
 
 // chartPath + ".localslope.txt".
 std::string LocalSlopePath(const std::string& chartPath);

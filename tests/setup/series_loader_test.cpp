@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
 #include <vector>
 
+#include "setup/number_scanner.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 #include "test_support.h"
@@ -20,6 +25,77 @@ std::vector<double> Range(int from, int to) {
     std::vector<double> v;
     for (int i = from; i <= to; ++i) v.push_back(i);
     return v;
+}
+
+// The scanner reads the text, in pieces of varying length, as repeated strtod
+// calls do: the same values bit for bit (NaN as NaN), up to the same word, on
+// the same lines.
+void ExpectSameAsStrtod(const std::string& text) {
+    std::vector<double> expected;
+    std::vector<int64_t> lines;
+    int64_t line = 1;
+    const char* p = text.c_str();
+    for (char* end = nullptr;; p = end) {
+        for (; std::isspace(static_cast<unsigned char>(*p)); ++p) line += *p == '\n';
+        const double value = std::strtod(p, &end);
+        if (end == p) break;
+        expected.push_back(value);
+        lines.push_back(line);
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fmemopen(const_cast<char*>(text.data()), text.size(), "r"),
+                                                               std::fclose);
+    NumberScanner scanner(file.get());
+    std::vector<double> values(expected.size() + 1);
+    size_t n = 0;
+    for (int64_t piece = 1, got = 1; got > 0; piece = piece * 7 % 1009, n += static_cast<size_t>(got))
+        got = scanner.Read(values.data() + n, std::min<int64_t>(piece, values.size() - n));
+    ASSERT_EQ(n, expected.size()) << text.substr(0, 80);
+    auto bits = [](double x) { return std::isnan(x) ? 0x7FF8000000000000u : std::bit_cast<uint64_t>(x); };
+    for (size_t i = 0; i < n; ++i)
+        ASSERT_EQ(bits(values[i]), bits(expected[i])) << "number " << i << " of " << text.substr(0, 80);
+    EXPECT_EQ(scanner.TextHere(40), std::string(p, std::min<size_t>(std::strcspn(p, "\r\n"), 40)));
+    EXPECT_EQ(scanner.Line(), line);
+    const auto crowded = std::adjacent_find(lines.begin(), lines.end());
+    EXPECT_EQ(scanner.CrowdedLine(), crowded == lines.end() ? 0 : *crowded);
+}
+
+TEST(NumberScanner, ReadsEveryFormAsStrtod) {
+    for (const char* form : {"inf", "-inf", "+INF", "infinity", "-Infinity", "nan", "-nan", "NaN", "nan(123)", "nan(",
+                             "0x1p3", "-0x1.8p-2", "+0x10", "0X1P-1074", "0x", "0xg", "1e", "1e+", "1.", ".5", "-.5e-3",
+                             "+.5", "+-5", "-+5", "++5", ".", "-", "+", "-.e1", "1e999", "-1e999", "1e-400", "-1e-400",
+                             "2.4703282292062327e-324", "2.4703282292062328e-324", "1.7976931348623158e308", "-0",
+                             "1.7976931348623159e308", "00012", "1e0000000000000000000001", "1e-99999999999999999999",
+                             "9007199254740993",
+                             "9007199254740993.00000000000000000000000001", "1,5", "1..2", "5e5e5"})
+        ExpectSameAsStrtod(std::string(form) + "\n7 8\n");
+
+    std::mt19937_64 random(11);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<uint64_t>(n)); };
+    const char* separators[] = {" ", "\n", "\t", "\r\n", "  \n\n", "\v", "\f", "\n \t"};
+    const char* formats[] = {"%.17g", "%g", "%.3f", "%e", "%a"};
+    std::string text;
+    char number[1000];
+    for (int k = 0; k < 200000; ++k) {
+        const double x = std::bit_cast<double>(random() & (pick(4) ? ~uint64_t{0} : 0x800FFFFFFFFFFFFFu));  // or subnormal
+        if (const int form = pick(7); form < 5) {
+            std::snprintf(number, sizeof number, formats[form], x);
+        } else if (form == 5) {  // digits, a point and an exponent at random
+            const char* sign = pick(3) == 0 ? "" : pick(2) ? "-" : "+";
+            int n = std::snprintf(number, sizeof number, "%s%d", sign, pick(100000000));
+            if (pick(2)) n += std::snprintf(number + n, 40, ".%llu", static_cast<unsigned long long>(random()));
+            if (pick(2)) std::snprintf(number + n, 40, "e%d", pick(800) - 400);
+        } else {  // a long mantissa near the middle of two doubles
+            const double d = std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), pick(2000) - 1000);
+            const long double middle = (static_cast<long double>(d) + std::nextafter(d, 2 * d)) / 2;
+            std::snprintf(number, sizeof number, "%.*Le", 17 + pick(780), middle);
+        }
+        text.append(number).append(separators[pick(8)]);
+    }
+    ExpectSameAsStrtod(text);
+    // Numbers longer than the buffer.
+    std::string digits(600000, '0');
+    for (char& c : digits) c = static_cast<char>('0' + pick(10));
+    ExpectSameAsStrtod("0." + digits + "\n-" + digits + "e-599990 " + digits.substr(0, 300000) + "e-300300\n5");
 }
 
 TEST(LoadSeries, TextStretchWithProgressLines) {
@@ -53,17 +129,7 @@ TEST(LoadSeries, TextNumberFormsAndSeparators) {
     test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n1e-320\n1e999\n-0\n9\n0x1p3\n");
     SampleArray data;
     OutputCapture out;
-    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 10, 0));
-    EXPECT_EQ(data[0], 1.5);
-    EXPECT_EQ(data[1], -2000.0);
-    EXPECT_EQ(data[2], 4.0);
-    EXPECT_EQ(data[3], 0.125);
-    EXPECT_EQ(data[4], 7.0);
-    EXPECT_GT(data[5], 0.0);  // a subnormal, as scanf reads it
-    EXPECT_TRUE(std::isinf(data[6]));
-    EXPECT_EQ(data[7], 0.0);
-    EXPECT_EQ(data[8], 9.0);
-    EXPECT_EQ(data[9], 8.0);  // hexadecimal, as scanf reads it
+    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 10, 0));  // the values: NumberScanner.ReadsEveryFormAsStrtod
     EXPECT_EQ(CountSamples(path, kTextInput), 10);
     // Two numbers on a line are read as two samples, and said to be: an index
     // and a value read interleaved give a plausible H.
@@ -139,12 +205,45 @@ TEST(LoadSeries, BinaryStretchAndTooShort) {
     EXPECT_EQ(data[9], 9.0);
     EXPECT_FALSE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 11, 0));
     // A text file read as binary is said to look like text.
-    test::WriteNumbers(dir.File("text.dat"), test::RandomWalk(100, 3));
+    const std::string textFile = dir.File("text.dat");
+    test::WriteNumbers(textFile, test::RandomWalk(100, 3));
     OutputCapture text;
-    EXPECT_TRUE(LoadSeries(data, dir.File("text.dat"), kBinaryInput, 4, 0));
-    EXPECT_EQ(text.Lines().at(1), std::string(1, '[') + dir.File("text.dat") + "] looks like text, not 8-byte binary numbers: its "
+    EXPECT_TRUE(LoadSeries(data, textFile, kBinaryInput, 4, 0));
+    EXPECT_EQ(text.Lines().at(1), "[" + textFile + "] looks like text, not 8-byte binary numbers: its "
                                   "first bytes are all printable characters. Read it as a text file if it holds one "
                                   "number per line.");
+}
+
+TEST(LoadSeries, AllSamplesFromTheOffset) {
+    test::TempDir dir;
+    const std::string cut = dir.File("cut.txt"), whole = dir.File("whole.txt"), binary = dir.File("b.dat");
+    test::WriteText(cut, "1\n2\n3\nnot a number\n4\n");
+    test::WriteText(whole, "1\n2\n3\n");
+    const std::vector<double> many = Range(0, 600002);  // more than one block of 4 MB
+    test::WriteBinary(binary, many);
+    test::WriteText(binary, test::ReadText(binary) + "abc");
+    const std::string check = "Please check the size and/or offset of the subseries.";
+    struct Case { std::string path; int32_t type, size, offset; std::vector<double> values; Lines lines; };
+    for (const Case& c : std::vector<Case>{
+             {cut, kTextInput, kAllSamples, 1, {2, 3}, {"Processing sample 0 (0)", "[" + cut + "] line 4: \"not a "
+              "number\" is not a number; the series is cut there, after 3 numbers.", "Done."}},
+             {whole, kTextInput, kAllSamples, 0, {1, 2, 3}, {"Processing sample 0 (1)", "Done."}},
+             {whole, kTextInput, kAllSamples, 3, {},
+              {"Processing sample 0 (0)", "[" + whole + "] holds no sample from offset 3.", check, ""}},
+             {whole, kTextInput, -2, 0, {}, {check, ""}},
+             {binary, kBinaryInput, kAllSamples, 2, {many.begin() + 2, many.end()}, {"[" + binary + "] ends with a "
+              "part of an 8-byte number after its 600003 whole ones; the part is ignored.", "Done."}},
+             {binary, kBinaryInput, kAllSamples, 600003, {},
+              {"[" + binary + "] holds no sample from offset 600003.", check, ""}},
+             {binary, kBinaryInput, -2, 0, {}, {check, ""}}}) {
+        SampleArray data;
+        OutputCapture out;
+        EXPECT_EQ(LoadSeries(data, c.path, c.type, c.size, c.offset), !c.values.empty()) << c.path << " " << c.offset;
+        EXPECT_EQ(Values(data), c.values);
+        Lines lines{"Loading data..."};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        EXPECT_EQ(out.Lines(), lines);
+    }
 }
 
 TEST(LoadSeries, MissingFileAndUnknownType) {
@@ -181,7 +280,9 @@ TEST(LoadSeries, StopsWhenAsked) {
     SampleArray data;
     OutputCapture out;
     EXPECT_FALSE(LoadSeries(data, path, kTextInput, 5000, 0));
-    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)"}));
+    test::WriteBinary(dir.File("s.dat"), Range(0, 5));
+    EXPECT_FALSE(LoadSeries(data, dir.File("s.dat"), kBinaryInput, 6, 0));
+    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)", "Loading data..."}));
 }
 
 }  // namespace

@@ -1,0 +1,217 @@
+// The speed targets of the engine, each beside the plain loop it is measured
+// against in the same run (bench/ratios.sh prints the ratios):
+//   StaticDfa10M / PlainStaticDfa10M     static DFA-1 of a 10^7-sample binary walk, 20 box sizes 10 … N/10
+//   DynamicDma10M / PlainDynamicDma10M   dynamic DMA on 10^7 samples in memory, K = 20, W = 1000, step 1
+//   FilesList40/1 / FilesList40/2        a files list of 40 series of 10^6 samples with --jobs 1 and 2
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/analysis.h"
+#include "engine/dfa.h"
+#include "engine/driver.h"
+#include "setup/output.h"
+#include "setup/series_loader.h"
+
+namespace fractan {
+namespace {
+
+class Silence : public OutputSink {
+public:
+    void Write(std::string_view) override {}
+};
+
+std::vector<double> Walk(size_t n, unsigned seed) {
+    std::mt19937_64 engine(seed);
+    std::normal_distribution<double> step;
+    std::vector<double> x(n);
+    double y = 0.0;
+    for (double& v : x) v = y += step(engine);
+    return x;
+}
+
+void WriteBinary(const std::string& path, const std::vector<double>& x) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(x.data(), sizeof(double), x.size(), file);
+    std::fclose(file);
+}
+
+// The inputs, made once outside the timings and removed at exit.
+struct Inputs {
+    static constexpr int32_t kLong = 10'000'000, kShort = 1'000'000, kListed = 40;
+    std::string folder = (std::filesystem::temp_directory_path() / "fractan-ratios").string();
+    std::string walk = folder + "/walk10M.dat", boxes = folder + "/boxes.txt", list = folder + "/list.txt";
+    std::vector<int32_t> boxSizes;
+
+    Inputs() {
+        std::filesystem::create_directories(folder);
+        WriteBinary(walk, Walk(kLong, 7));
+        // 20 sizes spread evenly on the log axis from 10 to N/10.
+        for (int k = 0; k < 20; ++k)
+            boxSizes.push_back(static_cast<int32_t>(std::lround(10.0 * std::pow(kLong / 100.0, k / 19.0))));
+        std::FILE* file = std::fopen(boxes.c_str(), "w");
+        std::fprintf(file, "%zu\n", boxSizes.size());
+        for (int32_t n : boxSizes) std::fprintf(file, "%d\n", n);
+        std::fclose(file);
+        std::FILE* names = std::fopen(list.c_str(), "w");
+        for (int i = 0; i < kListed; ++i) {
+            const std::string path = folder + "/s" + std::to_string(i) + ".dat";
+            WriteBinary(path, Walk(kShort, 100 + i));
+            std::fprintf(names, "%s\n", path.c_str());
+        }
+        std::fclose(names);
+    }
+    ~Inputs() { std::filesystem::remove_all(folder); }
+};
+
+Inputs& Made() {
+    static Inputs inputs;
+    return inputs;
+}
+
+void BM_StaticDfa10M(benchmark::State& state) {
+    Inputs& in = Made();
+    const ScaleProgression boxes{0, 0, 0, kCustom, in.boxes};
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state)
+        RunStaticDfa(Inputs::kLong - 1, 1, boxes, in.walk, kBinaryInput, in.folder + "/dfa.out.txt", Inputs::kLong, 0);
+}
+BENCHMARK(BM_StaticDfa10M)->Unit(benchmark::kMillisecond);
+
+// One read of the file, then for every box a least-squares line in
+// coordinates of the box (a pass for the sums) and its squared residuals (a
+// second pass).
+double PlainStaticDfa(const std::string& path, const std::vector<int32_t>& sizes) {
+    std::vector<double> y(Inputs::kLong);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const size_t read = std::fread(y.data(), sizeof(double), y.size(), file);
+    std::fclose(file);
+    if (read != y.size()) return 0.0;
+    const int64_t W = Inputs::kLong - 1;
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const int64_t n : sizes) {
+        const double su = n * (n - 1) / 2.0, suu = (n - 1) * n * (2.0 * n - 1) / 6.0;
+        const int64_t boxes = W / n;
+        double total = 0;
+        for (int64_t i = 0; i < boxes; ++i) {
+            const double* box = &y[W - (i + 1) * n + 1];
+            double sv = 0, suv = 0;
+            for (int64_t u = 0; u < n; ++u) {
+                sv += box[u] - box[0];
+                suv += u * (box[u] - box[0]);
+            }
+            const double slope = (suv - su / n * sv) / (suu - su / n * su);
+            const double intercept = (sv - slope * su) / n;
+            double r = 0;
+            for (int64_t u = 0; u < n; ++u) {
+                const double d = box[u] - box[0] - (slope * u + intercept);
+                r += d * d;
+            }
+            total += r / n;
+        }
+        const double X = std::log10(double(n)), Y = std::log10(std::sqrt(total / boxes));
+        sx += X, sy += Y, sxx += X * X, sxy += X * Y;
+    }
+    const double k = static_cast<double>(sizes.size());
+    return (sxy - sx / k * sy) / (sxx - sx / k * sx);
+}
+void BM_PlainStaticDfa10M(benchmark::State& state) {
+    Inputs& in = Made();
+    for (auto _ : state) benchmark::DoNotOptimize(PlainStaticDfa(in.walk, in.boxSizes));
+}
+BENCHMARK(BM_PlainStaticDfa10M)->Unit(benchmark::kMillisecond);
+
+// Window sizes 50, 100, … 1000.
+std::vector<int32_t> DmaWindows() {
+    std::vector<int32_t> sizes;
+    for (int32_t n = 50; n <= 1000; n += 50) sizes.push_back(n);
+    return sizes;
+}
+
+const std::vector<double>& LongWalkInMemory() {
+    static const std::vector<double> walk = Walk(Inputs::kLong, 7);
+    return walk;
+}
+
+void BM_DynamicDma10M(benchmark::State& state) {
+    const std::vector<double>& x = LongWalkInMemory();
+    AnalysisSettings s;
+    s.computationType = 0;
+    s.windowSize = 1000;
+    s.sizes = DmaWindows();
+    s.dynamicStep = 1;
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).hursts.size());
+}
+BENCHMARK(BM_DynamicDma10M)->Unit(benchmark::kMillisecond);
+
+// The same N·K pushes of trailing means and N fits, written plainly: per
+// window a ring of its samples and a ring of the last W squared deviations.
+std::vector<double> PlainDynamicDma(const std::vector<double>& x, const std::vector<int32_t>& sizes, int32_t W) {
+    const size_t K = sizes.size();
+    const int32_t M = sizes.back();
+    std::vector<std::vector<double>> samples(K), squares(K, std::vector<double>(W, 0.0));
+    for (size_t k = 0; k < K; ++k) samples[k].assign(sizes[k], 0.0);
+    std::vector<double> sum(K, 0.0), window(K, 0.0), logN(K);
+    for (size_t k = 0; k < K; ++k) logN[k] = std::log10(sizes[k]);
+    std::vector<double> hursts;
+    hursts.reserve(x.size());
+    for (size_t t = 0; t < x.size(); ++t) {
+        for (size_t k = 0; k < K; ++k) {
+            const int32_t n = sizes[k];
+            double& old = samples[k][t % n];
+            sum[k] += x[t] - old;
+            old = x[t];
+            const double d = sum[k] / std::min<double>(n, t + 1) - x[t];
+            double& oldSquare = squares[k][t % W];
+            window[k] += d * d - oldSquare;
+            oldSquare = d * d;
+        }
+        if (static_cast<int64_t>(t) < M + W) continue;
+        double sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (size_t k = 0; k < K; ++k) {
+            const double Y = std::log10(std::sqrt(window[k] / W));
+            sx += logN[k], sy += Y, sxx += logN[k] * logN[k], sxy += logN[k] * Y;
+        }
+        hursts.push_back((sxy - sx / K * sy) / (sxx - sx / K * sx));
+    }
+    return hursts;
+}
+void BM_PlainDynamicDma10M(benchmark::State& state) {
+    const std::vector<double>& x = LongWalkInMemory();
+    const std::vector<int32_t> sizes = DmaWindows();
+    for (auto _ : state) benchmark::DoNotOptimize(PlainDynamicDma(x, sizes, 1000).size());
+}
+BENCHMARK(BM_PlainDynamicDma10M)->Unit(benchmark::kMillisecond);
+
+// Static DFA-1 of every file of the list (boxes 16 … 2^16), with --jobs 1 and 2.
+void BM_FilesList40(benchmark::State& state) {
+    Inputs& in = Made();
+    AnalysisParameters p;
+    p.inputFileMode = 1;
+    p.inputFileName = in.list;
+    p.inputFileType = kBinaryInput;
+    p.computationType = 3;
+    p.dfaOrder = 1;
+    p.dataSize = Inputs::kShort;
+    p.windowSize = Inputs::kShort - 1;
+    p.averageProgression = ScaleProgression{16, 1 << 16, 2, kGeometric, {}};
+    p.outputPath = in.folder;
+    p.testName = "jobs" + std::to_string(state.range(0));
+    p.jobs = static_cast<int32_t>(state.range(0));
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) RunAnalysis(p);
+}
+BENCHMARK(BM_FilesList40)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace fractan

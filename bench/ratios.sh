@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The speed and memory targets of the engine as ratios measured in one run:
+#   bash bench/ratios.sh [BUILD_DIR]
+# Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
+# loop (at most 2), a files list with --jobs 2 against --jobs 1 (at least 1.8,
+# and the same files), text loading against a bare fast_float loop (at most
+# 1.5), and the peak memory of a static DFA against the raw data (at most 3).
+set -euo pipefail
+build=${1:-build}
+json=$(mktemp)
+work=$(mktemp -d)
+trap 'rm -rf "$json" "$work"' EXIT
+
+"$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|TextLoad10M|BareFastFloat10M' \
+  --benchmark_format=json > "$json"
+python3 - "$json" <<'PY'
+import json, sys
+runs = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]
+        if b.get("aggregate_name") == "median"}
+def ratio(what, a, b, target):
+    if a in runs and b in runs:
+        print(f"{what}: {runs[a]:.0f} ms / {runs[b]:.0f} ms = {runs[a] / runs[b]:.2f} ({target})")
+ratio("static DFA-1, 10^7 samples, 20 boxes, against a plain loop", "BM_StaticDfa10M", "BM_PlainStaticDfa10M", "at most 1.2")
+ratio("dynamic DMA, 10^7 samples, K = 20, W = 1000, step 1, against a plain loop", "BM_DynamicDma10M", "BM_PlainDynamicDma10M", "at most 2")
+ratio("files list of 40 series of 10^6 samples, --jobs 1 against --jobs 2", "BM_FilesList40/1/real_time", "BM_FilesList40/2/real_time", "at least 1.8")
+ratio("text file of 10^7 lines, loading against a bare fast_float loop", "BM_TextLoad10M", "BM_BareFastFloat10M", "at most 1.5")
+PY
+
+# The same files whatever the number of jobs: a list of twelve series with a
+# repeated name and an unreadable file.
+mkdir "$work/a" "$work/b" "$work/in" "$work/in/x"
+for i in $(seq 1 11); do "$build/bench/make_walk" $((20000 + 1000 * i)) "$work/in/s$i.dat"; done
+cp "$work/in/s1.dat" "$work/in/x/s1.dat"
+{ for i in $(seq 1 11); do echo "$work/in/s$i.dat"; done; echo "$work/in/x/s1.dat"; echo "$work/in/none.dat"; } > "$work/list.txt"
+for jobs in 1 2; do
+  dir=$([ "$jobs" = 1 ] && echo a || echo b)
+  "$build/fractan" dfa "$work/list.txt" --mode multi -n 20000 --jobs $jobs -o "$work/$dir" --test-name j > "$work/$dir.log" 2>&1 || true
+  "$build/fractan" dma "$work/list.txt" --mode multi -n 20000 -t 0 -w 2000 --jobs $jobs -o "$work/$dir" --test-name j >> "$work/$dir.log" 2>&1 || true
+done
+if diff -r "$work/a" "$work/b" > /dev/null && cmp -s "$work/a.log" "$work/b.log"; then
+  echo "--jobs 2 wrote the same files and printed the same lines as --jobs 1 ($(ls "$work/a" | wc -l) files)"
+else
+  echo "--jobs 2 and --jobs 1 differ:"; diff -r "$work/a" "$work/b" | head -5
+fi
+
+# Peak memory of the static DFA against the 80 MB of raw data.
+"$build/bench/make_walk" 10000000 "$work/walk.dat"
+{ echo 20; python3 -c 'print("\n".join(str(round(10 * (10**5) ** (k / 19))) for k in range(20)))'; } > "$work/boxes.txt"
+/usr/bin/time -o "$work/time.txt" -f "%M" "$build/fractan" dfa "$work/walk.dat" -p custom --custom-file "$work/boxes.txt" \
+  -o "$work" --test-name mem --jobs 1 > /dev/null
+awk '{ printf "static DFA-1 of 10^7 samples: peak resident memory %.0f MB = %.2f times the 80 MB of data (at most 3)\n", $1 / 1024, $1 * 1024 / 80e6 }' "$work/time.txt"

@@ -1,0 +1,192 @@
+#include "engine/analysis.h"
+
+#include <cmath>
+#include <variant>
+
+#include "engine/computation.h"
+#include "engine/dfa.h"
+#include "engine/names.h"
+#include "engine/window_sets.h"
+
+namespace fractan {
+namespace {
+
+WindowSet WindowsOf(const AnalysisSettings& s) {
+    return WindowsFor(s.computationType, s.dmaWeight, s.dmaLambda, s.shiftPercentage);
+}
+
+// Collects the positions of a dynamic computation for the caller.
+class CollectedPositions : public PositionSink {
+public:
+    explicit CollectedPositions(AnalysisResult& result) : result_(result) {}
+    void Append(int32_t position, double hurst) override {
+        result_.positions.push_back(position);
+        result_.hursts.push_back(hurst);
+    }
+
+private:
+    AnalysisResult& result_;
+};
+
+// The positions whose H is not finite, and why, or empty.
+std::string NotFinitePositions(const AnalysisResult& r, std::span<const double> samples) {
+    int64_t count = 0;
+    int32_t first = 0, last = 0;
+    for (size_t i = 0; i < r.hursts.size(); ++i) {
+        if (std::isfinite(r.hursts[i])) continue;
+        if (count++ == 0) first = r.positions[i];
+        last = r.positions[i];
+    }
+    if (count == 0) return {};
+    return "H is not a finite number at " + std::to_string(count) + " of the " + std::to_string(r.hursts.size()) +
+           " positions evaluated, from " + std::to_string(first) + " to " + std::to_string(last) + ": " +
+           NotFiniteCause(samples, 0, "", "a scale has no fluctuation there");
+}
+
+}  // namespace
+
+SizeList SizesOf(const AnalysisSettings& settings) {
+    SizeList sizes(static_cast<int32_t>(settings.sizes.size()), 10);
+    for (int32_t k = 0; k < sizes.Size(); ++k) sizes[k] = settings.sizes[k];
+    return sizes;
+}
+
+AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note) {
+    AnalysisSettings s;
+    s.computationType = record.computationType;
+    s.windowSize = record.windowSize;
+    const SizeList sizes = record.averageProgression.Expand(note);
+    s.sizes.assign(sizes.begin(), sizes.end());
+    s.dynamicStep = record.dynamicStep;
+    s.dfaOrder = record.dfaOrder;
+    s.dmaWeight = record.dmaWeight;
+    s.dmaLambda = record.dmaLambda;
+    s.shiftPercentage = record.shiftPercentage;
+    s.integrate = record.integrate != 0;
+    return s;
+}
+
+std::string ComputationRefusal(const AnalysisSettings& s, const SizeList& sizes, int64_t samples) {
+    const bool dfa = IsDfaType(s.computationType);
+    if (s.computationType < 0 || s.computationType >= kComputationTypeCount)
+        return "the computation type " + std::to_string(s.computationType) + " is not one of 0 ... 9";
+    if (s.windowSize < 1) return "the window size is " + std::to_string(s.windowSize) + ", it must be at least 1";
+    if (sizes.Empty())
+        return dfa ? "the box size progression gives no box size" : "the moving average progression gives no window size";
+    int64_t needed = int64_t{s.windowSize} + 1;
+    std::string windowRefusal;
+    if (dfa) {
+        windowRefusal = WindowsBelow(sizes, 1, "box size");
+    } else {
+        std::visit(
+            [&](const auto& windows) {
+                windowRefusal = windows.Refusal(sizes);
+                needed = IsDynamicType(s.computationType) ? DynamicFrameNeeds(s.windowSize, sizes, windows)
+                                                          : StaticFrameNeeds(s.windowSize, sizes);
+            },
+            WindowsOf(s));
+    }
+    if (!windowRefusal.empty()) return windowRefusal;
+    if (samples < needed)
+        return "it holds " + std::to_string(samples) + " samples, fewer than the " + std::to_string(needed) +
+               " that window size " + std::to_string(s.windowSize) +
+               (dfa ? " needs" : " and maximum moving average " + std::to_string(sizes.Last()) + " need");
+    return {};
+}
+
+const std::vector<const char*>& RefusedPhases(int32_t type) {
+    static const std::vector<const char*> none;
+    static const std::vector<const char*> dynamicDfa = {"Setting up trend-lines windows...", "Setting up sums...",
+                                                        "Performing Hurst exponent calculation..."};
+    if (type == 3) return none;
+    if (type == 1) return dynamicDfa;
+    return IsDynamicType(type) ? kDynamicPhases : kStaticPhases;
+}
+
+std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s, const SizeList& sizes,
+                                                       std::span<const double> samples) {
+    if (IsDfaType(s.computationType)) return DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder);
+    return std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
+                      WindowsOf(s));
+}
+
+bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::span<const double> samples,
+                      PositionSink& sink, DynamicRange& range) {
+    if (IsDfaType(s.computationType))
+        return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range);
+    return std::visit(
+        [&](auto windows) { return DynamicExponents(samples, sizes, s.windowSize, s.dynamicStep, windows, sink, range); },
+        WindowsOf(s));
+}
+
+int64_t FirstStaticSample(const AnalysisSettings& s, const SizeList& sizes, int64_t samples) {
+    return samples - (IsDfaType(s.computationType) ? int64_t{s.windowSize} + 1 : StaticFrameNeeds(s.windowSize, sizes));
+}
+
+int32_t StaticPosition(const AnalysisSettings& s, const SizeList& sizes) {
+    return IsDfaType(s.computationType) ? s.windowSize : sizes.Last() + s.windowSize;
+}
+
+void Integrate(std::span<double> samples) {
+    double mean = 0.0;
+    for (double v : samples) mean += v;
+    mean /= static_cast<double>(samples.size());
+    double sum = 0.0;
+    for (double& v : samples) v = sum += v - mean;
+}
+
+std::string NotFiniteCause(std::span<const double> samples, int64_t first, const char* where, const char* otherwise) {
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (!std::isfinite(samples[i]))
+            return "sample " + std::to_string(first + static_cast<int64_t>(i)) + where +
+                   " (counted from 0) is not a finite number";
+    return otherwise;
+}
+
+AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings) {
+    AnalysisResult result;
+    const SizeList sizes = SizesOf(settings);
+    result.sizes = settings.sizes;
+    result.reason = ComputationRefusal(settings, sizes, static_cast<int64_t>(samples.size()));
+    if (!result.reason.empty()) return result;
+    std::vector<double> profile;
+    if (settings.integrate) {
+        profile.assign(samples.begin(), samples.end());
+        Integrate(profile);
+        samples = profile;
+    }
+
+    if (IsDynamicType(settings.computationType)) {
+        CollectedPositions sink(result);
+        DynamicRange range;
+        if (!ComputeExponents(settings, sizes, samples, sink, range)) {
+            result.status = AnalysisStatus::kStopped;
+            return result;
+        }
+        result.reason = NotFinitePositions(result, samples);
+        result.status = result.reason.empty() ? AnalysisStatus::kAnalysed : AnalysisStatus::kNotFinite;
+        return result;
+    }
+
+    std::optional<std::vector<double>> fluctuations = ComputeFluctuations(settings, sizes, samples);
+    if (!fluctuations) {
+        result.status = AnalysisStatus::kStopped;
+        return result;
+    }
+    result.fluctuations = std::move(*fluctuations);
+    result.hurst = HurstOf(sizes, result.fluctuations);
+    PrintProgress("Done.");
+    result.position = StaticPosition(settings, sizes);
+    if (std::isfinite(result.hurst)) {
+        result.status = AnalysisStatus::kAnalysed;
+    } else {
+        const int64_t first = FirstStaticSample(settings, sizes, static_cast<int64_t>(samples.size()));
+        result.reason = "H is not a finite number: " +
+                        NotFiniteCause(samples.subspan(static_cast<size_t>(first)), first, "",
+                                       "a scale has no fluctuation, or F is not a number");
+        result.status = AnalysisStatus::kNotFinite;
+    }
+    return result;
+}
+
+}  // namespace fractan

@@ -1,0 +1,68 @@
+#pragma once
+// The scaling engine on samples in memory: DMA and DFA of a series held by the
+// caller, with no file read or written.
+//
+//   std::vector<double> walk = ...;
+//   fractan::AnalysisSettings s;
+//   s.computationType = 3;                 // static DFA
+//   s.windowSize = walk.size() - 1;
+//   s.sizes = {4, 8, 16, 32, 64, 128};     // box sizes; the last is taken as the largest
+//   fractan::AnalysisResult r = fractan::Analyse(walk, s);
+//   if (r.status == fractan::AnalysisStatus::kAnalysed) use(r.hurst, r.fluctuations);
+//
+// The numbers are those the file-writing runs write. Progress lines go through
+// the output facility (setup/output.h: redirect it to keep them), and a stop
+// requested through setup/stop.h ends the computation at its next check.
+
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "setup/parameters.h"
+
+namespace fractan {
+
+// What to compute, with the record's meaning (setup/parameters.h).
+struct AnalysisSettings {
+    int32_t computationType = 2;  // 0 … 9 (engine/names.h)
+    int32_t windowSize = 0;       // W
+    std::vector<int32_t> sizes;   // moving-average window or DFA box sizes; the last is M
+    int32_t dynamicStep = 100;    // dynamic types: every step-th position (below 2: every one)
+    int32_t dfaOrder = 1;         // DFA: 0 constant, 1 line (below 0 acts as 0, above 1 as 1)
+    int32_t dmaWeight = 0;        // smoothed DMA (4, 8, 9): filter length, 0 for the plain average
+    double dmaLambda = 0.0;       // type 9: the blend of the earlier output
+    double shiftPercentage = 0.0; // shifted DMA (5, 6): the shift as a fraction of each window
+    bool integrate = false;       // analyse the cumulative sum of the samples less their mean
+};
+
+// The settings of a record, its progression expanded (reading a custom file;
+// `note`, when given, says why it gives no size or what is wrong with it).
+AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note = nullptr);
+
+enum class AnalysisStatus {
+    kAnalysed,
+    kRefused,    // `reason` says why; nothing was computed
+    kStopped,    // a stop was requested; a dynamic result holds the positions done
+    kNotFinite,  // computed, but H is not a finite number somewhere; `reason` says why
+};
+
+struct AnalysisResult {
+    AnalysisStatus status = AnalysisStatus::kRefused;
+    std::string reason;
+    std::vector<int32_t> sizes;        // the scales n_k
+    // Static types:
+    std::vector<double> fluctuations;  // F(n_k)
+    double hurst = std::numeric_limits<double>::quiet_NaN();
+    int32_t position = 0;              // the result line's position field: M + W (W for DFA)
+    // Dynamic types: every evaluated position (0-based index in the samples) and its H.
+    std::vector<int32_t> positions;
+    std::vector<double> hursts;
+};
+
+// The refusal texts are those of the file runs ("it holds 80 samples, fewer
+// than the 101 that window size 100 needs", "the box size 0 is below 1", ...).
+AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings);
+
+}  // namespace fractan

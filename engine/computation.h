@@ -1,0 +1,49 @@
+#pragma once
+// What the array entry (engine/analysis.h) and the file runs share: the
+// refusal of a computation, and the computation of every type over samples in
+// memory, with its phase lines.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/analysis.h"
+#include "engine/dma_frames.h"
+#include "setup/containers.h"
+
+namespace fractan {
+
+SizeList SizesOf(const AnalysisSettings& settings);
+
+// Why the computation cannot run on `samples` samples, or empty.
+std::string ComputationRefusal(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);
+
+// The phase lines a refused computation of this type still prints.
+const std::vector<const char*>& RefusedPhases(int32_t type);
+
+// Static types: F_k, with the phase lines up to "Performing Hurst exponent
+// calculation..."; nothing when a stop is requested.
+std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& settings, const SizeList& sizes,
+                                                       std::span<const double> samples);
+
+// Dynamic types: H of every evaluated position, handed to the sink, with the
+// phase lines; false when a stop is requested.
+bool ComputeExponents(const AnalysisSettings& settings, const SizeList& sizes, std::span<const double> samples,
+                      PositionSink& sink, DynamicRange& range);
+
+// A static type's samples are the last ones of the series: the index of the
+// first, and the position field of its result line (M + W, or W for DFA).
+int64_t FirstStaticSample(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);
+int32_t StaticPosition(const AnalysisSettings& settings, const SizeList& sizes);
+
+// Replaces the samples by their cumulative sum less their mean, so that a
+// series of increments becomes its profile.
+void Integrate(std::span<double> samples);
+
+// Why H is not finite as far as the samples tell: the index of the first that
+// is not a finite number (counted from `first`, in `where`), or `otherwise`.
+std::string NotFiniteCause(std::span<const double> samples, int64_t first, const char* where, const char* otherwise);
+
+}  // namespace fractan

@@ -1,0 +1,110 @@
+#include "setup/ordered_jobs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+// The output of every index, passed on in index order.
+class OrderedOutput {
+public:
+    OrderedOutput(OutputSink& target, int32_t count) : target_(target), held_(static_cast<size_t>(count)) {}
+
+    void Write(int32_t i, std::string_view text) {
+        std::lock_guard lock(mutex_);
+        if (i == head_) target_.Write(text);
+        else held_[i].append(text);
+    }
+    // The head's output is complete: the next index shows what it holds.
+    void Advance() {
+        std::lock_guard lock(mutex_);
+        ++head_;
+        if (head_ >= static_cast<int32_t>(held_.size())) return;
+        if (!held_[head_].empty()) target_.Write(held_[head_]);
+        std::string().swap(held_[head_]);
+    }
+
+private:
+    std::mutex mutex_;
+    OutputSink& target_;
+    std::vector<std::string> held_;
+    int32_t head_ = 0;
+};
+
+class IndexSink : public OutputSink {
+public:
+    IndexSink(OrderedOutput& output, int32_t index) : output_(output), index_(index) {}
+    void Write(std::string_view text) override { output_.Write(index_, text); }
+
+private:
+    OrderedOutput& output_;
+    int32_t index_;
+};
+
+}  // namespace
+
+int32_t JobsFor(int32_t requested) {
+    if (requested > 0) return requested;
+    return std::max(1, static_cast<int32_t>(std::thread::hardware_concurrency()));
+}
+
+void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_t)>& work,
+                    const std::function<void(int32_t)>& commit) {
+    StopCheck stopRequested;
+    if (jobs <= 1 || count <= 1) {
+        for (int32_t i = 0; i < count && !stopRequested(); ++i) {
+            work(i);
+            commit(i);
+        }
+        return;
+    }
+
+    OrderedOutput output(CurrentOutputSink(), count);
+    const StopSource* stop = CurrentStopSource();
+    std::atomic<int32_t> next{0};
+    std::mutex commitMutex;  // one thread commits at a time, in order
+    std::vector<char> done(static_cast<size_t>(count), 0);
+    int32_t nextCommit = 0;
+
+    auto worker = [&] {
+        for (;;) {
+            const int32_t i = next.fetch_add(1);
+            if (i >= count || (stop && stop->StopRequested())) return;
+            {
+                IndexSink sink(output, i);
+                ScopedOutputRedirect redirect(sink);
+                work(i);
+            }
+            std::lock_guard lock(commitMutex);
+            done[i] = 1;
+            while (nextCommit < count && done[nextCommit]) {
+                {
+                    IndexSink sink(output, nextCommit);
+                    ScopedOutputRedirect redirect(sink);
+                    commit(nextCommit);
+                }
+                output.Advance();
+                ++nextCommit;
+            }
+        }
+    };
+
+    std::vector<std::jthread> threads;
+    for (int32_t t = 1; t < std::min(jobs, count); ++t)
+        threads.emplace_back([&] {
+            if (!stop) return worker();
+            ScopedStopSource scope(*stop);
+            worker();
+        });
+    worker();
+}
+
+}  // namespace fractan
