@@ -122,7 +122,7 @@ bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, s
 }  // namespace
 
 int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
-                       bool reportResultPath) {
+                       bool reportResultPath, LoadedSeries* loaded) {
     if (!HasTestName(params, err)) return kExitFailure;
     // H is a slope: it needs two scales at least.
     std::string why;
@@ -154,7 +154,7 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
 
     RunSummary summary;
-    RunAnalysis(params, &summary);
+    RunAnalysis(params, &summary, loaded);
     if (summary.stopped) {
         err << "fractan: calculation stopped; the files written so far are kept.\n";
         return kExitStopped;
@@ -188,18 +188,34 @@ int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostr
 
 namespace {
 
+// The samples of a text file from the offset, loaded into `loaded` (which
+// then names the file), as a count of the whole file; −1 when it cannot be
+// read. The loader says what stopped it.
+int64_t LoadedCount(const std::string& file, int32_t offset, LoadedSeries& loaded) {
+    if (!CanRead(file) || IsFolder(file)) return -1;
+    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset)) return offset;
+    loaded.path = file;
+    loaded.type = kTextInput;
+    loaded.offset = offset;
+    return int64_t{offset} + loaded.samples.Size();
+}
+
 // Every sample from the offset on, the shortest file of a list deciding (with
 // a line saying so, as it cuts the others). Files that cannot be read or hold
 // no sample from there are left to the run, which reports them. Empty, after
 // a line on err, when no file holds a sample from there.
-std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostream& err) {
+// A single text file is loaded into `loaded` rather than counted, so that the
+// run does not read it again.
+std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostream& err, LoadedSeries* loaded) {
     int64_t shortest = 0, longest = 0;
     std::string shortestFile;
     bool anyRead = false;
     std::vector<std::string> empty;
     for (const std::string& file : p.inputFiles) {
         std::string note;
-        const int64_t count = CountSamples(file, p.inputFileType, &note);
+        const int64_t count = loaded && p.inputFiles.size() == 1 && p.inputFileType == kTextInput
+                                  ? LoadedCount(file, p.dataOffset, *loaded)
+                                  : CountSamples(file, p.inputFileType, &note);
         if (count < 0) continue;
         anyRead = true;
         if (!note.empty()) err << "fractan: warning: " << note << "\n";
@@ -243,11 +259,11 @@ std::string InputStem(const std::string& input) {
 // The fields of a cluster run, whose "window" is the stretch taken from each
 // file. Files that cannot be read are left to the run, which skips them.
 bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, LoadedSeries* loaded) {
     if (o.windowSize) {
         p.windowSize = *o.windowSize;
     } else {
-        const std::optional<int32_t> size = SamplesFromOffset(p, err);
+        const std::optional<int32_t> size = SamplesFromOffset(p, err, loaded);
         if (!size) return false;
         p.windowSize = *size;
         out << "Window size: " << p.windowSize << " samples from offset " << p.dataOffset << "\n";
@@ -262,7 +278,7 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
 }  // namespace
 
 bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostream& out,
-                     std::ostream& err) {
+                     std::ostream& err, LoadedSeries* loaded) {
     p.Reset();
     const auto mode = ParseChoice(o.mode, {"single", "multi"});
     if (!mode) {
@@ -312,7 +328,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         return false;
     }
 
-    if (o.family == Family::kClusters) return FillClusterFields(o, p, out, err);
+    if (o.family == Family::kClusters) return FillClusterFields(o, p, out, err, loaded);
 
     if (o.dataSize && *o.dataSize < 1) {
         err << "fractan: the data size (-n) is " << *o.dataSize << "; it must be at least 1.\n";
@@ -325,7 +341,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     if (o.dataSize) {
         p.dataSize = *o.dataSize;
     } else {
-        const std::optional<int32_t> size = SamplesFromOffset(p, err);
+        const std::optional<int32_t> size = SamplesFromOffset(p, err, loaded);
         if (!size) return false;
         p.dataSize = *size;
         out << "Data size: " << p.dataSize << " samples from offset " << p.dataOffset << "\n";
@@ -366,9 +382,10 @@ int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::o
             << kReviewSuffix << "\n";
         return kExitFailure;
     }
-    if (!BuildParameters(options, params, out, err)) return kExitFailure;
+    LoadedSeries loaded;  // read once: the defaults need its length, the run its samples
+    if (!BuildParameters(options, params, out, err, &loaded)) return kExitFailure;
     if (const auto code = SaveRequestedConfig(options, params, out, err)) return *code;
-    return RunCheckedAnalysis(params, out, err);
+    return RunCheckedAnalysis(params, out, err, true, &loaded);
 }
 
 bool LooksLikeConfiguration(const std::string& path) {
@@ -390,7 +407,8 @@ bool LooksLikeConfiguration(const std::string& path) {
 
 namespace {
 
-int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err) {
+int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostream& err,
+                       LoadedSeries* loaded = nullptr) {
     if (!HasTestName(params, err)) return kExitFailure;
     const std::string reason = CheckClusterParameters(params);
     if (!reason.empty()) {
@@ -400,7 +418,7 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
     if (!HasKnownFileType(params, err)) return kExitFailure;
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
-    RunClusterAnalysis(params, &summary);
+    RunClusterAnalysis(params, &summary, loaded);
     if (summary.refused) {  // a progression file that reads differently the second time
         err << "fractan: nothing analysed; see the line above.\n";
         return kExitFailure;
@@ -438,9 +456,10 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
 
 int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
     AnalysisParameters params;
-    if (!BuildParameters(options, params, out, err)) return kExitFailure;
+    LoadedSeries loaded;
+    if (!BuildParameters(options, params, out, err, &loaded)) return kExitFailure;
     if (const auto code = SaveRequestedConfig(options, params, out, err)) return *code;
-    return RunCheckedClusters(params, out, err);
+    return RunCheckedClusters(params, out, err, &loaded);
 }
 
 int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {

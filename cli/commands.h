@@ -8,6 +8,7 @@
 #include <string>
 
 #include "setup/parameters.h"
+#include "setup/series_loader.h"
 
 namespace fractan::cli {
 
@@ -78,13 +79,15 @@ int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, s
 bool LooksLikeConfiguration(const std::string& path);
 
 // Fills a record from the options, with the defaults that depend on the data.
-// False, after a line on err, when an option cannot be used.
+// False, after a line on err, when an option cannot be used. With `loaded`, a
+// single text file whose length the defaults need is loaded there, to be run
+// without reading it again.
 bool BuildParameters(const AnalysisOptions& options, AnalysisParameters& params, std::ostream& out,
-                     std::ostream& err);
+                     std::ostream& err, LoadedSeries* loaded = nullptr);
 
 // Checks the record, runs it and reports how it went.
 int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
-                       bool reportResultPath = true);
+                       bool reportResultPath = true, LoadedSeries* loaded = nullptr);
 
 // `fractan config template`
 std::string ConfigTemplate();

@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "clusters/distribution.h"
+#include "setup/ordered_jobs.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
@@ -14,27 +16,6 @@
 
 namespace fractan {
 namespace {
-
-// The four distributions of one set, filled from clusters.
-struct QuantitySet {
-    Distribution lifetime, area, length, diameter;
-
-    void Add(const Cluster& c, bool logarithmic) {
-        const double tau = c.Lifetime();
-        const double hypotenuse = std::sqrt(tau * tau + c.length * c.length);
-        if (!logarithmic) {
-            lifetime.Add(tau);
-            area.Add(c.area);
-            length.Add(c.length);
-            diameter.Add(hypotenuse);
-            return;
-        }
-        if (tau > 0) lifetime.Add(std::log10(tau));
-        if (c.area > 0) area.Add(std::log10(c.area));
-        if (c.length > 0) length.Add(std::log10(c.length));
-        if (tau > 0 || c.length > 0) diameter.Add(std::log10(hypotenuse));
-    }
-};
 
 }  // namespace
 
@@ -99,16 +80,26 @@ void ClusterAnalyzer::SetWindowLength(int32_t n) {
     extended_.SetLength(n);
 }
 
-bool ClusterAnalyzer::FindClusters(int32_t fileIndex, int32_t windowIndex) {
-    return Detect(standard_, false, fileIndex, windowIndex);
+void ClusterAnalyzer::SetSeries(std::span<const double> samples) {
+    series_.Clear();
+    series_.SetSize(static_cast<int32_t>(samples.size()));
+    std::copy(samples.begin(), samples.end(), series_.begin());
 }
 
-bool ClusterAnalyzer::FindClustersExtended(int32_t fileIndex, int32_t windowIndex) {
-    return Detect(extended_, true, fileIndex, windowIndex);
+bool ClusterAnalyzer::FindClusters(int32_t fileIndex, int32_t windowIndex, int32_t* found) {
+    return Detect(standard_, false, fileIndex, windowIndex, found);
+}
+
+bool ClusterAnalyzer::FindClustersExtended(int32_t fileIndex, int32_t windowIndex, int32_t* found) {
+    return Detect(extended_, true, fileIndex, windowIndex, found);
+}
+
+void ClusterAnalyzer::AppendClusters(const BlockArray<Cluster>& clusters) {
+    clusters.ForEach([&](const Cluster& c) { clusters_.Append(c); });
 }
 
 template <class Window>
-bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex) {
+bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex, int32_t* found) {
     StopCheck stopRequested;
     const int32_t N = series_.Size();
     average_ = SampleArray(N, 10);
@@ -152,7 +143,8 @@ bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, i
         current.start = t;
         open = true;
     }
-    PrintFormatted("Found %d Clusters (Total: %d).\n", clusters_.Size() - before, clusters_.Size());
+    if (found) *found = clusters_.Size() - before;
+    else PrintFormatted("Found %d Clusters (Total: %d).\n", clusters_.Size() - before, clusters_.Size());
     return true;
 }
 
@@ -180,17 +172,38 @@ bool ClusterAnalyzer::WritePerWindowLog(std::string stem, const SizeList& sizes,
     return WriteSets(stem, &sizes, step, true);
 }
 
+void ClusterQuantities::Add(const Cluster& c, bool logarithmic) {
+    const double tau = c.Lifetime();
+    const double hypotenuse = std::sqrt(tau * tau + c.length * c.length);
+    if (!logarithmic) {
+        lifetime.Add(tau);
+        area.Add(c.area);
+        length.Add(c.length);
+        diameter.Add(hypotenuse);
+        return;
+    }
+    if (tau > 0) lifetime.Add(std::log10(tau));
+    if (c.area > 0) area.Add(std::log10(c.area));
+    if (c.length > 0) length.Add(std::log10(c.length));
+    if (tau > 0 || c.length > 0) diameter.Add(std::log10(hypotenuse));
+}
+
+std::vector<ClusterQuantities> QuantitiesOf(const BlockArray<Cluster>& clusters, int32_t windows, bool logarithmic) {
+    std::vector<ClusterQuantities> sets(static_cast<size_t>(windows > 0 ? windows : 1));
+    clusters.ForEach([&](const Cluster& c) {
+        if (windows <= 0) sets[0].Add(c, logarithmic);
+        else if (c.windowIndex >= 0 && c.windowIndex < windows) sets[c.windowIndex].Add(c, logarithmic);
+    });
+    return sets;
+}
+
 // One set per window size when `sizes` is given, else one global set.
 bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, double step,
                                 bool logarithmic) {
     StopCheck stopRequested;
     const int32_t K = sizes ? sizes->Size() : 1;
-    std::vector<QuantitySet> sets(static_cast<size_t>(K));
     if (sizes) PrintFormatted("Processing clusters...");
-    clusters_.ForEach([&](const Cluster& c) {
-        if (!sizes) sets[0].Add(c, logarithmic);
-        else if (c.windowIndex >= 0 && c.windowIndex < K) sets[c.windowIndex].Add(c, logarithmic);
-    });
+    std::vector<ClusterQuantities> sets = QuantitiesOf(clusters_, sizes ? K : 0, logarithmic);
     if (sizes) PrintFormatted("Done.\nComputing distributions...");
 
     // Lines about files not written wait for the end of the pass, so that its
@@ -214,7 +227,7 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     for (int32_t w = 0; w < K; ++w) {
         if (stopRequested()) return false;
         const std::string prefix = sizes ? stem + "." + std::to_string((*sizes)[w]) : stem + ".All";
-        QuantitySet& set = sets[w];
+        ClusterQuantities& set = sets[w];
         for (Distribution* d : {&set.lifetime, &set.area, &set.length, &set.diameter}) d->SetStep(step);
         write(set.lifetime, prefix + ".rLifetime.txt");
         write(set.area, prefix + ".rArea.txt");
@@ -239,8 +252,14 @@ namespace {
 // The reasons of CheckClusterParameters for window sizes already expanded.
 std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
     if (params.windowSize < 1) return "Window size must be at least 1.";
-    if (sizes.Empty()) return "Moving average progression is not valid.";
-    const int32_t least = params.movingAverageType == 1 ? 2 : 1;
+    return ClusterWindowsRefusal(std::span<const int32_t>(sizes.begin(), sizes.end()), params.movingAverageType == 1);
+}
+
+}  // namespace
+
+std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended) {
+    if (sizes.empty()) return "Moving average progression is not valid.";
+    const int32_t least = extended ? 2 : 1;
     for (int32_t n : sizes)
         if (n < least)
             return least == 2 ? "Moving average windows must be at least 2 for the extended average."
@@ -248,7 +267,65 @@ std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& siz
     return {};
 }
 
-bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
+namespace {
+
+// The clusters of one file of a run, for every window size.
+struct FileClusters {
+    std::unique_ptr<ClusterAnalyzer> analyzer;
+    std::vector<int32_t> counts;  // the clusters found with each window size
+    std::vector<std::string> unwritten;
+    bool analysed = false, stopped = false;
+};
+
+FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& sizes, int32_t i,
+                              LoadedSeries* loadedBefore) {
+    StopCheck stopRequested;
+    FileClusters file;
+    file.analyzer = std::make_unique<ClusterAnalyzer>();
+    ClusterAnalyzer& analyzer = *file.analyzer;
+    const std::string& path = params.inputFiles[i];
+    SampleArray samples;
+    bool loaded = false;
+    if (loadedBefore && loadedBefore->Take(path, params.inputFileType, params.windowSize, params.dataOffset, samples)) {
+        analyzer.SetSeries(std::span<const double>(samples.begin(), samples.end()));
+        loaded = true;
+    } else {
+        loaded = params.inputFileType == 0 ? analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize)
+                                           : analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize);
+    }
+    if (stopRequested()) {
+        file.stopped = true;
+        return file;
+    }
+    if (loaded && analyzer.Series().Empty())
+        PrintFormatted("No sample of [%s] from offset %d.\n", path.c_str(), params.dataOffset);
+    if (!loaded || analyzer.Series().Empty()) return file;
+    analyzer.ReplaceBadData();
+    file.counts.resize(static_cast<size_t>(sizes.Size()));
+    for (int32_t j = 0; j < sizes.Size(); ++j) {
+        analyzer.SetWindowLength(sizes[j]);
+        const bool done = params.movingAverageType == 1 ? analyzer.FindClustersExtended(i, j, &file.counts[j])
+                                                       : analyzer.FindClusters(i, j, &file.counts[j]);
+        if (!done) {
+            file.stopped = true;
+            return file;
+        }
+        if (params.generateMovingAverageFiles) {
+            char name[64];
+            std::snprintf(name, sizeof name, ".clusters.average(%d).txt", sizes[j]);
+            const std::string averagePath = JoinPath(params.outputPath, params.testName + name);
+            if (!analyzer.WriteMovingAverageFile(averagePath)) {
+                PrintFormatted("Error writing moving average file [%s].\n", averagePath.c_str());
+                file.unwritten.push_back(averagePath);
+            }
+        }
+    }
+    analyzer.ReleaseSeries();
+    file.analysed = true;
+    return file;
+}
+
+bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, LoadedSeries* loaded) {
     std::string listNote;
     if (!params.ExpandInputFiles(&listNote)) return false;
     if (!listNote.empty()) WriteOutput(listNote + "\n");
@@ -272,36 +349,46 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
         return true;
     };
 
-    for (int32_t i = 0; i < static_cast<int32_t>(params.inputFiles.size()); ++i) {
-        const std::string& path = params.inputFiles[i];
-        analyzer.ReleaseSeries();
-        bool loaded = false;
-        if (params.inputFileType == 0) loaded = analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize);
-        else if (params.inputFileType == 1) loaded = analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize);
-        else break;
-        if (stopRequested()) return stopped();
-        if (loaded && analyzer.Series().Empty())
-            PrintFormatted("No sample of [%s] from offset %d.\n", path.c_str(), params.dataOffset);
-        if (!loaded || analyzer.Series().Empty()) {
-            report.notAnalysed.push_back(path);
-            continue;
-        }
-        analyzer.ReplaceBadData();
-        for (int32_t j = 0; j < sizes.Size(); ++j) {
-            analyzer.SetWindowLength(sizes[j]);
-            if (params.movingAverageType == 0 && !analyzer.FindClusters(i, j)) return stopped();
-            if (params.movingAverageType == 1 && !analyzer.FindClustersExtended(i, j)) return stopped();
-            if (params.generateMovingAverageFiles) {
-                char name[64];
-                std::snprintf(name, sizeof name, ".clusters.average(%d).txt", sizes[j]);
-                const std::string averagePath = JoinPath(params.outputPath, params.testName + name);
-                if (!analyzer.WriteMovingAverageFile(averagePath)) {
-                    PrintFormatted("Error writing moving average file [%s].\n", averagePath.c_str());
-                    report.unwritten.push_back(averagePath);
-                }
+    // Every file found on its own, in parallel; its clusters join the run's in
+    // list order, and the lines saying how many are said then, with the run's
+    // total. The moving-average files of every file have the same names: a run
+    // that writes them takes one file at a time, so that the last one stays.
+    const int32_t count = params.inputFileType == 0 || params.inputFileType == 1
+                              ? static_cast<int32_t>(params.inputFiles.size())
+                              : 0;
+    std::vector<FileClusters> found(static_cast<size_t>(count));
+    // Memory runs out on a worker thread; the run then ends as it always did,
+    // from the calling thread.
+    std::atomic<bool> outOfMemory{false};
+    RunInListOrder(
+        count, params.generateMovingAverageFiles ? 1 : JobsFor(params.jobs),
+        [&](int32_t i) {
+            try {
+                found[i] = FindFileClusters(params, sizes, i, count == 1 ? loaded : nullptr);
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+                found[i].stopped = true;
             }
-        }
-    }
+        },
+        [&](int32_t i) {
+            FileClusters& file = found[i];
+            if (report.stopped || file.stopped || outOfMemory || stopRequested()) {
+                report.stopped = true;
+                return;
+            }
+            if (!file.analysed) report.notAnalysed.push_back(params.inputFiles[i]);
+            for (const std::string& path : file.unwritten) report.unwritten.push_back(path);
+            int32_t total = analyzer.Clusters().Size();
+            for (int32_t n : file.counts) PrintFormatted("Found %d Clusters (Total: %d).\n", n, total += n);
+            try {
+                if (file.analyzer) analyzer.AppendClusters(file.analyzer->Clusters());
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+            }
+            file = FileClusters{};
+        });
+    if (outOfMemory) throw std::bad_alloc();
+    if (report.stopped || stopRequested()) return stopped();
 
     const double step = params.distributionStep;
     if (!(step > 0))
@@ -320,12 +407,12 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report) {
 
 }  // namespace
 
-bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary) {
+bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary, LoadedSeries* loaded) {
     ClusterRunSummary local;
     ClusterRunSummary& report = summary ? *summary : local;
     report = ClusterRunSummary{};
     try {
-        return AnalyseClusters(params, report);
+        return AnalyseClusters(params, report, loaded);
     } catch (const std::bad_alloc&) {
         // The cluster list grows with every file and window.
         PrintFormatted("Not enough memory for the cluster analysis; nothing more is written.\n");

@@ -3,12 +3,15 @@
 // and its moving average, and the distributions of their sizes.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "clusters/block_array.h"
+#include "clusters/distribution.h"
 #include "setup/containers.h"
 #include "setup/parameters.h"
+#include "setup/series_loader.h"
 
 namespace fractan {
 
@@ -23,6 +26,17 @@ struct Cluster {
 
     int32_t Lifetime() const { return end - start; }
 };
+
+// The distributions of the four measures of a set of clusters (of decimal
+// logarithms with `logarithmic`, each value above 0 only).
+struct ClusterQuantities {
+    Distribution lifetime, area, length, diameter;
+    void Add(const Cluster& c, bool logarithmic);
+};
+
+// One set of quantities per window index 0 … windows − 1, or with windows 0
+// one set of all the clusters.
+std::vector<ClusterQuantities> QuantitiesOf(const BlockArray<Cluster>& clusters, int32_t windows, bool logarithmic);
 
 class ClusterAnalyzer {
 public:
@@ -45,11 +59,18 @@ public:
     // Releases the moving average and sets both windows to length n.
     void SetWindowLength(int32_t n);
 
+    // The series held in memory instead of loaded.
+    void SetSeries(std::span<const double> samples);
+
     // The moving average of the series with the trailing ("Standard") or the
     // first-order ("Extended") window, then the clusters between its
-    // crossings, tagged with the file and window indices. False when stopped.
-    bool FindClusters(int32_t fileIndex, int32_t windowIndex);
-    bool FindClustersExtended(int32_t fileIndex, int32_t windowIndex);
+    // crossings, tagged with the file and window indices, and a line saying
+    // how many. False when stopped. With `found`, the number is stored there
+    // instead of said (a run says it in list order, with the run's total).
+    bool FindClusters(int32_t fileIndex, int32_t windowIndex, int32_t* found = nullptr);
+    bool FindClustersExtended(int32_t fileIndex, int32_t windowIndex, int32_t* found = nullptr);
+    // Appends clusters found by another analyzer.
+    void AppendClusters(const BlockArray<Cluster>& clusters);
 
     // The distribution files over all clusters, named stem + ".All.r<Quantity>.txt".
     bool WriteGlobalLinear(std::string stem, double step);
@@ -68,7 +89,7 @@ public:
 
 private:
     template <class Window>
-    bool Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex);
+    bool Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex, int32_t* found);
     bool WriteSets(const std::string& stem, const SizeList* sizes, double step, bool logarithmic);
 
     SampleArray series_;
@@ -88,6 +109,9 @@ struct ClusterRunSummary {
     std::vector<std::string> unwritten;    // files that could not be created
 };
 
+// Why these moving-average windows cannot be used, or empty.
+std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended);
+
 // Why the parameters cannot be analysed, or empty: the progression must give
 // window sizes of at least 1 ("Standard") or 2 ("Extended").
 std::string CheckClusterParameters(const AnalysisParameters& params);
@@ -95,6 +119,8 @@ std::string CheckClusterParameters(const AnalysisParameters& params);
 // Every input file and every window size, then the per-window and global
 // distribution files. False when there is no input file (nothing printed) or
 // when the parameters are refused (after a line saying why).
-bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary = nullptr);
+// `loaded`: the series of a one-file run already loaded by the caller.
+bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary = nullptr,
+                        LoadedSeries* loaded = nullptr);
 
 }  // namespace fractan

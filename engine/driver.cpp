@@ -32,7 +32,7 @@ std::vector<VariantCall> CallsOf(const AnalysisParameters& p, const std::string&
 
 }  // namespace
 
-int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
+int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSeries* loaded) {
     RunSummary local;
     RunSummary& report = summary ? *summary : local;
     report = RunSummary{};
@@ -54,7 +54,8 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary) {
             report.notAnalysed = params.inputFiles;
             return 0;
         }
-        const std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
+        std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
+        if (calls.size() == 1) calls[0].loaded = loaded;
         const int32_t count = static_cast<int32_t>(calls.size());
         std::vector<FileOutcome> outcomes(calls.size());
         bool suggested = false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "setup/parameters.h"
+#include "setup/series_loader.h"
 
 namespace fractan {
 
@@ -22,6 +23,8 @@ struct RunSummary {
 
 // Expands the input, empties the run's result file and calls the variant of the
 // computation type once per input file. −1 when the input list is empty, else 0.
-int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary = nullptr);
+// `loaded`: a series of the run already loaded by the caller, which the run
+// takes instead of reading its file again.
+int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary = nullptr, LoadedSeries* loaded = nullptr);
 
 }  // namespace fractan

@@ -190,7 +190,9 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     }
 
     SampleArray data;
-    const bool loaded = LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+    const bool loaded =
+        (call.loaded && call.loaded->Take(call.inputPath, call.inputType, call.dataSize, call.dataOffset, data)) ||
+        LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
     if (stopRequested()) {
         outcome.status = kStopped;
         return outcome;

@@ -11,6 +11,7 @@
 
 #include "engine/analysis.h"
 #include "engine/variant.h"
+#include "setup/series_loader.h"
 #include "setup/progression.h"
 
 namespace fractan {
@@ -30,6 +31,7 @@ struct VariantCall {
     // composed names when empty): a run gives later files of the same name a
     // suffix, so that none wipes another's.
     std::string chartPath, incrementalPath;
+    LoadedSeries* loaded = nullptr;  // the series when the caller has loaded it already
 };
 
 // The settings of a variant called with its own arguments.

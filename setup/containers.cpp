@@ -70,22 +70,4 @@ double FirstOrderWindow::Push(double x) {
     return acc / d * g + sum_ / m_;
 }
 
-SumsSnapshot::SumsSnapshot(const double* sums, int32_t count) : count_(count) {
-    if (count_ > 0) {
-        values_.reset(new double[static_cast<size_t>(count_)]);
-        std::copy(sums, sums + count_, values_.get());
-    }
-}
-
-SumsSnapshot& SumsSnapshot::operator=(const SumsSnapshot& other) {
-    if (this == &other) return *this;
-    values_.reset();
-    count_ = other.count_;
-    if (count_ > 0) {
-        values_.reset(new double[static_cast<size_t>(count_)]);
-        std::copy(other.values_.get(), other.values_.get() + count_, values_.get());
-    }
-    return *this;
-}
-
 }  // namespace fractan

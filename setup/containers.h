@@ -240,22 +240,6 @@ private:
     double pending_ = 0.0;
 };
 
-// A copy of the K running sums after one position.
-class SumsSnapshot {
-public:
-    SumsSnapshot() = default;
-    SumsSnapshot(const double* sums, int32_t count);
-    SumsSnapshot(const SumsSnapshot& other) { *this = other; }
-    SumsSnapshot& operator=(const SumsSnapshot& other);
-
-    int32_t Count() const { return count_; }
-    double operator[](int32_t i) const { return values_[i]; }
-
-private:
-    int32_t count_ = 0;
-    std::unique_ptr<double[]> values_;
-};
-
 // Slope of the least-squares line through n points given their four sums.
 // All x equal divides by zero; callers do not guard against it.
 inline double LeastSquaresSlope(double sx, double sy, double sxy, double sxx, int32_t n) {

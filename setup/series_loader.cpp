@@ -237,29 +237,6 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
     }
 }
 
-void IntegrateSeries(SampleArray& values) {
-    double mean = 0.0;
-    for (double v : values) mean += v;
-    mean /= values.Size();
-    double sum = 0.0;
-    for (double& v : values) v = sum += v - mean;
-}
-
-double Lag1Autocorrelation(const SampleArray& values) {
-    const int32_t n = values.Size();
-    if (n < 2) return std::numeric_limits<double>::quiet_NaN();
-    double mean = 0.0;
-    for (double v : values) mean += v;
-    mean /= n;
-    double lagged = 0.0, squares = 0.0;
-    for (int32_t t = 0; t < n; ++t) {
-        const double d = values[t] - mean;
-        squares += d * d;
-        if (t + 1 < n) lagged += d * (values[t + 1] - mean);
-    }
-    return lagged / squares;
-}
-
 int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote) {
     if (endNote) endNote->clear();
     FilePtr file(OpenRegularFile(path, fileType == kBinaryInput ? "rb" : "r"));

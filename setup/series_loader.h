@@ -32,6 +32,24 @@ inline constexpr int32_t kAllSamples = INT32_MIN;
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
                 int32_t dataOffset);
 
+// A series its caller loaded before the run, so that the run does not read
+// the file again: the samples of `path` (of `type`) from `offset` on.
+struct LoadedSeries {
+    std::string path;
+    int32_t type = kTextInput;
+    int32_t offset = 0;
+    SampleArray samples;
+
+    // The samples for a load of this file, taken over (once); false when they
+    // are not those asked for.
+    bool Take(const std::string& file, int32_t fileType, int32_t size, int32_t from, SampleArray& target) {
+        if (file != path || fileType != type || from != offset || size != samples.Size()) return false;
+        target = std::move(samples);
+        path.clear();
+        return true;
+    }
+};
+
 // Opens an input file; prints "Error opening file [path]" when it cannot.
 FilePtr OpenInputFile(const std::string& path, const char* mode);
 
@@ -45,14 +63,6 @@ int64_t BinaryNumberCount(std::FILE* file);
 // with text that is not one (its line and text), or a binary file with a part
 // of a number; it is empty otherwise.
 int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote = nullptr);
-
-// Replaces the values by their profile: the cumulative sum of the values less
-// their mean, so that a series of increments becomes a walk.
-void IntegrateSeries(SampleArray& values);
-
-// The lag-1 autocorrelation of the values (not a number for fewer than two,
-// or for values without variance).
-double Lag1Autocorrelation(const SampleArray& values);
 
 // What ReadTextSamples did.
 struct TextSamples {

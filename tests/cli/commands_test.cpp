@@ -327,7 +327,7 @@ TEST(RunAnalysisCommand, InputsAUserGetsWrong) {
     o.input = dir.File("header.txt");
     Streams header;
     EXPECT_EQ(RunAnalysisCommand(o, header.out, header.err), kExitFailure);
-    EXPECT_NE(header.err.str().find("line 1: \"time value\" is not a number; the series is cut there, after 0 numbers."), std::string::npos);
+    EXPECT_NE(core.Text().find("line 1: \"time value\" is not a number; the series is cut there, after 0 numbers."), std::string::npos);
     EXPECT_NE(header.err.str().find("[" + o.input + "] holds no sample from offset 0"), std::string::npos)
         << header.err.str();
 

@@ -1,14 +1,19 @@
 #include "engine/driver.h"
 
+#include "engine/analysis.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
+#include <map>
 #include <cstdio>
 #include <functional>
 #include <set>
 
+#include "clusters/cluster_analyzer.h"
 #include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
 #include "engine/first_order_dma.h"
@@ -109,9 +114,16 @@ TEST(RunAnalysis, NothingToDo) {
     EXPECT_EQ(summary.notAnalysed, Lines{c.p.inputFileName});
 }
 
+std::string Fixed(double f) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9lf", f);
+    return text;
+}
+
 TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
     DriverCase c;
     c.p.inputFileName = c.Series("a.txt", 300, 7);
+    const std::vector<double> x = test::RandomWalk(300, 7);
     c.p.dataSize = 300;
     c.p.windowSize = 100;
     c.p.dynamicStep = 50;
@@ -152,6 +164,16 @@ TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
         EXPECT_FALSE(driven.empty()) << type;
         EXPECT_EQ(driven, expected) << type;
         distinct.insert(driven);
+
+        // The same samples in memory give the numbers of the files.
+        const AnalysisResult array = Analyse(x, SettingsOf(c.p));
+        std::string lines;
+        for (size_t i = 0; i < array.positions.size(); ++i)
+            lines += test::ResultLine("a.txt", 300, 0, array.positions[i], array.hursts[i]);
+        if (!IsDynamicType(type)) lines = test::ResultLine("a.txt", 300, 0, array.position, array.hurst);
+        EXPECT_EQ(lines, driven) << type;
+        for (size_t k = 0; k < array.fluctuations.size(); ++k)
+            EXPECT_EQ(test::SplitTabs(test::ReadLines(summary.chartFiles.at(0)).at(k))[1], Fixed(array.fluctuations[k]));
     }
     EXPECT_EQ(distinct.size(), 10u);  // no two types compute the same thing here
 }
@@ -252,6 +274,67 @@ TEST(RunAnalysis, DynamicRunKeepsCollidingIncrementalFilesApart) {
     for (const auto& line : out.Lines())
         said |= line == "File name [" + first + "] is already used in this run; writing [" + second + "] instead.";
     EXPECT_TRUE(said);
+}
+
+// Every file of a folder, by name.
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = test::ReadText(entry.path().string());
+    return files;
+}
+
+// Two jobs write the files and print the lines of one, on a list with a name
+// that comes twice and a file that cannot be read; a stop ends every job.
+TEST(RunAnalysis, JobsWriteWhatOneJobWrites) {
+    DriverCase c;
+    ASSERT_EQ(::mkdir(c.dir.File("x").c_str(), 0777), 0);
+    std::string list;
+    for (const char* name : {"s0.txt", "s1.txt", "s2.txt", "s3.txt", "s4.txt", "s5.txt", "s6.txt"})
+        list += c.Series(name, 400, static_cast<unsigned>(list.size())) + "\n";
+    test::WriteNumbers(c.dir.File("x/s1.txt"), test::RandomWalk(500, 9));
+    list += c.dir.File("x/s1.txt") + "\n" + c.dir.File("none.txt") + "\n";
+    test::WriteText(c.dir.File("list.txt"), list);
+    c.p.inputFileMode = 1;
+    c.p.inputFileName = c.dir.File("list.txt");
+    c.p.dataSize = 300;
+    c.p.windowSize = 100;
+    c.p.dynamicStep = 7;
+    auto run = [&](int type, int jobs) {
+        const std::string out = c.dir.File("out" + std::to_string(type) + "_" + std::to_string(jobs));
+        std::filesystem::create_directory(out);
+        c.p.computationType = type;
+        c.p.outputPath = out;
+        c.p.jobs = jobs;
+        OutputCapture log;
+        if (type < 0) {
+            c.p.windowSize = 300;
+            RunClusterAnalysis(c.p);
+            c.p.windowSize = 100;
+        } else {
+            RunAnalysis(c.p);
+        }
+        std::string text = log.Text();  // the lines, the folder's name aside
+        for (size_t at; (at = text.find(out)) != std::string::npos;) text.replace(at, out.size(), "OUT");
+        return std::pair{text, FolderFiles(out)};
+    };
+    for (int type : {2, 1, -1}) {  // static DMA, dynamic DFA, clusters
+        const auto one = run(type, 1), two = run(type, 2);
+        EXPECT_GE(one.second.size(), 3u) << type;
+        EXPECT_TRUE(two.second == one.second) << type;
+        EXPECT_TRUE(two.first == one.first) << type;
+    }
+
+    StopSource stop;
+    ScopedStopSource scope(stop);
+    test::StopOnLine sink(stop, "Processing sample 0 (1)");  // the first file's first line
+    c.p.computationType = 2;
+    c.p.jobs = 2;
+    RunSummary summary;
+    RunAnalysis(c.p, &summary);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_LE(summary.analysed.size(), 2u);
+    EXPECT_EQ(sink.Text().find("Exiting..."), std::string::npos);
 }
 
 TEST(RunAnalysis, StopBetweenFilesEndsTheRun) {

@@ -230,12 +230,17 @@ TEST(Generate, SeedRules) {
     EXPECT_EQ(negative.first, negative.second);
     EXPECT_EQ(series(-9, "m").first, negative.first);
     EXPECT_NE(series(-10, "o").first, negative.first);
-    // Positive and 0: the table and the Gaussian cache carry over, the series differ.
+    // Positive and 0: the table and the Gaussian cache carry over, the series differ;
+    // a request starts afresh, so that it repeats, and the first series in memory is its first.
     for (int32_t seed : {9, 0}) {
         const auto carried = series(seed, "s" + std::to_string(seed));
         EXPECT_NE(carried.first, carried.second) << seed;
         EXPECT_EQ(carried.first.size(), 65u);
+        EXPECT_EQ(series(seed, "r" + std::to_string(seed)), carried);
+        EXPECT_EQ(GenerateRmdSeries(6, 0.5, seed).values, carried.first);
     }
+    EXPECT_EQ(GenerateRmdSeries(6, 0.5, -9).values, negative.first);
+    EXPECT_EQ(GenerateRmdSeries(6, 1.5, -9).reason, "The Hurst exponent 1.5 is outside (0, 1].");
 }
 
 TEST(Generate, RefusalsWriteNothing) {

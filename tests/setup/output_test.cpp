@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
+
+#include "setup/ordered_jobs.h"
 
 namespace fractan {
 namespace {
@@ -28,6 +31,36 @@ TEST(Output, CaptureIsPerThreadAndNests) {
     EXPECT_EQ(lines[1], "Processing sample 1000 (1001)");
     EXPECT_EQ(lines[2], "..Done.");
     EXPECT_EQ(lines[3], std::string(2000, 'x'));
+}
+
+}  // namespace
+}  // namespace fractan
+
+namespace fractan {
+namespace {
+
+// Later files ending first change nothing the user sees: every file's lines
+// come together and in list order, its commit after them, each commit once.
+TEST(RunInListOrder, KeepsListOrderWhateverEndsFirst) {
+    OutputCapture out;
+    std::string expected;
+    std::vector<int> committed;
+    RunInListOrder(
+        6, 3,
+        [](int32_t i) {
+            PrintFormatted("work %d begins\n", i);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5 * (6 - i)));
+            PrintFormatted("work %d ends\n", i);
+        },
+        [&](int32_t i) {
+            committed.push_back(i);
+            PrintFormatted("commit %d\n", i);
+        });
+    for (int i = 0; i < 6; ++i)
+        expected += "work " + std::to_string(i) + " begins\nwork " + std::to_string(i) + " ends\ncommit " +
+                    std::to_string(i) + "\n";
+    EXPECT_EQ(out.Text(), expected);
+    EXPECT_EQ(committed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
 }  // namespace
