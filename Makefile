@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run gui screenshots test bench sanitize clean
+.PHONY: all deps configure build run gui python screenshots test bench sanitize clean
 
 all: build
 
@@ -26,6 +26,10 @@ run: build
 gui: build
 	./$(BUILD_DIR)/fractan-gui
 
+# The Python module: PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 -c "import fractan"
+python: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target fractan_python
+
 # The pictures of the desktop pages in docs/, taken under a virtual display.
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD_DIR)
@@ -39,10 +43,11 @@ bench: build
 	bash bench/memory_clusters.sh $(BUILD_DIR)
 	bash bench/memory_generator.sh $(BUILD_DIR)
 	bash bench/ratios.sh $(BUILD_DIR)
+	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_dfa.py
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFRACTAN_SANITIZE=ON -DFRACTAN_BUILD_BENCH=OFF -DFRACTAN_BUILD_GUI=OFF
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFRACTAN_SANITIZE=ON -DFRACTAN_BUILD_BENCH=OFF -DFRACTAN_BUILD_GUI=OFF -DFRACTAN_BUILD_PYTHON=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 

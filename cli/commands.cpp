@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <cstdio>
 
+#include "engine/analysis.h"
 #include "engine/checks.h"
 #include "engine/driver.h"
 #include "engine/names.h"
@@ -347,27 +348,23 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         out << "Data size: " << p.dataSize << " samples from offset " << p.dataOffset << "\n";
     }
 
-    const bool dynamic = IsDynamicType(p.computationType);
-    auto derived = [&](int64_t window) {
-        p.windowSize = static_cast<int32_t>(std::clamp<int64_t>(window, 1, INT32_MAX));
+    auto derived = [&](int32_t window) {
+        p.windowSize = window;
         out << "Window size: " << p.windowSize << "\n";
     };
     if (o.family == Family::kDfa) {
-        // The window takes every sample; box sizes up to an eighth of it leave
-        // at least eight boxes for the largest.
-        const int64_t whole = int64_t{p.dataSize} - 1;
         if (o.windowSize) p.windowSize = *o.windowSize;
-        else derived(dynamic ? whole / 4 : whole);
-        p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
+        else derived(DefaultWindowSize(p.computationType, p.dataSize, 0));
+        p.averageProgression.end =
+            o.end ? *o.end : DefaultLargestScale(p.computationType, p.dataSize, p.windowSize, o.start);
         return true;
     }
-    p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.dataSize / 8);
+    p.averageProgression.end = o.end ? *o.end : DefaultLargestScale(p.computationType, p.dataSize, 0, o.start);
     if (o.windowSize) {
         p.windowSize = *o.windowSize;
     } else {
         const SizeList sizes = p.averageProgression.Expand();
-        const int64_t largest = sizes.Empty() ? 0 : int64_t{p.dataSize} - 2 * int64_t{sizes.Last()} - 1;
-        derived(dynamic ? largest / 4 : largest);
+        derived(DefaultWindowSize(p.computationType, p.dataSize, sizes.Empty() ? 0 : sizes.Last()));
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "engine/analysis.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <variant>
 
@@ -44,6 +46,17 @@ std::string NotFinitePositions(const AnalysisResult& r, std::span<const double> 
 }
 
 }  // namespace
+
+int32_t DefaultLargestScale(int32_t type, int64_t samples, int32_t windowSize, int32_t firstScale) {
+    const int64_t basis = IsDfaType(type) ? windowSize : samples;
+    return static_cast<int32_t>(std::clamp<int64_t>(basis / 8, firstScale, INT32_MAX));
+}
+
+int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale) {
+    if (!IsDfaType(type) && largestScale < 1) return 1;  // no scale: no window fits
+    const int64_t whole = IsDfaType(type) ? samples - 1 : samples - 2 * int64_t{largestScale} - 1;
+    return static_cast<int32_t>(std::clamp<int64_t>(IsDynamicType(type) ? whole / 4 : whole, 1, INT32_MAX));
+}
 
 SizeList SizesOf(const AnalysisSettings& settings) {
     SizeList sizes(static_cast<int32_t>(settings.sizes.size()), 10);

@@ -61,6 +61,13 @@ struct AnalysisResult {
     std::vector<double> hursts;
 };
 
+// The defaults of the command line, for callers that leave them open. The
+// largest scale: an eighth of the samples (DMA) or of W (DFA), not below the
+// first scale. W: every sample but the first for DFA, the largest that fits
+// (samples − 2M − 1) for DMA, a quarter of that for the dynamic types; at least 1.
+int32_t DefaultLargestScale(int32_t type, int64_t samples, int32_t windowSize, int32_t firstScale);
+int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale);
+
 // The refusal texts are those of the file runs ("it holds 80 samples, fewer
 // than the 101 that window size 100 needs", "the box size 0 is below 1", ...).
 AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings);

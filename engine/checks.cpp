@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/computation.h"
 #include "engine/first_order_dma.h"
 #include "engine/names.h"
 #include "engine/shifted_dma.h"
@@ -28,15 +29,15 @@ int32_t Smallest(const SizeList& sizes) {
 
 }  // namespace
 
-std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {
+std::string CheckDmaSettings(const AnalysisSettings& params, int64_t dataSize, bool checkTypeList) {
     const int32_t type = params.computationType;
     if (checkTypeList && !IsDmaPageType(type))
         return TypeReason("%s is not a valid computation type for DMA.", type);
 
-    const SizeList sizes = params.averageProgression.Expand();
+    const SizeList sizes = SizesOf(params);
     if (sizes.Empty()) return "Moving average progression is not valid.";
 
-    if (int64_t{params.dataSize} <= int64_t{params.windowSize} + 2 * int64_t{sizes.Last()})
+    if (dataSize <= int64_t{params.windowSize} + 2 * int64_t{sizes.Last()})
         return "Data size must be greater than window size plus maximum moving average times two.";
 
     if ((type == 4 || type == 8) && (params.dmaWeight < 0 || params.dmaWeight >= Smallest(sizes)))
@@ -62,19 +63,29 @@ std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeL
     return {};
 }
 
-std::string CheckDfaParameters(const AnalysisParameters& params) {
+std::string CheckDfaSettings(const AnalysisSettings& params, int64_t dataSize) {
     const int32_t type = params.computationType;
     if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type);
-    if (int64_t{params.dataSize} < int64_t{params.windowSize} + 1)
-        return "Data size must be at least greater than window size by one.";
+    if (dataSize < int64_t{params.windowSize} + 1) return "Data size must be at least greater than window size by one.";
     return {};
 }
 
+std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize) {
+    const int32_t type = settings.computationType;
+    if (IsDfaType(type)) return CheckDfaSettings(settings, dataSize);
+    return CheckDmaSettings(settings, dataSize, type != 9);
+}
+
+std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {
+    return CheckDmaSettings(SettingsOf(params), params.dataSize, checkTypeList);
+}
+
+std::string CheckDfaParameters(const AnalysisParameters& params) {
+    return CheckDfaSettings(SettingsOf(params), params.dataSize);
+}
+
 std::string CheckParametersForType(const AnalysisParameters& params) {
-    const int32_t type = params.computationType;
-    if (IsDfaType(type)) return CheckDfaParameters(params);
-    if (type == 9) return CheckDmaParameters(params, false);
-    return CheckDmaParameters(params, true);
+    return CheckSettingsForType(SettingsOf(params), params.dataSize);
 }
 
 }  // namespace fractan

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/analysis.h"
 #include "setup/parameters.h"
 
 namespace fractan {
@@ -16,6 +17,12 @@ std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeL
 
 // The DFA page's checks.
 std::string CheckDfaParameters(const AnalysisParameters& params);
+
+// The same checks of settings for `dataSize` samples: the DMA checks, with or
+// without the type list, the DFA checks, and those of the type's family.
+std::string CheckDmaSettings(const AnalysisSettings& settings, int64_t dataSize, bool checkTypeList);
+std::string CheckDfaSettings(const AnalysisSettings& settings, int64_t dataSize);
+std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize);
 
 // The checks of the family that the computation type belongs to: the DMA
 // checks for 0, 2 and 4 … 8, the same without the type list for 9, the DFA

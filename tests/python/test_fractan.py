@@ -1,0 +1,131 @@
+"""The Python module against the fractan command on the same series."""
+import os
+import signal
+import subprocess
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import fractan
+
+FRACTAN = os.environ["FRACTAN"]
+
+
+def walk(n, seed):
+    return np.cumsum(np.random.default_rng(seed).standard_normal(n))
+
+
+def command(args, folder):
+    subprocess.run([FRACTAN, *args, "-o", str(folder), "--test-name", "t", "--jobs", "1"],
+                   check=True, capture_output=True)
+
+
+def only(folder, tail):
+    [path] = [p for p in folder.iterdir() if p.name.endswith(tail)]
+    return [line.split("\t") for line in path.read_text().splitlines()]
+
+
+# Every computation type: (command, options, module call). Linear scales 8 … 40, step 8.
+CASES = [
+    (0, "dma", ["-w", "500", "--dynamic-step", "37"], lambda x, s: fractan.dma(x, type=0, window=500, scales=s, step=37)),
+    (1, "dfa", ["-w", "500", "--dynamic-step", "37"], lambda x, s: fractan.dfa(x, type=1, window=500, scales=s, step=37)),
+    (2, "dma", ["-w", "1800"], lambda x, s: fractan.dma(x, window=1800, scales=s)),
+    (3, "dfa", ["--order", "0"], lambda x, s: fractan.dfa(x, order=0, scales=s)),
+    (4, "dma", ["-w", "1800", "--weight", "3"], lambda x, s: fractan.dma(x, type=4, window=1800, scales=s, weight=3)),
+    (5, "dma", ["-w", "500", "--shift", "0.5", "--dynamic-step", "37"],
+     lambda x, s: fractan.dma(x, type=5, window=500, scales=s, shift=0.5, step=37)),
+    (6, "dma", ["-w", "1800", "--shift", "0.5"], lambda x, s: fractan.dma(x, type=6, window=1800, scales=s, shift=0.5)),
+    (7, "dma", ["-w", "1800"], lambda x, s: fractan.dma(x, type=7, window=1800, scales=s)),
+    (8, "dma", ["-w", "500", "--weight", "3", "--dynamic-step", "37"],
+     lambda x, s: fractan.dma(x, type=8, window=500, scales=s, weight=3, step=37)),
+    (9, "dma", ["-w", "1800", "--weight", "0", "--lambda", "0.3"],
+     lambda x, s: fractan.dma(x, type=9, window=1800, scales=s, lambda_=0.3)),
+]
+
+
+@pytest.mark.parametrize("type_, family, options, call", CASES)
+def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, options, call):
+    x = walk(2000, type_)
+    x.tofile(tmp_path / "s.dat")
+    command([family, str(tmp_path / "s.dat"), "-t", str(type_), "-p", "linear", "--start", "8", "--step", "8",
+             "--end", "40", *options], tmp_path)
+    r = call(x, fractan.linear(8, 40, 8))
+    if r.positions is not None:
+        lines = only(tmp_path, ".inc.txt")
+        assert [int(line[3]) for line in lines] == list(r.positions)
+        assert [line[4] for line in lines] == ["%g" % h for h in r.hurst]
+    else:
+        assert only(tmp_path, ".out.txt")[0][4] == "%g" % r.hurst
+        assert [line[1] for line in only(tmp_path, ".chart.txt")] == ["%.9f" % f for f in r.fluctuation]
+
+
+def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path):
+    x = walk(3000, 11)
+    x.tofile(tmp_path / "s.dat")
+    command(["clusters", str(tmp_path / "s.dat"), "-p", "linear", "--start", "10", "--step", "10", "--end", "30",
+             "--average", "extended"], tmp_path)
+    area = fractan.clusters(x, [10, 20, 30], average="extended").distribution("area")
+    lines = only(tmp_path, ".All.rArea.txt")
+    assert lines[2] == ["Mu:", "%g" % area["mu"], "Sigma:", "%g" % area["sigma"]]
+    assert [line[1] for line in lines[4:]] == ["%.15f" % f for f in area["frequencies"]]
+
+    subprocess.run([FRACTAN, "generate", "--levels", "10", "--hurst-start", "0.7", "--hurst-end", "0.7",
+                    "--seed", "5", "--kind", "binary", "-o", str(tmp_path)], check=True, capture_output=True)
+    generated = np.fromfile(next(tmp_path.glob("Artificial_H=0.7-1.dat")))
+    assert np.array_equal(fractan.generate_rmd(10, 0.7, seed=5), generated)
+
+    r = fractan.dfa(generated)
+    chart = tmp_path / "chart.txt"
+    chart.write_text("".join("%d\t%.17g\n" % (n, f) for n, f in zip(r.scales, r.fluctuation)))
+    subprocess.run([FRACTAN, "localslope", str(chart), "--width", "1", "--delta", "0.2"], check=True,
+                   capture_output=True)
+    centres, slopes = fractan.local_slope(r.scales, r.fluctuation, 1.0, 0.2)
+    written = [line.split("\t") for line in (tmp_path / "chart.txt.localslope.txt").read_text().splitlines()]
+    assert written == [["%g" % c, "%g" % s] for c, s in zip(centres, slopes)]
+
+
+def test_arguments(tmp_path):
+    x = walk(4000, 3)
+    # Any numeric dtype, any stride, a list: the same numbers.
+    whole = fractan.dfa(np.round(x * 100).astype(np.int64))
+    assert fractan.dfa(list(np.round(x * 100))).hurst == whole.hurst
+    strided = np.repeat(x, 2)[::2]
+    assert not strided.flags["C_CONTIGUOUS"]
+    assert fractan.dma(strided).hurst == fractan.dma(x).hurst
+    with pytest.raises(ValueError, match="^Data size must be greater than window size plus maximum moving average times two.$"):
+        fractan.dma(x, window=4000)
+    with pytest.raises(ValueError, match="Dynamic DFA .1. is not a valid computation type for DMA"):
+        fractan.dma(x, type=1)
+    with pytest.raises(ValueError, match="a geometric progression needs a step of 2 or more"):
+        fractan.geometric(4, 64, 1)
+    with pytest.raises(TypeError):
+        fractan.dfa(np.array(["a", "b"]))
+    with pytest.raises(TypeError):
+        fractan.dfa(np.zeros((10, 10)))
+    nan = x.copy()
+    nan[123] = np.nan
+    with pytest.raises(ValueError, match="sample 123 .counted from 0. of x is not a finite number"):
+        fractan.dfa(nan)
+    with pytest.raises(ValueError, match="outside"):
+        fractan.generate_rmd(5, 1.5)
+    assert "Detrended fluctuation analysis" in fractan.dfa.__doc__
+
+    config = tmp_path / "c.txt"
+    x.tofile(tmp_path / "s.dat")
+    command(["dfa", str(tmp_path / "s.dat"), "-p", "linear", "--start", "8", "--step", "8", "--end", "64",
+             "--save-config", str(config), "--no-run"], tmp_path)
+    summary = fractan.run_config(str(config), jobs=2)
+    assert summary["analysed"] == [str(tmp_path / "s.dat")]
+    assert os.path.exists(summary["result_file"])
+
+
+def test_ctrl_c_stops_a_long_call():
+    x = walk(2_000_000, 5)
+    timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
+    timer.start()
+    begun = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        fractan.dfa(x, type=1, window=100_000, step=1)
+    assert time.monotonic() - begun < 5
