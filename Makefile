@@ -1,9 +1,10 @@
 # Two commands do all the set-up: `make run` and `make test`.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+COVERAGE_DIR ?= build-coverage
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run gui python screenshots test bench sanitize clean
+.PHONY: all deps configure build run gui python screenshots test bench sanitize coverage clean
 
 all: build
 
@@ -51,5 +52,13 @@ sanitize: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The share of the core's lines that the tests run (gcov, summed by gcovr).
+coverage: deps
+	cmake -S . -B $(COVERAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage -DFRACTAN_BUILD_BENCH=OFF
+	cmake --build $(COVERAGE_DIR) -j $(JOBS)
+	find $(COVERAGE_DIR) -name '*.gcda' -delete
+	cd $(COVERAGE_DIR) && ctest -j $(JOBS)
+	gcovr -r . $(COVERAGE_DIR) --filter 'setup/' --filter 'engine/' --filter 'clusters/' --filter 'generator/' --filter 'slope/' --filter 'tools/' --print-summary -o $(COVERAGE_DIR)/core-coverage.txt
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(COVERAGE_DIR)
