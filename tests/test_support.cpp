@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -79,6 +80,37 @@ std::string ResultLine(const std::string& fileName, int dataSize, int dataOffset
     std::string line(buffer, size);
     std::free(buffer);
     return line;
+}
+
+double HurstOf(const std::string& path, size_t line) {
+    return std::stod(SplitTabs(ReadLines(path).at(line)).at(4));
+}
+
+std::vector<std::string> StartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines)
+        if (line.starts_with(prefix)) kept.push_back(line);
+    return kept;
+}
+
+std::vector<double> ReadDoubles(const std::string& path) {
+    const std::string bytes = ReadText(path);
+    std::vector<double> values(bytes.size() / sizeof(double));
+    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(double));
+    return values;
+}
+
+AnalysisParameters SmallRun(const std::string& folder) {
+    AnalysisParameters p;
+    p.inputFileMode = 0;
+    p.inputFileType = 0;
+    p.computationType = 2;
+    p.outputPath = folder;
+    p.testName = std::string(1, 't');  // a plain literal here trips a false -Wrestrict in GCC 12
+    p.windowSize = 50;
+    p.dataSize = 100;
+    p.averageProgression = ScaleProgression{2, 8, 2, kLinear, {}};
+    return p;
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {

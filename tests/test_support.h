@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "setup/output.h"
+#include "setup/parameters.h"
 #include "setup/stop.h"
 
 namespace fractan::test {
@@ -40,6 +41,16 @@ std::string ResultLine(const std::string& fileName, int dataSize, int dataOffset
 
 // Splits a line at tabs.
 std::vector<std::string> SplitTabs(const std::string& line);
+
+// H (the fifth field) of result line `line` of a result or incremental file.
+double HurstOf(const std::string& path, size_t line = 0);
+// The lines that begin with `prefix`.
+std::vector<std::string> StartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+// The 8-byte numbers of a binary file.
+std::vector<double> ReadDoubles(const std::string& path);
+// The record of a small run: one text series, static DMA (type 2), window 50,
+// data size 100, window sizes 2, 4, 6, 8, test name "t", results into `folder`.
+AnalysisParameters SmallRun(const std::string& folder);
 
 // Captures the calling thread's output and requests a stop when a given line is printed.
 class StopOnLine : public OutputSink {
