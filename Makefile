@@ -2,9 +2,11 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 COVERAGE_DIR ?= build-coverage
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run gui python screenshots test bench sanitize coverage clean
+.PHONY: all deps configure build run gui python screenshots test bench sanitize coverage fuzz clean
 
 all: build
 
@@ -60,5 +62,11 @@ coverage: deps
 	cd $(COVERAGE_DIR) && ctest -j $(JOBS)
 	gcovr -r . $(COVERAGE_DIR) --filter 'setup/' --filter 'engine/' --filter 'clusters/' --filter 'generator/' --filter 'slope/' --filter 'tools/' --print-summary -o $(COVERAGE_DIR)/core-coverage.txt
 
+# Every reader under libFuzzer for FUZZ_SECONDS each (built with clang).
+fuzz: build
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRACTAN_FUZZ=ON -DFRACTAN_BUILD_GUI=OFF -DFRACTAN_BUILD_TESTS=OFF -DFRACTAN_BUILD_BENCH=OFF -DFRACTAN_BUILD_PYTHON=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
+	bash fuzz/run.sh $(BUILD_DIR) $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(COVERAGE_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(COVERAGE_DIR) $(FUZZ_DIR)

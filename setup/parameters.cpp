@@ -155,6 +155,12 @@ private:
             return false;
         }
         current_ = text;
+        // No name or number holds a NUL byte, and a name cut at one would
+        // save as another record.
+        if (text.find('\0') != std::string::npos) {
+            problem_ = "line " + std::to_string(lines_.Number()) + " should hold " + what + "; it holds a NUL byte";
+            return false;
+        }
         if (line) *line = text;
         return true;
     }

@@ -33,11 +33,6 @@ TEST(Output, CaptureIsPerThreadAndNests) {
     EXPECT_EQ(lines[3], std::string(2000, 'x'));
 }
 
-}  // namespace
-}  // namespace fractan
-
-namespace fractan {
-namespace {
 
 // Later files ending first change nothing the user sees: every file's lines
 // come together and in list order, its commit after them, each commit once.

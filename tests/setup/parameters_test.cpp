@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "setup/line_reader.h"
 #include "test_support.h"
 
 namespace fractan {
 namespace {
+
+using Files = std::vector<std::string>;
 
 AnalysisParameters Filled(const std::string& input) {
     AnalysisParameters p;
@@ -33,51 +34,12 @@ AnalysisParameters Filled(const std::string& input) {
     return p;
 }
 
-void ExpectSameStoredFields(const AnalysisParameters& a, const AnalysisParameters& b) {
-    EXPECT_EQ(a.inputFileMode, b.inputFileMode);
-    EXPECT_EQ(a.inputFileName, b.inputFileName);
-    EXPECT_EQ(a.inputFileType, b.inputFileType);
-    EXPECT_EQ(a.outputPath, b.outputPath);
-    EXPECT_EQ(a.computationType, b.computationType);
-    EXPECT_EQ(a.dataSize, b.dataSize);
-    EXPECT_EQ(a.dataOffset, b.dataOffset);
-    EXPECT_EQ(a.windowSize, b.windowSize);
-    EXPECT_EQ(a.averageProgression.type, b.averageProgression.type);
-    EXPECT_EQ(a.averageProgression.start, b.averageProgression.start);
-    EXPECT_EQ(a.averageProgression.end, b.averageProgression.end);
-    EXPECT_EQ(a.averageProgression.step, b.averageProgression.step);
-    EXPECT_EQ(a.averageProgression.customFile, b.averageProgression.customFile);
-    EXPECT_EQ(a.fileProgression.start, b.fileProgression.start);
-    EXPECT_EQ(a.fileProgression.end, b.fileProgression.end);
-    EXPECT_EQ(a.fileProgression.step, b.fileProgression.step);
-    EXPECT_EQ(a.inputFilesPath, b.inputFilesPath);
-    EXPECT_EQ(a.filePrefix, b.filePrefix);
-    EXPECT_EQ(a.movingAverageType, b.movingAverageType);
-    EXPECT_EQ(a.distributionType, b.distributionType);
-    EXPECT_EQ(a.distributionStep, b.distributionStep);
-    EXPECT_EQ(a.testName, b.testName);
-    EXPECT_EQ(a.dmaWeight, b.dmaWeight);
-    EXPECT_EQ(a.dfaOrder, b.dfaOrder);
-    EXPECT_EQ(a.shiftPercentage, b.shiftPercentage);
-}
-
+// The 35 lines, and every stored field read back (the text holds them all).
 TEST(AnalysisParameters, ConfigurationRoundTrip) {
     test::TempDir dir;
     const std::string config = dir.File("config.txt");
     const AnalysisParameters saved = Filled("series.txt");
     ASSERT_TRUE(saved.SaveConfig(config));
-    ASSERT_EQ(test::ReadLines(config).size(), 35u);
-
-    AnalysisParameters loaded;
-    loaded.dynamicStep = 7;  // not stored: Reset gives it back its default
-    ASSERT_TRUE(loaded.LoadConfig(config));
-    AnalysisParameters expected = saved;
-    expected.dmaLambda = 0.123457;
-    ExpectSameStoredFields(loaded, expected);
-    EXPECT_DOUBLE_EQ(loaded.dmaLambda, 0.123457);
-    EXPECT_EQ(loaded.dynamicStep, 100);
-    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{"series.txt"});
-
     EXPECT_EQ(test::ReadText(config),
               "[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]\n"
               "S\nseries.txt\nB\n"
@@ -97,69 +59,40 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
               "[DMA weight, Lambda]\n3\t0.123457\n"
               "[DFA order (0-constant, 1-linear)]\n1\n"
               "[DMA shift percentage]\n0.500000\n");
-}
-
-TEST(AnalysisParameters, GeometricLoadsAsLinearAndUnsetLettersStayUnset) {
-    test::TempDir dir;
-    const std::string config = dir.File("config.txt");
-    AnalysisParameters saved = Filled("series.txt");
-    saved.averageProgression.type = kGeometric;
-    saved.inputFileType = -1;
-    ASSERT_TRUE(saved.SaveConfig(config));
     AnalysisParameters loaded;
+    loaded.dynamicStep = 7;  // not stored: it gets its default
+    ASSERT_TRUE(loaded.LoadConfig(config));
+    EXPECT_EQ(loaded.ConfigText(), saved.ConfigText());
+    EXPECT_DOUBLE_EQ(loaded.dmaLambda, 0.123457);
+    EXPECT_EQ(loaded.dynamicStep, 100);
+    EXPECT_EQ(loaded.inputFiles, Files{"series.txt"});
+
+    // A geometric progression loads as linear; letters that are not set stay unset.
+    AnalysisParameters unset = Filled("");
+    unset.averageProgression.type = kGeometric;
+    unset.inputFileMode = -1;
+    unset.inputFileType = 7;
+    ASSERT_TRUE(unset.SaveConfig(config));
     ASSERT_TRUE(loaded.LoadConfig(config));
     EXPECT_EQ(loaded.averageProgression.type, kLinear);
-    EXPECT_EQ(loaded.averageProgression.start, 4);
-    EXPECT_EQ(loaded.inputFileType, -1);
-
-    saved.inputFileMode = -1;
-    saved.inputFileType = 7;
-    ASSERT_TRUE(saved.SaveConfig(config));
-    ASSERT_TRUE(loaded.LoadConfig(config));
     EXPECT_EQ(loaded.inputFileMode, -1);
     EXPECT_EQ(loaded.inputFileType, -1);
-    EXPECT_EQ(loaded.inputFileName, "series.txt");
+    EXPECT_EQ(loaded.inputFileName, "");  // an empty name is the name, not swallowed
     EXPECT_EQ(loaded.outputPath, "/tmp/out put");
-}
 
-TEST(AnalysisParameters, EmptyInputNameLoadsBackIntact) {
-    test::TempDir dir;
-    const std::string config = dir.File("config.txt");
-    const AnalysisParameters saved = Filled("");
-    ASSERT_TRUE(saved.SaveConfig(config));
-    AnalysisParameters loaded;
-    EXPECT_TRUE(loaded.LoadConfig(config));  // single mode: one empty entry
-    ExpectSameStoredFields(loaded, [&] {
-        AnalysisParameters e = saved;
-        e.dmaLambda = 0.123457;
-        return e;
-    }());
-    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{""});
-}
-
-TEST(AnalysisParameters, LowercaseLettersBlanksAndCarriageReturns) {
-    test::TempDir dir;
-    const std::string config = dir.File("config.txt");
-    std::string text = Filled("x").ConfigText();
     // Hand-edited: lowercase letters, blanks around the name, CR line ends.
     const std::string list = dir.File("list.txt");
+    std::string text = Filled("x").ConfigText(), crlf;
     text.replace(text.find("\nS\nx\nB\n"), 8, "\nm\n  " + list + " \nt\n");
-    std::string crlf;
-    for (char c : text) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     test::WriteText(config, crlf);
     test::WriteText(list, "a.txt\n");
-    AnalysisParameters loaded;
-    EXPECT_TRUE(loaded.LoadConfig(config));
+    ASSERT_TRUE(loaded.LoadConfig(config));
     EXPECT_EQ(loaded.inputFileMode, 1);
     EXPECT_EQ(loaded.inputFileType, 0);
-    EXPECT_EQ(loaded.inputFileName, list);
+    EXPECT_EQ(loaded.inputFiles, Files{"a.txt"});
     EXPECT_EQ(loaded.testName, "run 1");
-    EXPECT_EQ(loaded.windowSize, 890);
     EXPECT_EQ(loaded.shiftPercentage, 0.5);
-    EXPECT_EQ(loaded.inputFiles, std::vector<std::string>{"a.txt"});
 }
 
 TEST(AnalysisParameters, LoadFailures) {
@@ -167,7 +100,7 @@ TEST(AnalysisParameters, LoadFailures) {
     AnalysisParameters p = Filled("keep.txt");
     EXPECT_FALSE(p.LoadConfig(dir.File("missing.txt")));
     EXPECT_EQ(p.inputFileName, "keep.txt");  // unchanged
-    EXPECT_EQ(p.windowSize, 890);
+    EXPECT_FALSE(p.SaveConfig(dir.File("no/such/folder/c.txt")));
 
     // Multi mode whose files list cannot be read: read, but no input file.
     AnalysisParameters multi = Filled(dir.File("no-list.txt"));
@@ -177,8 +110,6 @@ TEST(AnalysisParameters, LoadFailures) {
     EXPECT_FALSE(loaded.LoadConfig(dir.File("c.txt")));
     EXPECT_EQ(loaded.windowSize, 890);
     EXPECT_TRUE(loaded.inputFiles.empty());
-
-    EXPECT_FALSE(p.SaveConfig(dir.File("no/such/folder/c.txt")));
 
     // A damaged file names its first line that cannot be read and changes nothing.
     const std::string good = Filled("keep.txt").ConfigText();
@@ -197,6 +128,7 @@ TEST(AnalysisParameters, LoadFailures) {
              {lineReplaced("\n890\n", "\n" + std::string(10'000'000, '7') + "\n"),
               "line 12 should hold the window size, a whole number; it holds \"" + std::string(40, '7') + "...\""},
              {lineReplaced("\n0.500000\n", "\n0,5\n"), "line 35 should hold the shift percentage, a number; it holds \"0,5\""},
+             {lineReplaced("\nkeep.txt\n", std::string("\nke\0p.txt\n", 10)), "line 3 should hold the input file name; it holds a NUL byte"},
          }) {
         test::WriteText(dir.File("d.txt"), d.text);
         std::string problem;
@@ -214,55 +146,29 @@ TEST(AnalysisParameters, LoadFailures) {
 TEST(FilesList, ReadsTrimmedLinesUpToTheFirstEmptyOne) {
     test::TempDir dir;
     const std::string list = dir.File("list.txt");
-    test::WriteText(list, "a.txt\nb.txt\n\nc.txt\n");
-    std::vector<std::string> files{"kept"};
-    EXPECT_TRUE(ReadFilesList(list, files));
-    EXPECT_EQ(files, (std::vector<std::string>{"kept", "a.txt", "b.txt"}));
-
-    test::WriteText(list, "\xEF\xBB\xBF" "a.txt\n");  // a byte-order mark is not part of the first name
-    files.clear();
-    EXPECT_TRUE(ReadFilesList(list, files));
-    EXPECT_EQ(files, std::vector<std::string>{"a.txt"});
-
-    test::WriteText(list, "  /data/x.txt  \n\t/data/y.txt");  // last line without a line end
-    files.clear();
-    EXPECT_TRUE(ReadFilesList(list, files));
-    EXPECT_EQ(files, (std::vector<std::string>{"/data/x.txt", "/data/y.txt"}));
-
-    test::WriteText(list, "a.txt\n\xff" "b.txt\n");  // byte 255 ends the read like the end
-    files.clear();
-    EXPECT_TRUE(ReadFilesList(list, files));
-    EXPECT_EQ(files, (std::vector<std::string>{"a.txt"}));
-
-    files = {"kept"};
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, Files>>{
+             {"a.txt\nb.txt\n\nc.txt\n", {"kept", "a.txt", "b.txt"}},
+             {"\xEF\xBB\xBF" "a.txt\n", {"kept", "a.txt"}},  // a byte-order mark is not part of the first name
+             {"  /data/x.txt  \n\t/data/y.txt", {"kept", "/data/x.txt", "/data/y.txt"}},  // no last line end
+             {"a.txt\n\xff" "b.txt\n", {"kept", "a.txt"}},  // byte 255 ends the read like the end
+         }) {
+        test::WriteText(list, text);
+        Files files{"kept"};
+        EXPECT_TRUE(ReadFilesList(list, files));
+        EXPECT_EQ(files, expected);
+    }
+    Files files{"kept"};
     EXPECT_FALSE(ReadFilesList(dir.File("missing"), files));
-    EXPECT_EQ(files, std::vector<std::string>{"kept"});
+    EXPECT_EQ(files, Files{"kept"});
 
     AnalysisParameters p;
-    p.inputFileMode = 0;
+    p.inputFileMode = 0;  // single mode: one entry, even an empty name
     EXPECT_TRUE(p.ExpandInputFiles());
-    EXPECT_EQ(p.inputFiles, std::vector<std::string>{""});
+    EXPECT_EQ(p.inputFiles, Files{""});
     p.inputFileMode = 1;
     p.inputFileName = dir.File("missing");
     EXPECT_FALSE(p.ExpandInputFiles());
     EXPECT_TRUE(p.inputFiles.empty());
-}
-
-TEST(LineReader, SkipLineAndTrim) {
-    test::TempDir dir;
-    const std::string path = dir.File("lines.txt");
-    test::WriteText(path, "first line\n  second \t\nthird");
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    std::string line;
-    SkipLine(file);
-    EXPECT_TRUE(ReadTrimmedLine(file, line));
-    EXPECT_EQ(line, "second");
-    EXPECT_TRUE(ReadTrimmedLine(file, line));
-    EXPECT_EQ(line, "third");
-    EXPECT_FALSE(ReadTrimmedLine(file, line));
-    EXPECT_EQ(line, "");
-    SkipLine(file);  // at the end: nothing happens
-    std::fclose(file);
 }
 
 }  // namespace

@@ -98,176 +98,107 @@ TEST(NumberScanner, ReadsEveryFormAsStrtod) {
     ExpectSameAsStrtod("0." + digits + "\n-" + digits + "e-599990 " + digits.substr(0, 300000) + "e-300300\n5");
 }
 
-TEST(LoadSeries, TextStretchWithProgressLines) {
+// Every stretch a load can ask for, and the lines it prints.
+TEST(LoadSeries, StretchesAndTheirLines) {
     test::TempDir dir;
-    const std::string path = dir.File("s.txt");
-    test::WriteNumbers(path, Range(1, 10));
-    SampleArray data;
-    OutputCapture out;
-    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 5, 2));
-    EXPECT_EQ(Values(data), (std::vector<double>{3, 4, 5, 6, 7}));
-    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (0)", "Done."}));
+    const std::string ten = dir.File("ten.txt"), cut = dir.File("cut.txt"), many = dir.File("many.txt");
+    const std::string binary = dir.File("b.dat"), big = dir.File("big.dat");
+    test::WriteNumbers(ten, Range(1, 10));
+    test::WriteText(cut, "1\n2\n3\nnot a number\n4\n");
+    test::WriteNumbers(many, Range(0, 2499));
+    test::WriteBinary(binary, Range(0, 9));
+    const std::vector<double> large = Range(0, 600002);  // more than one block of 4 MB
+    test::WriteBinary(big, large);
+    test::WriteText(big, test::ReadText(big) + "abc");  // a part of a number after the last
+    const std::string check = "Please check the size and/or offset of the subseries.";
+    const std::string cutNote = "[" + cut + "] line 4: \"not a number\" is not a number; the series is cut there, after 3 numbers.";
+    struct Case {
+        std::string path;
+        int32_t type, size, offset;
+        std::vector<double> values;
+        Lines lines;  // after "Loading data..."
+    };
+    for (const Case& c : std::vector<Case>{
+             {ten, kTextInput, 5, 2, {3, 4, 5, 6, 7}, {"Processing sample 0 (0)", "Done."}},
+             {many, kTextInput, 2500, 0, Range(0, 2499),
+              {"Processing sample 0 (1)", "Processing sample 1000 (1001)", "Processing sample 2000 (2001)", "Done."}},
+             {cut, kTextInput, 3, 0, {1, 2, 3}, {"Processing sample 0 (1)", "Done."}},
+             {cut, kTextInput, 4, 0, {},
+              {"Processing sample 0 (1)", "[" + cut + "] holds 3 samples from offset 0, fewer than the data size 4.",
+               cutNote, check, ""}},
+             {cut, kTextInput, -1, 0, {}, {check, ""}},
+             {cut, kTextInput, 2, -1, {}, {check, ""}},
+             {cut, kTextInput, kAllSamples, 1, {2, 3}, {"Processing sample 0 (0)", cutNote, "Done."}},
+             {ten, kTextInput, kAllSamples, 10, {},
+              {"Processing sample 0 (0)", "[" + ten + "] holds no sample from offset 10.", check, ""}},
+             {binary, kBinaryInput, 2, 8, {8, 9}, {"Done."}},
+             {binary, kBinaryInput, 3, 8, {},
+              {"[" + binary + "] holds 2 samples from offset 8, fewer than the data size 3.", check, ""}},
+             {binary, kBinaryInput, -2, 0, {}, {check, ""}},
+             {big, kBinaryInput, kAllSamples, 2, {large.begin() + 2, large.end()},
+              {"[" + big + "] ends with a part of an 8-byte number after its 600003 whole ones; the part is ignored.",
+               "Done."}},
+             {big, kBinaryInput, kAllSamples, 600003, {},
+              {"[" + big + "] holds no sample from offset 600003.", check, ""}},
+         }) {
+        SampleArray data;
+        OutputCapture out;
+        EXPECT_EQ(LoadSeries(data, c.path, c.type, c.size, c.offset), !c.values.empty()) << c.path << " " << c.size;
+        EXPECT_EQ(Values(data), c.values);
+        Lines lines{"Loading data..."};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        EXPECT_EQ(out.Lines(), lines) << c.path << " " << c.size;
+    }
+    EXPECT_EQ(CountSamples(cut, kTextInput), 3);
+    EXPECT_EQ(CountSamples(big, kBinaryInput), 600003);
 }
 
-TEST(LoadSeries, TextProgressEveryThousandNumbers) {
+// What a user is told about a file that does not read as they think.
+TEST(LoadSeries, NotesOnFilesThatMislead) {
     test::TempDir dir;
     const std::string path = dir.File("s.txt");
-    test::WriteNumbers(path, Range(0, 2499));
     SampleArray data;
-    OutputCapture out;
-    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 2500, 0));
-    EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)",
-                                  "Processing sample 1000 (1001)", "Processing sample 2000 (2001)",
-                                  "Done."}));
-    EXPECT_EQ(data.Size(), 2500);
-    EXPECT_EQ(data[2499], 2499.0);
-}
-
-TEST(LoadSeries, TextNumberFormsAndSeparators) {
-    test::TempDir dir;
-    const std::string path = dir.File("s.txt");
-    test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n1e-320\n1e999\n-0\n9\n0x1p3\n");
-    SampleArray data;
-    OutputCapture out;
-    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 10, 0));  // the values: NumberScanner.ReadsEveryFormAsStrtod
-    EXPECT_EQ(CountSamples(path, kTextInput), 10);
-    // Two numbers on a line are read as two samples, and said to be: an index
-    // and a value read interleaved give a plausible H.
-    EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
-              "[" + path + "] line 3 holds more than one number; every number is taken as a sample of its own "
-              "(one number per line expected: a column of an index and a value is read interleaved).");
-
-    test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
-    ASSERT_TRUE(LoadSeries(data, path, kTextInput, 2, 0));
-    EXPECT_EQ(data[0], 3.0);
+    {
+        test::WriteText(path, "  1.5\r\n\n-2e3\t+4\n0.125 7\n");  // two columns are read interleaved
+        OutputCapture out;
+        ASSERT_TRUE(LoadSeries(data, path, kTextInput, 5, 0));
+        EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
+                  "[" + path + "] line 3 holds more than one number; every number is taken as a sample of its own "
+                  "(one number per line expected: a column of an index and a value is read interleaved).");
+    }
     std::string note = "x";
+    test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
     EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
     EXPECT_EQ(note, "");
-    // Where reading stops, and why: the line and its text.
-    test::WriteText(path, "3\n4\nNA\n5\n");
-    EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
-    EXPECT_EQ(note, "[" + path + "] line 3: \"NA\" is not a number; the series is cut there, after 2 numbers.");
     test::WriteText(path, "1,5\n2,5\n");
     EXPECT_EQ(CountSamples(path, kTextInput, &note), 1);
     EXPECT_EQ(note, "[" + path + "] line 1: \",5\" is not a number (a decimal comma? numbers are read with a "
                     "decimal point); the series is cut there, after 1 numbers.");
-}
-
-TEST(LoadSeries, TextTooShortOrNegativeFails) {
-    test::TempDir dir;
-    const std::string path = dir.File("s.txt");
-    test::WriteText(path, "1\n2\n3\nnot a number\n4\n5\n");
-    SampleArray data;
-    {
-        OutputCapture out;
-        EXPECT_FALSE(LoadSeries(data, path, kTextInput, 4, 0));  // reading stops at the text
-        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Processing sample 0 (1)",
-                                      "[" + path + "] holds 3 samples from offset 0, fewer than the data size 4.",
-                                      "[" + path + "] line 4: \"not a number\" is not a number; the series is "
-                                      "cut there, after 3 numbers.",
-                                      "Please check the size and/or offset of the subseries.", ""}));
-        EXPECT_EQ(data.Size(), 0);
-    }
-    EXPECT_TRUE(LoadSeries(data, path, kTextInput, 3, 0));
-    EXPECT_EQ(Values(data), (std::vector<double>{1, 2, 3}));
-    EXPECT_EQ(CountSamples(path, kTextInput), 3);
-    for (auto [size, offset] : {std::pair{-1, 0}, std::pair{2, -1}, std::pair{2, 2}}) {
-        OutputCapture out;
-        EXPECT_FALSE(LoadSeries(data, path, kTextInput, size, offset)) << size << " " << offset;
-        EXPECT_EQ(data.Size(), 0);
-        EXPECT_EQ(out.Lines()[out.Lines().size() - 2], "Please check the size and/or offset of the subseries.");
-    }
-}
-
-TEST(LoadSeries, BinaryStretchAndTooShort) {
-    test::TempDir dir;
-    const std::string path = dir.File("s.dat");
-    test::WriteBinary(path, Range(0, 9));
-    SampleArray data;
-    {
-        OutputCapture out;
-        EXPECT_TRUE(LoadSeries(data, path, kBinaryInput, 2, 8));
-        EXPECT_EQ(Values(data), (std::vector<double>{8, 9}));
-        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Done."}));
-    }
-    {
-        OutputCapture out;
-        EXPECT_FALSE(LoadSeries(data, path, kBinaryInput, 3, 8));
-        EXPECT_EQ(out.Lines(), (Lines{"Loading data...",
-                                      "[" + path + "] holds 2 samples from offset 8, fewer than the data size 3.",
-                                      "Please check the size and/or offset of the subseries.", ""}));
-        EXPECT_EQ(data.Size(), 0);
-    }
-    // A trailing group of fewer than 8 bytes is ignored.
-    test::WriteText(dir.File("t.dat"), test::ReadText(path) + "abc");
-    EXPECT_EQ(CountSamples(dir.File("t.dat"), kBinaryInput), 10);
-    EXPECT_TRUE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 10, 0));
-    EXPECT_EQ(data[9], 9.0);
-    EXPECT_FALSE(LoadSeries(data, dir.File("t.dat"), kBinaryInput, 11, 0));
     // A text file read as binary is said to look like text.
     const std::string textFile = dir.File("text.dat");
     test::WriteNumbers(textFile, test::RandomWalk(100, 3));
     OutputCapture text;
     EXPECT_TRUE(LoadSeries(data, textFile, kBinaryInput, 4, 0));
-    EXPECT_EQ(text.Lines().at(1), "[" + textFile + "] looks like text, not 8-byte binary numbers: its "
+    EXPECT_EQ(text.Lines().at(1), std::string(1, '[') + textFile + "] looks like text, not 8-byte binary numbers: its "
                                   "first bytes are all printable characters. Read it as a text file if it holds one "
                                   "number per line.");
 }
 
-TEST(LoadSeries, AllSamplesFromTheOffset) {
-    test::TempDir dir;
-    const std::string cut = dir.File("cut.txt"), whole = dir.File("whole.txt"), binary = dir.File("b.dat");
-    test::WriteText(cut, "1\n2\n3\nnot a number\n4\n");
-    test::WriteText(whole, "1\n2\n3\n");
-    const std::vector<double> many = Range(0, 600002);  // more than one block of 4 MB
-    test::WriteBinary(binary, many);
-    test::WriteText(binary, test::ReadText(binary) + "abc");
-    const std::string check = "Please check the size and/or offset of the subseries.";
-    struct Case { std::string path; int32_t type, size, offset; std::vector<double> values; Lines lines; };
-    for (const Case& c : std::vector<Case>{
-             {cut, kTextInput, kAllSamples, 1, {2, 3}, {"Processing sample 0 (0)", "[" + cut + "] line 4: \"not a "
-              "number\" is not a number; the series is cut there, after 3 numbers.", "Done."}},
-             {whole, kTextInput, kAllSamples, 0, {1, 2, 3}, {"Processing sample 0 (1)", "Done."}},
-             {whole, kTextInput, kAllSamples, 3, {},
-              {"Processing sample 0 (0)", "[" + whole + "] holds no sample from offset 3.", check, ""}},
-             {whole, kTextInput, -2, 0, {}, {check, ""}},
-             {binary, kBinaryInput, kAllSamples, 2, {many.begin() + 2, many.end()}, {"[" + binary + "] ends with a "
-              "part of an 8-byte number after its 600003 whole ones; the part is ignored.", "Done."}},
-             {binary, kBinaryInput, kAllSamples, 600003, {},
-              {"[" + binary + "] holds no sample from offset 600003.", check, ""}},
-             {binary, kBinaryInput, -2, 0, {}, {check, ""}}}) {
-        SampleArray data;
-        OutputCapture out;
-        EXPECT_EQ(LoadSeries(data, c.path, c.type, c.size, c.offset), !c.values.empty()) << c.path << " " << c.offset;
-        EXPECT_EQ(Values(data), c.values);
-        Lines lines{"Loading data..."};
-        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
-        EXPECT_EQ(out.Lines(), lines);
-    }
-}
-
 TEST(LoadSeries, MissingFileAndUnknownType) {
     test::TempDir dir;
+    const std::string none = dir.File("none.txt");
     SampleArray data;
-    for (int32_t type : {kTextInput, kBinaryInput}) {
-        OutputCapture out;
-        EXPECT_FALSE(LoadSeries(data, dir.File("none.txt"), type, 1, 0));
-        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Error opening file [" + dir.File("none.txt") + "]"}));
-    }
-    EXPECT_EQ(CountSamples(dir.File("none.txt"), kTextInput), -1);
-    {
+    for (auto [type, size] : {std::pair{kTextInput, 1}, std::pair{kBinaryInput, 1}, std::pair{kTextInput, -1}}) {
         OutputCapture out;  // a missing file is named before sizes are looked at
-        EXPECT_FALSE(LoadSeries(data, dir.File("none.txt"), kTextInput, -1, 0));
-        EXPECT_EQ(out.Lines().back(), "Error opening file [" + dir.File("none.txt") + "]");
+        EXPECT_FALSE(LoadSeries(data, none, type, size, 0));
+        EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Error opening file [" + none + "]"}));
     }
-
+    EXPECT_EQ(CountSamples(none, kTextInput), -1);
     data.SetSize(3);
-    data[0] = 42;
     OutputCapture out;
-    EXPECT_TRUE(LoadSeries(data, dir.File("none.txt"), -1, 5, 0));
+    EXPECT_TRUE(LoadSeries(data, none, -1, 5, 0));  // an unknown type: the target left as it was
     EXPECT_EQ(out.Lines(), (Lines{"Loading data...", "Done."}));
-    EXPECT_EQ(data.Size(), 3);  // left as it was
-    EXPECT_EQ(data[0], 42.0);
+    EXPECT_EQ(data.Size(), 3);
 }
 
 TEST(LoadSeries, StopsWhenAsked) {

@@ -1,0 +1,34 @@
+// A binary series: the whole 8-byte groups as they are, from any offset, for
+// the analyses and the cluster analysis alike.
+#include <cstring>
+#include <vector>
+
+#include "clusters/cluster_analyzer.h"
+#include "fuzz_support.h"
+#include "setup/series_loader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace fractan;
+    fuzz::Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    const std::string& path = fuzz::WriteScratch(data, size);
+    const size_t numbers = size / 8;
+    const int32_t offset = size > 0 ? data[0] % 4 : 0;
+    const size_t kept = numbers > static_cast<size_t>(offset) ? numbers - offset : 0;
+
+    SampleArray all;
+    fuzz::Expect(LoadSeries(all, path, kBinaryInput, kAllSamples, offset) == (kept > 0), "every whole number is loaded");
+    fuzz::Expect(static_cast<size_t>(all.Size()) == kept &&
+                     (kept == 0 || std::memcmp(all.Data(), data + 8 * offset, 8 * kept) == 0),
+                 "the numbers are the file's bytes");
+    SampleArray sized;
+    fuzz::Expect(LoadSeries(sized, path, kBinaryInput, static_cast<int32_t>(kept), offset) == true ||
+                     kept == 0,
+                 "a data size of what there is loads");
+    ClusterAnalyzer clusters;
+    fuzz::Expect(clusters.LoadBinarySeries(path, offset, 1 << 30), "the cluster analysis reads what there is");
+    fuzz::Expect(static_cast<size_t>(clusters.Series().Size()) == kept &&
+                     (kept == 0 || std::memcmp(clusters.Series().Data(), data + 8 * offset, 8 * kept) == 0),
+                 "the cluster analysis reads the same numbers");
+    return 0;
+}
