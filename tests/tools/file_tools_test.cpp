@@ -2,135 +2,77 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <algorithm>
 
-#include "setup/stop.h"
 #include "test_support.h"
 
 namespace fractan {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-TEST(CountLines, LineFeedsOnly) {
-    test::TempDir dir;
-    const std::string f = dir.File("f.txt");
-    struct Case {
-        std::string text;
-        int64_t lines;
-    };
-    for (const Case& k : std::vector<Case>{
-             {"", 0}, {"a\nb", 1}, {"a\nb\n", 2}, {"a\r\nb\r\n", 2}, {"\n\n\n", 3}, {"no line end", 0},
-             {std::string("x\0\n\xff\n", 5), 2}}) {
-        test::WriteText(f, k.text);
-        EXPECT_EQ(CountLines(f), k.lines) << k.text;
-    }
-    // Across the reading chunks.
-    test::WriteText(f, std::string(200000, '\n') + std::string(70000, 'x'));
-    EXPECT_EQ(CountLines(f), 200000);
-    EXPECT_EQ(CountLines(dir.File("none.txt")), kCountNotOpened);
-    EXPECT_EQ(CountLines(dir.Path()), kCountNotOpened);  // a folder opens but cannot be read
-
-    StopSource stop;
-    stop.RequestStop();
-    ScopedStopSource scope(stop);
-    EXPECT_EQ(CountLines(f), kCountStopped);
-}
-
-TEST(MakeSampleFile, CountsSkipsAndFailures) {
+TEST(CountLinesAndMakeSampleFile, CountsSkipsAndFailures) {
     test::TempDir dir;
     const std::string f = dir.File("x.txt");
-    const std::string text = "0123456789\nabcdef\n";
-    test::WriteText(f, text);
-    EXPECT_EQ(SampleFilePath(f), dir.File("x.txt.sample"));
-    SampleStatus status;
-    struct Case {
-        uint32_t count, skip;
-        std::string sample;
-    };
-    for (const Case& k : std::vector<Case>{{5, 0, "01234"},
-                                           {0, 0, ""},
-                                           {1000, 0, text},
-                                           {4, 9, "9\nab"},
-                                           {1000, 11, "abcdef\n"},
-                                           {10, 1000, ""}}) {
-        const int64_t written = MakeSampleFile(f, k.count, k.skip, &status);
-        EXPECT_EQ(status, SampleStatus::kWritten);
-        EXPECT_EQ(written, static_cast<int64_t>(k.sample.size())) << k.count << " " << k.skip;
-        EXPECT_EQ(test::ReadText(SampleFilePath(f)), k.sample) << k.count << " " << k.skip;
+    for (const auto& [text, lines] : std::vector<std::pair<std::string, int64_t>>{
+             {"", 0}, {"a\nb", 1}, {"a\r\nb\r\n", 2}, {std::string("x\0\n\xff\n", 5), 2},
+             {std::string(200000, '\n') + std::string(70000, 'x'), 200000}}) {  // across the reading chunks
+        test::WriteText(f, text);
+        EXPECT_EQ(CountLines(f), lines) << lines;
     }
-    // More than one reading chunk, skipping across a chunk border.
-    std::string big;
+    EXPECT_EQ(CountLines(dir.File("none.txt")), kCountNotOpened);
+    EXPECT_EQ(CountLines(dir.Path()), kCountNotOpened);  // a folder opens but cannot be read
+    std::string big;  // more than one reading chunk
     for (int i = 0; i < 300000; ++i) big.push_back(static_cast<char>('a' + i % 26));
     test::WriteText(f, big);
-    EXPECT_EQ(MakeSampleFile(f, 200000, 70000), 200000);
-    EXPECT_EQ(test::ReadText(SampleFilePath(f)), big.substr(70000, 200000));
-
+    SampleStatus status;
+    for (const auto& [count, skip] : std::vector<std::pair<uint32_t, uint32_t>>{
+             {5, 0}, {0, 0}, {400000, 0}, {4, 9}, {200000, 70000}, {400000, 299990}, {10, 400000}}) {
+        const std::string sample = big.substr(std::min<size_t>(skip, big.size()), count);
+        EXPECT_EQ(MakeSampleFile(f, count, skip, &status), static_cast<int64_t>(sample.size())) << count << " " << skip;
+        EXPECT_EQ(status, SampleStatus::kWritten);
+        EXPECT_EQ(test::ReadText(SampleFilePath(f)), sample) << count << " " << skip;
+    }
     EXPECT_EQ(MakeSampleFile(dir.File("none.txt"), 10, 0, &status), 0);
     EXPECT_EQ(status, SampleStatus::kInputNotOpened);
-    EXPECT_FALSE(test::Exists(dir.File("none.txt.sample")));
-    const std::string g = dir.File("g.txt");
-    test::WriteText(g, "data\n");
-    ASSERT_EQ(::mkdir(SampleFilePath(g).c_str(), 0777), 0);
-    EXPECT_EQ(MakeSampleFile(g, 10, 0, &status), 0);
-    EXPECT_EQ(status, SampleStatus::kSampleNotOpened);
     EXPECT_EQ(MakeSampleFile(dir.Path(), 10, 0, &status), 0);  // a folder is not an input
     EXPECT_EQ(status, SampleStatus::kInputNotOpened);
-    EXPECT_FALSE(test::Exists(SampleFilePath(dir.Path())));
-
-    StopSource stop;
-    stop.RequestStop();
-    ScopedStopSource scope(stop);
-    EXPECT_EQ(MakeSampleFile(f, 10, 0, &status), 0);
-    EXPECT_EQ(status, SampleStatus::kStopped);
-    EXPECT_FALSE(test::Exists(SampleFilePath(f)));
+    EXPECT_FALSE(test::Exists(dir.File("none.txt.sample")) || test::Exists(SampleFilePath(dir.Path())));
 }
 
-TEST(WriteFilesList, LinesRangesAndRefusals) {
+TEST(WriteFilesList, LinesRangesRefusalsAndTheStopOfEveryTool) {
     test::TempDir dir;
     const std::string list = dir.File("list.txt");
-    FilesListRequest r{"d", "Artificial_H=0.5-", 1, 1, 3, "txt"};
     int64_t lines = -1;
-    ASSERT_EQ(WriteFilesList(list, r, &lines), FilesListStatus::kWritten);
-    EXPECT_EQ(lines, 3);
-    EXPECT_EQ(FilesListLength(r), 3);
-    EXPECT_EQ(FilesListLength({"d", "", -5, 4, 6, "txt"}), 3);  // -5, -1, 3
-    EXPECT_EQ(FilesListLength({"d", "", 1, 0, 6, "txt"}), 0);   // refused
-    EXPECT_EQ(test::ReadText(list), "d/Artificial_H=0.5-1.txt\nd/Artificial_H=0.5-2.txt\nd/Artificial_H=0.5-3.txt\n");
-
-    struct Case {
-        FilesListRequest request;
-        std::string text;
-    };
-    for (const Case& k : std::vector<Case>{
+    for (const auto& [request, text] : std::vector<std::pair<FilesListRequest, std::string>>{
              {{"d", "s", 1, 2, 6, "dat"}, "d/s1.dat\nd/s3.dat\nd/s5.dat\n"},
-             {{"d", "", 7, 1, 7, "csv"}, "d/7.csv\n"},
-             {{"", "p", -2, 2, 0, "txt"}, "/p-2.txt\n/p0.txt\n"},
-             {{"d", "p", 5, 1, 4, "txt"}, ""},    // start above end: an empty list
-             {{"d", "p", 5, 0, 4, "txt"}, ""},    // ... whatever the step
-             {{"d", "p", 2147483646, 1, 2147483647, "txt"}, "d/p2147483646.txt\nd/p2147483647.txt\n"},
-         }) {
-        ASSERT_EQ(WriteFilesList(list, k.request), FilesListStatus::kWritten) << k.text;
-        EXPECT_EQ(test::ReadText(list), k.text);
+             {{"d", "p", -2, 2, 0, "txt"}, "d/p-2.txt\nd/p0.txt\n"},
+             {{"d", "p", 5, 0, 4, "txt"}, ""},  // start above end: an empty list, whatever the step
+             {{"d", "p", 2147483646, 1, 2147483647, "txt"}, "d/p2147483646.txt\nd/p2147483647.txt\n"}}) {
+        ASSERT_EQ(WriteFilesList(list, request, &lines), FilesListStatus::kWritten) << text;
+        EXPECT_EQ(test::ReadText(list), text);
+        EXPECT_EQ(lines, std::count(text.begin(), text.end(), '\n'));
+        EXPECT_EQ(FilesListLength(request), lines);
     }
-
     // A step that never reaches the end is refused before the file is touched.
-    const std::string kept = test::ReadText(list);
     for (int32_t step : {0, -1}) {
         const FilesListRequest endless{"d", "p", 0, step, 0, "txt"};
         EXPECT_EQ(FilesListRefusal(endless),
                   "The step is " + std::to_string(step) + ", it must be greater than 0 when the start is not above the end.");
         EXPECT_EQ(WriteFilesList(list, endless, &lines), FilesListStatus::kRefused);
-        EXPECT_EQ(lines, 0);
-        EXPECT_EQ(test::ReadText(list), kept);
+        EXPECT_EQ(lines + FilesListLength(endless), 0);
+        EXPECT_EQ(test::ReadText(list), "d/p2147483646.txt\nd/p2147483647.txt\n");
     }
+    const FilesListRequest r{"d", "p", 1, 1, 3, "txt"};
     EXPECT_EQ(WriteFilesList(dir.File("missing/list.txt"), r), FilesListStatus::kNotCreated);
 
-    StopSource stop;
+    StopSource stop;  // a stop leaves no unfinished file
     stop.RequestStop();
     ScopedStopSource scope(stop);
+    EXPECT_EQ(CountLines(list), kCountStopped);
+    SampleStatus status;
+    EXPECT_EQ(MakeSampleFile(list, 10, 0, &status), 0);
+    EXPECT_EQ(status, SampleStatus::kStopped);
     EXPECT_EQ(WriteFilesList(list, r), FilesListStatus::kStopped);
-    EXPECT_FALSE(test::Exists(list));
+    EXPECT_FALSE(test::Exists(SampleFilePath(list)) || test::Exists(list));
 }
 
 }  // namespace

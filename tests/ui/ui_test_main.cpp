@@ -2,7 +2,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
 #include <cstring>
 
 #include "ui/application.h"
