@@ -46,6 +46,7 @@ bench: build
 	bash bench/memory_clusters.sh $(BUILD_DIR)
 	bash bench/memory_generator.sh $(BUILD_DIR)
 	bash bench/ratios.sh $(BUILD_DIR)
+	bash bench/mpi_spread.sh $(BUILD_DIR)
 	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_dfa.py
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -14,6 +14,7 @@
 #include "cli/cli_support.h"
 #include "clusters/cluster_analyzer.h"
 #include "setup/line_reader.h"
+#include "setup/ordered_jobs.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
 
@@ -83,7 +84,8 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
                "save a linear or custom progression (--progression linear|custom).\n";
         return kExitFailure;
     }
-    if (!params.SaveConfig(options.saveConfig)) {
+    // The processes of a run across machines share the file: one writes it.
+    if (CommitsHere() && !params.SaveConfig(options.saveConfig)) {
         err << "fractan: cannot write configuration file [" << options.saveConfig << "].\n";
         return kExitFailure;
     }

@@ -3,19 +3,23 @@
 #include <csignal>
 #include <iostream>
 #include <map>
+#include <optional>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "setup/stop.h"
+#ifdef FRACTAN_MPI
+#include "cli/mpi_spread.h"
+#endif
 
 namespace {
 
 fractan::StopSource interruptStop;
 
-extern "C" void OnInterrupt(int) {
+extern "C" void OnInterrupt(int signal) {
     interruptStop.RequestStop();
-    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+    std::signal(signal, SIG_DFL);  // a second Ctrl-C ends the program at once
 }
 
 // A whole number of at least `least`; its refusal says so in words (CLI11's
@@ -235,6 +239,10 @@ void AddFilesListOptions(CLI::App& cmd, fractan::cli::FilesListOptions& o) {
 
 int main(int argc, char** argv) {
     using namespace fractan::cli;
+#ifdef FRACTAN_MPI
+    std::optional<MpiRun> mpi;
+    if (MpiRun::Launched()) mpi.emplace(argc, argv);
+#endif
     CLI::App app{
         "FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and "
         "detrended fluctuation analysis.\nProgress lines, and the lines saying why a file was not "
@@ -318,33 +326,44 @@ int main(int argc, char** argv) {
     fractan::ScopedStopSource stopScope(interruptStop);
     std::signal(SIGINT, OnInterrupt);
 
-    if (*run) return RunConfigCommand(configPath, std::cout, std::cerr, runJobs);
-    if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
-    if (*dfa) return RunAnalysisCommand(dfaOptions, std::cout, std::cerr);
-    if (*clusters) {
-        if (!LooksLikeConfiguration(clustersOptions.input))
-            return RunClustersCommand(clustersOptions, std::cout, std::cerr);
-        size_t given = 0;  // options besides the configuration file itself
-        for (const CLI::Option* option : clusters->get_options())
-            if (option->get_name() != "input" && option->get_name() != "--jobs" && option->count() > 0) ++given;
-        if (given > 0) {
-            std::cerr << "fractan: [" << clustersOptions.input
-                      << "] is a configuration file, which is run as it stands: give no options with it.\n";
-            return kExitUsage;
+    auto command = [&]() -> int {
+        if (*run) return RunConfigCommand(configPath, std::cout, std::cerr, runJobs);
+        if (*dma) return RunAnalysisCommand(dmaOptions, std::cout, std::cerr);
+        if (*dfa) return RunAnalysisCommand(dfaOptions, std::cout, std::cerr);
+        if (*clusters) {
+            if (!LooksLikeConfiguration(clustersOptions.input))
+                return RunClustersCommand(clustersOptions, std::cout, std::cerr);
+            size_t given = 0;  // options besides the configuration file itself
+            for (const CLI::Option* option : clusters->get_options())
+                if (option->get_name() != "input" && option->get_name() != "--jobs" && option->count() > 0) ++given;
+            if (given > 0) {
+                std::cerr << "fractan: [" << clustersOptions.input
+                          << "] is a configuration file, which is run as it stands: give no options with it.\n";
+                return kExitUsage;
+            }
+            return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr, clustersOptions.jobs);
         }
-        return RunClustersConfigCommand(clustersOptions.input, std::cout, std::cerr, clustersOptions.jobs);
-    }
-    if (*configTemplate) {
-        std::cout << ConfigTemplate() << std::flush;
-        if (std::cout) return kExitOk;
-        std::cerr << "fractan: cannot write the template to standard output.\n";
+        if (*configTemplate) {
+            std::cout << ConfigTemplate() << std::flush;
+            if (std::cout) return kExitOk;
+            std::cerr << "fractan: cannot write the template to standard output.\n";
+            return kExitFailure;
+        }
+        if (*demo) return RunDemoCommand(demoOptions, std::cout, std::cerr);
+        if (*generate) return RunGenerateCommand(generateOptions, std::cout, std::cerr);
+        if (*localSlope) return RunLocalSlopeCommand(localSlopeOptions, std::cout, std::cerr);
+        if (*filesList) return RunFilesListCommand(filesListOptions, std::cout, std::cerr);
+        if (*countLines) return RunCountLinesCommand(countPath, std::cout, std::cerr);
+        if (*sample) return RunSampleCommand(sampleOptions, std::cout, std::cerr);
         return kExitFailure;
+    };
+#ifdef FRACTAN_MPI
+    if (mpi) {
+        // mpirun passes Ctrl-C on as SIGTERM; commands without a files list run on rank 0 alone.
+        std::signal(SIGTERM, OnInterrupt);
+        const bool spreads = *run || *dma || *dfa || *clusters;
+        return mpi->AgreedExitCode(spreads || mpi->Root() ? command() : kExitOk);
     }
-    if (*demo) return RunDemoCommand(demoOptions, std::cout, std::cerr);
-    if (*generate) return RunGenerateCommand(generateOptions, std::cout, std::cerr);
-    if (*localSlope) return RunLocalSlopeCommand(localSlopeOptions, std::cout, std::cerr);
-    if (*filesList) return RunFilesListCommand(filesListOptions, std::cout, std::cerr);
-    if (*countLines) return RunCountLinesCommand(countPath, std::cout, std::cerr);
-    if (*sample) return RunSampleCommand(sampleOptions, std::cout, std::cerr);
-    return kExitFailure;
+#endif
+    return command();
 }

@@ -9,6 +9,7 @@
 
 #include "clusters/distribution.h"
 #include "setup/ordered_jobs.h"
+#include "setup/packing.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
@@ -271,18 +272,29 @@ namespace {
 
 // The clusters of one file of a run, for every window size.
 struct FileClusters {
-    std::unique_ptr<ClusterAnalyzer> analyzer;
+    BlockArray<Cluster> clusters{ClusterAnalyzer::kClusterBlock, false};
     std::vector<int32_t> counts;  // the clusters found with each window size
     std::vector<std::string> unwritten;
     bool analysed = false, stopped = false;
+
+    // As bytes, for the process of a run that joins them.
+    std::string Pack() const {
+        std::vector<Cluster> all;
+        clusters.ForEach([&](const Cluster& c) { all.push_back(c); });
+        return Packer().Put(analysed).Put(stopped).Put(counts).Put(unwritten).Put(all).Bytes();
+    }
+    void Unpack(const std::string& bytes) {
+        std::vector<Cluster> all;
+        Unpacker(bytes).Get(analysed).Get(stopped).Get(counts).Get(unwritten).Get(all);
+        for (const Cluster& c : all) clusters.Append(c);
+    }
 };
 
 FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& sizes, int32_t i,
                               LoadedSeries* loadedBefore) {
     StopCheck stopRequested;
     FileClusters file;
-    file.analyzer = std::make_unique<ClusterAnalyzer>();
-    ClusterAnalyzer& analyzer = *file.analyzer;
+    ClusterAnalyzer analyzer;
     const std::string& path = params.inputFiles[i];
     SampleArray samples;
     bool loaded = false;
@@ -320,7 +332,7 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
             }
         }
     }
-    analyzer.ReleaseSeries();
+    file.clusters = analyzer.TakeClusters();
     file.analysed = true;
     return file;
 }
@@ -360,35 +372,41 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, Load
     // Memory runs out on a worker thread; the run then ends as it always did,
     // from the calling thread.
     std::atomic<bool> outOfMemory{false};
-    RunInListOrder(
-        count, params.generateMovingAverageFiles ? 1 : JobsFor(params.jobs),
-        [&](int32_t i) {
-            try {
-                found[i] = FindFileClusters(params, sizes, i, count == 1 ? loaded : nullptr);
-            } catch (const std::bad_alloc&) {
-                outOfMemory = true;
-                found[i].stopped = true;
-            }
-        },
-        [&](int32_t i) {
-            FileClusters& file = found[i];
-            if (report.stopped || file.stopped || outOfMemory || stopRequested()) {
-                report.stopped = true;
-                return;
-            }
-            if (!file.analysed) report.notAnalysed.push_back(params.inputFiles[i]);
-            for (const std::string& path : file.unwritten) report.unwritten.push_back(path);
-            int32_t total = analyzer.Clusters().Size();
-            for (int32_t n : file.counts) PrintFormatted("Found %d Clusters (Total: %d).\n", n, total += n);
-            try {
-                if (file.analyzer) analyzer.AppendClusters(file.analyzer->Clusters());
-            } catch (const std::bad_alloc&) {
-                outOfMemory = true;
-            }
-            file = FileClusters{};
-        });
+    ListWork list;
+    list.count = count;
+    list.jobs = params.generateMovingAverageFiles ? 1 : JobsFor(params.jobs);
+    list.oneProcess = params.generateMovingAverageFiles != 0;
+    list.work = [&](int32_t i) {
+        try {
+            found[i] = FindFileClusters(params, sizes, i, count == 1 ? loaded : nullptr);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+            found[i].stopped = true;
+        }
+    };
+    list.pack = [&](int32_t i) { return std::exchange(found[i], FileClusters{}).Pack(); };
+    list.unpack = [&](int32_t i, const std::string& bytes) { found[i].Unpack(bytes); };
+    list.commit = [&](int32_t i) {
+        FileClusters& file = found[i];
+        if (report.stopped || file.stopped || outOfMemory || stopRequested()) {
+            report.stopped = true;
+            return;
+        }
+        if (!file.analysed) report.notAnalysed.push_back(params.inputFiles[i]);
+        for (const std::string& path : file.unwritten) report.unwritten.push_back(path);
+        int32_t total = analyzer.Clusters().Size();
+        for (int32_t n : file.counts) PrintFormatted("Found %d Clusters (Total: %d).\n", n, total += n);
+        try {
+            analyzer.AppendClusters(file.clusters);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+        file = FileClusters{};
+    };
+    RunListWork(list);
     if (outOfMemory) throw std::bad_alloc();
     if (report.stopped || stopRequested()) return stopped();
+    if (!CommitsHere()) return true;  // the committing process of a run writes the distributions
 
     const double step = params.distributionStep;
     if (!(step > 0))

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clusters/block_array.h"
@@ -71,6 +72,8 @@ public:
     bool FindClustersExtended(int32_t fileIndex, int32_t windowIndex, int32_t* found = nullptr);
     // Appends clusters found by another analyzer.
     void AppendClusters(const BlockArray<Cluster>& clusters);
+    // The clusters found, handed over; none are left.
+    BlockArray<Cluster> TakeClusters() { return std::exchange(clusters_, BlockArray<Cluster>(kClusterBlock, false)); }
 
     // The distribution files over all clusters, named stem + ".All.r<Quantity>.txt".
     bool WriteGlobalLinear(std::string stem, double step);

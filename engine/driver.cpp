@@ -1,8 +1,11 @@
 #include "engine/driver.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "engine/analysis.h"
 #include "engine/file_analysis.h"
@@ -30,6 +33,11 @@ std::vector<VariantCall> CallsOf(const AnalysisParameters& p, const std::string&
     return calls;
 }
 
+// What the committing process's TruncateFile would find.
+bool CouldTruncate(const std::string& folder, const std::string& file) {
+    return ::access(file.c_str(), F_OK) == 0 ? ::access(file.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
 int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSeries* loaded) {
@@ -47,7 +55,9 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
         report.resultPath = ResultFilePath(params.outputPath, params.testName, type);
-        if (!TruncateFile(report.resultPath)) {
+        // The process that commits creates the result file; the others of a
+        // run across machines only look whether they could.
+        if (!(CommitsHere() ? TruncateFile(report.resultPath) : CouldTruncate(params.outputPath, report.resultPath))) {
             // The other files of the run go to the same folder: nothing could be written.
             PrintFormatted("Cannot write result file [%s]: %s. Nothing is analysed.\n", report.resultPath.c_str(),
                            std::strerror(errno));
@@ -56,33 +66,36 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
         }
         std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
         if (calls.size() == 1) calls[0].loaded = loaded;
-        const int32_t count = static_cast<int32_t>(calls.size());
         std::vector<FileOutcome> outcomes(calls.size());
         bool suggested = false;
-        RunInListOrder(
-            count, JobsFor(params.jobs),
-            [&](int32_t i) {
-                try {
-                    outcomes[i] = AnalyseFile(settings, calls[i]);
-                } catch (const std::bad_alloc&) {
-                    // Memory grows with the series: one file too long must not end the run.
-                    PrintFormatted("Not enough memory to analyse [%s].\n", calls[i].inputPath.c_str());
-                }
-            },
-            [&](int32_t i) {
-                FileOutcome& outcome = outcomes[i];
-                if (report.stopped || outcome.status == kStopped || StopRequested()) {
-                    report.stopped = true;
-                    return;
-                }
-                const int32_t status = CommitFile(calls[i], outcome, suggested);
-                const std::string& input = calls[i].inputPath;
-                (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
-                if (status == kNotFinite) report.notFinite.push_back(input);
-                if (!outcome.chartFile.empty()) report.chartFiles.push_back(outcome.chartFile);
-                if (!outcome.incrementalFile.empty()) report.incrementalFiles.push_back(outcome.incrementalFile);
-                outcome = FileOutcome{};
-            });
+        ListWork list;
+        list.count = static_cast<int32_t>(calls.size());
+        list.jobs = JobsFor(params.jobs);
+        list.work = [&](int32_t i) {
+            try {
+                outcomes[i] = AnalyseFile(settings, calls[i]);
+            } catch (const std::bad_alloc&) {
+                // Memory grows with the series: one file too long must not end the run.
+                PrintFormatted("Not enough memory to analyse [%s].\n", calls[i].inputPath.c_str());
+            }
+        };
+        list.pack = [&](int32_t i) { return Pack(std::exchange(outcomes[i], {})); };
+        list.unpack = [&](int32_t i, const std::string& bytes) { outcomes[i] = UnpackOutcome(bytes); };
+        list.commit = [&](int32_t i) {
+            FileOutcome& outcome = outcomes[i];
+            if (report.stopped || outcome.status == kStopped || StopRequested()) {
+                report.stopped = true;
+                return;
+            }
+            const int32_t status = CommitFile(calls[i], outcome, suggested);
+            const std::string& input = calls[i].inputPath;
+            (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
+            if (status == kNotFinite) report.notFinite.push_back(input);
+            if (!outcome.chartFile.empty()) report.chartFiles.push_back(outcome.chartFile);
+            if (!outcome.incrementalFile.empty()) report.incrementalFiles.push_back(outcome.incrementalFile);
+            outcome = FileOutcome{};
+        };
+        RunListWork(list);
         if (report.stopped || StopRequested()) {
             report.stopped = true;
             return 0;

@@ -10,6 +10,7 @@
 #include "engine/names.h"
 #include "engine/result_files.h"
 #include "setup/files.h"
+#include "setup/packing.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
@@ -241,6 +242,25 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     outcome.result = result;
     outcome.status = kAnalysed;
     return outcome;
+}
+
+std::string Pack(const FileOutcome& o) {
+    Packer packer;
+    packer.Put(o.status).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
+    if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->notFiniteLine);
+    return packer.Bytes();
+}
+
+FileOutcome UnpackOutcome(const std::string& bytes) {
+    FileOutcome o;
+    bool hasResult = false;
+    Unpacker unpacker(bytes);
+    unpacker.Get(o.status).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
+    if (hasResult) {
+        o.result.emplace();
+        unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->notFiniteLine);
+    }
+    return o;
 }
 
 int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested) {

@@ -52,6 +52,10 @@ struct FileOutcome {
     std::string suggestion;       // the line suggesting integration, for values that look like increments
 };
 
+// An outcome as bytes, for the process that commits it, and back.
+std::string Pack(const FileOutcome& outcome);
+FileOutcome UnpackOutcome(const std::string& bytes);
+
 // Loads, computes and writes every file of this input but the result line.
 FileOutcome AnalyseFile(const AnalysisSettings& settings, const VariantCall& call);
 

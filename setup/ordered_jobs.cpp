@@ -49,7 +49,19 @@ private:
     int32_t index_;
 };
 
+ProcessSpread* installedSpread = nullptr;
+
 }  // namespace
+
+void SetProcessSpread(ProcessSpread* spread) { installedSpread = spread; }
+
+bool CommitsHere() { return !installedSpread || installedSpread->Commits(); }
+
+void RunListWork(const ListWork& work) {
+    if (!installedSpread) return RunInListOrder(work.count, work.jobs, work.work, work.commit);
+    if (!work.oneProcess) return installedSpread->Run(work);
+    if (installedSpread->Commits()) RunInListOrder(work.count, work.jobs, work.work, work.commit);
+}
 
 int32_t JobsFor(int32_t requested) {
     if (requested > 0) return requested;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace fractan {
 
@@ -21,5 +22,35 @@ int32_t JobsFor(int32_t requested);
 // begun, and the commits stop at the first index not done.
 void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_t)>& work,
                     const std::function<void(int32_t)>& commit);
+
+// The work of a files list, for RunListWork.
+struct ListWork {
+    int32_t count = 0;
+    int32_t jobs = 1;
+    bool oneProcess = false;  // every file on the committing process (they write the same files)
+    std::function<void(int32_t)> work;
+    std::function<std::string(int32_t)> pack;  // what the commit of file i needs, as bytes
+    std::function<void(int32_t, const std::string&)> unpack;
+    std::function<void(int32_t)> commit;
+};
+
+// The processes of a run started by mpirun: the files are spread over them,
+// and one commits, writing the run's shared files and printing every file's
+// lines in list order.
+class ProcessSpread {
+public:
+    virtual ~ProcessSpread() = default;
+    virtual bool Commits() const = 0;
+    virtual void Run(const ListWork& work) = 0;
+};
+
+// Installs the spread of this run's processes (null: this process alone).
+void SetProcessSpread(ProcessSpread* spread);
+
+// Whether this process writes the run's shared files: true when it runs alone.
+bool CommitsHere();
+
+// The work on the installed spread, or on this process's threads as RunInListOrder does.
+void RunListWork(const ListWork& work);
 
 }  // namespace fractan
