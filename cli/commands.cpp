@@ -167,6 +167,12 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
                                                       : "Result file: [")
             << summary.resultPath << "]\n";
     }
+    for (const FileFit& fit : summary.fits) {
+        char line[120];
+        std::snprintf(line, sizeof line, "H = %.4f, standard error of the fitted slope %.4f: [", fit.hurst,
+                      fit.standardError);
+        out << line << fit.input << "]\n";
+    }
     int code = kExitOk;
     if (!summary.notAnalysed.empty()) {
         const size_t total = summary.analysed.size() + summary.notAnalysed.size();

@@ -116,6 +116,7 @@ struct GenerateOptions {
     std::string kind = "both";  // text | binary | both (or 1, 2, 3)
     int32_t precision = 10;
     std::optional<int32_t> seed;  // absent: from the calendar time
+    std::string method = "rmd";   // rmd | fft
 };
 int RunGenerateCommand(const GenerateOptions& options, std::ostream& out, std::ostream& err);
 

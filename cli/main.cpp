@@ -216,11 +216,15 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
     cmd.add_option("--kind", o.kind, "Files to write: text (.txt), binary (.dat, 8-byte doubles) or both")
         ->capture_default_str();
     cmd.add_option("--precision", o.precision, "Decimals of each value in the text file")->capture_default_str();
+    cmd.add_option("--method", o.method,
+                   "Generator: rmd (random midpoint displacement, both ends 0) or fft (exact fractional "
+                   "Brownian motion from 0 by circulant embedding, Davies and Harte)")
+        ->capture_default_str();
     cmd.add_option("--seed", o.seed,
                    "Seed: negative, every series is the same, on every run; 0 or positive, a run "
                    "that repeats exactly, its series differing (its first series does not depend on "
-                   "the value, and with 0 every other series repeats); default: the calendar time, "
-                   "a different run each second");
+                   "the value, and with 0 every other series repeats; with fft each seed gives series "
+                   "of their own); default: the calendar time, a different run each second");
 }
 
 // The fields of the files-list page.
@@ -288,7 +292,7 @@ int main(int argc, char** argv) {
         ->capture_default_str();
 
     auto* generate = app.add_subcommand(
-        "generate", "Generate fractional series with prescribed Hurst exponents by random midpoint displacement");
+        "generate", "Generate fractional series with prescribed Hurst exponents by random midpoint displacement or FFT");
     GenerateOptions generateOptions;
     AddGenerateOptions(*generate, generateOptions);
 

@@ -45,6 +45,12 @@ int RunGenerateCommand(const GenerateOptions& o, std::ostream& out, std::ostream
     settings.outputKind = *kind;
     settings.precision = o.precision;
     settings.seed = o.seed ? *o.seed : kTimeSeed;
+    if (o.method == "fft") {
+        settings.method = kSpectralMethod;
+    } else if (o.method != "rmd") {
+        err << "fractan: generator method [" << o.method << "] is not rmd or fft.\n";
+        return kExitFailure;
+    }
 
     const std::string refusal = GeneratorRefusal(settings);
     if (!refusal.empty()) {

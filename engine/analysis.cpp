@@ -188,6 +188,7 @@ AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& 
     }
     result.fluctuations = std::move(*fluctuations);
     result.hurst = HurstOf(sizes, result.fluctuations);
+    result.hurstError = HurstStandardError(sizes, result.fluctuations);
     PrintProgress("Done.");
     result.position = StaticPosition(settings, sizes);
     if (std::isfinite(result.hurst)) {

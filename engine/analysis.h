@@ -55,6 +55,7 @@ struct AnalysisResult {
     // Static types:
     std::vector<double> fluctuations;  // F(n_k)
     double hurst = std::numeric_limits<double>::quiet_NaN();
+    double hurstError = std::numeric_limits<double>::quiet_NaN();  // standard error of the fitted slope
     int32_t position = 0;              // the result line's position field: M + W (W for DFA)
     // Dynamic types: every evaluated position (0-based index in the samples) and its H.
     std::vector<int32_t> positions;

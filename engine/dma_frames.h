@@ -57,6 +57,9 @@ std::vector<double> LogSizes(const SizeList& sizes);
 
 // H of the fluctuations F_k: the slope of log10 F against log10 n.
 double HurstOf(const SizeList& sizes, const std::vector<double>& fluctuations);
+// The standard error of that slope, from the scatter of the points about the
+// line; not a number below three distinct scales.
+double HurstStandardError(const SizeList& sizes, const std::vector<double>& fluctuations);
 
 // Receives the exponent of every evaluated position of a dynamic frame.
 class PositionSink {

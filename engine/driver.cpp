@@ -89,6 +89,8 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
             }
             const int32_t status = CommitFile(calls[i], outcome, suggested);
             const std::string& input = calls[i].inputPath;
+            if (status == kAnalysed && outcome.result)
+                report.fits.push_back({input, outcome.result->hurst, outcome.result->standardError});
             (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
             if (status == kNotFinite) report.notFinite.push_back(input);
             if (!outcome.chartFile.empty()) report.chartFiles.push_back(outcome.chartFile);

@@ -11,6 +11,13 @@
 namespace fractan {
 
 // What a run did, for callers that report it (the command line).
+// The exponent of a file of a static run.
+struct FileFit {
+    std::string input;
+    double hurst = 0.0;
+    double standardError = 0.0;  // of the fitted slope
+};
+
 struct RunSummary {
     std::string resultPath;
     std::vector<std::string> analysed;     // input files whose results were written
@@ -18,6 +25,7 @@ struct RunSummary {
     std::vector<std::string> notFinite;    // analysed files whose exponent is not a finite number
     std::vector<std::string> chartFiles;   // chart files written by a static type, in input order
     std::vector<std::string> incrementalFiles;  // incremental files of a dynamic type that hold a line
+    std::vector<FileFit> fits;             // analysed files of a static type, in input order
     bool stopped = false;
 };
 

@@ -229,7 +229,8 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     }
     const std::string chartPath = NameInRun(call.chartPath, ChartFilePath(call.resultPath, call.inputPath));
     if (WriteChart(chartPath, sizes, *fluctuations)) outcome.chartFile = chartPath;
-    PendingResult result{StaticPosition(s, sizes), HurstOf(sizes, *fluctuations), {}};
+    PendingResult result{StaticPosition(s, sizes), HurstOf(sizes, *fluctuations),
+                         HurstStandardError(sizes, *fluctuations), {}};
     PrintProgress("Done.");
     if (!std::isfinite(result.hurst)) {
         const int64_t first = FirstStaticSample(s, sizes, data.Size());
@@ -247,7 +248,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
 std::string Pack(const FileOutcome& o) {
     Packer packer;
     packer.Put(o.status).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
-    if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->notFiniteLine);
+    if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->standardError).Put(o.result->notFiniteLine);
     return packer.Bytes();
 }
 
@@ -258,7 +259,7 @@ FileOutcome UnpackOutcome(const std::string& bytes) {
     unpacker.Get(o.status).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
     if (hasResult) {
         o.result.emplace();
-        unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->notFiniteLine);
+        unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->standardError).Get(o.result->notFiniteLine);
     }
     return o;
 }

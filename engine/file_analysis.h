@@ -41,6 +41,7 @@ AnalysisSettings SettingsOf(int32_t type, int32_t windowSize, const ScaleProgres
 struct PendingResult {
     int32_t position = 0;
     double hurst = 0.0;
+    double standardError = 0.0;  // of the fitted slope
     std::string notFiniteLine;  // printed after the line when H is not finite
 };
 

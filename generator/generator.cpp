@@ -12,6 +12,7 @@
 
 #include "generator/midpoint.h"
 #include "generator/series_writer.h"
+#include "generator/spectral.h"
 #include "setup/output.h"
 
 namespace fractan {
@@ -34,15 +35,16 @@ double PhysicalMemory() {
     return pages > 0 && pageSize > 0 ? static_cast<double>(pages) * static_cast<double>(pageSize) : 0.0;
 }
 
-double SeriesBytes(int32_t levels) {
+double SeriesBytes(int32_t method, int32_t levels) {
+    if (method == kSpectralMethod) return SpectralSeriesBytes(levels);
     return (std::ldexp(1.0, levels) + 1.0) * static_cast<double>(sizeof(SeriesPoint));
 }
 
-std::string MemoryRefusal(int32_t levels) {
+std::string MemoryRefusal(int32_t method, int32_t levels) {
     char text[200];
     std::snprintf(text, sizeof text,
                   "A series of 2^%d + 1 points needs %.0f MiB, more than this machine's memory.",
-                  levels, SeriesBytes(levels) / 1048576.0);
+                  levels, SeriesBytes(method, levels) / 1048576.0);
     return text;
 }
 
@@ -86,9 +88,11 @@ std::string GeneratorRefusal(const GeneratorSettings& s) {
     if (s.lengthExponent > kMaxLengthExponent)
         return "The length exponent N is " + std::to_string(s.lengthExponent) + ", at most " +
                std::to_string(kMaxLengthExponent) + " is accepted.";
+    if (s.method != kMidpointMethod && s.method != kSpectralMethod)
+        return "The generator method is " + std::to_string(s.method) + ", it must be 0 (RMD) or 1 (FFT).";
     const double memory = PhysicalMemory();
-    if (s.seriesCount > 0 && memory > 0.0 && SeriesBytes(s.lengthExponent) > memory)
-        return MemoryRefusal(s.lengthExponent);
+    if (s.seriesCount > 0 && memory > 0.0 && SeriesBytes(s.method, s.lengthExponent) > memory)
+        return MemoryRefusal(s.method, s.lengthExponent);
     if (s.outputKind < kTextSeries || s.outputKind > kTextAndBinarySeries)
         return "The output kind is " + std::to_string(s.outputKind) +
                ", it must be 1 (text), 2 (binary) or 3 (both).";
@@ -140,30 +144,61 @@ void StartRequest(int32_t seed) {
     }
 }
 
+// One series of a request, held until it is written.
+struct BuiltSeries {
+    const SeriesPoint* first = nullptr;  // of midpoint displacement
+    std::vector<double> values;          // of the spectral method
+    std::string failure;                 // why it was not built; empty after a stop
+    bool Built() const { return first || !values.empty(); }
+    SeriesValues Values() const { return first ? SeriesValues(first) : SeriesValues(std::span(values)); }
+};
+
+BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double hurst, int32_t series) {
+    int32_t seed = s.seed == kTimeSeed ? TimeSeed() : s.seed;
+    BuiltSeries built;
+    if (s.method == kSpectralMethod) {
+        SpectralDraws draws(SpectralSeed(seed, series));
+        built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
+    } else {
+        built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
+    }
+    return built;
+}
+
+// Room for the midpoint series of a request: none for the spectral method,
+// whose series hold their own.
+size_t PoolCapacity(const GeneratorSettings& s) {
+    return s.method == kMidpointMethod ? SeriesLength(s.lengthExponent) : 0;
+}
+
 }  // namespace
 
-RmdSeries GenerateRmdSeries(int32_t levels, double hurst, int32_t seed) {
+GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int32_t seed) {
     GeneratorSettings settings;
+    settings.method = method;
     settings.lengthExponent = levels;
     settings.hurstStart = settings.hurstEnd = hurst;
-    RmdSeries series;
+    settings.seed = seed;
+    GeneratedSeries series;
     series.reason = GeneratorRefusal(settings);
     if (!series.reason.empty()) return series;
     std::lock_guard lock(generatorMutex);
-    SeriesPointPool pool(SeriesLength(levels));
-    if (pool.Capacity() == 0) {
-        series.reason = MemoryRefusal(levels);
+    SeriesPointPool pool(PoolCapacity(settings));
+    if (pool.Capacity() < PoolCapacity(settings)) {
+        series.reason = MemoryRefusal(method, levels);
         return series;
     }
     StartRequest(seed);
-    if (seed == kTimeSeed) seed = TimeSeed();
-    const SeriesPoint* point = BuildSeries(pool, levels, 1, hurst, seed);
-    if (!point) {
-        series.reason = "Stopped.";
+    BuiltSeries built = BuildOne(settings, pool, hurst, 1);
+    if (!built.Built()) {
+        series.reason = built.failure.empty() ? "Stopped." : built.failure;
         return series;
     }
-    series.values.reserve(SeriesLength(levels));
-    for (; point; point = point->next) series.values.push_back(point->y);
+    if (built.first) {
+        for (const SeriesPoint* point = built.first; point; point = point->next) series.values.push_back(point->y);
+    } else {
+        series.values = std::move(built.values);
+    }
     return series;
 }
 
@@ -179,9 +214,9 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
 
     // One list at a time, its points from one allocation for every series.
     const bool builds = settings.seriesCount > 0 && settings.hurstStart <= settings.hurstEnd;
-    SeriesPointPool pool(builds ? SeriesLength(settings.lengthExponent) : 0);
-    if (builds && pool.Capacity() == 0) {
-        PrintProgress(MemoryRefusal(settings.lengthExponent) + " Nothing generated.");
+    SeriesPointPool pool(builds ? PoolCapacity(settings) : 0);
+    if (builds && pool.Capacity() < PoolCapacity(settings)) {
+        PrintProgress(MemoryRefusal(settings.method, settings.lengthExponent) + " Nothing generated.");
         return kGeneratorRefused;
     }
 
@@ -192,15 +227,19 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
     for (double h : HurstExponents(settings)) {
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
             PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
-            int32_t seed = settings.seed;
-            if (seed == kTimeSeed) seed = TimeSeed();
-            const SeriesPoint* first = BuildSeries(pool, settings.lengthExponent, i, h, seed);
-            if (!first) {
-                status = kGeneratorStopped;
-                break;
+            const BuiltSeries built = BuildOne(settings, pool, h, i);
+            if (!built.Built()) {
+                if (built.failure.empty()) {
+                    status = kGeneratorStopped;
+                    break;
+                }
+                PrintProgress(built.failure);
+                ++counts.seriesFailed;
+                status = kSomeSeriesFailed;
+                continue;
             }
             PrintFormatted("Building series %d (H=%g).\n", i, h);
-            const int32_t written = WriteSeries(first, SeriesBaseName(settings.outputPath, settings.filePrefix, h, i),
+            const int32_t written = WriteSeries(built.Values(), SeriesBaseName(settings.outputPath, settings.filePrefix, h, i),
                                                 settings.outputKind, settings.precision);
             pool.Release();
             if (written == kSeriesStopped) {

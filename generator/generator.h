@@ -1,6 +1,7 @@
 #pragma once
 // The synthetic series generator: for every Hurst exponent of a range and every
-// series number, one series of 2^N + 1 values by random midpoint displacement,
+// series number, one series of 2^N + 1 values starting at 0, by random
+// midpoint displacement or as exact fractional Brownian motion by FFT,
 // written as text and/or binary files.
 
 #include <cstdint>
@@ -10,9 +11,17 @@
 
 namespace fractan {
 
+// How the series are built.
+enum GeneratorMethod : int32_t {
+    kMidpointMethod = 0,  // random midpoint displacement: both ends 0, correlations close to fBm's
+    kSpectralMethod = 1,  // circulant embedding by FFT: exact fBm (generator/spectral.h)
+};
+
 // A request; the seed −1 seeds every series from the calendar time, any other
 // value seeds every series with itself (see generator/random_source.h for
-// what negative, zero and positive seeds do).
+// what negative, zero and positive seeds do to midpoint series; a spectral
+// series of a negative seed is the same for every series number, of any
+// other seed one of its own).
 struct GeneratorSettings {
     int32_t seriesCount = 1;
     int32_t lengthExponent = 5;  // N
@@ -24,6 +33,7 @@ struct GeneratorSettings {
     int32_t outputKind = 3;  // 1 text, 2 binary, 3 both
     int32_t precision = 10;  // decimals in the text file
     int32_t seed = -1;
+    int32_t method = kMidpointMethod;
 };
 
 inline constexpr int32_t kTimeSeed = -1;
@@ -62,15 +72,14 @@ std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t lim
 // above its end is accepted: it builds nothing.
 std::string GeneratorRefusal(const GeneratorSettings& settings);
 
-// One series of 2^N + 1 values in memory, the y of the points in order of x:
-// draw for draw the first series of a request with this N, H and seed
-// (kTimeSeed: from the calendar time). Empty, with the reason, when refused
-// or stopped.
-struct RmdSeries {
+// One series of 2^N + 1 values in memory, in order of x: draw for draw the
+// first series of a request with this method, N, H and seed (kTimeSeed: from
+// the calendar time). Empty, with the reason, when refused or stopped.
+struct GeneratedSeries {
     std::vector<double> values;
     std::string reason;
 };
-RmdSeries GenerateRmdSeries(int32_t levels, double hurst, int32_t seed);
+GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int32_t seed);
 
 // Builds and writes every series of the request. A series whose files cannot
 // be written does not stop the next one. Runs are serialised: the random

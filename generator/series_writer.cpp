@@ -44,7 +44,7 @@ std::string SeriesBaseName(const std::string& outputPath, const std::string& pre
     return JoinPath(outputPath, prefix + number);
 }
 
-int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind, int32_t precision) {
+int32_t WriteSeries(SeriesValues values, std::string baseName, int32_t kind, int32_t precision) {
     StopCheck stopRequested;
     const std::string textName = baseName + ".txt";
     const std::string binaryName = baseName + ".dat";
@@ -70,7 +70,7 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
     PrintFormatted("Printing series %s(%d)\n", baseName.c_str(), static_cast<int>(kind));
     long k = 0;
     bool textFailed = false;  // a value that fprintf could not format
-    for (const SeriesPoint* point = first; point; point = point->next, ++k) {
+    for (double value = 0.0; values.Next(value); ++k) {
         if (stopRequested()) {
             // An unfinished series must not pass for a shorter one.
             CloseWritten(text);
@@ -79,8 +79,8 @@ int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind
             if (binary) std::remove(binaryName.c_str());
             return kSeriesStopped;
         }
-        if (text && std::fprintf(text, "%.*lf\n", static_cast<int>(precision), point->y) < 0) textFailed = true;
-        if (binary) WriteLittleEndian(binary, point->y);
+        if (text && std::fprintf(text, "%.*lf\n", static_cast<int>(precision), value) < 0) textFailed = true;
+        if (binary) WriteLittleEndian(binary, value);
         if (k % 10000 == 0) PrintFormatted("Printing series %s sample %ld\n", baseName.c_str(), k);
     }
     const bool textWritten = CloseWritten(text) && !textFailed;

@@ -4,6 +4,7 @@
 // both holding the values of every point in order of x.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "generator/midpoint.h"
@@ -24,9 +25,32 @@ inline constexpr int32_t kSeriesStopped = -2;     // stopped; the unfinished fil
 std::string SeriesBaseName(const std::string& outputPath, const std::string& prefix, double hurst,
                            int32_t series);
 
+// The values of a series in order: those of a midpoint list, or of an array.
+class SeriesValues {
+public:
+    SeriesValues(const SeriesPoint* first) : point_(first) {}
+    SeriesValues(std::span<const double> values) : values_(values) {}
+    // The next value; false after the last.
+    bool Next(double& value) {
+        if (point_) {
+            value = point_->y;
+            point_ = point_->next;
+            return true;
+        }
+        if (at_ == values_.size()) return false;
+        value = values_[at_++];
+        return true;
+    }
+
+private:
+    const SeriesPoint* point_ = nullptr;
+    std::span<const double> values_;
+    size_t at_ = 0;
+};
+
 // Writes base + ".txt" (values with `precision` decimals) and/or base + ".dat"
 // as the kind asks. When the text file cannot be opened the binary one is not
 // attempted either.
-int32_t WriteSeries(const SeriesPoint* first, std::string baseName, int32_t kind, int32_t precision);
+int32_t WriteSeries(SeriesValues values, std::string baseName, int32_t kind, int32_t precision);
 
 }  // namespace fractan

@@ -118,6 +118,7 @@ struct Result {
     py::array_t<int32_t> scales;
     py::array_t<double> fluctuation;
     py::object hurst;
+    py::object hurstError = py::none();
     py::object positions = py::none();
     int32_t position = 0;
 };
@@ -155,6 +156,7 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     } else {
         result.fluctuation = ArrayOf(r.fluctuations);
         result.hurst = py::float_(r.hurst);
+        result.hurstError = py::float_(r.hurstError);
         result.position = r.position;
     }
     return result;
@@ -265,8 +267,8 @@ Clusters ClustersOf(const py::object& x, const py::object& scales, const std::st
     return out;
 }
 
-py::array_t<double> GenerateRmd(int32_t levels, double hurst, int32_t seed) {
-    const RmdSeries series = Interruptible([&] { return GenerateRmdSeries(levels, hurst, seed); });
+py::array_t<double> Generated(int32_t method, int32_t levels, double hurst, int32_t seed) {
+    const GeneratedSeries series = Interruptible([&] { return GenerateSeries(method, levels, hurst, seed); });
     if (!series.reason.empty()) throw py::value_error(series.reason);
     return ArrayOf(series.values);
 }
@@ -320,7 +322,7 @@ PYBIND11_MODULE(fractan, m) {
     m.doc() =
         "FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and detrended "
         "fluctuation analysis (DFA), the cluster analysis of the crossings of a series and its moving "
-        "averages, series by random midpoint displacement, and the local slope of a log-log chart. "
+        "averages, series by random midpoint displacement or exact by FFT, and the local slope of a log-log chart. "
         "The numbers are those of the fractan command on the same series.";
 
     py::class_<Result>(m, "Result", "The result of dma() or dfa().")
@@ -328,6 +330,9 @@ PYBIND11_MODULE(fractan, m) {
         .def_readonly("scales", &Result::scales, "The window or box sizes n.")
         .def_readonly("fluctuation", &Result::fluctuation, "Static types: F(n) for each scale.")
         .def_readonly("hurst", &Result::hurst, "Static types: H; dynamic types: H at every position.")
+        .def_readonly("hurst_error", &Result::hurstError,
+                      "Static types: the standard error of the fitted slope H (NaN below three scales); "
+                      "None otherwise.")
         .def_readonly("positions", &Result::positions,
                       "Dynamic types: the evaluated positions (0-based sample indices); None otherwise.")
         .def_readonly("position", &Result::position,
@@ -396,10 +401,21 @@ per_window    also the distributions of every window size
 Samples above 100000 are replaced by the one before, as the command does.
 Returns a Clusters object: .clusters and .distribution(quantity, window=None).)");
 
-    m.def("generate_rmd", &GenerateRmd, arg("levels"), arg("hurst"), arg("seed") = kTimeSeed,
-          R"(A series of 2**levels + 1 values with Hurst exponent hurst by random midpoint displacement,
+    m.def(
+        "generate_rmd",
+        [](int32_t levels, double hurst, int32_t seed) { return Generated(kMidpointMethod, levels, hurst, seed); },
+        arg("levels"), arg("hurst"), arg("seed") = kTimeSeed,
+        R"(A series of 2**levels + 1 values with Hurst exponent hurst by random midpoint displacement,
 draw for draw the first series of `fractan generate` with that seed (negative: the same series
 every time; 0 or positive: a run that repeats; default: from the calendar time).)");
+    m.def(
+        "generate_fft",
+        [](int32_t levels, double hurst, int32_t seed) { return Generated(kSpectralMethod, levels, hurst, seed); },
+        arg("levels"), arg("hurst"), arg("seed") = kTimeSeed,
+        R"(Exact fractional Brownian motion of 2**levels + 1 values from 0, with Var B(1) = 1, by
+circulant embedding (Davies and Harte): the first series of `fractan generate --method fft` with
+that seed. Every seed other than -1 (the calendar time) repeats exactly; different seeds give
+independent series.)");
     m.def("local_slope", &LocalSlopeFor, arg("scales"), arg("fluctuation"), arg("width") = 1.0, arg("delta") = 0.1,
           R"(The slope of log10 fluctuation against log10 scales in windows of `width` decades, moved by
 `delta` decades: returns (centres, slopes).)");

@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev 
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
           xvfb xauth imagemagick locales libfast-float-dev
           pybind11-dev python3-dev python3-numpy python3-pytest gcovr
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev libopenmpi-dev openmpi-bin libfftw3-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -105,7 +105,7 @@ CSeriesGeneratorPage::CSeriesGeneratorPage(FormServices& services, QWidget* pare
     const GeneratorSettings defaults;
     seriesCount_->setText(QString::number(defaults.seriesCount));
     lengthExponent_->setText(QString::number(defaults.lengthExponent));
-    generatorType_->setCurrentIndex(0);
+    generatorType_->setCurrentIndex(defaults.method == kSpectralMethod ? 1 : 0);
     hurstStart_->setText(RealText(defaults.hurstStart));
     hurstEnd_->setText(RealText(defaults.hurstEnd));
     hurstStep_->setText(RealText(defaults.hurstStep));
@@ -206,6 +206,7 @@ std::optional<GeneratorSettings> CSeriesGeneratorPage::ReadRequest() {
     s.outputPath = outputPath_->text().toStdString();
     s.filePrefix = filePrefix_->text().toStdString();
     s.outputKind = outputType_->currentIndex() + 1;
+    s.method = generatorType_->currentIndex() == 1 ? kSpectralMethod : kMidpointMethod;
     // A hidden precision is not used, so it is not read either.
     if (WritesText())
         s.precision = static_cast<int32_t>(read.Whole(precision_, "Precision", 0, kInt32High));

@@ -69,7 +69,7 @@ private:
 
     QLineEdit* seriesCount_ = nullptr;
     QLineEdit* lengthExponent_ = nullptr;
-    QComboBox* generatorType_ = nullptr;  // the page's own: both entries run the same generator
+    QComboBox* generatorType_ = nullptr;  // "RMD" midpoint displacement, "FFT" exact spectral series
     QLineEdit* hurstStart_ = nullptr;
     QLineEdit* hurstEnd_ = nullptr;
     QLineEdit* hurstStep_ = nullptr;

@@ -141,11 +141,11 @@ TEST(Generate, SeedRules) {
         const auto carried = series(seed, "s" + std::to_string(seed));
         EXPECT_NE(carried.first, carried.second) << seed;
         EXPECT_EQ(series(seed, "r" + std::to_string(seed)), carried);
-        EXPECT_EQ(GenerateRmdSeries(6, 0.5, seed).values, carried.first);
+        EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 0.5, seed).values, carried.first);
     }
-    EXPECT_EQ(GenerateRmdSeries(6, 0.5, -9).values, negative.first);
-    EXPECT_EQ(GenerateRmdSeries(6, 1.5, -9).reason, "The Hurst exponent 1.5 is outside (0, 1].");
-    EXPECT_EQ(GenerateRmdSeries(2, 1.0, -9).reason, "");  // H may be 1 exactly
+    EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 0.5, -9).values, negative.first);
+    EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 1.5, -9).reason, "The Hurst exponent 1.5 is outside (0, 1].");
+    EXPECT_EQ(GenerateSeries(kMidpointMethod, 2, 1.0, -9).reason, "");  // H may be 1 exactly
 }
 
 TEST(Generate, RefusalsWriteNothing) {
@@ -175,11 +175,14 @@ TEST(Generate, RefusalsWriteNothing) {
 }
 
 TEST(Generate, StopEndsPromptlyAndLeavesNoUnfinishedSeries) {
-    // While building (at a level line) and while writing (at the line every 10000 samples).
-    for (const std::string at : {"Building series 1 (H=0.5). Level 3", " sample 10000"}) {
+    // While building (at a level line, at a stage of the spectral method) and
+    // while writing (at the line every 10000 samples).
+    for (const std::string at : {"Building series 1 (H=0.5). Level 3", "Building series 1 (H=0.5). Gaussian draws",
+                                 " sample 10000"}) {
         test::TempDir dir;
         GeneratorSettings s = Settings(dir, 14, -4);
         s.seriesCount = 3;
+        if (at.ends_with("draws")) s.method = kSpectralMethod;
         const std::string line = at[0] == ' ' ? "Printing series " + dir.File("Artificial_H=0.5-1") + at : at;
         StopSource stop;
         ScopedStopSource scope(stop);

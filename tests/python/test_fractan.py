@@ -59,6 +59,8 @@ def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, op
     else:
         assert only(tmp_path, ".out.txt")[0][4] == "%g" % r.hurst
         assert [line[1] for line in only(tmp_path, ".chart.txt")] == ["%.9f" % f for f in r.fluctuation]
+        slope, cov = np.polyfit(np.log10(r.scales), np.log10(r.fluctuation), 1, cov=True)
+        assert r.hurst_error == pytest.approx(np.sqrt(cov[0][0]), rel=1e-9)
 
 
 def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path):
@@ -75,6 +77,11 @@ def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path)
                     "--seed", "5", "--kind", "binary", "-o", str(tmp_path)], check=True, capture_output=True)
     generated = np.fromfile(next(tmp_path.glob("Artificial_H=0.7-1.dat")))
     assert np.array_equal(fractan.generate_rmd(10, 0.7, seed=5), generated)
+    subprocess.run([FRACTAN, "generate", "--method", "fft", "--levels", "10", "--hurst-start", "0.3",
+                    "--hurst-end", "0.3", "--seed", "5", "--kind", "binary", "-o", str(tmp_path)], check=True,
+                   capture_output=True)
+    spectral = np.fromfile(next(tmp_path.glob("Artificial_H=0.3-1.dat")))
+    assert np.array_equal(fractan.generate_fft(10, 0.3, seed=5), spectral)
 
     r = fractan.dfa(generated)
     chart = tmp_path / "chart.txt"

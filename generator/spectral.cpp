@@ -1,0 +1,134 @@
+#include "generator/spectral.h"
+
+#include <fftw3.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "setup/output.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+// The stop is polled once per this many values.
+constexpr size_t kStopStride = size_t{1} << 16;
+
+// An FFTW plan for one transform, destroyed with its owner. The guru64
+// interface takes lengths beyond 2^31.
+struct Transform {
+    fftw_plan plan;
+    ~Transform() { fftw_destroy_plan(plan); }
+    void Run() const { fftw_execute(plan); }
+};
+
+}  // namespace
+
+double SpectralDraws::Gaussian() {
+    if (cached_) {
+        cached_ = false;
+        return cachedValue_;
+    }
+    auto uniform = [&] { return 2.0 * std::ldexp(static_cast<double>(engine_() >> 11), -53) - 1.0; };
+    double p, q, r;
+    do {
+        p = uniform();
+        q = uniform();
+        r = p * p + q * q;
+    } while (r >= 1.0 || r == 0.0);
+    const double f = std::sqrt(-2.0 * std::log(r) / r);
+    cachedValue_ = p * f;
+    cached_ = true;
+    return q * f;
+}
+
+uint64_t SpectralSeed(int32_t seed, int32_t series) {
+    // Distinct (seed, series) pairs give distinct engine seeds.
+    const uint64_t number = seed < 0 ? 0 : static_cast<uint64_t>(series);
+    return (static_cast<uint64_t>(static_cast<uint32_t>(seed)) << 32) | (number & 0xffffffffu);
+}
+
+// The array of 2^(levels+1) + 2 doubles, and FFTW's tables of about as much.
+double SpectralSeriesBytes(int32_t levels) { return 2.0 * (std::ldexp(2.0, levels) + 2.0) * sizeof(double); }
+
+double FgnAutocovariance(double hurst, int64_t lag) {
+    const double k = static_cast<double>(std::llabs(lag)), a = 2.0 * hurst;
+    if (k < 8.0) return 0.5 * (std::pow(k + 1.0, a) - 2.0 * std::pow(k, a) + std::pow(std::fabs(k - 1.0), a));
+    // Far out the three powers are huge and nearly cancel: sum the expansion
+    // k^a · Σ binom(a, 2j) k^−2j instead, whose terms shrink by 64 or more.
+    const double x2 = 1.0 / (k * k);
+    double term = a * (a - 1.0) / 2.0 * x2, sum = 0.0;
+    for (int i = 2; term != 0.0 && std::fabs(term) > 1e-17 * std::fabs(sum); i += 2) {
+        sum += term;
+        term *= (a - i) * (a - i - 1.0) / ((i + 1.0) * (i + 2.0)) * x2;
+    }
+    return std::pow(k, a) * sum;
+}
+
+std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDraws& draws, int32_t series,
+                                        std::string& reason) {
+    StopCheck stopRequested;
+    reason.clear();
+    const size_t n = size_t{1} << levels;  // increments
+    const size_t m = 2 * n;                // the circulant's order
+    auto stage = [&](const char* what) { PrintFormatted("Building series %d (H=%g). %s\n", series, hurst, what); };
+    std::vector<double> a;  // m reals, then their m/2 + 1 complex transforms in place
+    try {
+        a.resize(m + 2);
+    } catch (const std::bad_alloc&) {
+        reason = "Not enough memory for a series of 2^" + std::to_string(levels) + " + 1 values.";
+        return {};
+    }
+
+    stage("Covariances");
+    for (size_t k = 0; k <= n; ++k) {
+        a[k] = FgnAutocovariance(hurst, static_cast<int64_t>(k));
+        if (k % kStopStride == 0 && stopRequested()) return {};
+    }
+    for (size_t k = n + 1; k < m; ++k) a[k] = a[m - k];
+
+    stage("Eigenvalues");
+    auto* spectrum = reinterpret_cast<fftw_complex*>(a.data());
+    const fftw_iodim64 length{static_cast<ptrdiff_t>(m), 1, 1};
+    Transform{fftw_plan_guru64_dft_r2c(1, &length, 0, nullptr, a.data(), spectrum, FFTW_ESTIMATE)}.Run();
+    if (stopRequested()) return {};
+
+    // Each eigenvalue scales its complex Gaussian; the conjugate half is implied.
+    stage("Gaussian draws");
+    const double rounding = 1e-10 * static_cast<double>(m);
+    for (size_t k = 0; k <= n; ++k) {
+        double eigenvalue = spectrum[k][0];
+        if (eigenvalue < 0.0) {
+            if (eigenvalue < -rounding) {
+                reason = "The circulant embedding for H=" + std::to_string(hurst) + " has a negative eigenvalue.";
+                return {};
+            }
+            eigenvalue = 0.0;
+        }
+        if (k == 0 || k == n) {
+            spectrum[k][0] = std::sqrt(eigenvalue) * draws.Gaussian();
+            spectrum[k][1] = 0.0;
+        } else {
+            const double deviation = std::sqrt(eigenvalue / 2.0);
+            spectrum[k][0] = deviation * draws.Gaussian();
+            spectrum[k][1] = deviation * draws.Gaussian();
+        }
+        if (k % kStopStride == 0 && stopRequested()) return {};
+    }
+
+    stage("Transform");
+    Transform{fftw_plan_guru64_dft_c2r(1, &length, 0, nullptr, spectrum, a.data(), FFTW_ESTIMATE)}.Run();
+    if (stopRequested()) return {};
+
+    // The first n values are the noise, of variance m before scaling; the
+    // motion is their sum from 0, on steps of 1/n.
+    const double scale = std::pow(static_cast<double>(n), -hurst) / std::sqrt(static_cast<double>(m));
+    for (size_t j = n; j >= 1; --j) a[j] = a[j - 1] * scale;
+    a[0] = 0.0;
+    for (size_t j = 1; j <= n; ++j) a[j] += a[j - 1];
+    a.resize(n + 1);
+    return a;
+}
+
+}  // namespace fractan

@@ -1,0 +1,47 @@
+#pragma once
+// Exact fractional Brownian motion by circulant embedding (Davies and Harte):
+// the autocovariance of fractional Gaussian noise,
+// 0.5·(|k+1|^2H − 2|k|^2H + |k−1|^2H), embedded in a circulant matrix of
+// twice the length, whose eigenvalues (one real FFT) scale complex Gaussian
+// draws; a second FFT gives noise with exactly that covariance, and its
+// cumulative sum the motion. Unlike midpoint displacement, every lag has the
+// right correlation.
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fractan {
+
+// The Gaussian draws of one spectral series: a 64-bit Mersenne twister (the
+// same numbers on every platform) and the polar Box–Muller transform.
+class SpectralDraws {
+public:
+    explicit SpectralDraws(uint64_t seed) : engine_(seed) {}
+    double Gaussian();
+
+private:
+    std::mt19937_64 engine_;
+    bool cached_ = false;
+    double cachedValue_ = 0.0;
+};
+
+// The seed of series number `series` (from 1) of a request: a negative seed
+// gives every series the same draws, any other seed one sequence per series.
+uint64_t SpectralSeed(int32_t seed, int32_t series);
+
+// Bytes a series of 2^levels + 1 values needs while it is built.
+double SpectralSeriesBytes(int32_t levels);
+
+// The autocovariance of unit-variance fractional Gaussian noise at lag k.
+double FgnAutocovariance(double hurst, int64_t lag);
+
+// 2^levels + 1 values of fractional Brownian motion on [0, 1] with
+// Var B(1) = 1, starting at 0: increments of deviation 2^(−levels·H). Prints
+// a line per stage for series number `series`; empty, with the reason in
+// `reason` (empty after a stop), when stopped or out of memory.
+std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDraws& draws, int32_t series,
+                                        std::string& reason);
+
+}  // namespace fractan
