@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     sheet.show();
     bool ok = true;
 
-    // Six series of 2^12 + 1 values, H from 0.3 to 0.7, drawn from a fixed seed.
+    // Six exact series of 2^12 + 1 values, H from 0.3 to 0.7, drawn from a fixed seed.
     auto* generator = sheet.GeneratorPage();
     Text(generator, "seriesCount", "2");
     Text(generator, "lengthExponent", "12");
@@ -110,6 +110,7 @@ int main(int argc, char** argv) {
     Text(generator, "hurstEnd", "0.7");
     Text(generator, "hurstStep", "0.2");
     Text(generator, "outputPath", work.path());
+    Pick(generator, "generatorType", 1);  // exact fBm by FFT
     Pick(generator, "outputType", 0);
     Text(generator, "precision", "6");
     generator->findChild<QCheckBox*>("chooseSeed")->setChecked(true);

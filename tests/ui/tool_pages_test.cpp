@@ -55,11 +55,11 @@ void ToolPagesTest::generatorPage() {
     auto& [dir, services, page] = shown;
     Set(&page, {{"seriesCount", "3"}, {"lengthExponent", "7"}, {"hurstStart", "0.2"}, {"hurstEnd", "0.4"},
                 {"hurstStep", "0.05"}, {"outputPath", "/data/out"}, {"filePrefix", "fbm_"}, {"outputType", "2"},
-                {"precision", "4"}, {"seed", "4294967294"}});
+                {"precision", "4"}, {"seed", "4294967294"}, {"generatorType", "1"}});
     const GeneratorSettings r = page.ReadRequest().value();  // throws, failing the test, when refused
     QCOMPARE((QStringList{N(r.seriesCount), N(r.lengthExponent), N(r.hurstStart), N(r.hurstEnd), N(r.hurstStep),
-                          Q(r.outputPath), Q(r.filePrefix), N(r.outputKind), N(r.precision), N(r.seed)}),
-             (QStringList{"3", "7", "0.2", "0.4", "0.05", "/data/out", "fbm_", "3", "4", "-1"}));  // −1: the clock's
+                          Q(r.outputPath), Q(r.filePrefix), N(r.outputKind), N(r.precision), N(r.seed), N(r.method)}),
+             (QStringList{"3", "7", "0.2", "0.4", "0.05", "/data/out", "fbm_", "3", "4", "-1", "1"}));  // −1: the clock's
     // A chosen seed: the field is unsigned, the generator's seed signed.
     Set(&page, {{"chooseSeed", "1"}});
     QCOMPARE(page.ReadRequest()->seed, -2);
