@@ -86,6 +86,12 @@ double HurstOf(const std::string& path, size_t line) {
     return std::stod(SplitTabs(ReadLines(path).at(line)).at(4));
 }
 
+std::vector<std::string> Column(const std::string& path, size_t field) {
+    std::vector<std::string> column;
+    for (const std::string& line : ReadLines(path)) column.push_back(SplitTabs(line).at(field));
+    return column;
+}
+
 std::vector<std::string> StartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
     std::vector<std::string> kept;
     for (const std::string& line : lines)

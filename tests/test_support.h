@@ -44,6 +44,8 @@ std::vector<std::string> SplitTabs(const std::string& line);
 
 // H (the fifth field) of result line `line` of a result or incremental file.
 double HurstOf(const std::string& path, size_t line = 0);
+// Field `field` (0-based, tab-separated) of every line of a file.
+std::vector<std::string> Column(const std::string& path, size_t field);
 // The lines that begin with `prefix`.
 std::vector<std::string> StartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 // The 8-byte numbers of a binary file.
@@ -51,6 +53,15 @@ std::vector<double> ReadDoubles(const std::string& path);
 // The record of a small run: one text series, static DMA (type 2), window 50,
 // data size 100, window sizes 2, 4, 6, 8, test name "t", results into `folder`.
 AnalysisParameters SmallRun(const std::string& folder);
+
+// A fresh folder with the series s.txt and the files of a run whose result file is <name>.out.txt.
+struct SeriesFolder {
+    TempDir dir;
+    std::string input = dir.File("s.txt");
+    std::string Result(const std::string& name) const { return dir.File(name + ".out.txt"); }
+    std::string Chart(const std::string& name) const { return Result(name) + ".s.txt.chart.txt"; }
+    std::string Inc(const std::string& name) const { return dir.File(name + ".out.s.inc.txt"); }
+};
 
 // Captures the calling thread's output and requests a stop when a given line is printed.
 class StopOnLine : public OutputSink {

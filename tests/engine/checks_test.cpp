@@ -2,104 +2,122 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "engine/analysis.h"
+#include "test_support.h"
+
 namespace fractan {
 namespace {
 
-AnalysisParameters Dma(int type, int windowSize, int dataSize) {
-    AnalysisParameters p;
-    p.computationType = type;
-    p.windowSize = windowSize;
-    p.dataSize = dataSize;
-    p.averageProgression = ScaleProgression{5, 50, 5, kLinear, {}};
-    return p;
-}
-
-TEST(Checks, DmaPage) {
-    AnalysisParameters p;
-    EXPECT_EQ(CheckDmaParameters(p), "Unknown is not a valid computation type for DMA.");
-    p.computationType = 3;
-    EXPECT_EQ(CheckDmaParameters(p), "Static DFA (3) is not a valid computation type for DMA.");
-    p.computationType = 9;
-    EXPECT_EQ(CheckDmaParameters(p), "Unknown is not a valid computation type for DMA.");
-    p.computationType = 2;  // the defaults' progression never ends
-    EXPECT_EQ(CheckDmaParameters(p), "Moving average progression is not valid.");
-
-    EXPECT_EQ(CheckDmaParameters(Dma(2, 10, 110)),
-              "Data size must be greater than window size plus maximum moving average times two.");
-    EXPECT_EQ(CheckDmaParameters(Dma(2, 10, 111)), "");
-
-    const std::string weightReason =
-        "DMA filter weight should be greater than or equal to zero and less than the smallest moving average.";
-    for (int type : {4, 8}) {
-        AnalysisParameters w = Dma(type, 10, 111);
-        w.dmaWeight = 5;
-        EXPECT_EQ(CheckDmaParameters(w), weightReason);
-        w.dmaWeight = -1;
-        EXPECT_EQ(CheckDmaParameters(w), weightReason);
-        w.dmaWeight = 4;
-        EXPECT_EQ(CheckDmaParameters(w), "");
+// The pages' checks and the command's, which picks the family by the type.
+TEST(Checks, RefusalsOfThePagesAndTheCommand) {
+    enum Check { kDmaPage, kDfaPage, kCommand };
+    struct Case {
+        Check check;
+        int type, W, size;
+        const ScaleProgression* progression;
+        int weight = 0;
+        double theta = 0.0;
+        std::string reason = "";
+    };
+    const ScaleProgression p{5, 50, 5, kLinear, {}}, one{1, 50, 7, kLinear, {}}, zero{0, 50, 5, kLinear, {}};
+    const ScaleProgression never;  // a step of 0: no size
+    const std::string shortData = "Data size must be greater than window size plus maximum moving average times two.";
+    const std::string weight = "DMA filter weight should be greater than or equal to zero and less than the smallest "
+                               "moving average.";
+    const std::string shift = "Shift percentage must shift every moving average by 0 up to the maximum moving average.";
+    const std::vector<Case> cases = {
+        {kDmaPage, 3, 10, 111, &p, 0, 0, "Static DFA (3) is not a valid computation type for DMA."},
+        {kDmaPage, 9, 10, 111, &p, 0, 0, "Unknown is not a valid computation type for DMA."},
+        {kDmaPage, 2, 10, 111, &never, 0, 0, "Moving average progression is not valid."},
+        {kDmaPage, 2, 10, 110, &p, 0, 0, shortData},
+        {kDmaPage, 2, 10, 111, &p},
+        {kDmaPage, 4, 10, 111, &p, 5, 0, weight},  // the weight must stay below the smallest window
+        {kDmaPage, 8, 10, 111, &p, -1, 0, weight},
+        {kDmaPage, 8, 10, 111, &p, 4},
+        {kDmaPage, 6, 10, 111, &p, 50},  // only types 4 and 8 use the weight
+        {kDmaPage, 2, 10, 111, &zero, 0, 0, "Moving average windows must be at least 1."},
+        {kDmaPage, 2, 10, 111, &one},
+        {kDmaPage, 7, 10, 111, &one, 0, 0, "Moving average windows must be at least 2 for 1st order DMA."},
+        {kDmaPage, 7, 10, 111, &p},
+        {kDmaPage, 5, 10, 111, &p, 0, 1.0},
+        {kDmaPage, 5, 10, 111, &p, 0, 1.01, shift},
+        {kDmaPage, 6, 10, 111, &p, 0, -0.5, shift},
+        {kDfaPage, 2, 100, 101, &p, 0, 0, "Static DMA (2) is not a valid computation type for DFA."},
+        {kDfaPage, 1, 100, 100, &p, 0, 0, "Data size must be at least greater than window size by one."},
+        {kDfaPage, 1, 100, 101, &p},
+        {kCommand, 9, 10, 111, &p},  // no type list for 9
+        {kCommand, 9, 10, 110, &p, 0, 0, shortData},
+        {kCommand, 9, 10, 111, &p, -1, 0, "DMA filter weight should be greater than or equal to zero."},
+        {kCommand, 3, 100, 101, &never},  // the DFA checks: no progression check
+        {kCommand, 12, 10, 111, &p, 0, 0, "Unknown is not a valid computation type for DMA."},
+        {kCommand, 0, 10, 110, &p, 0, 0, shortData},
+    };
+    for (const Case& k : cases) {
+        AnalysisParameters r;
+        r.computationType = k.type;
+        r.windowSize = k.W;
+        r.dataSize = k.size;
+        r.averageProgression = *k.progression;
+        r.dmaWeight = k.weight;
+        r.shiftPercentage = k.theta;
+        const std::string reason = k.check == kDmaPage   ? CheckDmaParameters(r)
+                                   : k.check == kDfaPage ? CheckDfaParameters(r)
+                                                         : CheckParametersForType(r);
+        EXPECT_EQ(reason, k.reason) << k.check << " type " << k.type << " size " << k.size;
     }
-    AnalysisParameters unchecked = Dma(6, 10, 111);
-    unchecked.dmaWeight = 50;  // only types 4 and 8 use the weight
-    EXPECT_EQ(CheckDmaParameters(unchecked), "");
 }
 
-TEST(Checks, MovingAveragesWithoutSlotsAreRefused) {
-    AnalysisParameters p = Dma(2, 10, 111);
-    p.averageProgression = ScaleProgression{0, 50, 5, kLinear, {}};
-    EXPECT_EQ(CheckDmaParameters(p), "Moving average windows must be at least 1.");
-    p.averageProgression = ScaleProgression{1, 50, 7, kLinear, {}};
-    EXPECT_EQ(CheckDmaParameters(p), "");
-    p.computationType = 7;
-    EXPECT_EQ(CheckDmaParameters(p), "Moving average windows must be at least 2 for 1st order DMA.");
+std::string Moves(const char* theta, int n, const char* by, int M) {
+    return std::string("shift percentage ") + theta + " moves moving average window " + std::to_string(n) + " by " +
+           by + " samples; shifts must lie within 0 ... " + std::to_string(M) + ", the maximum moving average";
 }
 
-TEST(Checks, WindowsThatWouldReadOutsideTheDataAreRefused) {
-    const std::string shiftReason =
-        "Shift percentage must shift every moving average by 0 up to the maximum moving average.";
-    for (int type : {5, 6}) {
-        AnalysisParameters p = Dma(type, 10, 111);
-        for (double theta : {0.0, 0.5, 1.0}) {
-            p.shiftPercentage = theta;
-            EXPECT_EQ(CheckDmaParameters(p), "") << theta;
-        }
-        for (double theta : {-0.5, 1.01}) {
-            p.shiftPercentage = theta;
-            EXPECT_EQ(CheckDmaParameters(p), shiftReason) << theta;
-        }
+// The engine's own refusals, before anything is read past the samples, for every
+// family; the file runs give the same reasons.
+TEST(Refusals, EveryFamilySaysWhy) {
+    struct Case {
+        int type, W;
+        std::vector<int32_t> sizes;
+        std::string reason;
+        int weight = 0;
+        double theta = 0.0;
+    };
+    const std::vector<int32_t> p = {4, 8};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<Case> cases = {
+        {2, 90, p, "it holds 100 samples, fewer than the 106 that window size 90 and maximum moving average 8 need"},
+        {5, 85, p, "it holds 100 samples, fewer than the 101 that window size 85 and maximum moving average 8 need",
+         0, 0.5},  // type 5 reads M ahead of its last position
+        {3, 100, p, "it holds 100 samples, fewer than the 101 that window size 100 needs"},
+        {0, 0, p, "the window size is 0, it must be at least 1"},
+        {0, 10, {0, 4}, "the moving average window 0 is below 1"},
+        {0, 10, {}, "the moving average progression gives no window size"},
+        {1, 10, {0, 4}, "the box size 0 is below 1"},
+        {7, 10, {40, 4}, "moving average window 40 reads 10 samples ahead, more than the 4 of the maximum moving "
+                         "average (the last one)"},
+        {7, 10, {1, 4}, "the moving average window 1 is below 2"},
+        {4, 10, p, "the DMA filter weight is -2, it must be at least 0", -2},
+        {6, 10, p, Moves("1.5", 8, "12", 8), 0, 1.5},
+        {6, 10, p, "shift percentage -0.01 is below 0", 0, -0.01},  // though every shift rounds to 0
+        {6, 10, p, Moves("1e+12", 4, "4e+12", 8), 0, 1e12},         // no overflow in the rounding
+        {5, 10, p, Moves("nan", 4, "nan", 8), 0, nan},
+        {6, 10, {8, 4}, Moves("1", 8, "8", 4), 0, 1.0},  // a custom list whose last is not the largest
+        {6, 10, {8, 4}, "", 0, 0.5},
+    };
+    for (const Case& k : cases) {
+        AnalysisSettings s;
+        s.computationType = k.type;
+        s.windowSize = k.W;
+        s.sizes = k.sizes;
+        s.dmaWeight = k.weight;
+        s.shiftPercentage = k.theta;
+        OutputCapture quiet;
+        const AnalysisResult r = Analyse(test::RandomWalk(100, 1), s);
+        EXPECT_EQ(r.reason, k.reason) << k.type;
+        EXPECT_EQ(r.status == AnalysisStatus::kRefused, !k.reason.empty()) << k.type;
     }
-    AnalysisParameters first = Dma(7, 10, 111);
-    EXPECT_EQ(CheckDmaParameters(first), "");
-    AnalysisParameters nine = Dma(9, 10, 111);
-    nine.dmaWeight = -1;  // the page does not offer 9, so its weight has no other check
-    EXPECT_EQ(CheckParametersForType(nine), "DMA filter weight should be greater than or equal to zero.");
-}
-
-TEST(Checks, DfaPage) {
-    AnalysisParameters p;
-    p.computationType = 2;
-    EXPECT_EQ(CheckDfaParameters(p), "Static DMA (2) is not a valid computation type for DFA.");
-    p.computationType = 1;
-    p.windowSize = 100;
-    p.dataSize = 100;
-    EXPECT_EQ(CheckDfaParameters(p), "Data size must be at least greater than window size by one.");
-    p.dataSize = 101;
-    EXPECT_EQ(CheckDfaParameters(p), "");
-}
-
-TEST(Checks, CommandLinePicksTheFamily) {
-    AnalysisParameters nine = Dma(9, 10, 111);
-    EXPECT_EQ(CheckParametersForType(nine), "");  // no type list for 9
-    nine.dataSize = 110;
-    EXPECT_EQ(CheckParametersForType(nine),
-              "Data size must be greater than window size plus maximum moving average times two.");
-    AnalysisParameters dfa = Dma(3, 100, 101);
-    EXPECT_EQ(CheckParametersForType(dfa), "");  // DFA checks: no progression check
-    AnalysisParameters other = Dma(12, 10, 111);
-    EXPECT_EQ(CheckParametersForType(other), "Unknown is not a valid computation type for DMA.");
-    AnalysisParameters zero = Dma(0, 10, 110);
-    EXPECT_EQ(CheckParametersForType(zero),
-              "Data size must be greater than window size plus maximum moving average times two.");
 }
 
 }  // namespace

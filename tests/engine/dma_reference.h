@@ -2,6 +2,7 @@
 // DMA computed in the test the way the method is described, with its own
 // trailing mean, so that the engine's results can be compared digit for digit.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,24 +13,17 @@
 
 namespace fractan::test {
 
-// Trailing mean with a running sum: sum = x + sum while filling (divided by
-// the count), then sum − oldest, sum = x + sum (divided by the length).
+// Trailing mean with a running sum: sum − oldest once full, then sum = x + sum,
+// divided by the number of samples held.
 class ReferenceMean {
 public:
     explicit ReferenceMean(int n) : ring_(n, 0.0), n_(n) {}
     double Push(double x) {
-        ++count_;
-        if (count_ <= n_) {
-            ring_[next_] = x;
-            next_ = (next_ + 1) % n_;
-            sum_ = x + sum_;
-            return sum_ / count_;
-        }
-        sum_ = sum_ - ring_[next_];
+        if (++count_ > n_) sum_ = sum_ - ring_[next_];
         ring_[next_] = x;
         next_ = (next_ + 1) % n_;
         sum_ = x + sum_;
-        return sum_ / n_;
+        return sum_ / std::min(count_, n_);
     }
 
 private:
@@ -38,17 +32,14 @@ private:
     double sum_ = 0.0;
 };
 
-// F(n) from its definition: the RMS deviation of x[j] from the plain mean of
-// x[j − n + 1] … x[j], over the positions j = from … to.
-inline double DirectFluctuation(const std::vector<double>& x, int n, int from, int to) {
-    double sum2 = 0;
-    for (int j = from; j <= to; ++j) {
-        double mean = 0;
-        for (int i = j - n + 1; i <= j; ++i) mean += x[i];
-        mean /= n;
-        sum2 += (mean - x[j]) * (mean - x[j]);
+// The slope of log10 F_k against log10 n_k, the sums taken in the engine's order.
+inline double FitSlope(const std::vector<int>& sizes, const std::vector<double>& f) {
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t k = 0; k < sizes.size(); ++k) {
+        const double X = std::log10(sizes[k]), Y = std::log10(f[k]);
+        sx += X, sy += Y, sxx += X * X, sxy += X * Y;
     }
-    return std::sqrt(sum2 / (to - from + 1));
+    return LeastSquaresSlope(sx, sy, sxy, sxx, sizes.size());
 }
 
 struct StaticReference {
@@ -56,31 +47,26 @@ struct StaticReference {
     double hurst;
 };
 
-// Static DMA on the last W + 2M samples of x.
+// Static DMA on the last W + 2M samples of x; M is the last size.
 inline StaticReference ReferenceStatic(const std::vector<double>& all, const std::vector<int>& sizes, int W) {
     const int K = sizes.size(), M = sizes.back();
     const std::vector<double> x(all.end() - (W + 2 * M), all.end());
-    std::vector<ReferenceMean> means;
-    for (int n : sizes) means.emplace_back(n);
-    for (int m = 0; m < M; ++m)
-        for (int k = 0; k < K; ++k) means[k].Push(x[m]);
-    std::vector<double> sums(K, 0.0);
-    for (int j = M; j < M + W; ++j)
+    std::vector<ReferenceMean> means(sizes.begin(), sizes.end());
+    std::vector<double> f(K, 0.0);
+    for (int j = 0; j < M + W; ++j)
         for (int k = 0; k < K; ++k) {
             const double d = means[k].Push(x[j]) - x[j];
-            sums[k] += d * d;
+            if (j >= M) f[k] += d * d;
         }
     StaticReference result;
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int k = 0; k < K; ++k) {
-        const double n = sizes[k], f = std::sqrt(sums[k] / double(W));
-        const double X = std::log10(n), Y = std::log10(f);
+        f[k] = std::sqrt(f[k] / double(W));
         char line[200];
-        std::snprintf(line, sizeof line, "%.9lf\t%.9lf\t%.9lf\t%.9lf", n, f, X, Y);
+        std::snprintf(line, sizeof line, "%.9lf\t%.9lf\t%.9lf\t%.9lf", double(sizes[k]), f[k], std::log10(sizes[k]),
+                      std::log10(f[k]));
         result.chart.push_back(line);
-        sx += X, sy += Y, sxx += X * X, sxy += X * Y;
     }
-    result.hurst = LeastSquaresSlope(sx, sy, sxy, sxx, K);
+    result.hurst = FitSlope(sizes, f);
     return result;
 }
 
@@ -89,28 +75,20 @@ inline StaticReference ReferenceStatic(const std::vector<double>& all, const std
 inline std::vector<std::string> ReferenceDynamic(const std::vector<double>& x, const std::vector<int>& sizes,
                                                  int W, int step, const std::string& name, int offset) {
     const int K = sizes.size(), M = sizes.back(), N = x.size();
-    std::vector<ReferenceMean> means;
-    for (int n : sizes) means.emplace_back(n);
-    std::vector<std::vector<double>> snapshots(N, std::vector<double>(K, 0.0));
-    std::vector<double> S(K, 0.0);
+    std::vector<ReferenceMean> means(sizes.begin(), sizes.end());
+    std::vector<std::vector<double>> snapshots(N);
+    std::vector<double> S(K, 0.0), f(K);
     std::vector<std::string> lines;
     for (int t = 0; t < N; ++t) {
         for (int k = 0; k < K; ++k) {
             const double m = means[k].Push(x[t]);
             if (t >= M) S[k] = S[k] + (m - x[t]) * (m - x[t]);
         }
-        if (t >= M) snapshots[t] = S;
-        if (t < M + W || t % step != 0) continue;
-        double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (int k = 0; k < K; ++k) {
-            const double X = std::log10(sizes[k]);
-            const double F = std::sqrt((snapshots[t][k] - snapshots[t - W][k]) / double(W));
-            const double Y = std::log10(F);
-            sx += X, sy += Y, sxx += X * X, sxy += X * Y;
-        }
-        std::string line = ResultLine(name, N, offset, t, LeastSquaresSlope(sx, sy, sxy, sxx, K));
-        line.pop_back();
-        lines.push_back(line);
+        snapshots[t] = S;
+        if (t < M + W || t % std::max(step, 1) != 0) continue;  // steps below 2: every position
+        for (int k = 0; k < K; ++k) f[k] = std::sqrt((snapshots[t][k] - snapshots[t - W][k]) / double(W));
+        lines.push_back(ResultLine(name, N, offset, t, FitSlope(sizes, f)));
+        lines.back().pop_back();
     }
     return lines;
 }
