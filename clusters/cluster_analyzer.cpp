@@ -66,13 +66,6 @@ void ClusterAnalyzer::ReplaceBadData() {
     }
 }
 
-void ClusterAnalyzer::ReleaseSeries() {
-    series_.Clear();
-    average_.Clear();
-    standard_.Reset();
-    extended_.Reset();
-}
-
 void ClusterAnalyzer::SetWindowLength(int32_t n) {
     average_.Clear();
     standard_.Reset();
@@ -175,7 +168,7 @@ bool ClusterAnalyzer::WritePerWindowLog(std::string stem, const SizeList& sizes,
 
 void ClusterQuantities::Add(const Cluster& c, bool logarithmic) {
     const double tau = c.Lifetime();
-    const double hypotenuse = std::sqrt(tau * tau + c.length * c.length);
+    const double hypotenuse = c.Diameter();
     if (!logarithmic) {
         lifetime.Add(tau);
         area.Add(c.area);
@@ -299,7 +292,7 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
     SampleArray samples;
     bool loaded = false;
     if (loadedBefore && loadedBefore->Take(path, params.inputFileType, params.windowSize, params.dataOffset, samples)) {
-        analyzer.SetSeries(std::span<const double>(samples.begin(), samples.end()));
+        analyzer.SetSeries(std::move(samples));
         loaded = true;
     } else {
         loaded = params.inputFileType == 0 ? analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize)

@@ -2,6 +2,7 @@
 // Cluster analysis: the stretches between successive crossings of a series
 // and its moving average, and the distributions of their sizes.
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +27,11 @@ struct Cluster {
     double length = 0.0;  // |y_end − y_start|
 
     int32_t Lifetime() const { return end - start; }
+    // The hypotenuse of lifetime and length.
+    double Diameter() const {
+        const double tau = Lifetime();
+        return std::sqrt(tau * tau + length * length);
+    }
 };
 
 // The distributions of the four measures of a set of clusters (of decimal
@@ -55,13 +61,12 @@ public:
     // the sample before (0.0 for the first).
     void ReplaceBadData();
 
-    // Releases the series and the moving average and resets both windows.
-    void ReleaseSeries();
     // Releases the moving average and sets both windows to length n.
     void SetWindowLength(int32_t n);
 
-    // The series held in memory instead of loaded.
+    // The series held in memory instead of loaded (copied, or taken over).
     void SetSeries(std::span<const double> samples);
+    void SetSeries(SampleArray&& samples) { series_ = std::move(samples); }
 
     // The moving average of the series with the trailing ("Standard") or the
     // first-order ("Extended") window, then the clusters between its

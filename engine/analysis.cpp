@@ -24,26 +24,21 @@ public:
     void Append(int32_t position, double hurst) override {
         result_.positions.push_back(position);
         result_.hursts.push_back(hurst);
+        notFinite_.Add(position, hurst);
+    }
+    // The positions whose H is not finite, and why, or empty.
+    std::string NotFinitePositions(std::span<const double> samples) const {
+        if (notFinite_.count == 0) return {};
+        return "H is not a finite number at " + std::to_string(notFinite_.count) + " of the " +
+               std::to_string(result_.hursts.size()) + " positions evaluated, from " +
+               std::to_string(notFinite_.first) + " to " + std::to_string(notFinite_.last) + ": " +
+               NotFiniteCause(samples, 0, "", "a scale has no fluctuation there");
     }
 
 private:
     AnalysisResult& result_;
+    NotFiniteTally notFinite_;
 };
-
-// The positions whose H is not finite, and why, or empty.
-std::string NotFinitePositions(const AnalysisResult& r, std::span<const double> samples) {
-    int64_t count = 0;
-    int32_t first = 0, last = 0;
-    for (size_t i = 0; i < r.hursts.size(); ++i) {
-        if (std::isfinite(r.hursts[i])) continue;
-        if (count++ == 0) first = r.positions[i];
-        last = r.positions[i];
-    }
-    if (count == 0) return {};
-    return "H is not a finite number at " + std::to_string(count) + " of the " + std::to_string(r.hursts.size()) +
-           " positions evaluated, from " + std::to_string(first) + " to " + std::to_string(last) + ": " +
-           NotFiniteCause(samples, 0, "", "a scale has no fluctuation there");
-}
 
 }  // namespace
 
@@ -64,12 +59,18 @@ SizeList SizesOf(const AnalysisSettings& settings) {
     return sizes;
 }
 
-AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note) {
+AnalysisSettings SettingsOf(int32_t type, int32_t windowSize, const ScaleProgression& progression,
+                            std::string* note) {
     AnalysisSettings s;
-    s.computationType = record.computationType;
-    s.windowSize = record.windowSize;
-    const SizeList sizes = record.averageProgression.Expand(note);
+    s.computationType = type;
+    s.windowSize = windowSize;
+    const SizeList sizes = progression.Expand(note);
     s.sizes.assign(sizes.begin(), sizes.end());
+    return s;
+}
+
+AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note) {
+    AnalysisSettings s = SettingsOf(record.computationType, record.windowSize, record.averageProgression, note);
     s.dynamicStep = record.dynamicStep;
     s.dfaOrder = record.dfaOrder;
     s.dmaWeight = record.dmaWeight;
@@ -176,7 +177,7 @@ AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& 
             result.status = AnalysisStatus::kStopped;
             return result;
         }
-        result.reason = NotFinitePositions(result, samples);
+        result.reason = sink.NotFinitePositions(samples);
         result.status = result.reason.empty() ? AnalysisStatus::kAnalysed : AnalysisStatus::kNotFinite;
         return result;
     }

@@ -40,6 +40,9 @@ struct AnalysisSettings {
 // The settings of a record, its progression expanded (reading a custom file;
 // `note`, when given, says why it gives no size or what is wrong with it).
 AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note = nullptr);
+// The settings of a variant called with its own arguments.
+AnalysisSettings SettingsOf(int32_t type, int32_t windowSize, const ScaleProgression& progression,
+                            std::string* note = nullptr);
 
 enum class AnalysisStatus {
     kAnalysed,

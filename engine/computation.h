@@ -3,6 +3,7 @@
 // refusal of a computation, and the computation of every type over samples in
 // memory, with its phase lines.
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,6 +17,18 @@
 namespace fractan {
 
 SizeList SizesOf(const AnalysisSettings& settings);
+
+// The evaluated positions of a dynamic computation whose H is not a finite
+// number: how many, the first and the last.
+struct NotFiniteTally {
+    int64_t count = 0;
+    int32_t first = 0, last = 0;
+    void Add(int32_t position, double hurst) {
+        if (std::isfinite(hurst)) return;
+        if (count++ == 0) first = position;
+        last = position;
+    }
+};
 
 // Why the computation cannot run on `samples` samples, or empty.
 std::string ComputationRefusal(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);

@@ -158,7 +158,7 @@ bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_
     StopCheck stopRequested;
     if (step < 2) step = 1;
     const int32_t N = static_cast<int32_t>(samples.size());
-    range = DynamicRange{W, N - 1, 0};
+    range = DynamicRange{W, N - 1, 0, step};
     DfaState state(samples, sizes, order);
     state.Prepare(W);
     if (stopRequested()) return false;

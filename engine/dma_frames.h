@@ -89,10 +89,12 @@ private:
     int32_t last_ = -1;
 };
 
-// The positions first … last a dynamic frame walks, and how many it evaluated.
+// The positions first … last a dynamic frame walks, every step-th of them
+// (a step below 2 taken as 1), and how many it evaluated.
 struct DynamicRange {
     int32_t first = 0, last = -1;
     int64_t evaluated = 0;
+    int32_t step = 1;
 };
 
 inline const std::vector<const char*> kStaticPhases = {
@@ -159,7 +161,7 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
     const int32_t N = static_cast<int32_t>(samples.size());
     // Positions past P − 1 are read only as look-ahead.
     const int32_t P = N - windows.LookAhead(sizes);
-    range = DynamicRange{M + W, P - 1, 0};
+    range = DynamicRange{M + W, P - 1, 0, step};
     const double* x = samples.data();
 
     windows.Setup(sizes);

@@ -84,10 +84,7 @@ public:
         }
         written_ = true;
         lastHurst_ = hurst;
-        if (!std::isfinite(hurst)) {
-            if (notFinite_++ == 0) firstNotFinite_ = position;
-            lastNotFinite_ = position;
-        }
+        notFinite_.Add(position, hurst);
     }
     void Flush() override {
         if (file_ && std::fflush(file_) != 0) Fail();
@@ -104,9 +101,7 @@ public:
     const std::string& Path() const { return path_; }
     bool Written() const { return written_; }
     double LastHurst() const { return lastHurst_; }
-    int64_t NotFinite() const { return notFinite_; }
-    int32_t FirstNotFinite() const { return firstNotFinite_; }
-    int32_t LastNotFinite() const { return lastNotFinite_; }
+    const NotFiniteTally& NotFinite() const { return notFinite_; }
 
 private:
     void Fail() {
@@ -120,20 +115,19 @@ private:
     std::FILE* file_ = nullptr;
     bool failed_ = false, written_ = false;
     double lastHurst_ = 0.0;
-    int64_t notFinite_ = 0;
-    int32_t firstNotFinite_ = 0, lastNotFinite_ = 0;
+    NotFiniteTally notFinite_;
 };
 
 // The status of a dynamic run that evaluated the range; a line says why when
 // there was no position, and which positions have an H that is not finite.
 int32_t FinishDynamic(const VariantCall& call, std::span<const double> samples, IncrementalWriter& writer,
-                      const DynamicRange& range, int32_t step) {
+                      const DynamicRange& range) {
     if (!writer.Close()) return kNotAnalysed;
-    if (writer.NotFinite() > 0) {
+    if (const NotFiniteTally& notFinite = writer.NotFinite(); notFinite.count > 0) {
         const std::string cause = NotFiniteCause(samples, call.dataOffset, " of the file", "a scale has no fluctuation there");
         PrintFormatted("H of [%s] is not a finite number at %lld of the %lld positions evaluated, from %d to %d: %s.\n",
-                       call.inputPath.c_str(), static_cast<long long>(writer.NotFinite()),
-                       static_cast<long long>(range.evaluated), writer.FirstNotFinite(), writer.LastNotFinite(),
+                       call.inputPath.c_str(), static_cast<long long>(notFinite.count),
+                       static_cast<long long>(range.evaluated), notFinite.first, notFinite.last,
                        cause.c_str());
         return kNotFinite;
     }
@@ -144,7 +138,7 @@ int32_t FinishDynamic(const VariantCall& call, std::span<const double> samples, 
     else
         PrintFormatted("Nothing evaluated for [%s]: no position from %d to %d is a multiple of the "
                        "dynamic step %d.\n",
-                       call.inputPath.c_str(), range.first, range.last, step < 2 ? 1 : step);
+                       call.inputPath.c_str(), range.first, range.last, range.step);
     return kNotAnalysed;
 }
 
@@ -170,15 +164,6 @@ bool WriteChart(const std::string& path, const SizeList& sizes, const std::vecto
 }
 
 }  // namespace
-
-AnalysisSettings SettingsOf(int32_t type, int32_t windowSize, const ScaleProgression& progression) {
-    AnalysisSettings s;
-    s.computationType = type;
-    s.windowSize = windowSize;
-    const SizeList sizes = progression.Expand();
-    s.sizes.assign(sizes.begin(), sizes.end());
-    return s;
-}
 
 FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     FileOutcome outcome;
@@ -216,7 +201,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
             outcome.status = kStopped;
             return outcome;
         }
-        outcome.status = FinishDynamic(call, samples, writer, range, s.dynamicStep);
+        outcome.status = FinishDynamic(call, samples, writer, range);
         if (writer.Written()) outcome.incrementalFile = writer.Path();
         if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, lag1, writer.LastHurst());
         return outcome;

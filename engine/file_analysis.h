@@ -34,9 +34,6 @@ struct VariantCall {
     LoadedSeries* loaded = nullptr;  // the series when the caller has loaded it already
 };
 
-// The settings of a variant called with its own arguments.
-AnalysisSettings SettingsOf(int32_t type, int32_t windowSize, const ScaleProgression& progression);
-
 // A static type's result line, waiting for its turn in the result file.
 struct PendingResult {
     int32_t position = 0;

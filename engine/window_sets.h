@@ -6,6 +6,7 @@
 #include <string>
 #include <variant>
 
+#include "engine/dma_frames.h"
 #include "engine/first_order_dma.h"
 #include "engine/shifted_dma.h"
 #include "engine/smoothed_dma.h"
@@ -13,8 +14,6 @@
 #include "setup/output.h"
 
 namespace fractan {
-
-std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
 
 // The plain trailing moving averages of DMA, one per window size.
 class PlainWindows {

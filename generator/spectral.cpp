@@ -79,13 +79,15 @@ std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDr
     const size_t n = size_t{1} << levels;  // increments
     const size_t m = 2 * n;                // the circulant's order
     auto stage = [&](const char* what) { PrintFormatted("Building series %d (H=%g). %s\n", series, hurst, what); };
-    const std::string noMemory = "Not enough memory for a series of 2^" + std::to_string(levels) + " + 1 values.";
+    auto noMemory = [&] {
+        reason = "Not enough memory for a series of 2^" + std::to_string(levels) + " + 1 values.";
+        return std::vector<double>{};
+    };
     std::vector<double> a;  // m reals, then their m/2 + 1 complex transforms in place
     try {
         a.resize(m + 2);
     } catch (const std::bad_alloc&) {
-        reason = noMemory;
-        return {};
+        return noMemory();
     }
 
     stage("Covariances");
@@ -98,10 +100,8 @@ std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDr
     stage("Eigenvalues");
     auto* spectrum = reinterpret_cast<fftw_complex*>(a.data());
     const fftw_iodim64 length{static_cast<ptrdiff_t>(m), 1, 1};
-    if (!Transform{fftw_plan_guru64_dft_r2c(1, &length, 0, nullptr, a.data(), spectrum, FFTW_ESTIMATE)}.Run()) {
-        reason = noMemory;
-        return {};
-    }
+    if (!Transform{fftw_plan_guru64_dft_r2c(1, &length, 0, nullptr, a.data(), spectrum, FFTW_ESTIMATE)}.Run())
+        return noMemory();
     if (stopRequested()) return {};
 
     // Each eigenvalue scales its complex Gaussian; the conjugate half is implied.
@@ -128,10 +128,8 @@ std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDr
     }
 
     stage("Transform");
-    if (!Transform{fftw_plan_guru64_dft_c2r(1, &length, 0, nullptr, spectrum, a.data(), FFTW_ESTIMATE)}.Run()) {
-        reason = noMemory;
-        return {};
-    }
+    if (!Transform{fftw_plan_guru64_dft_c2r(1, &length, 0, nullptr, spectrum, a.data(), FFTW_ESTIMATE)}.Run())
+        return noMemory();
     if (stopRequested()) return {};
 
     // The first n values are the noise, of variance m before scaling; the

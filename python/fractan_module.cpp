@@ -254,11 +254,8 @@ Clusters ClustersOf(const py::object& x, const py::object& scales, const std::st
 
     py::array_t<ClusterRow> rows(static_cast<py::ssize_t>(r.clusters.size()));
     ClusterRow* row = rows.mutable_data();
-    for (const Cluster& c : r.clusters) {
-        const double tau = c.Lifetime();
-        *row++ = ClusterRow{c.start, c.end, s.sizes[c.windowIndex], c.Lifetime(), c.length, c.area,
-                            std::sqrt(tau * tau + c.length * c.length)};
-    }
+    for (const Cluster& c : r.clusters)
+        *row++ = ClusterRow{c.start, c.end, s.sizes[c.windowIndex], c.Lifetime(), c.length, c.area, c.Diameter()};
     Clusters out;
     out.clusters = rows;
     out.all = DistributionsOf(r.all);

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <new>
 

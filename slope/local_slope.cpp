@@ -85,17 +85,17 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
     if (written) *written = false;
     std::vector<ChartPoint> points;
     if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
-    if (points.empty() && width > 0.0 && delta > 0.0) {
-        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
-                       chartPath.c_str());
-        return kLocalSlopeRefused;
-    }
     const LocalSlopeResult slopes = LocalSlopeOf(points, width, delta, "Chart file [" + chartPath + "]");
     if (slopes.status == kLocalSlopeRefused) {
         WriteOutput(slopes.reason + "\n");
         return kLocalSlopeRefused;
     }
     if (slopes.status != kLocalSlopeDone) return slopes.status;
+    if (points.empty()) {
+        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
+                       chartPath.c_str());
+        return kLocalSlopeRefused;
+    }
 
     const std::string resultPath = LocalSlopePath(chartPath);
     std::FILE* result = std::fopen(resultPath.c_str(), "w");
