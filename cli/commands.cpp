@@ -127,31 +127,13 @@ bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, s
 int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
                        bool reportResultPath, LoadedSeries* loaded) {
     if (!HasTestName(params, err)) return kExitFailure;
-    // H is a slope: it needs two scales at least.
-    std::string why;
-    const SizeList sizes = params.averageProgression.Expand(&why);
-    const int32_t scales = sizes.Size();
-    if (scales < 2) {
-        err << "fractan: the progression gives " << scales << (scales == 1 ? " scale" : " scales")
-            << (why.empty() ? "" : " (" + why + ")")
-            << "; H is the slope over two or more. Widen --start ... --end (or the custom file).\n";
-        return kExitFailure;
-    }
     const std::string reason = CheckParametersForType(params);
     if (!reason.empty()) {
-        err << "fractan: " << reason << kReviewSuffix << "\n";
+        // A single scale: the options widen the progression.
+        const bool widen = params.averageProgression.Expand().Size() == 1;
+        err << "fractan: " << reason << (widen ? " Widen --start ... --end (or the custom file)." : "")
+            << kReviewSuffix << "\n";
         return kExitFailure;
-    }
-    // A fitted constant leaves no residual in a box of one sample, a line none
-    // in a box of two: such an F is 0, or rounding noise that fakes any H.
-    if (IsDfaType(params.computationType)) {
-        const int32_t least = params.dfaOrder >= 1 ? 3 : 2;
-        for (int32_t n : sizes)
-            if (n < least) {
-                err << "fractan: box size " << n << " leaves no residual with DFA order "
-                    << (least - 2) << "; start the box sizes at " << least << " or more.\n";
-                return kExitFailure;
-            }
     }
     if (!HasKnownFileType(params, err)) return kExitFailure;
     if (!OutputAndInputsExist(params, err)) return kExitFailure;

@@ -9,6 +9,7 @@
 #include "engine/dfa.h"
 #include "engine/names.h"
 #include "engine/window_sets.h"
+#include "setup/output.h"
 
 namespace fractan {
 namespace {
@@ -108,6 +109,10 @@ std::string ComputationRefusal(const AnalysisSettings& s, const SizeList& sizes,
     return {};
 }
 
+void NoteTwoScales(size_t scales) {
+    if (scales == 2) WriteOutput(std::string("Note: ") + kTwoScalesNote + ".\n");
+}
+
 const std::vector<const char*>& RefusedPhases(int32_t type) {
     static const std::vector<const char*> none;
     static const std::vector<const char*> dynamicDfa = {"Setting up trend-lines windows...", "Setting up sums...",
@@ -117,15 +122,43 @@ const std::vector<const char*>& RefusedPhases(int32_t type) {
     return IsDynamicType(type) ? kDynamicPhases : kStaticPhases;
 }
 
+namespace {
+
+// Samples so large or so small that their squared deviations would overflow or
+// underflow are brought near 1 by a power of two, which is exact: F scales back
+// exactly, and H does not change. Others are left as they are. Returns the factor.
+double BroughtToRange(std::span<const double>& samples, std::vector<double>& storage) {
+    double largest = 0.0;
+    for (double v : samples)
+        if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    if (largest == 0.0 || (largest > 0x1p-300 && largest < 0x1p300)) return 1.0;
+    const double factor = std::ldexp(1.0, -std::ilogb(largest));
+    storage.resize(samples.size());
+    std::transform(samples.begin(), samples.end(), storage.begin(), [&](double v) { return v * factor; });
+    samples = storage;
+    return factor;
+}
+
+}  // namespace
+
 std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s, const SizeList& sizes,
                                                        std::span<const double> samples) {
-    if (IsDfaType(s.computationType)) return DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder);
-    return std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
-                      WindowsOf(s));
+    std::vector<double> scaled;
+    const double factor = BroughtToRange(samples, scaled);
+    std::optional<std::vector<double>> f =
+        IsDfaType(s.computationType)
+            ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder)
+            : std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
+                         WindowsOf(s));
+    if (f && factor != 1.0)
+        for (double& v : *f) v /= factor;
+    return f;
 }
 
 bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::span<const double> samples,
                       PositionSink& sink, DynamicRange& range) {
+    std::vector<double> scaled;
+    BroughtToRange(samples, scaled);
     if (IsDfaType(s.computationType))
         return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range);
     return std::visit(
@@ -157,12 +190,22 @@ std::string NotFiniteCause(std::span<const double> samples, int64_t first, const
     return otherwise;
 }
 
+std::string FluctuationCause(const SizeList& sizes, const std::vector<double>& fluctuations) {
+    for (size_t k = 0; k < fluctuations.size(); ++k) {
+        const std::string f = "F(" + std::to_string(sizes[static_cast<int32_t>(k)]) + ") is ";
+        if (fluctuations[k] == 0.0) return f + "0: the samples do not deviate at that scale";
+        if (!std::isfinite(fluctuations[k])) return f + "not a finite number";
+    }
+    return "the scales are all " + std::to_string(sizes.Last()) + ", so the points have no slope";
+}
+
 AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings) {
     AnalysisResult result;
     const SizeList sizes = SizesOf(settings);
     result.sizes = settings.sizes;
     result.reason = ComputationRefusal(settings, sizes, static_cast<int64_t>(samples.size()));
     if (!result.reason.empty()) return result;
+    NoteTwoScales(settings.sizes.size());
     std::vector<double> profile;
     if (settings.integrate) {
         profile.assign(samples.begin(), samples.end());
@@ -198,7 +241,7 @@ AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& 
         const int64_t first = FirstStaticSample(settings, sizes, static_cast<int64_t>(samples.size()));
         result.reason = "H is not a finite number: " +
                         NotFiniteCause(samples.subspan(static_cast<size_t>(first)), first, "",
-                                       "a scale has no fluctuation, or F is not a number");
+                                       FluctuationCause(sizes, result.fluctuations).c_str());
         result.status = AnalysisStatus::kNotFinite;
     }
     return result;

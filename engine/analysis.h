@@ -30,7 +30,7 @@ struct AnalysisSettings {
     int32_t windowSize = 0;       // W
     std::vector<int32_t> sizes;   // moving-average window or DFA box sizes; the last is M
     int32_t dynamicStep = 100;    // dynamic types: every step-th position (below 2: every one)
-    int32_t dfaOrder = 1;         // DFA: 0 constant, 1 line (below 0 acts as 0, above 1 as 1)
+    int32_t dfaOrder = 1;         // DFA: 0 constant, 1 line (the checks refuse other orders)
     int32_t dmaWeight = 0;        // smoothed DMA (4, 8, 9): filter length, 0 for the plain average
     double dmaLambda = 0.0;       // type 9: the blend of the earlier output
     double shiftPercentage = 0.0; // shifted DMA (5, 6): the shift as a fraction of each window
@@ -71,6 +71,10 @@ struct AnalysisResult {
 // (samples − 2M − 1) for DMA, a quarter of that for the dynamic types; at least 1.
 int32_t DefaultLargestScale(int32_t type, int64_t samples, int32_t windowSize, int32_t firstScale);
 int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale);
+
+// Said, on a line of its own after "Note: ", of a fit over two scales.
+inline constexpr const char* kTwoScalesNote =
+    "H rests on two points: with two scales the fit is the line through them, and it has no standard error";
 
 // The refusal texts are those of the file runs ("it holds 80 samples, fewer
 // than the 101 that window size 100 needs", "the box size 0 is below 1", ...).

@@ -20,13 +20,15 @@ std::string CheckDfaParameters(const AnalysisParameters& params);
 
 // The same checks of settings for `dataSize` samples: the DMA checks, with or
 // without the type list, the DFA checks, and those of the type's family.
-std::string CheckDmaSettings(const AnalysisSettings& settings, int64_t dataSize, bool checkTypeList);
-std::string CheckDfaSettings(const AnalysisSettings& settings, int64_t dataSize);
-std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize);
+// `note` says why the progression gives the sizes it does (ScaleProgression::Expand).
+std::string CheckDmaSettings(const AnalysisSettings& settings, int64_t dataSize, bool checkTypeList,
+                             const std::string& note = {});
+std::string CheckDfaSettings(const AnalysisSettings& settings, int64_t dataSize, const std::string& note = {});
+std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize, const std::string& note = {});
 
 // The checks of the family that the computation type belongs to: the DMA
 // checks for 0, 2 and 4 … 8, the same without the type list for 9, the DFA
-// checks for 1 and 3, and the DMA type-list reason for any other value.
+// checks for 1 and 3, and for any other value a reason that names the valid types.
 std::string CheckParametersForType(const AnalysisParameters& params);
 
 }  // namespace fractan

@@ -33,6 +33,9 @@ struct NotFiniteTally {
 // Why the computation cannot run on `samples` samples, or empty.
 std::string ComputationRefusal(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);
 
+// Prints the note of kTwoScalesNote when there are two scales.
+void NoteTwoScales(size_t scales);
+
 // The phase lines a refused computation of this type still prints.
 const std::vector<const char*>& RefusedPhases(int32_t type);
 
@@ -54,6 +57,10 @@ int32_t StaticPosition(const AnalysisSettings& settings, const SizeList& sizes);
 // Replaces the samples by their cumulative sum less their mean, so that a
 // series of increments becomes its profile.
 void Integrate(std::span<double> samples);
+
+// Why a static H is not finite as far as its F tell: the first scale whose F
+// is 0 or not finite, or scales that are all the same.
+std::string FluctuationCause(const SizeList& sizes, const std::vector<double>& fluctuations);
 
 // Why H is not finite as far as the samples tell: the index of the first that
 // is not a finite number (counted from `first`, in `where`), or `otherwise`.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/analysis.h"
+#include "engine/computation.h"
 #include "engine/file_analysis.h"
 #include "engine/names.h"
 #include "engine/result_files.h"
@@ -51,6 +52,7 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
     const AnalysisSettings settings = SettingsOf(params, &progressionNote);
     if (params.averageProgression.type == kCustom && !progressionNote.empty())
         WriteOutput("Warning: " + progressionNote + ".\n");
+    NoteTwoScales(settings.sizes.size());
 
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {

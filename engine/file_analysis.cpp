@@ -221,7 +221,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
         const int64_t first = FirstStaticSample(s, sizes, data.Size());
         const std::string cause =
             NotFiniteCause(samples.subspan(static_cast<size_t>(first)), call.dataOffset + first, " of the file",
-                           "see its chart file for a scale without fluctuation or with values that are not numbers");
+                           FluctuationCause(sizes, *fluctuations).c_str());
         result.notFiniteLine = "H of [" + call.inputPath + "] is not a finite number: " + cause + ".\n";
     }
     outcome.suggestion = Suggestion(call, lag1, result.hurst);

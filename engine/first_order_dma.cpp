@@ -9,8 +9,10 @@ int32_t FirstOrderReadAhead(int32_t n) {
 }
 
 std::string FirstOrderRefusal(const SizeList& sizes) {
-    std::string below = WindowsBelow(sizes, 2, "moving average window");
-    if (!below.empty() || sizes.Empty()) return below;
+    const std::string below = WindowsBelow(sizes, kFirstOrderLeast, "moving average window");
+    if (!below.empty())
+        return below + ", the least for first-order DMA: " + kFirstOrderLeastWhy;
+    if (sizes.Empty()) return below;
     const int32_t M = sizes.Last();
     for (int32_t n : sizes)
         if (FirstOrderReadAhead(n) > M)

@@ -16,8 +16,14 @@ namespace fractan {
 // quarter window after the centre of the fitted samples.
 int32_t FirstOrderReadAhead(int32_t n);
 
+// The smallest first-order window: window 3 fits its line through 2 samples,
+// the compared one among them, and leaves no deviation; window 2 has no slope.
+inline constexpr int32_t kFirstOrderLeast = 4;
+inline constexpr const char* kFirstOrderLeastWhy =
+    "the line of window 3 runs through the compared sample itself, window 2 has no slope";
+
 // Why these window sizes cannot be used by first-order DMA, or empty: every
-// window needs 2 or more samples and may read at most M samples ahead.
+// window needs kFirstOrderLeast or more samples and may read at most M samples ahead.
 std::string FirstOrderRefusal(const SizeList& sizes);
 
 // Type 7: the static frame with FirstOrderWindow n_k fed data[t + A_k − B_k];

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <future>
@@ -72,14 +74,25 @@ auto Interruptible(Work work) -> decltype(work()) {
     return result.get();
 }
 
+// The argument as an array, refused (TypeError) unless it holds numbers: numpy
+// would read a list of strings of digits as numbers.
+py::array NumbersOf(const py::object& value, const std::string& name, const char* what) {
+    py::array array = py::array::ensure(value);
+    if (!array || std::string("biufO").find(array.dtype().kind()) == std::string::npos) {
+        PyErr_Clear();
+        throw py::type_error(name + " must be a one-dimensional array of " + what);
+    }
+    if (array.ndim() != 1) throw py::type_error(name + " must be one-dimensional");
+    return array;
+}
+
 // A 1-D array of numbers, every one finite.
 Samples SamplesOf(const py::object& x, const char* name = "x") {
-    Samples samples = Samples::ensure(x);
+    Samples samples = Samples::ensure(NumbersOf(x, name, "numbers"));
     if (!samples) {
         PyErr_Clear();
         throw py::type_error(std::string(name) + " must be a one-dimensional array of numbers");
     }
-    if (samples.ndim() != 1) throw py::type_error(std::string(name) + " must be one-dimensional");
     const double* values = samples.data();
     for (py::ssize_t i = 0; i < samples.size(); ++i)
         if (!std::isfinite(values[i]))
@@ -92,16 +105,57 @@ std::span<const double> SpanOf(const Samples& samples) {
     return {samples.data(), static_cast<size_t>(samples.size())};
 }
 
+// The value as the engine's 32-bit whole number; ValueError naming `what` when
+// it is fractional or out of that range.
+int32_t WholeNumber(double value, const std::string& what) {
+    if (value != std::floor(value) || value < INT32_MIN || value > INT32_MAX) {
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "%.17g", value);
+        throw py::value_error(what + " must be a whole number from " + std::to_string(INT32_MIN) + " to " +
+                              std::to_string(INT32_MAX) + "; it is " + shown);
+    }
+    return static_cast<int32_t>(value);
+}
+
+// A whole-number argument: TypeError when it is not a number (an array given
+// by position lands here), ValueError when it is not a 32-bit whole number.
+int32_t WholeArgument(const py::object& value, const char* name) {
+    const double number = PyFloat_AsDouble(value.ptr());
+    if (number == -1.0 && PyErr_Occurred()) {
+        const bool tooLarge = PyErr_ExceptionMatches(PyExc_OverflowError);
+        PyErr_Clear();
+        if (tooLarge) return WholeNumber(HUGE_VAL, name);
+        const bool array = py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value) ||
+                           py::isinstance<py::array>(value);
+        throw py::type_error(std::string(name) + " must be a whole number, not " +
+                             py::str(py::type::of(value).attr("__name__")).cast<std::string>() +
+                             (array ? " (give arrays by name, such as scales=...)" : ""));
+    }
+    return WholeNumber(number, name);
+}
+
+// A number argument, or TypeError naming it.
+double NumberArgument(const py::object& value, const char* name) {
+    const double number = PyFloat_AsDouble(value.ptr());
+    if (number == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        throw py::type_error(std::string(name) + " must be a number, not " +
+                             py::str(py::type::of(value).attr("__name__")).cast<std::string>());
+    }
+    return number;
+}
+
 // Whole numbers from an array-like.
 std::vector<int32_t> SizesOf(const py::object& scales) {
-    py::array_t<int64_t, py::array::c_style | py::array::forcecast> array =
-        py::array_t<int64_t, py::array::c_style | py::array::forcecast>::ensure(scales);
-    if (!array || array.ndim() != 1) {
+    using Values = py::array_t<double, py::array::c_style | py::array::forcecast>;
+    const Values array = Values::ensure(NumbersOf(scales, "scales", "whole numbers"));
+    if (!array) {
         PyErr_Clear();
         throw py::type_error("scales must be a one-dimensional array of whole numbers");
     }
     std::vector<int32_t> sizes;
-    for (py::ssize_t i = 0; i < array.size(); ++i) sizes.push_back(static_cast<int32_t>(array.data()[i]));
+    for (py::ssize_t i = 0; i < array.size(); ++i)
+        sizes.push_back(WholeNumber(array.data()[i], "scales[" + std::to_string(i) + "]"));
     return sizes;
 }
 
@@ -128,12 +182,16 @@ py::array_t<T> ArrayOf(const std::vector<T>& values) {
     return py::array_t<T>(static_cast<py::ssize_t>(values.size()), values.data());
 }
 
+void Warn(PyObject* category, const std::string& text) {
+    if (PyErr_WarnEx(category, text.c_str(), 1) != 0) throw py::error_already_set();  // warnings as errors
+}
+
 // Settings with the command line's defaults for what is left open.
 Result Analysis(const py::object& x, AnalysisSettings s, const py::object& window, const py::object& scales) {
     const Samples samples = SamplesOf(x);
     const int64_t n = samples.size();
     const bool dfa = IsDfaType(s.computationType);
-    if (!window.is_none()) s.windowSize = window.cast<int32_t>();
+    if (!window.is_none()) s.windowSize = WholeArgument(window, "window");
     auto defaultScales = [&] {
         const int32_t largest = DefaultLargestScale(s.computationType, n, s.windowSize, 4);
         const SizeList sizes = ScaleProgression{4, largest, 2, kGeometric, {}}.Expand();
@@ -143,10 +201,18 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     s.sizes = scales.is_none() ? defaultScales() : SizesOf(scales);
     if (!dfa && window.is_none())
         s.windowSize = DefaultWindowSize(s.computationType, n, s.sizes.empty() ? 0 : s.sizes.back());
-    if (const std::string reason = CheckSettingsForType(s, n); !reason.empty()) throw py::value_error(reason);
+    if (const std::string reason = CheckSettingsForType(s, n); !reason.empty()) {
+        const bool fewDefaults = scales.is_none() && s.sizes.size() < 2;
+        throw py::value_error(reason + (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
+                                                          std::string(dfa ? "window" : "series") +
+                                                          ": give scales for a series this short."
+                                                    : ""));
+    }
 
     const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), s); });
     if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
+    if (s.sizes.size() == 2) Warn(PyExc_UserWarning, kTwoScalesNote);
+    if (r.status == AnalysisStatus::kNotFinite) Warn(PyExc_RuntimeWarning, r.reason);
     Result result;
     result.type = s.computationType;
     result.scales = ArrayOf(r.sizes);
@@ -162,27 +228,43 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     return result;
 }
 
-Result Dma(const py::object& x, int32_t type, const py::object& window, const py::object& scales, int32_t weight,
-           double shift, double lambda, int32_t step, bool integrate) {
-    if (IsDfaType(type)) throw py::value_error(std::string(ComputationTypeName(type)) + " is not a valid computation type for DMA.");
+// The dynamic step, as the command takes it: 1 or more.
+int32_t StepArgument(const py::object& step) {
+    const int32_t value = WholeArgument(step, "step");
+    if (value < 1) throw py::value_error("step must be 1 or more; it is " + std::to_string(value));
+    return value;
+}
+
+bool FlagArgument(const py::object& value, const char* name) {
+    if (!py::isinstance<py::bool_>(value) && !py::isinstance(value, py::module_::import("numpy").attr("bool_")))
+        throw py::type_error(std::string(name) + " must be True or False");
+    return value.cast<bool>();
+}
+
+Result Dma(const py::object& x, const py::object& typeArg, const py::object& window, const py::object& scales,
+           const py::object& weight, const py::object& shift, const py::object& lambda, const py::object& step,
+           const py::object& integrate) {
+    const int32_t type = WholeArgument(typeArg, "type");
     AnalysisSettings s;
     s.computationType = type;
-    s.dmaWeight = weight;
-    s.shiftPercentage = shift;
-    s.dmaLambda = lambda;
-    s.dynamicStep = step;
-    s.integrate = integrate;
+    if (IsDfaType(type)) throw py::value_error(CheckDmaSettings(s, 0, true));
+    s.dmaWeight = WholeArgument(weight, "weight");
+    s.shiftPercentage = NumberArgument(shift, "shift");
+    s.dmaLambda = NumberArgument(lambda, "lambda_");
+    s.dynamicStep = StepArgument(step);
+    s.integrate = FlagArgument(integrate, "integrate");
     return Analysis(x, s, window, scales);
 }
 
-Result Dfa(const py::object& x, int32_t type, int32_t order, const py::object& window, const py::object& scales,
-           int32_t step, bool integrate) {
-    if (!IsDfaType(type)) throw py::value_error(std::string(ComputationTypeName(type)) + " is not a valid computation type for DFA.");
+Result Dfa(const py::object& x, const py::object& typeArg, const py::object& order, const py::object& window,
+           const py::object& scales, const py::object& step, const py::object& integrate) {
+    const int32_t type = WholeArgument(typeArg, "type");
     AnalysisSettings s;
     s.computationType = type;
-    s.dfaOrder = order;
-    s.dynamicStep = step;
-    s.integrate = integrate;
+    if (!IsDfaType(type)) throw py::value_error(CheckDfaSettings(s, 0));
+    s.dfaOrder = WholeArgument(order, "order");
+    s.dynamicStep = StepArgument(step);
+    s.integrate = FlagArgument(integrate, "integrate");
     return Analysis(x, s, window, scales);
 }
 
@@ -356,26 +438,30 @@ scales    the moving-average window sizes, an array or fractan.linear()/fractan.
 weight    smoothed DMA (4, 8, 9): filter weight w, 0 for the plain moving average
 shift     shifted DMA (5, 6): shift as a fraction of the window, 0 to 1 (0.5 centres it)
 lambda_   smoothed DMA lambda (9): blend of the earlier output
-step      dynamic types: evaluate H at every step-th position
+step      dynamic types: evaluate H at every step-th position (1 or more)
 integrate analyse the cumulative sum of x less its mean (for increments, such as returns or noise)
 
 Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).
-Raises ValueError with the reason when the parameters are refused or a sample is not finite.)");
+Raises ValueError with the reason when the parameters are refused or a sample is not finite.
+Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when
+two scales leave H resting on two points.)");
     m.def("dfa", &Dfa, arg("x"), arg("type") = 3, arg("order") = 1, arg("window") = py::none(),
           arg("scales") = py::none(), arg("step") = 100, arg("integrate") = false,
           R"(Detrended fluctuation analysis of the series x (any 1-D array-like of numbers).
 
 type      1 Dynamic DFA, 3 Static DFA (default)
-order     trend fitted in each box: 0 constant, 1 linear (default)
+order     trend fitted in each box: 0 constant, 1 linear (default); boxes of order + 2 or more
 window    W: samples tiled by the boxes (default: every sample but the first for Static DFA;
           a quarter of that for Dynamic DFA)
 scales    the box sizes, an array or fractan.linear()/fractan.geometric()
           (default: geometric 4, 8, ... up to an eighth of the window)
-step      dynamic type: evaluate H at every step-th position
+step      dynamic type: evaluate H at every step-th position (1 or more)
 integrate analyse the cumulative sum of x less its mean (for increments, such as returns or noise)
 
 Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).
-Raises ValueError with the reason when the parameters are refused or a sample is not finite.)");
+Raises ValueError with the reason when the parameters are refused or a sample is not finite.
+Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when
+two scales leave H resting on two points.)");
 
     PYBIND11_NUMPY_DTYPE(fractan::ClusterRow, start, end, window, lifetime, length, area, diameter);
     py::class_<Clusters>(m, "Clusters", "The result of clusters().")

@@ -54,20 +54,26 @@ double FirstOrderWindow::Push(double x) {
     ++cursor_;
     sum_ = sum_ + pending_;
 
-    // Weights h, h − 1, … from the newest sample backwards.
-    const int32_t h = m_ / 2;
+    // The slope about the centre of the m samples: weights centre − j from the
+    // newest (j = 0) backwards, centre = (m − 1)/2, so that they sum to 0 and a
+    // constant added to the samples moves only the mean; the divisor is the sum
+    // of their squares, m(m² − 1)/12. For odd m the centre is the whole ⌊m/2⌋.
+    const double centre = (m_ - 1) * 0.5;
     double acc = 0.0;
     CircularIndex slot = cursor_.Minus(1);
     for (int32_t j = 0; j < m_; ++j) {
-        acc = acc + static_cast<double>(h - j) * buffer_[slot];
+        acc = acc + (centre - j) * buffer_[slot];
         --slot;
     }
-    const double d = static_cast<double>(2 * h + 1) * static_cast<double>(h + 1) *
-                     static_cast<double>(h) * (1.0 / 3.0);
+    const double d = static_cast<double>(m_) * static_cast<double>(m_ + 1) *
+                     static_cast<double>(m_ - 1) * (1.0 / 12.0);
     int32_t g = RoundHalfUp(m_ * 0.25);
     if (g < 1) g = 1;
     pending_ = x;
-    return acc / d * g + sum_ / m_;
+    // The line at the sample g after the ⌊m/2⌋-th back from the newest: g after
+    // the centre for odd m, g − ½ for even m.
+    const double ahead = g - (m_ / 2 - centre);
+    return acc / d * ahead + sum_ / m_;
 }
 
 }  // namespace fractan

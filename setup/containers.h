@@ -219,9 +219,11 @@ private:
     int32_t count_ = 0;
 };
 
-// Moving average of the m = n − 1 samples before the newest one, corrected by
-// their linear trend; it lags the input by one sample. Needs n of at least 3 for
-// a finite result; smaller n never writes outside the buffer.
+// The least-squares line through the m = n − 1 samples before the newest one,
+// taken at the sample ⌊m/2⌋ − g before the newest of them (g = round(m/4), at
+// least 1): their mean plus g (odd m) or g − ½ (even m) times the slope about
+// their centre. It lags the input by one sample. Needs n of at least 3 for a
+// finite result; smaller n never writes outside the buffer.
 class FirstOrderWindow {
 public:
     FirstOrderWindow() = default;

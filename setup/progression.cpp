@@ -13,13 +13,16 @@ namespace {
 
 constexpr int32_t kGrowthChunk = 10;
 
+// Also true for an unknown type, which gives no size.
 bool NeverEnds(const ScaleProgression& p) {
     if (p.type == kLinear) return p.step <= 0;
     if (p.type == kGeometric) return p.step <= 1 || p.start <= 0;
-    return false;
+    return true;
 }
 
 std::string EmptyReason(const ScaleProgression& p) {
+    if (p.type != kLinear && p.type != kGeometric)
+        return "progression type " + std::to_string(p.type) + " is not 0 (linear), 1 (geometric) or 2 (custom)";
     if (p.type == kLinear && p.step <= 0)
         return "a linear progression needs a step of 1 or more; the step is " + std::to_string(p.step);
     if (p.type == kGeometric && p.step <= 1)
@@ -61,7 +64,7 @@ SizeList ScaleProgression::Expand(std::string* note) const {
     if (type == kCustom) return ReadCustomProgression(customFile, note);
 
     SizeList sizes(0, kGrowthChunk);
-    if (start > end || NeverEnds(*this)) {
+    if (NeverEnds(*this) || start > end) {
         if (note) *note = EmptyReason(*this);
         return sizes;
     }
@@ -69,13 +72,8 @@ SizeList ScaleProgression::Expand(std::string* note) const {
     int64_t v = start;
     for (;;) {
         sizes.Append(static_cast<int32_t>(v));
-        if (type == kLinear) {
-            v += step;
-        } else if (type == kGeometric) {
-            v *= step;
-        } else {
-            break;  // an unknown type gives the single size `start`
-        }
+        if (type == kLinear) v += step;
+        else v *= step;
         if (v > INT32_MAX) {  // would wrap and never end
             if (note) *note = EmptyReason(*this);
             return SizeList(0, kGrowthChunk);

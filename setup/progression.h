@@ -18,7 +18,8 @@ struct ScaleProgression {
     std::string customFile;
 
     // The sizes in generation order; the last entry is taken as the largest.
-    // Empty when the progression is not valid, including progressions that
+    // Empty when the progression is not valid: a type other than 0, 1 or 2,
+    // and progressions that
     // would never end (a linear step of 0 or less, a geometric step of 1 or
     // less or start of 0 or less, a value leaving the 32-bit range). `note`,
     // when given, says why a progression gives no size, or what is wrong with

@@ -80,12 +80,12 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
              {[](auto& a) { a.dataOffset = 300; }, "holds no sample from offset 300"},
              {[](auto& a) { a.dataSize = -5; }, "the data size (-n) is -5; it must be at least 1."},
              {[](auto& a) { a.windowSize = 0; }, "the window size (-w) is 0; it must be at least 1."},
-             {[](auto& a) { a.end = 4; }, "the progression gives 1 scale;"},
-             {[](auto& a) { a.step = 1; }, "fractan: the progression gives 0 scales (a geometric progression needs a step of 2 "
-                                            "or more; the step is 1); H is the slope over two or more. Widen --start ... --end "
-                                            "(or the custom file).\n"},
+             {[](auto& a) { a.end = 4; }, "fractan: The progression gives 1 scale; H is the slope over two or more. Widen --start "
+                                            "... --end (or the custom file). Please review input parameters\n"},
+             {[](auto& a) { a.step = 1; }, "fractan: Moving average progression is not valid: a geometric progression needs "
+                                            "a step of 2 or more; the step is 1. Please review input parameters\n"},
              {[](auto& a) { a.family = Family::kDfa, a.computationType = 3, a.dfaOrder = 1, a.start = 2, a.windowSize.reset(); },
-              "fractan: box size 2 leaves no residual with DFA order 1; start the box sizes at 3 or more.\n"},
+              "fractan: Box size 2 leaves no residual with DFA order 1; start the box sizes at 3 or more."},
              {[&](auto& a) { a.outputPath = dir.File("missing"); }, "fractan: output folder [" + dir.File("missing") + "] does not exist.\n"},
              {[&](auto& a) { a.saveConfig = dir.File("c.txt"); }, "reads a geometric progression back as linear"},
              {[&](auto& a) { a.input = dir.File("flat.txt"); }, "fractan: H is not a finite number for 1 input files: [" + dir.File("flat.txt") + "]\n"},
@@ -121,6 +121,7 @@ TEST(AnalysisCommand, FilesListAnalysesTheOthersAndSaysEveryCut) {
           "fractan: 2 of 4 input files could not be analysed: [" + empty + "] [" + none + "]\n"})
         EXPECT_NE(s.err.find(said), npos) << s.err;
     EXPECT_NE(s.core.find("the list ends at line 5"), npos) << s.core;
+    EXPECT_NE(s.core.find("Note: H rests on two points"), npos) << s.core;  // scales 4 and 8
 }
 
 TEST(ConfigCommand, RefusalsNameTheirReason) {

@@ -72,7 +72,8 @@ TEST(ClusterDetection, SidesCrossingsAndShortSeries) {
     }
     {
         Detection d;  // extended: the first n averages are 0.0 and the first sample sets the side
-        // Averages 0, 0, 0, then the line through −1 ... : −0.5 at t = 3, 4.5 at t = 4.
+        // Averages 0, 0, 0, then the line through the two samples before, at the
+        // newer: −1 at t = 3, 5 at t = 4.
         const std::vector<Cluster> c = d.Run({-1, 1, -1, 5, 5}, 3, true);
         ASSERT_EQ(c.size(), 2u);
         EXPECT_EQ(c[0].start, 1);
@@ -80,7 +81,7 @@ TEST(ClusterDetection, SidesCrossingsAndShortSeries) {
         EXPECT_DOUBLE_EQ(c[0].area, 1.0);
         EXPECT_EQ(c[1].start, 2);
         EXPECT_EQ(c[1].end, 3);
-        EXPECT_DOUBLE_EQ(c[1].area, 5.5);
+        EXPECT_DOUBLE_EQ(c[1].area, 6.0);
     }
     for (bool extended : {false, true}) {  // too short to decide a side: nothing, nothing read outside
         Detection d;

@@ -20,8 +20,11 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         int weight = 0;
         double theta = 0.0;
         std::string reason = "";
+        int order = 0;
     };
     const ScaleProgression p{5, 50, 5, kLinear, {}}, one{1, 50, 7, kLinear, {}}, zero{0, 50, 5, kLinear, {}};
+    const ScaleProgression three{3, 50, 7, kLinear, {}}, single{5, 9, 5, kLinear, {}}, typeSeven{5, 50, 5, 7, {}};
+    const ScaleProgression two{2, 50, 8, kLinear, {}};
     const ScaleProgression never;  // a step of 0: no size
     const std::string shortData = "Data size must be greater than window size plus maximum moving average times two.";
     const std::string weight = "DMA filter weight should be greater than or equal to zero and less than the smallest "
@@ -29,8 +32,12 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
     const std::string shift = "Shift percentage must shift every moving average by 0 up to the maximum moving average.";
     const std::vector<Case> cases = {
         {kDmaPage, 3, 10, 111, &p, 0, 0, "Static DFA (3) is not a valid computation type for DMA."},
-        {kDmaPage, 9, 10, 111, &p, 0, 0, "Unknown is not a valid computation type for DMA."},
-        {kDmaPage, 2, 10, 111, &never, 0, 0, "Moving average progression is not valid."},
+        {kDmaPage, 9, 10, 111, &p, 0, 0,
+         "Computation type 9 is not a valid computation type for DMA. The valid ones are 0, 2 and 4 ... 8."},
+        {kDmaPage, 2, 10, 111, &never, 0, 0,
+         "Moving average progression is not valid: a linear progression needs a step of 1 or more; the step is 0."},
+        {kDmaPage, 2, 10, 111, &typeSeven, 0, 0,
+         "Moving average progression is not valid: progression type 7 is not 0 (linear), 1 (geometric) or 2 (custom)."},
         {kDmaPage, 2, 10, 110, &p, 0, 0, shortData},
         {kDmaPage, 2, 10, 111, &p},
         {kDmaPage, 4, 10, 111, &p, 5, 0, weight},  // the weight must stay below the smallest window
@@ -39,7 +46,8 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         {kDmaPage, 6, 10, 111, &p, 50},  // only types 4 and 8 use the weight
         {kDmaPage, 2, 10, 111, &zero, 0, 0, "Moving average windows must be at least 1."},
         {kDmaPage, 2, 10, 111, &one},
-        {kDmaPage, 7, 10, 111, &one, 0, 0, "Moving average windows must be at least 2 for 1st order DMA."},
+        {kDmaPage, 7, 10, 111, &three, 0, 0, "Moving average windows must be at least 4 for 1st order DMA: the line "
+                                             "of window 3 runs through the compared sample itself, window 2 has no slope."},
         {kDmaPage, 7, 10, 111, &p},
         {kDmaPage, 5, 10, 111, &p, 0, 1.0},
         {kDmaPage, 5, 10, 111, &p, 0, 1.01, shift},
@@ -47,11 +55,20 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         {kDfaPage, 2, 100, 101, &p, 0, 0, "Static DMA (2) is not a valid computation type for DFA."},
         {kDfaPage, 1, 100, 100, &p, 0, 0, "Data size must be at least greater than window size by one."},
         {kDfaPage, 1, 100, 101, &p},
+        {kDfaPage, 3, 100, 101, &p, 0, 0, "DFA order 2 is not 0 (constant) or 1 (linear).", 2},
+        {kDfaPage, 3, 100, 101, &single, 0, 0, "The progression gives 1 scale; H is the slope over two or more."},
+        {kDfaPage, 3, 100, 101, &one, 0, 0, "Box size 1 leaves no residual with DFA order 0; start the box sizes at 2 or more."},
+        {kDfaPage, 3, 100, 101, &two, 0, 0, "Box size 2 leaves no residual with DFA order 1; start the box sizes at 3 or more.", 1},
+        {kDfaPage, 3, 100, 101, &two},
+        {kDfaPage, 3, 40, 101, &p, 0, 0, "Box size 45 exceeds the window size 40 that the boxes tile; end the box sizes at 40 "
+                                         "or less, or widen the window."},
         {kCommand, 9, 10, 111, &p},  // no type list for 9
         {kCommand, 9, 10, 110, &p, 0, 0, shortData},
         {kCommand, 9, 10, 111, &p, -1, 0, "DMA filter weight should be greater than or equal to zero."},
-        {kCommand, 3, 100, 101, &never},  // the DFA checks: no progression check
-        {kCommand, 12, 10, 111, &p, 0, 0, "Unknown is not a valid computation type for DMA."},
+        {kCommand, 3, 100, 101, &never, 0, 0, "The progression gives 0 scales (a linear progression needs a step of 1 "
+                                              "or more; the step is 0); H is the slope over two or more."},
+        {kCommand, 12, 10, 111, &p, 0, 0,
+         "Computation type 12 is not one of the types 0 ... 9: 0, 2 and 4 ... 9 for DMA, 1 and 3 for DFA."},
         {kCommand, 0, 10, 110, &p, 0, 0, shortData},
     };
     for (const Case& k : cases) {
@@ -62,6 +79,7 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         r.averageProgression = *k.progression;
         r.dmaWeight = k.weight;
         r.shiftPercentage = k.theta;
+        r.dfaOrder = k.order;
         const std::string reason = k.check == kDmaPage   ? CheckDmaParameters(r)
                                    : k.check == kDfaPage ? CheckDfaParameters(r)
                                                          : CheckParametersForType(r);
@@ -97,7 +115,8 @@ TEST(Refusals, EveryFamilySaysWhy) {
         {1, 10, {0, 4}, "the box size 0 is below 1"},
         {7, 10, {40, 4}, "moving average window 40 reads 10 samples ahead, more than the 4 of the maximum moving "
                          "average (the last one)"},
-        {7, 10, {1, 4}, "the moving average window 1 is below 2"},
+        {7, 10, {3, 4}, "the moving average window 3 is below 4, the least for first-order DMA: the line of window 3 "
+                        "runs through the compared sample itself, window 2 has no slope"},
         {4, 10, p, "the DMA filter weight is -2, it must be at least 0", -2},
         {6, 10, p, Moves("1.5", 8, "12", 8), 0, 1.5},
         {6, 10, p, "shift percentage -0.01 is below 0", 0, -0.01},  // though every shift rounds to 0

@@ -103,6 +103,7 @@ TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
     c.p.dmaLambda = 0.25;
     c.p.shiftPercentage = 0.5;
     c.p.dfaOrder = 0;
+    c.p.averageProgression = ScaleProgression{4, 16, 4, kLinear, {}};  // first-order windows of 4 or more
     const ScaleProgression& s = c.p.averageProgression;
     const int T = kTextInput;
     // What each routine writes when called directly with the record's values.

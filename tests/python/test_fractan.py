@@ -101,16 +101,35 @@ def test_arguments(tmp_path):
     strided = np.repeat(x, 2)[::2]
     assert not strided.flags["C_CONTIGUOUS"]
     assert fractan.dma(strided).hurst == fractan.dma(x).hurst
-    with pytest.raises(ValueError, match="^Data size must be greater than window size plus maximum moving average times two.$"):
-        fractan.dma(x, window=4000)
-    with pytest.raises(ValueError, match="Dynamic DFA .1. is not a valid computation type for DMA"):
-        fractan.dma(x, type=1)
-    with pytest.raises(ValueError, match="a geometric progression needs a step of 2 or more"):
-        fractan.geometric(4, 64, 1)
-    with pytest.raises(TypeError):
-        fractan.dfa(np.array(["a", "b"]))
-    with pytest.raises(TypeError):
-        fractan.dfa(np.zeros((10, 10)))
+    for call, error, said in [
+        (lambda: fractan.dma(x, window=4000), ValueError,
+         "^Data size must be greater than window size plus maximum moving average times two.$"),
+        (lambda: fractan.dma(x, type=1), ValueError, "Dynamic DFA .1. is not a valid computation type for DMA"),
+        (lambda: fractan.geometric(4, 64, 1), ValueError, "a geometric progression needs a step of 2 or more"),
+        (lambda: fractan.dfa(["1", "2", "3"]), TypeError, "x must be a one-dimensional array of numbers"),
+        (lambda: fractan.dfa(np.zeros((10, 10))), TypeError, "x must be one-dimensional"),
+        # The command's refusals, in its words.
+        (lambda: fractan.dfa(x, scales=[16]), ValueError, "^The progression gives 1 scale; H is the slope over two"),
+        (lambda: fractan.dma(x[:40]), ValueError, "gives 1 scale.*give scales for a series this short"),
+        (lambda: fractan.dfa(x, scales=[8, 16, 10**9]), ValueError, "^Box size 1000000000 exceeds the window size 3999"),
+        (lambda: fractan.dfa(x, order=2), ValueError, r"^DFA order 2 is not 0 \(constant\) or 1 \(linear\).$"),
+        # Arguments the engine cannot take as they are: one line naming them.
+        (lambda: fractan.dfa(x, type=1, step=0), ValueError, "^step must be 1 or more; it is 0$"),
+        (lambda: fractan.dfa(x, scales=[8, 16.5]), ValueError, "^scales.1. must be a whole number .* it is 16.5$"),
+        (lambda: fractan.dfa(x, scales=[8, 2**40]), ValueError, "^scales.1. must be a whole number .* it is 1099511627776$"),
+        (lambda: fractan.dfa(x, scales=["8", "16"]), TypeError, "^scales must be a one-dimensional array of whole numbers$"),
+        (lambda: fractan.dma(x, window=1000.7), ValueError, "^window must be a whole number .* it is 1000.7"),
+        (lambda: fractan.dfa(x, [8, 16]), TypeError, "^type must be a whole number, not list .give arrays by name"),
+    ]:
+        with pytest.raises(error, match=said):
+            call()
+    # Series far from 1 give the H of the same series near 1; no F, no H: why, as a warning.
+    assert fractan.dma(x * 2.0**-700).hurst == pytest.approx(fractan.dma(x).hurst, rel=1e-12)
+    assert fractan.dfa(x * 2.0**1000).fluctuation[0] == fractan.dfa(x).fluctuation[0] * 2.0**1000
+    with pytest.warns(RuntimeWarning, match="F.8. is 0: the samples do not deviate at that scale"):
+        fractan.dfa(np.ones(100), scales=[8, 16, 32])
+    with pytest.warns(UserWarning, match="H rests on two points"):
+        fractan.dfa(x, scales=[8, 16])
     nan = x.copy()
     nan[123] = np.nan
     with pytest.raises(ValueError, match="sample 123 .counted from 0. of x is not a finite number"):

@@ -32,11 +32,18 @@ TEST(RunningWindow, TrailingMeanWhileFillingAndFull) {
 
 TEST(FirstOrderWindow, LagsByOneAndCorrectsTheTrend) {
     FirstOrderWindow window;
-    window.SetLength(3);  // m = 2, h = 1, D = 2, g = 1
+    window.SetLength(3);  // m = 2, g = 1: the line through the two at the newer
     EXPECT_EQ(window.Push(1), 0.0);
     EXPECT_EQ(window.Push(2), 0.0);
-    EXPECT_EQ(window.Push(3), 0.0);
-    EXPECT_EQ(window.Push(4), 4.0);  // buffer 2, 3: 3/2 + 5/2
+    EXPECT_EQ(window.Push(5), 0.0);
+    EXPECT_EQ(window.Push(4), 5.0);  // buffer 2, 5
+
+    // n = 5 (m = 4, g = 1): the line through 3, 5, 7, 9 one sample past their
+    // centre less a half, at 7, whatever the level.
+    FirstOrderWindow odd;
+    odd.SetLength(5);
+    for (double x : {1.0, 3.0, 5.0, 7.0, 9.0}) EXPECT_EQ(odd.Push(x + 1e6), 0.0);
+    EXPECT_EQ(odd.Push(11 + 1e6), 7 + 1e6);
 
     // n = 4 (m = 3, g = 1): pushing 9 after 1, 3, 5, 7 fits the line through
     // 3, 5, 7 and evaluates it one step past their centre, at 7.

@@ -21,7 +21,7 @@ TEST(ScaleProgression, LinearGeometricAndThoseThatWouldNeverEnd) {
              {{4, 18, 4, kLinear, {}}, {4, 8, 12, 16}},
              {{2, 100, 2, kGeometric, {}}, {2, 4, 8, 16, 32, 64}},
              {{2, 10, 3, kGeometric, {}}, {2, 6}},
-             {{7, 9, 1, 5, {}}, {7}},  // an unknown type: the start alone
+             {{7, 9, 1, 5, {}}, {}},  // an unknown type gives none
              {{7, 7, 3, kGeometric, {}}, {7}},
              {{3, 2, 2, kGeometric, {}}, {}},
              {{0, 0, 0, kLinear, {}}, {}},  // the record's defaults
