@@ -70,17 +70,17 @@ std::vector<double> HurstExponents(const GeneratorSettings& s, size_t limit) {
 }
 
 std::string GeneratorRefusal(const GeneratorSettings& s) {
-    if (s.hurstStart > s.hurstEnd) return {};  // an empty range: nothing to build
-    if (!(s.hurstStart <= s.hurstEnd))
+    if (std::isnan(s.hurstStart) || std::isnan(s.hurstEnd))
         return "The Hurst range from " + Shortest(s.hurstStart) + " to " + Shortest(s.hurstEnd) +
                " is not a range of numbers.";
+    // Both ends, so that a start beyond 1 is not taken for an empty range.
+    for (double h : {s.hurstStart, s.hurstEnd})
+        if (!(h > 0.0 && h <= 1.0)) return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
+    if (s.hurstStart > s.hurstEnd) return {};  // an empty range: nothing to build
     if (!(s.hurstStep > 0.0))
         return "The Hurst step is " + Shortest(s.hurstStep) +
                ", it must be greater than 0 (start is not above end).";
-    const std::vector<double> exponents = HurstExponents(s);
-    for (double h : exponents)
-        if (!(h > 0.0 && h <= 1.0)) return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
-    if (exponents.size() > static_cast<size_t>(kMaxHurstExponents))
+    if (HurstExponents(s).size() > static_cast<size_t>(kMaxHurstExponents))
         return "The Hurst range gives more than " + std::to_string(kMaxHurstExponents) +
                " exponents; use a larger step.";
     if (s.lengthExponent < 0)
@@ -130,18 +130,38 @@ void WarnOfSharedNames(const GeneratorSettings& s) {
     }
 }
 
+// Where a chosen seed s of 0 or above starts the midpoint method: every
+// series restarts from a state of its own, 1 + s mod (2^31 − 2), with the
+// table and the Gaussian cache carried over; the table is built, once a
+// request, from the state half the generator's period away (the modulus less
+// the state, as 16807 is a primitive root), 1 below it for the two largest
+// seeds, whose states wrap round. So every seed has a start of its own, and
+// its draws do not run into its table's.
+struct ChosenStart {
+    int32_t state;
+    int32_t table;
+};
+ChosenStart StartOf(int32_t seed) {
+    constexpr int32_t kStates = kMinimalStandardModulus - 1;
+    const int32_t state = 1 + seed % kStates;
+    return {state, kMinimalStandardModulus - state - seed / kStates};
+}
+
 // A chosen seed starts from the random source of a fresh program, so that a
-// request repeats exactly whatever ran before it in the process. The first
-// draw of a program builds the shuffle table from state 1 whatever positive
-// seed it meets, so a time-based request would repeat the same series on
-// every run: its table is built from the time instead.
+// request repeats exactly whatever ran before it in the process; one of 0 or
+// above builds its table. The first draw of a program builds the shuffle
+// table from state 1 whatever positive state it meets, so a time-based
+// request would repeat the same series on every run: its table is built from
+// the time instead.
 void StartRequest(int32_t seed) {
+    int32_t primer = 0;
     if (seed != kTimeSeed) {
         SharedRandomSource() = RandomSource{};
+        if (seed >= 0) primer = -StartOf(seed).table;
     } else if (SharedRandomSource().lastOutput == 0) {
-        int32_t primer = -TimeSeed();
-        UniformDeviate(primer);
+        primer = -TimeSeed();
     }
+    if (primer < 0) UniformDeviate(primer);
 }
 
 // One series of a request, held until it is written.
@@ -157,9 +177,10 @@ BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double h
     int32_t seed = s.seed == kTimeSeed ? TimeSeed() : s.seed;
     BuiltSeries built;
     if (s.method == kSpectralMethod) {
-        SpectralDraws draws(SpectralSeed(seed, series));
+        SpectralDraws draws(seed, series, hurst);
         built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
     } else {
+        if (s.seed >= 0) seed = StartOf(s.seed).state;
         built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
     }
     return built;

@@ -17,11 +17,12 @@ enum GeneratorMethod : int32_t {
     kSpectralMethod = 1,  // circulant embedding by FFT: exact fBm (generator/spectral.h)
 };
 
-// A request; the seed −1 seeds every series from the calendar time, any other
-// value seeds every series with itself (see generator/random_source.h for
-// what negative, zero and positive seeds do to midpoint series; a spectral
-// series of a negative seed is the same for every series number, of any
-// other seed one of its own).
+// A request; the seed −1 seeds every series from the calendar time. Any other
+// seed repeats exactly: a negative one gives every series of every exponent
+// the same draws (the midpoint method rebuilds its table from the seed's
+// negation at every series, see generator/random_source.h), one of 0 or
+// above each series and exponent of the request its own, and each seed its
+// own series.
 struct GeneratorSettings {
     int32_t seriesCount = 1;
     int32_t lengthExponent = 5;  // N

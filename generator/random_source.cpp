@@ -6,7 +6,7 @@ namespace fractan {
 namespace {
 
 constexpr int32_t kMultiplier = 16807;
-constexpr int32_t kModulus = 2147483647;
+constexpr int32_t kModulus = kMinimalStandardModulus;
 constexpr int32_t kQuotient = 127773;   // kModulus / kMultiplier
 constexpr int32_t kRemainder = 2836;    // kModulus % kMultiplier
 constexpr int32_t kDivisor = 67108864;  // 1 + (kModulus − 1) / kTableSize: table index of an output

@@ -14,6 +14,9 @@
 
 namespace fractan {
 
+// The modulus of the minimal standard generator: its states are 1 … 2^31 − 2.
+inline constexpr int32_t kMinimalStandardModulus = 2147483647;
+
 struct RandomSource {
     static constexpr int32_t kTableSize = 32;
     int32_t table[kTableSize] = {};

@@ -2,6 +2,7 @@
 
 #include <fftw3.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -49,10 +50,17 @@ double SpectralDraws::Gaussian() {
     return q * f;
 }
 
-uint64_t SpectralSeed(int32_t seed, int32_t series) {
-    // Distinct (seed, series) pairs give distinct engine seeds.
-    const uint64_t number = seed < 0 ? 0 : static_cast<uint64_t>(series);
-    return (static_cast<uint64_t>(static_cast<uint32_t>(seed)) << 32) | (number & 0xffffffffu);
+SpectralDraws::SpectralDraws(int32_t seed, int32_t series, double hurst) {
+    const uint32_t chosen = static_cast<uint32_t>(seed);
+    if (seed < 0) {
+        engine_.seed(uint64_t{chosen} << 32);
+        return;
+    }
+    // The seed sequence mixes all three into the engine's state.
+    const uint64_t exponent = std::bit_cast<uint64_t>(hurst);
+    std::seed_seq words{chosen, static_cast<uint32_t>(series), static_cast<uint32_t>(exponent),
+                        static_cast<uint32_t>(exponent >> 32)};
+    engine_.seed(words);
 }
 
 // The array of 2^(levels+1) + 2 doubles, and FFTW's tables of about as much.

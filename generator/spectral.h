@@ -18,7 +18,10 @@ namespace fractan {
 // same numbers on every platform) and the polar Box–Muller transform.
 class SpectralDraws {
 public:
-    explicit SpectralDraws(uint64_t seed) : engine_(seed) {}
+    // The draws of series number `series` (from 1) at exponent `hurst` of a
+    // request: a negative seed gives every series and exponent the same draws,
+    // any other seed each series and exponent draws of their own.
+    SpectralDraws(int32_t seed, int32_t series, double hurst);
     double Gaussian();
 
 private:
@@ -26,10 +29,6 @@ private:
     bool cached_ = false;
     double cachedValue_ = 0.0;
 };
-
-// The seed of series number `series` (from 1) of a request: a negative seed
-// gives every series the same draws, any other seed one sequence per series.
-uint64_t SpectralSeed(int32_t seed, int32_t series);
 
 // Bytes a series of 2^levels + 1 values needs while it is built.
 double SpectralSeriesBytes(int32_t levels);

@@ -489,8 +489,9 @@ Returns a Clusters object: .clusters and .distribution(quantity, window=None).)"
         [](int32_t levels, double hurst, int32_t seed) { return Generated(kMidpointMethod, levels, hurst, seed); },
         arg("levels"), arg("hurst"), arg("seed") = kTimeSeed,
         R"(A series of 2**levels + 1 values with Hurst exponent hurst by random midpoint displacement,
-draw for draw the first series of `fractan generate` with that seed (negative: the same series
-every time; 0 or positive: a run that repeats; default: from the calendar time).)");
+draw for draw the first series of `fractan generate` with that seed. Every seed other than -1
+(the default: the calendar time) repeats exactly, and different seeds give different series (a
+negative seed the same draws for every hurst).)");
     m.def(
         "generate_fft",
         [](int32_t levels, double hurst, int32_t seed) { return Generated(kSpectralMethod, levels, hurst, seed); },
@@ -498,7 +499,8 @@ every time; 0 or positive: a run that repeats; default: from the calendar time).
         R"(Exact fractional Brownian motion of 2**levels + 1 values from 0, with Var B(1) = 1, by
 circulant embedding (Davies and Harte): the first series of `fractan generate --method fft` with
 that seed. Every seed other than -1 (the calendar time) repeats exactly; different seeds give
-independent series.)");
+independent series, and so does one seed of 0 or above for different hurst (a negative seed
+draws the same for every hurst).)");
     m.def("local_slope", &LocalSlopeFor, arg("scales"), arg("fluctuation"), arg("width") = 1.0, arg("delta") = 0.1,
           R"(The slope of log10 fluctuation against log10 scales in windows of `width` decades, moved by
 `delta` decades: returns (centres, slopes).)");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <iomanip>
+#include <set>
 #include <sstream>
 
 #include "generator/midpoint.h"
@@ -135,14 +136,18 @@ TEST(Generate, SeedRules) {
     EXPECT_EQ(negative.first, negative.second);
     EXPECT_EQ(series(-9, "m").first, negative.first);
     EXPECT_NE(series(-10, "o").first, negative.first);
-    // Positive and 0: the table and the Gaussian cache carry over, the series differ;
+    // 0 and above: the table and the Gaussian cache carry over, the series differ;
     // a request starts afresh, so that it repeats, and the first series in memory is its first.
-    for (int32_t seed : {9, 0}) {
+    // Every seed its own series, the two whose states wrap round included.
+    std::set<std::vector<double>> firsts{negative.first};
+    for (int32_t seed : {9, 0, 1, 2147483646, 2147483647}) {
         const auto carried = series(seed, "s" + std::to_string(seed));
         EXPECT_NE(carried.first, carried.second) << seed;
         EXPECT_EQ(series(seed, "r" + std::to_string(seed)), carried);
         EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 0.5, seed).values, carried.first);
+        firsts.insert(carried.first);
     }
+    EXPECT_EQ(firsts.size(), 6u);
     EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 0.5, -9).values, negative.first);
     EXPECT_EQ(GenerateSeries(kMidpointMethod, 6, 1.5, -9).reason, "The Hurst exponent 1.5 is outside (0, 1].");
     EXPECT_EQ(GenerateSeries(kMidpointMethod, 2, 1.0, -9).reason, "");  // H may be 1 exactly
@@ -151,7 +156,8 @@ TEST(Generate, SeedRules) {
 TEST(Generate, RefusalsWriteNothing) {
     using Change = std::function<void(GeneratorSettings&)>;
     for (const auto& [change, line] : std::vector<std::pair<Change, std::string>>{
-             {[](auto& s) { s.hurstEnd = 1.2, s.hurstStep = 0.6; }, "The Hurst exponent 1.1 is outside (0, 1]."},
+             {[](auto& s) { s.hurstEnd = 1.2, s.hurstStep = 0.6; }, "The Hurst exponent 1.2 is outside (0, 1]."},
+             {[](auto& s) { s.hurstStart = 2.0; }, "The Hurst exponent 2 is outside (0, 1]."},  // not an empty range
              {[](auto& s) { s.hurstStart = 0.0; }, "The Hurst exponent 0 is outside (0, 1]."},
              {[](auto& s) { s.hurstStep = -0.1; }, "The Hurst step is -0.1, it must be greater than 0 (start is not above end)."},
              {[](auto& s) { s.hurstEnd = 0.6, s.hurstStep = 1e-300; }, "The Hurst range gives more than 1000000 exponents; use a larger step."},

@@ -71,6 +71,10 @@ TEST(SpectralSeries, RequestsRepeatWithTheirSeedAndWriteWhatIsBuilt) {
     EXPECT_NE(request(6, "c").first, seeded.first);
     const auto negative = request(-5, "d");
     EXPECT_EQ(negative.first, negative.second);
+    // A seed of 0 or above gives each exponent its own draws too; a negative one the same.
+    SpectralDraws low(5, 1, 0.3), high(5, 1, 0.9), lowNegative(-5, 1, 0.3), highNegative(-5, 2, 0.9);
+    EXPECT_NE(low.Gaussian(), high.Gaussian());
+    EXPECT_EQ(lowNegative.Gaussian(), highNegative.Gaussian());
     // H = 1: every increment the same, a straight line from 0.
     const std::vector<double> line = GenerateSeries(kSpectralMethod, 4, 1.0, 3).values;
     for (size_t j = 1; j < line.size(); ++j) EXPECT_NEAR(line[j], line[1] * static_cast<double>(j), 1e-6);
