@@ -28,7 +28,9 @@ ClusterDistributions DistributionsOf(ClusterQuantities& q, const ClusterSettings
 ClusterResult AnalyseClusters(std::span<const double> samples, const ClusterSettings& settings) {
     ClusterResult result;
     result.reason = ClusterWindowsRefusal(settings.sizes, settings.extended);
-    if (samples.empty() && result.reason.empty()) result.reason = "There is no sample.";
+    if (samples.size() < static_cast<size_t>(kLeastClusterSamples) && result.reason.empty())
+        result.reason = "There are " + std::to_string(samples.size()) + " samples; a cluster needs at least " +
+                        std::to_string(kLeastClusterSamples) + ".";
     if (!result.reason.empty()) return result;
 
     ClusterAnalyzer analyzer;

@@ -245,7 +245,9 @@ namespace {
 
 // The reasons of CheckClusterParameters for window sizes already expanded.
 std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
-    if (params.windowSize < 1) return "Window size must be at least 1.";
+    if (params.windowSize < kLeastClusterSamples)
+        return "Window size is " + std::to_string(params.windowSize) + ", it must be at least " +
+               std::to_string(kLeastClusterSamples) + ": a cluster runs from one crossing to the next.";
     return ClusterWindowsRefusal(std::span<const int32_t>(sizes.begin(), sizes.end()), params.movingAverageType == 1);
 }
 
@@ -253,11 +255,12 @@ std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& siz
 
 std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended) {
     if (sizes.empty()) return "Moving average progression is not valid.";
-    const int32_t least = extended ? 2 : 1;
-    for (int32_t n : sizes)
-        if (n < least)
-            return least == 2 ? "Moving average windows must be at least 2 for the extended average."
-                              : "Moving average windows must be at least 1.";
+    for (int32_t n : sizes) {
+        if (extended && n < kLeastExtendedWindow)
+            return "Moving average windows must be at least " + std::to_string(kLeastExtendedWindow) +
+                   " for the extended average: its trend is fitted to the n - 1 samples before each one.";
+        if (n < 1) return "Moving average windows must be at least 1.";
+    }
     return {};
 }
 
@@ -302,9 +305,13 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
         file.stopped = true;
         return file;
     }
-    if (loaded && analyzer.Series().Empty())
+    const int32_t taken = analyzer.Series().Size();
+    if (loaded && taken == 0)
         PrintFormatted("No sample of [%s] from offset %d.\n", path.c_str(), params.dataOffset);
-    if (!loaded || analyzer.Series().Empty()) return file;
+    else if (loaded && taken < kLeastClusterSamples)
+        PrintFormatted("Only %d samples of [%s] from offset %d: a cluster needs at least %d.\n", taken,
+                       path.c_str(), params.dataOffset, kLeastClusterSamples);
+    if (!loaded || taken < kLeastClusterSamples) return file;
     analyzer.ReplaceBadData();
     file.counts.resize(static_cast<size_t>(sizes.Size()));
     for (int32_t j = 0; j < sizes.Size(); ++j) {

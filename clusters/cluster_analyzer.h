@@ -108,6 +108,14 @@ private:
     std::vector<std::string> unwritten_;
 };
 
+// The fewest samples that can hold a cluster: it runs from one crossing to
+// the next, and the first sample crosses nothing.
+inline constexpr int32_t kLeastClusterSamples = 3;
+
+// The fewest samples of an extended window: the trend is fitted to the
+// n − 1 samples before each one, and one sample has none.
+inline constexpr int32_t kLeastExtendedWindow = 3;
+
 // What a cluster run did, for callers that report it.
 struct ClusterRunSummary {
     bool refused = false;  // a line said why nothing was analysed
@@ -120,8 +128,9 @@ struct ClusterRunSummary {
 // Why these moving-average windows cannot be used, or empty.
 std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended);
 
-// Why the parameters cannot be analysed, or empty: the progression must give
-// window sizes of at least 1 ("Standard") or 2 ("Extended").
+// Why the parameters cannot be analysed, or empty: the window size (samples
+// taken) must hold a cluster, and the progression must give window sizes of
+// at least 1 ("Standard") or kLeastExtendedWindow ("Extended").
 std::string CheckClusterParameters(const AnalysisParameters& params);
 
 // Every input file and every window size, then the per-window and global

@@ -216,10 +216,25 @@ TEST(RunClusterAnalysis, RefusalsStepAndUnwritableFiles) {
         EXPECT_FALSE(RunClusterAnalysis(c.p, &summary));
         EXPECT_TRUE(summary.refused);
         EXPECT_EQ(out.Lines(), Lines{"Nothing analysed: Moving average windows must be at least 1."});
-        c.p.averageProgression = ScaleProgression{1, 10, 5, kLinear, {}};
-        c.p.movingAverageType = 1;
-        EXPECT_EQ(CheckClusterParameters(c.p), "Moving average windows must be at least 2 for the extended average.");
+        c.p.averageProgression = ScaleProgression{2, 10, 5, kLinear, {}};
+        c.p.movingAverageType = 1;  // a window of 2 fits its trend to one sample
+        EXPECT_EQ(CheckClusterParameters(c.p), "Moving average windows must be at least 3 for the extended average: "
+                                               "its trend is fitted to the n - 1 samples before each one.");
         c.p.movingAverageType = 0;
+        c.p.windowSize = 2;
+        EXPECT_EQ(CheckClusterParameters(c.p), "Window size is 2, it must be at least 3: a cluster runs from one crossing to the next.");
+        c.p.windowSize = 1000;
+    }
+    {  // a file that turns out too short for a cluster is not analysed
+        test::WriteNumbers(c.dir.File("b.txt"), {1, 2});
+        c.p.inputFileName = c.dir.File("b.txt");
+        OutputCapture out;
+        ClusterRunSummary summary;
+        EXPECT_TRUE(RunClusterAnalysis(c.p, &summary));
+        EXPECT_EQ(summary.notAnalysed, Lines{c.dir.File("b.txt")});
+        EXPECT_EQ(test::StartingWith(out.Lines(), "Only"),
+                  Lines{"Only 2 samples of [" + c.dir.File("b.txt") + "] from offset 0: a cluster needs at least 3."});
+        c.p.inputFileName = c.dir.File("a.txt");
     }
     {
         c.p.averageProgression = ScaleProgression{5, 10, 5, kLinear, {}};
@@ -292,6 +307,7 @@ TEST(AnalyseClusters, AnArrayGivesTheDistributionsOfTheFiles) {
         s.perWindow = true;
         const ClusterResult r = AnalyseClusters(x, s);
         ASSERT_EQ(r.perWindow.size(), 4u);
+        EXPECT_EQ(AnalyseClusters(std::span(x).first(2), s).reason, "There are 2 samples; a cluster needs at least 3.");
         EXPECT_EQ(AsFile(r.all.area, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.All.rArea.txt"))) << extended;
         EXPECT_EQ(AsFile(r.all.lifetime, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.All.rLifetime.txt")));
         EXPECT_EQ(AsFile(r.perWindow[2].diameter, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.12.rDiameter.txt")));
