@@ -262,6 +262,7 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
     p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
     p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
     p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
+    p.badAbove = o.badAbove;
     if (p.filePrefix.empty()) p.filePrefix = InputStem(o.input);
     return true;
 }

@@ -56,6 +56,7 @@ struct AnalysisOptions {
     int32_t jobs = 0;                 // files of a list analysed at once; 0: one per core
     bool globalOnly = true;           // clusters: only the distributions over all windows
     bool movingAverageFiles = false;  // clusters: the series and each moving average
+    double badAbove = kDefaultBadAbove;  // clusters: samples above it are bad data
     std::string saveConfig;  // write the configuration file
     bool noRun = false;      // with saveConfig: only write it
 };

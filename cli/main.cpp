@@ -190,6 +190,10 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                  "one set per moving-average window");
     cmd.add_flag("--moving-average-files", o.movingAverageFiles,
                  "Write the series and each moving average (TEST.clusters.average(n).txt)");
+    cmd.add_option("--bad-above", o.badAbove,
+                   "Samples above this (and values that are not numbers) are bad data, each replaced "
+                   "by the sample before")
+        ->capture_default_str();
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
     cmd.add_option("--test-name", o.testName, "Test name: first part of every result file name (default: fractan)");

@@ -7,6 +7,7 @@ DistributionSummary SummaryOf(Distribution& d, double step, bool logarithmic) {
     d.SetStep(step);
     DistributionSummary s;
     s.count = d.Count();
+    s.step = d.Step();
     if (s.count == 0) return s;
     s.minimum = d.Minimum();
     s.maximum = d.Maximum();
@@ -28,6 +29,7 @@ ClusterDistributions DistributionsOf(ClusterQuantities& q, const ClusterSettings
 ClusterResult AnalyseClusters(std::span<const double> samples, const ClusterSettings& settings) {
     ClusterResult result;
     result.reason = ClusterWindowsRefusal(settings.sizes, settings.extended);
+    if (result.reason.empty() && settings.replaceBadData) result.reason = BadAboveRefusal(settings.badAbove);
     if (samples.size() < static_cast<size_t>(kLeastClusterSamples) && result.reason.empty())
         result.reason = "There are " + std::to_string(samples.size()) + " samples; a cluster needs at least " +
                         std::to_string(kLeastClusterSamples) + ".";
@@ -35,7 +37,7 @@ ClusterResult AnalyseClusters(std::span<const double> samples, const ClusterSett
 
     ClusterAnalyzer analyzer;
     analyzer.SetSeries(samples);
-    if (settings.replaceBadData) analyzer.ReplaceBadData();
+    if (settings.replaceBadData) analyzer.ReplaceBadData(settings.badAbove);
     const int32_t K = static_cast<int32_t>(settings.sizes.size());
     for (int32_t j = 0; j < K; ++j) {
         analyzer.SetWindowLength(settings.sizes[j]);

@@ -24,14 +24,16 @@ struct ClusterSettings {
     bool logarithmic = false;    // distributions of decimal logarithms
     double step = 1.0;           // bin width (in log10 units when logarithmic)
     bool perWindow = false;      // also the distributions of every window size
-    // Samples above 100000 and values that are not numbers are replaced by the
-    // one before (0 for the first), as a run does with the files it reads.
+    // Samples above badAbove and values that are not numbers are replaced by
+    // the one before (0 for the first), as a run does with the files it reads.
     bool replaceBadData = true;
+    double badAbove = kDefaultBadAbove;
 };
 
 // One distribution: its statistics, and its bins as the files list them.
 struct DistributionSummary {
     int32_t count = 0;
+    double step = 0.0;  // the bin width: the settings', or a multiple that needs fewer bins than a file may hold
     double minimum = 0.0, maximum = 0.0, mu = 0.0, sigma = 0.0, skewness = 0.0, kurtosis = 0.0;
     std::vector<double> centres, frequencies;  // none when no bin is built
 };

@@ -50,20 +50,22 @@ bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, 
     return false;
 }
 
-void ClusterAnalyzer::ReplaceBadData() {
+void ClusterAnalyzer::ReplaceBadData(double above) {
+    int32_t replaced = 0;
     for (int32_t i = 0; i < series_.Size(); ++i) {
         const double bad = series_[i];
         // A value that is not a number would end every crossing after it: the
         // running mean keeps it forever. It is replaced like a bad datum.
-        if (!(bad > 100000.0) && !std::isnan(bad)) continue;
-        if (i == 0) {
-            series_[i] = 0.0;
-            PrintFormatted("Found bad datum (%g). Replacing with (0.0)\n", bad);
-        } else {
-            series_[i] = series_[i - 1];
-            PrintFormatted("Found bad datum (%g). Replacing with (%g)\n", bad, series_[i]);
-        }
+        if (!(bad > above) && !std::isnan(bad)) continue;
+        series_[i] = i == 0 ? 0.0 : series_[i - 1];
+        if (++replaced > kBadDataNamed) continue;
+        if (i == 0) PrintFormatted("Found bad datum (%g). Replacing with (0.0)\n", bad);
+        else PrintFormatted("Found bad datum (%g). Replacing with (%g)\n", bad, series_[i]);
     }
+    // A whole series of bad data (prices in cents, say) is one line, not a million.
+    if (replaced > kBadDataNamed)
+        PrintFormatted("Found %d bad data in all (above %g, or not numbers), each replaced with the sample before.\n",
+                       replaced, above);
 }
 
 void ClusterAnalyzer::SetWindowLength(int32_t n) {
@@ -200,13 +202,18 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     std::vector<ClusterQuantities> sets = QuantitiesOf(clusters_, sizes ? K : 0, logarithmic);
     if (sizes) PrintFormatted("Done.\nComputing distributions...");
 
-    // Lines about files not written wait for the end of the pass, so that its
-    // texts and their "Done." stay on one line.
-    std::vector<std::string> problems;
+    // Lines about files not written, or written with a wider step, wait for
+    // the end of the pass, so that its texts and their "Done." stay on one line.
+    std::vector<std::string> notes;
     auto write = [&](const Distribution& d, const std::string& path) {
         const bool written = logarithmic ? d.WriteLog(path) : d.WriteLinear(path);
-        if (written || d.Count() == 0 || !(step > 0)) return;
         char line[512];
+        if (written && d.Step() != step) {
+            std::snprintf(line, sizeof line, "Distribution [%s]: step %g would need more than %lld bins; it is written with step %g.\n",
+                          path.c_str(), step, static_cast<long long>(Distribution::kMaxBins), d.Step());
+            notes.push_back(line);
+        }
+        if (written || d.Count() == 0 || !(step > 0)) return;
         if (!std::isfinite(d.Minimum()) || !std::isfinite(d.Maximum()))
             std::snprintf(line, sizeof line, "Distribution [%s] is not written: it holds a value that is not finite.\n",
                           path.c_str());
@@ -215,7 +222,7 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
                           path.c_str(), step, static_cast<long long>(Distribution::kMaxBins));
         else
             std::snprintf(line, sizeof line, "Error writing distribution file [%s].\n", path.c_str());
-        problems.push_back(line);
+        notes.push_back(line);
         unwritten_.push_back(path);
     };
     for (int32_t w = 0; w < K; ++w) {
@@ -229,7 +236,7 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
         write(set.diameter, prefix + ".rDiameter.txt");
     }
     if (sizes) PrintFormatted("Done.\n");
-    for (const std::string& line : problems) WriteOutput(line);
+    for (const std::string& line : notes) WriteOutput(line);
     return true;
 }
 
@@ -248,10 +255,16 @@ std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& siz
     if (params.windowSize < kLeastClusterSamples)
         return "Window size is " + std::to_string(params.windowSize) + ", it must be at least " +
                std::to_string(kLeastClusterSamples) + ": a cluster runs from one crossing to the next.";
+    if (std::string reason = BadAboveRefusal(params.badAbove); !reason.empty()) return reason;
     return ClusterWindowsRefusal(std::span<const int32_t>(sizes.begin(), sizes.end()), params.movingAverageType == 1);
 }
 
 }  // namespace
+
+std::string BadAboveRefusal(double above) {
+    if (!std::isnan(above)) return {};
+    return "The bad-data threshold is nan; samples above a number are taken for bad data.";
+}
 
 std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended) {
     if (sizes.empty()) return "Moving average progression is not valid.";
@@ -312,7 +325,7 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
         PrintFormatted("Only %d samples of [%s] from offset %d: a cluster needs at least %d.\n", taken,
                        path.c_str(), params.dataOffset, kLeastClusterSamples);
     if (!loaded || taken < kLeastClusterSamples) return file;
-    analyzer.ReplaceBadData();
+    analyzer.ReplaceBadData(params.badAbove);
     file.counts.resize(static_cast<size_t>(sizes.Size()));
     for (int32_t j = 0; j < sizes.Size(); ++j) {
         analyzer.SetWindowLength(sizes[j]);

@@ -57,9 +57,11 @@ public:
     // opened, and false (quietly) when a stop is requested.
     bool LoadTextSeries(const std::string& path, int32_t offset, int32_t count);
     bool LoadBinarySeries(const std::string& path, int32_t offset, int32_t count);
-    // Samples above 100000.0, and values that are not numbers, are replaced by
-    // the sample before (0.0 for the first).
-    void ReplaceBadData();
+    // Samples above `above`, and values that are not numbers, are replaced by
+    // the sample before (0.0 for the first): a line names each of the first
+    // kBadDataNamed, and one more counts them all when there are more.
+    void ReplaceBadData(double above = kDefaultBadAbove);
+    static constexpr int32_t kBadDataNamed = 10;
 
     // Releases the moving average and sets both windows to length n.
     void SetWindowLength(int32_t n);
@@ -124,6 +126,10 @@ struct ClusterRunSummary {
     std::vector<std::string> notAnalysed;  // input files that could not be loaded
     std::vector<std::string> unwritten;    // files that could not be created
 };
+
+// Why samples above `above` cannot be taken for bad data (it is not a
+// number), or empty.
+std::string BadAboveRefusal(double above);
 
 // Why these moving-average windows cannot be used, or empty.
 std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended);

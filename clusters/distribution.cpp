@@ -1,5 +1,6 @@
 #include "clusters/distribution.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -16,6 +17,26 @@ bool BinOf(double v, double s, long double& bin) {
     const long double whole = std::trunc(q);
     bin = v < 0 ? -whole : whole;
     return true;
+}
+
+// The bins of the extremes for step s, when there are at most mostBins of them.
+bool BinsFit(double minimum, double maximum, double s, int64_t mostBins, long double& low, long double& high) {
+    return BinOf(minimum, s, low) && BinOf(maximum, s, high) && high - low + 1 <= mostBins;
+}
+
+// The least multiple of s whose bins fit (up to the rounding of the
+// extremes to bins): more than span / (s · mostBins), below which they
+// cannot, and at most span / (s · (mostBins − 2)), at which they do.
+double WidenedStep(double minimum, double maximum, double s, int64_t mostBins) {
+    const long double perStep = (static_cast<long double>(maximum) - minimum) / s;
+    long double tooFew = std::max(1.0L, std::ceil(perStep / mostBins) - 1);
+    long double fits = std::max(tooFew + 1, std::ceil(perStep / std::max<int64_t>(mostBins - 2, 1)));
+    long double low = 0, high = 0;
+    for (int halvings = 0; fits - tooFew > 1 && halvings < 128; ++halvings) {
+        const long double k = std::floor((tooFew + fits) / 2);
+        (BinsFit(minimum, maximum, static_cast<double>(k * s), mostBins, low, high) ? fits : tooFew) = k;
+    }
+    return static_cast<double>(fits * s);
 }
 
 }  // namespace
@@ -36,14 +57,18 @@ void Distribution::Add(double v) {
     if (v < minimum_) minimum_ = v;
 }
 
-void Distribution::SetStep(double s) {
-    if (s == step_) return;
-    step_ = s;
+void Distribution::SetStep(double s, int64_t mostBins) {
+    if (s == requestedStep_ && mostBins == mostBins_) return;
+    requestedStep_ = step_ = s;
+    mostBins_ = mostBins;
     bins_.Clear();
     firstBin_ = 0;
+    if (!(s > 0) || count_ == 0 || !std::isfinite(minimum_) || !std::isfinite(maximum_)) return;
     long double low = 0, high = 0;
-    if (!(s > 0) || count_ == 0 || !BinOf(minimum_, s, low) || !BinOf(maximum_, s, high)) return;
-    if (high - low + 1 > kMaxBins) return;
+    if (!BinsFit(minimum_, maximum_, s, mostBins, low, high)) {
+        step_ = s = WidenedStep(minimum_, maximum_, s, mostBins);
+        if (!BinsFit(minimum_, maximum_, s, mostBins, low, high)) return;
+    }
     firstBin_ = static_cast<int64_t>(low);
     bins_ = ChunkedArray<int32_t>(static_cast<int32_t>(high - low) + 1, 10);
     for (int32_t& bin : bins_) bin = 0;

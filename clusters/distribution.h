@@ -27,9 +27,11 @@ public:
     Distribution& operator=(Distribution&&) noexcept = default;
 
     void Add(double v);
-    // Rebuilds the bins for step s; none are built for s ≤ 0, for non-finite
-    // extremes or for more than kMaxBins bins.
-    void SetStep(double s);
+    // Rebuilds the bins for step s; none are built for s ≤ 0 or for
+    // non-finite extremes. When s would need more than `mostBins` bins, the
+    // least multiple of s that needs no more is taken instead (Step() then
+    // differs from s).
+    void SetStep(double s, int64_t mostBins = kMaxBins);
 
     // True when a file would be written: a step above 0, values, and bins.
     bool Writable() const;
@@ -59,6 +61,8 @@ private:
     bool Write(const std::string& path, bool logarithmic) const;
 
     BlockArray<double> values_;
+    double requestedStep_ = -1.0;
+    int64_t mostBins_ = kMaxBins;
     double step_ = -1.0;
     ChunkedArray<int32_t> bins_;
     int64_t firstBin_ = 0;

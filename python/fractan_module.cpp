@@ -271,6 +271,7 @@ Result Dfa(const py::object& x, const py::object& typeArg, const py::object& ord
 py::dict DistributionOf(const DistributionSummary& d) {
     py::dict out;
     out["count"] = d.count;
+    out["step"] = d.step;
     out["min"] = d.minimum;
     out["max"] = d.maximum;
     out["mu"] = d.mu;
@@ -319,7 +320,7 @@ struct ClusterRow {
 };
 
 Clusters ClustersOf(const py::object& x, const py::object& scales, const std::string& average,
-                    const std::string& distribution, double step, bool perWindow) {
+                    const std::string& distribution, double step, bool perWindow, double badAbove) {
     const Samples samples = SamplesOf(x);
     if (average != "standard" && average != "extended") throw py::value_error("average must be standard or extended");
     if (distribution != "linear" && distribution != "log")
@@ -330,6 +331,7 @@ Clusters ClustersOf(const py::object& x, const py::object& scales, const std::st
     s.logarithmic = distribution == "log";
     s.step = step;
     s.perWindow = perWindow;
+    s.badAbove = badAbove;
     if (!(step > 0)) throw py::value_error("step must be greater than 0");
     const ClusterResult r = Interruptible([&] { return AnalyseClusters(SpanOf(samples), s); });
     if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
@@ -469,19 +471,23 @@ two scales leave H resting on two points.)");
                       "One row a cluster: start, end, window, lifetime, length, area, diameter.")
         .def("distribution", &Clusters::Distribution, arg("quantity"), arg("window") = py::none(),
              "The binned distribution of lifetime, area, length or diameter, over all windows or of one "
-             "window size (with per_window=True): a dict of count, min, max, mu, sigma, skewness, "
-             "kurtosis, centres and frequencies.");
+             "window size (with per_window=True): a dict of count, step (the bin width: step, or its least "
+             "multiple that needs no more than 2**26 bins), min, max, mu, sigma, skewness, kurtosis, "
+             "centres and frequencies.");
     m.def("clusters", &ClustersOf, arg("x"), arg("scales"), arg("average") = "standard",
           arg("distribution") = "linear", arg("step") = 1.0, arg("per_window") = false,
+          arg("bad_above") = kDefaultBadAbove,
           R"(Cluster analysis: the stretches between crossings of x and its moving averages.
 
 scales        the moving-average window sizes
 average       "standard" (trailing mean) or "extended" (first-order fit)
 distribution  "linear", or "log" (of decimal logarithms)
-step          bin width (in log10 units for log)
+step          bin width (in log10 units for log); one that would need more than 2**26 bins
+              is widened to its least multiple that does not (the distribution's step)
 per_window    also the distributions of every window size
+bad_above     samples above it (and nan) are bad data, each replaced by the one before, as
+              the command does (--bad-above)
 
-Samples above 100000 are replaced by the one before, as the command does.
 Returns a Clusters object: .clusters and .distribution(quantity, window=None).)");
 
     m.def(

@@ -38,6 +38,7 @@ void AnalysisParameters::Reset() {
     dynamicStep = 100;
     integrate = 0;
     jobs = 0;
+    badAbove = kDefaultBadAbove;
 }
 
 char ModeLetter(int32_t mode) {

@@ -9,6 +9,9 @@
 
 namespace fractan {
 
+// A cluster analysis takes samples above this for bad data, unless told another.
+inline constexpr double kDefaultBadAbove = 100000.0;
+
 class AnalysisParameters {
 public:
     AnalysisParameters() { Reset(); }
@@ -41,6 +44,7 @@ public:
     int32_t dynamicStep;
     int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
     int32_t jobs;       // the files of a list analysed at once; 0 or less: one per core
+    double badAbove;    // cluster analysis: samples above it are bad data
 
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();

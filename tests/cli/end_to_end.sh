@@ -178,10 +178,14 @@ said 0 "ends with a part of an 8-byte number after its 1000 whole ones" "$FRACTA
     -p linear --start 10 --step 10 --end 20 -o cl
 { printf '\xEF\xBB\xBF'; cat clusters.cfg; } > cl/bom.cfg
 "$FRACTAN" clusters cl/bom.cfg > cl/bom.txt || fail "clusters of a configuration with a byte order mark: $(cat cl/bom.txt)"
-printf '[\0\0\0\0\0\xf0?\0\0\0\0\0\0\0@' > cl/bracket.dat  # 1.0 and 2.0, the first byte made '['
+printf '[\0\0\0\0\0\xf0?\0\0\0\0\0\0\0@\0\0\0\0\0\0\x08@' > cl/bracket.dat  # 1.0, 2.0 and 3.0, the first byte made '['
 "$FRACTAN" clusters cl/bracket.dat -p linear --start 1 --step 1 --end 2 -o cl > cl/bracket.txt \
     || fail "clusters of a binary series beginning with '[': $(cat cl/bracket.txt)"
-grep -qxF "Window size: 2 samples from offset 0" cl/bracket.txt || fail "bracket.dat: $(cat cl/bracket.txt)"
+grep -qxF "Window size: 3 samples from offset 0" cl/bracket.txt || fail "bracket.dat: $(cat cl/bracket.txt)"
+# Bad data above a threshold of one's own, counted in one line past the first ten.
+"$FRACTAN" clusters g/Artificial_H=0.3-1.txt -p linear --start 10 --step 10 --end 20 --bad-above 0 -o cl > cl/bad.txt \
+    || fail "clusters --bad-above exited $?"
+grep -q "^Found [0-9]* bad data in all (above 0, or not numbers)" cl/bad.txt || fail "--bad-above: $(cat cl/bad.txt)"
 
 # Ctrl-C during generation: exit 130, and no unfinished series file is left.
 mkdir stopgen

@@ -116,6 +116,15 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
                                        "Found bad datum (300000). Replacing with (0)",
                                        "Found bad datum (100000). Replacing with (100000)",
                                        "Found bad datum (nan). Replacing with (-200000)"}));
+    // A threshold of its own; past the first ten, one line counts them all.
+    test::WriteNumbers(dir.File("cents.txt"), std::vector<double>(12, 50.0));
+    ASSERT_TRUE(a.LoadTextSeries(dir.File("cents.txt"), 0, 20));
+    OutputCapture many;
+    a.ReplaceBadData(10.0);
+    EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), std::vector<double>(12, 0.0));
+    ASSERT_EQ(many.Lines().size(), 11u);
+    EXPECT_EQ(many.Lines()[9], "Found bad datum (50). Replacing with (0)");
+    EXPECT_EQ(many.Lines()[10], "Found 12 bad data in all (above 10, or not numbers), each replaced with the sample before.");
 }
 
 struct ClusterRun {
@@ -224,6 +233,9 @@ TEST(RunClusterAnalysis, RefusalsStepAndUnwritableFiles) {
         c.p.windowSize = 2;
         EXPECT_EQ(CheckClusterParameters(c.p), "Window size is 2, it must be at least 3: a cluster runs from one crossing to the next.");
         c.p.windowSize = 1000;
+        c.p.badAbove = std::nan("");
+        EXPECT_EQ(CheckClusterParameters(c.p), "The bad-data threshold is nan; samples above a number are taken for bad data.");
+        c.p.badAbove = kDefaultBadAbove;
     }
     {  // a file that turns out too short for a cluster is not analysed
         test::WriteNumbers(c.dir.File("b.txt"), {1, 2});

@@ -17,9 +17,9 @@ struct DistributionCase {
     test::TempDir dir;
     std::string path = dir.File("d.txt");
     Distribution d;
-    Distribution& With(std::initializer_list<double> values, double step) {
+    Distribution& With(std::initializer_list<double> values, double step, int64_t mostBins = Distribution::kMaxBins) {
         for (double v : values) d.Add(v);
-        d.SetStep(step);
+        d.SetStep(step, mostBins);
         return d;
     }
 };
@@ -46,6 +46,15 @@ TEST(Distribution, StatisticsBlockAndLinearBins) {
     ASSERT_TRUE(wide.With({2.9, 3.0}, 2.0).WriteLinear(wide.path));
     const Lines w = test::ReadLines(wide.path);
     EXPECT_EQ(Lines(w.begin() + 4, w.end()), (Lines{"2\t0.500000000000000", "4\t0.500000000000000"}));
+
+    DistributionCase capped;  // 11 bins over a cap of 4: the least multiple of the step that fits
+    ASSERT_TRUE(capped.With({0, 10}, 1.0, 4).WriteLinear(capped.path));
+    const Lines k = test::ReadLines(capped.path);
+    EXPECT_EQ(k[0], "Size:\t4\tStep:\t3");
+    EXPECT_EQ(Lines(k.begin() + 4, k.end()), (Lines{"0\t0.500000000000000", "3\t0.000000000000000",
+                                                    "6\t0.000000000000000", "9\t0.500000000000000"}));
+    DistributionCase tiny;  // 10^18 bins: widened to a thousand
+    EXPECT_EQ(tiny.With({0.0, 1e6}, 1e-12, 1000).BinCount(), 1000);
 
     DistributionCase single;
     ASSERT_TRUE(single.With({7}, 1.0).WriteLinear(single.path));
@@ -90,12 +99,6 @@ TEST(Distribution, NothingIsWrittenWithoutValuesStepOrBins) {
         EXPECT_FALSE(c.With({1, 2}, step).WriteLinear(c.path));
         EXPECT_EQ(c.d.BinCount(), 0);
         EXPECT_FALSE(test::Exists(c.path));
-    }
-    {
-        DistributionCase tiny;  // 10^18 bins are not built
-        EXPECT_FALSE(tiny.With({0.0, 1e6}, 1e-12).WriteLinear(tiny.path));
-        EXPECT_FALSE(tiny.d.Writable());
-        EXPECT_FALSE(test::Exists(tiny.path));
     }
     {
         DistributionCase blocked;

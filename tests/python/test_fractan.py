@@ -72,6 +72,8 @@ def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path)
     lines = only(tmp_path, ".All.rArea.txt")
     assert lines[2] == ["Mu:", "%g" % area["mu"], "Sigma:", "%g" % area["sigma"]]
     assert [line[1] for line in lines[4:]] == ["%.15f" % f for f in area["frequencies"]]
+    assert len(fractan.clusters(x + 2e5, [10]).clusters) == 0  # every sample bad: a constant series
+    assert len(fractan.clusters(x + 2e5, [10], bad_above=1e6).clusters) > 0
 
     subprocess.run([FRACTAN, "generate", "--levels", "10", "--hurst-start", "0.7", "--hurst-end", "0.7",
                     "--seed", "5", "--kind", "binary", "-o", str(tmp_path)], check=True, capture_output=True)
