@@ -164,6 +164,7 @@ void CAnalysisPage::BindNumberFields() {
         {dmaLambda_, "DMA lambda", nullptr, [](P& p) -> double& { return p.dmaLambda; }},
         {dfaOrder_, "DFA Order", [](P& p) -> int32_t& { return p.dfaOrder; }, nullptr},
         {distributionStep_, "Distribution step", nullptr, [](P& p) -> double& { return p.distributionStep; }},
+        {badAbove_, "Bad data above", nullptr, [](P& p) -> double& { return p.badAbove; }},
     };
     for (const NumberBinding& binding : all)
         if (binding.field) numbers_.push_back(binding);  // the page has this field
@@ -282,6 +283,10 @@ QWidget* CAnalysisPage::BuildComputationGroup() {
         form.addRow("Distribution type", distributionType_);
         form.addRow("Average type", averageType_);
         form.addRow(globalOnly_);
+        badAbove_ = NumberField("badAbove");
+        badAbove_->setToolTip("Samples above this, and values that are not numbers, are replaced by the sample "
+                              "before (not stored in the configuration file)");
+        form.addRow("Bad data above", badAbove_);
     }
     if (kind_ != Kind::kDfa) {
         movingAverageFiles_ = new QCheckBox("Generate moving average files");

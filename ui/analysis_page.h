@@ -118,6 +118,7 @@ private:
     QLineEdit* dmaLambda_ = nullptr;
     QLineEdit* dfaOrder_ = nullptr;
     QLineEdit* distributionStep_ = nullptr;
+    QLineEdit* badAbove_ = nullptr;
     QComboBox* distributionType_ = nullptr;
     QComboBox* averageType_ = nullptr;
     QCheckBox* globalOnly_ = nullptr;

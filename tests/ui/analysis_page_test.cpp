@@ -36,7 +36,8 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
     FillInput(&clusters.page, clusters.dir.File("c.txt"), clusters.dir.Path());
     Set(&clusters.page, {{"windowSize", "5000"}, {"progressionStart", "10"}, {"progressionStep", "10"},
                          {"progressionEnd", "30"}, {"progressionType", "0"}, {"distributionStep", "0.5"},
-                         {"distributionType", "1"}, {"averageType", "1"}, {"globalStatisticsOnly", "0"}});
+                         {"distributionType", "1"}, {"averageType", "1"}, {"globalStatisticsOnly", "0"},
+                         {"badAbove", "1e6"}});
     // Refused by the checks, failing or run: either way the form is read.
     for (CAnalysisPage* page : std::initializer_list<CAnalysisPage*>{&dma.page, &dfa.page, &clusters.page})
         page->Calculate();
@@ -47,9 +48,9 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                           N(d.inputFileType), N(d.averageProgression.type), Q(d.averageProgression.customFile),
                           N(d.integrate), N(d.generateMovingAverageFiles), N(f.computationType), N(f.dfaOrder),
                           N(c.distributionStep), N(c.distributionType), N(c.movingAverageType),
-                          N(c.globalStatisticsOnly)}),
+                          N(c.globalStatisticsOnly), N(c.badAbove)}),
              (QStringList{"5", "1", "2", "3", "4", "5", "6", "7", "8.5", "9", "10.5", "1", "1", "2", "/sizes", "1", "1",
-                          "3", "11", "0.5", "1", "1", "0"}));
+                          "3", "11", "0.5", "1", "1", "0", "1e+06"}));
     QVERIFY(LogText(&clusters.page).contains("Found"));  // the clusters page runs the cluster analysis, unchecked
 
     // A field that is not a number stops the action with a message naming it.
