@@ -95,6 +95,9 @@ int RunLocalSlopeCommand(const LocalSlopeOptions& o, std::ostream& out, std::ost
         case kLocalSlopeRefused:
             err << "fractan: no local slope file was written.\n";
             return kExitFailure;
+        case kLocalSlopeEmpty:
+            err << "fractan: " << EmptyLocalSlopeNote(LocalSlopePath(o.chart)) << "\n";
+            return kExitFailure;
         default:
             break;
     }

@@ -29,8 +29,10 @@ bool ForEachLine(const std::string& path, Take take) {
 }  // namespace
 
 bool ReadChartPoints(const std::string& path, std::vector<ChartPoint>& points) {
+    int32_t number = 0;
     return ForEachLine(path, [&](const std::string& line) {
         ChartPoint point;
+        point.line = ++number;
         if (std::sscanf(line.c_str(), "%lf\t%lf", &point.n, &point.f) == 2) points.push_back(point);
     });
 }

@@ -12,6 +12,7 @@ namespace fractan {
 struct ChartPoint {
     double n = 0.0;
     double f = 0.0;
+    int32_t line = 0;  // of the file it was read from (from 1); 0 when it was not read from one
 };
 
 // The points of the lines that begin with two numbers separated by white

@@ -15,6 +15,10 @@
 namespace fractan {
 std::string LocalSlopePath(const std::string& chartPath) { return chartPath + ".localslope.txt"; }
 
+std::string EmptyLocalSlopeNote(const std::string& resultPath) {
+    return "No window holds two points of the chart: [" + resultPath + "] is empty.";
+}
+
 LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double width, double delta,
                               const std::string& source) {
     LocalSlopeResult result;
@@ -32,17 +36,24 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
     }
     StopCheck stopRequested;
     std::vector<double> xs, ys;
-    for (const ChartPoint& point : points) {
+    for (size_t k = 0; k < points.size(); ++k) {
+        const ChartPoint& point = points[k];
         xs.push_back(std::log10(point.n));
         ys.push_back(std::log10(point.f));
+        // Its logarithm would make every fit around it not a number.
+        if (!std::isfinite(xs.back()) || !std::isfinite(ys.back())) {
+            const bool badN = !std::isfinite(xs.back());
+            std::snprintf(reason, sizeof reason, ", %s %lld: %s is %g; n and F must be finite and above 0.",
+                          point.line > 0 ? "line" : "point",
+                          static_cast<long long>(point.line > 0 ? point.line : k + 1), badN ? "n" : "F",
+                          badN ? point.n : point.f);
+            result.reason = source + reason;
+            return result;
+        }
     }
     if (!xs.empty()) {
         const double xFirst = xs.front();
         const double xLast = xs.back();
-        if (!std::isfinite(xFirst) || !std::isfinite(xLast)) {
-            result.reason = source + " has a first or last point that is not above 0.";
-            return result;
-        }
         double c = (std::trunc(xFirst / delta) + 0.5) * delta;
         // A delta below the rounding step of the centres would never move them.
         if ((xLast - c) / delta > kMaxLocalSlopeWindows || !(c + delta > c)) {
@@ -110,7 +121,7 @@ int32_t LocalSlope(const std::string& chartPath, double width, double delta, boo
         return kLocalSlopeDone;
     }
     if (written) *written = true;
-    return kLocalSlopeDone;
+    return slopes.centres.empty() ? kLocalSlopeEmpty : kLocalSlopeDone;
 }
 
 }  // namespace fractan

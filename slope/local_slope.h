@@ -13,6 +13,7 @@ namespace fractan {
 
 // What LocalSlope returns.
 inline constexpr int32_t kLocalSlopeDone = 0;      // also when the result file could not be written
+inline constexpr int32_t kLocalSlopeEmpty = 1;     // written, empty: no window holds two points
 inline constexpr int32_t kChartNotOpened = -1;     // nothing written, no line
 inline constexpr int32_t kLocalSlopeRefused = -2;  // a line said why; nothing written
 inline constexpr int32_t kLocalSlopeStopped = -3;  // stopped; nothing written
@@ -33,13 +34,16 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
 
 // chartPath + ".localslope.txt".
 std::string LocalSlopePath(const std::string& chartPath);
+// What is said of a result file that no window left a line in.
+std::string EmptyLocalSlopeNote(const std::string& resultPath);
 
 // Reads the chart's lines that begin with two numbers (tab or blanks between
 // them; other lines are skipped), and writes one line "centre<TAB>slope" per
 // window (c − width/2, c + width/2) that holds at least two points, for
 // c = the middle of the delta-wide cell of the first point, then every delta
 // while c lies below the last point. `written`, when given, tells whether the
-// result file was written.
+// result file was written. A point whose n or F is not a finite number above
+// 0 is refused, naming its line (its point, for points in memory).
 int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written = nullptr);
 
 }  // namespace fractan

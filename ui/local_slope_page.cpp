@@ -127,8 +127,7 @@ void CLocalSlopePage::DrawSlopes(const QString& slopePath) {
     ReadChartPoints(slopePath.toStdString(), slopes);
     if (slopes.empty()) {
         // Not a chart file, or one whose points are too far apart for the width.
-        status_->SetText(QString("Calculating... Done. No window holds two points of the chart: [%1] is empty.")
-                             .arg(slopePath));
+        status_->SetText("Calculating... Done. " + QString::fromStdString(EmptyLocalSlopeNote(slopePath.toStdString())));
         chart_->ShowNote("No window holds two points of the chart: no slope to draw.");
         return;
     }

@@ -134,6 +134,8 @@ mkdir ls && cp "$chart" ls/chart.txt && mkdir ls/chart.txt.localslope.txt
 said 1 "fractan: cannot write [ls/chart.txt.localslope.txt]." "$FRACTAN" localslope ls/chart.txt
 grep -qxF "Errore nell'apertura el file ls/chart.txt.localslope.txt" said-out.txt || fail "localslope: $(cat said-out.txt)"
 said 1 "fractan: the window delta is 0, it must be greater than 0." "$FRACTAN" localslope "$chart" --delta 0
+said 1 "fractan: No window holds two points of the chart: [$chart.localslope.txt] is empty." "$FRACTAN" localslope "$chart" \
+    --width 0.01
 said 1 "fractan: cannot read chart file [none.txt]." "$FRACTAN" localslope none.txt
 said 1 "fractan: the files list would have 2000000 lines (about 30 MB); give --force to write it." \
     "$FRACTAN" fileslist --prefix s --start 1 --end 2000000 -o huge.txt

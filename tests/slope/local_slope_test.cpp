@@ -14,13 +14,16 @@ using Lines = std::vector<std::string>;
 // n = 10, 100, 1000, 10000 (X = 1 … 4) and F with Y = X·0.5 + 1.
 const std::string kExample = "10\t31.622776601683793\n100\t100\n1000\t316.22776601683793\n10000\t1000\n";
 
-// The file of (centre, slope) lines that the local slope of `chart` writes.
+// The file of (centre, slope) lines that the local slope of `chart` writes;
+// an empty one is said to be empty.
 std::string SlopesOf(const std::string& path, const std::string& chart, double width, double delta) {
     test::WriteText(path, chart);
     bool written = false;
-    EXPECT_EQ(LocalSlope(path, width, delta, &written), kLocalSlopeDone);
+    const int32_t status = LocalSlope(path, width, delta, &written);
     EXPECT_TRUE(written);
-    return test::ReadText(LocalSlopePath(path));
+    const std::string slopes = test::ReadText(LocalSlopePath(path));
+    EXPECT_EQ(status, slopes.empty() ? kLocalSlopeEmpty : kLocalSlopeDone);
+    return slopes;
 }
 
 TEST(LocalSlope, WorkedExamplesAndTheWindowBorders) {
@@ -50,7 +53,9 @@ TEST(LocalSlope, RefusalsWriteNothing) {
              {kExample, 1.0, 1e-9, "Window delta 1e-09 gives more than 10000000 windows over the chart."},
              // A delta below the rounding step of the centres would never move them.
              {"10\t10\n10.00000000000001\t100\n", 1.0, 1e-17, "Window delta 1e-17 gives more than 10000000 windows over the chart."},
-             {"0\t1\n10\t10\n", 1.0, 0.1, "Chart file [" + chart + "] has a first or last point that is not above 0."},
+             {"0\t1\n10\t10\n", 1.0, 0.1, "Chart file [" + chart + "], line 1: n is 0; n and F must be finite and above 0."},
+             {"n\tF\n10\t10\n100\t-1\n1000\t100\n", 1.0, 0.1,  // inside the chart, named by its line
+              "Chart file [" + chart + "], line 3: F is -1; n and F must be finite and above 0."},
              {"no numbers here\n\n", 1.0, 0.1, "No chart point was read from [" + chart + "]: a chart's lines begin with two numbers, n and F(n)."},
          }) {
         test::WriteText(chart, text);
