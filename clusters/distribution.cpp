@@ -25,8 +25,8 @@ bool BinsFit(double minimum, double maximum, double s, int64_t mostBins, long do
 }
 
 // The least multiple of s whose bins fit (up to the rounding of the
-// extremes to bins): more than span / (s · mostBins), below which they
-// cannot, and at most span / (s · (mostBins − 2)), at which they do.
+// extremes to bins), by halving: at least span / (s · mostBins), below which
+// they cannot, and at most span / (s · (mostBins − 2)), at which they do.
 double WidenedStep(double minimum, double maximum, double s, int64_t mostBins) {
     const long double perStep = (static_cast<long double>(maximum) - minimum) / s;
     long double tooFew = std::max(1.0L, std::ceil(perStep / mostBins) - 1);
@@ -34,7 +34,8 @@ double WidenedStep(double minimum, double maximum, double s, int64_t mostBins) {
     long double low = 0, high = 0;
     for (int halvings = 0; fits - tooFew > 1 && halvings < 128; ++halvings) {
         const long double k = std::floor((tooFew + fits) / 2);
-        (BinsFit(minimum, maximum, static_cast<double>(k * s), mostBins, low, high) ? fits : tooFew) = k;
+        if (BinsFit(minimum, maximum, static_cast<double>(k * s), mostBins, low, high)) fits = k;
+        else tooFew = k;
     }
     return static_cast<double>(fits * s);
 }
