@@ -42,13 +42,18 @@ bool HasKnownFileType(const AnalysisParameters& params, std::ostream& err) {
     return false;
 }
 
-// False, after a line on err, when the test name is empty: every result file
-// name would begin with a dot, hidden in a folder listing.
+// False, after a line on err, when the test name is empty (every result file
+// name would begin with a dot, hidden in a folder listing) or would put the
+// result files elsewhere.
 bool HasTestName(const AnalysisParameters& params, std::ostream& err) {
-    if (!params.testName.empty()) return true;
-    err << "fractan: the test name is empty; it begins every result file name, which would then be hidden "
-           "(give --test-name, or a name on the configuration's test name line).\n";
-    return false;
+    if (params.testName.empty()) {
+        err << "fractan: the test name is empty; it begins every result file name, which would then be hidden "
+               "(give --test-name, or a name on the configuration's test name line).\n";
+        return false;
+    }
+    const std::string refusal = TestNameRefusal(params.testName);
+    if (!refusal.empty()) err << "fractan: " << refusal << "\n";
+    return refusal.empty();
 }
 
 // False, after a line on err, when the output folder or the input files are missing.

@@ -442,6 +442,11 @@ bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary, 
     ClusterRunSummary local;
     ClusterRunSummary& report = summary ? *summary : local;
     report = ClusterRunSummary{};
+    if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) {
+        WriteOutput(refusal + " Nothing is analysed.\n");
+        report.refused = true;
+        return false;
+    }
     try {
         return AnalyseClusters(params, report, loaded);
     } catch (const std::bad_alloc&) {

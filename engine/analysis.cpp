@@ -167,6 +167,7 @@ bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::spa
 }
 
 int64_t FirstStaticSample(const AnalysisSettings& s, const SizeList& sizes, int64_t samples) {
+    if (s.integrate) return 0;  // every sample feeds the profile
     return samples - (IsDfaType(s.computationType) ? int64_t{s.windowSize} + 1 : StaticFrameNeeds(s.windowSize, sizes));
 }
 
@@ -175,9 +176,13 @@ int32_t StaticPosition(const AnalysisSettings& s, const SizeList& sizes) {
 }
 
 void Integrate(std::span<double> samples) {
+    // The mean of the finite samples: one that is not would spread over the
+    // whole profile, which then could not tell where it was.
     double mean = 0.0;
-    for (double v : samples) mean += v;
-    mean /= static_cast<double>(samples.size());
+    size_t finite = 0;
+    for (double v : samples)
+        if (std::isfinite(v)) mean += v, ++finite;
+    mean /= static_cast<double>(finite);
     double sum = 0.0;
     for (double& v : samples) v = sum += v - mean;
 }

@@ -50,12 +50,14 @@ bool ComputeExponents(const AnalysisSettings& settings, const SizeList& sizes, s
                       PositionSink& sink, DynamicRange& range);
 
 // A static type's samples are the last ones of the series: the index of the
-// first, and the position field of its result line (M + W, or W for DFA).
+// first (0 when integrating: every sample feeds the profile), and the position
+// field of its result line (M + W, or W for DFA).
 int64_t FirstStaticSample(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);
 int32_t StaticPosition(const AnalysisSettings& settings, const SizeList& sizes);
 
-// Replaces the samples by their cumulative sum less their mean, so that a
-// series of increments becomes its profile.
+// Replaces the samples by their cumulative sum less the mean of the finite
+// ones, so that a series of increments becomes its profile, not a number from
+// the first sample that is not one.
 void Integrate(std::span<double> samples);
 
 // Why a static H is not finite as far as its F tell: the first scale whose F

@@ -14,6 +14,7 @@
 #include "engine/result_files.h"
 #include "setup/ordered_jobs.h"
 #include "setup/output.h"
+#include "setup/paths.h"
 #include "setup/stop.h"
 
 namespace fractan {
@@ -34,7 +35,8 @@ std::vector<VariantCall> CallsOf(const AnalysisParameters& p, const std::string&
     return calls;
 }
 
-// What the committing process's TruncateFile would find.
+// Whether the result file could be emptied, without emptying it (errno says
+// why not).
 bool CouldTruncate(const std::string& folder, const std::string& file) {
     return ::access(file.c_str(), F_OK) == 0 ? ::access(file.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0;
 }
@@ -48,6 +50,11 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
     std::string listNote;
     if (!params.ExpandInputFiles(&listNote)) return -1;
     if (!listNote.empty()) WriteOutput(listNote + "\n");
+    if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) {
+        WriteOutput(refusal + " Nothing is analysed.\n");
+        report.notAnalysed = params.inputFiles;
+        return 0;
+    }
     std::string progressionNote;
     const AnalysisSettings settings = SettingsOf(params, &progressionNote);
     if (params.averageProgression.type == kCustom && !progressionNote.empty())
@@ -57,9 +64,10 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
         report.resultPath = ResultFilePath(params.outputPath, params.testName, type);
-        // The process that commits creates the result file; the others of a
-        // run across machines only look whether they could.
-        if (!(CommitsHere() ? TruncateFile(report.resultPath) : CouldTruncate(params.outputPath, report.resultPath))) {
+        // The result file of an earlier run is emptied only once a file of
+        // this one has been read (by the process that commits), so that a run
+        // that can read no input leaves it as it was.
+        if (!CouldTruncate(params.outputPath, report.resultPath)) {
             // The other files of the run go to the same folder: nothing could be written.
             PrintFormatted("Cannot write result file [%s]: %s. Nothing is analysed.\n", report.resultPath.c_str(),
                            std::strerror(errno));
@@ -69,7 +77,7 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
         std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
         if (calls.size() == 1) calls[0].loaded = loaded;
         std::vector<FileOutcome> outcomes(calls.size());
-        bool suggested = false;
+        bool suggested = false, emptied = false;
         ListWork list;
         list.count = static_cast<int32_t>(calls.size());
         list.jobs = JobsFor(params.jobs);
@@ -88,6 +96,10 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
             if (report.stopped || outcome.status == kStopped || StopRequested()) {
                 report.stopped = true;
                 return;
+            }
+            if (outcome.read && !emptied) {
+                TruncateFile(report.resultPath);  // a line that cannot be appended says why
+                emptied = true;
             }
             const int32_t status = CommitFile(calls[i], outcome, suggested);
             const std::string& input = calls[i].inputPath;

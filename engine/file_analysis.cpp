@@ -169,11 +169,8 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     FileOutcome outcome;
     StopCheck stopRequested;
     const bool dynamic = IsDynamicType(s.computationType);
-    std::string incrementalPath;
-    if (dynamic) {
-        incrementalPath = NameInRun(call.incrementalPath, IncrementalFilePath(call.resultPath, call.inputPath));
-        TruncateFile(incrementalPath);
-    }
+    const std::string incrementalPath =
+        dynamic ? NameInRun(call.incrementalPath, IncrementalFilePath(call.resultPath, call.inputPath)) : "";
 
     SampleArray data;
     const bool loaded =
@@ -183,6 +180,9 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
         outcome.status = kStopped;
         return outcome;
     }
+    // An input that cannot be read leaves the files of an earlier run as they were.
+    outcome.read = loaded;
+    if (dynamic && loaded) TruncateFile(incrementalPath);
     const SizeList sizes = SizesOf(s);
     const std::string reason =
         loaded ? ComputationRefusal(s, sizes, data.Size()) : std::string("the series could not be loaded");
@@ -232,7 +232,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
 
 std::string Pack(const FileOutcome& o) {
     Packer packer;
-    packer.Put(o.status).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
+    packer.Put(o.status).Put(o.read).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
     if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->standardError).Put(o.result->notFiniteLine);
     return packer.Bytes();
 }
@@ -241,7 +241,7 @@ FileOutcome UnpackOutcome(const std::string& bytes) {
     FileOutcome o;
     bool hasResult = false;
     Unpacker unpacker(bytes);
-    unpacker.Get(o.status).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
+    unpacker.Get(o.status).Get(o.read).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
     if (hasResult) {
         o.result.emplace();
         unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->standardError).Get(o.result->notFiniteLine);

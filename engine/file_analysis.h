@@ -44,6 +44,7 @@ struct PendingResult {
 
 struct FileOutcome {
     int32_t status = kNotAnalysed;  // kAnalysed for a static file whose line is still pending
+    bool read = false;              // the series was loaded
     std::optional<PendingResult> result;
     std::string chartFile;        // the chart file written
     std::string incrementalFile;  // the incremental file, when it holds a line

@@ -24,6 +24,7 @@
 #include "engine/names.h"
 #include "generator/generator.h"
 #include "setup/output.h"
+#include "setup/paths.h"
 #include "setup/progression.h"
 #include "setup/stop.h"
 #include "slope/local_slope.h"
@@ -368,6 +369,7 @@ py::dict RunConfig(const std::string& path, int32_t jobs) {
     AnalysisParameters params;
     std::string problem;
     if (!params.LoadConfig(path, &problem)) throw py::value_error("configuration file [" + path + "]: " + problem);
+    if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) throw py::value_error(refusal);
     if (const std::string reason = CheckParametersForType(params); !reason.empty())
         throw py::value_error(reason + kReviewSuffix);
     params.jobs = jobs;

@@ -16,4 +16,10 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + kPathSeparator + name;
 }
 
+std::string TestNameRefusal(const std::string& testName) {
+    if (testName.find(kPathSeparator) == std::string::npos && testName.find("..") == std::string::npos) return {};
+    return std::string("Test name [") + testName + "] holds \"" + kPathSeparator +
+           "\" or \"..\": it begins the result file names, which must stay in the output folder.";
+}
+
 }  // namespace fractan

@@ -86,6 +86,8 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
                                             "a step of 2 or more; the step is 1. Please review input parameters\n"},
              {[](auto& a) { a.family = Family::kDfa, a.computationType = 3, a.dfaOrder = 1, a.start = 2, a.windowSize.reset(); },
               "fractan: Box size 2 leaves no residual with DFA order 1; start the box sizes at 3 or more."},
+             {[](auto& a) { a.testName = "../up"; }, "fractan: Test name [../up] holds \"/\" or \"..\": it begins the result "
+                                                    "file names, which must stay in the output folder.\n"},
              {[&](auto& a) { a.outputPath = dir.File("missing"); }, "fractan: output folder [" + dir.File("missing") + "] does not exist.\n"},
              {[&](auto& a) { a.saveConfig = dir.File("c.txt"); }, "reads a geometric progression back as linear"},
              {[&](auto& a) { a.input = dir.File("flat.txt"); }, "fractan: H is not a finite number for 1 input files: [" + dir.File("flat.txt") + "]\n"},

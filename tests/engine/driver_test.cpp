@@ -76,17 +76,31 @@ TEST(RunAnalysis, FilesListInOrderWithFailuresRecorded) {
     EXPECT_NEAR(FitLogLogLine(points).slope, test::HurstOf(c.result, 1), 5e-6);  // H has six digits
 }
 
-// A result file that cannot be created is named with the reason, and nothing is run.
-TEST(RunAnalysis, ResultFileThatCannotBeCreated) {
-    DriverCase c;
-    c.p.inputFileName = c.Series("a.txt", 100, 1);
-    c.p.outputPath = c.dir.File("missing");
-    OutputCapture out;
-    RunSummary summary;
-    EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
-    EXPECT_EQ(out.Lines(), Lines{"Cannot write result file [" + summary.resultPath +
-                                 "]: No such file or directory. Nothing is analysed."});
-    EXPECT_EQ(summary.notAnalysed, Lines{c.p.inputFileName});
+// A run that analyses nothing says why and leaves the result file of an
+// earlier run as it was: a result file that cannot be created, a test name that
+// would write outside the output folder, an input that cannot be read.
+TEST(RunAnalysis, NothingAnalysedLeavesTheResultFileOfAnEarlierRun) {
+    for (const auto& [output, name, line] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"missing", "t", "Cannot write result file [@/missing/t.Static DMA (2).out.txt]: No such file or directory. Nothing is analysed."},
+             {"o", "../t", "Test name [../t] holds \"/\" or \"..\": it begins the result file names, which must stay in the output folder. Nothing is analysed."},
+             {"o", "t", "Nothing evaluated for [@/none.txt]: the series could not be loaded."}}) {
+        DriverCase c;
+        std::filesystem::create_directory(c.dir.File("o"));
+        c.p.inputFileName = name == "t" && output == "o" ? c.dir.File("none.txt") : c.Series("a.txt", 100, 1);
+        c.p.outputPath = c.dir.File(output);
+        c.p.testName = name;
+        c.result = ResultFilePath(c.dir.File("o"), "t", 2);
+        test::WriteText(c.result, "earlier\n");
+        OutputCapture out;
+        RunSummary summary;
+        EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+        std::string said = line;
+        if (const size_t at = said.find('@'); at != std::string::npos) said.replace(at, 1, c.dir.Path());
+        EXPECT_NE(out.Text().find(said), std::string::npos) << out.Text();
+        EXPECT_EQ(summary.notAnalysed, Lines{c.p.inputFileName});
+        EXPECT_EQ(test::ReadText(c.result), "earlier\n");
+        EXPECT_FALSE(std::filesystem::exists(c.dir.File("t.Static DMA (2).out.txt")));  // outside o
+    }
 }
 
 // The driver hands every type the record's values, and the samples in memory
@@ -177,7 +191,8 @@ TEST(Analyse, AConstantAddedToALongWalkChangesNoResult) {
 }
 
 // A sample that is not a number is named with the positions it spoils, and
-// the file counts as not finite, as a static run's would.
+// the file counts as not finite, as a static run's would; integrated too,
+// where it spoils the profile from there on.
 TEST(RunAnalysis, ANonFiniteSampleIsNamedWithThePositionsItSpoils) {
     DriverCase c;
     std::vector<double> x = test::RandomWalk(400, 9);
@@ -187,15 +202,18 @@ TEST(RunAnalysis, ANonFiniteSampleIsNamedWithThePositionsItSpoils) {
     c.p.dataSize = 400;
     c.p.dynamicStep = 10;
     // DMA carries the sample in its running sums; a DFA window lets it go.
-    for (const auto& [type, spoiled] : {std::pair{0, "at 28 of the 34 positions evaluated, from 120 to 390"},
-                                        std::pair{1, "at 5 of the 35 positions evaluated, from 120 to 160"}}) {
+    for (const auto& [type, integrate, spoiled] :
+         {std::tuple{0, 0, " at 28 of the 34 positions evaluated, from 120 to 390"},
+          std::tuple{1, 0, " at 5 of the 35 positions evaluated, from 120 to 160"},
+          std::tuple{1, 1, " at 28 of the 35 positions evaluated, from 120 to 390"}, std::tuple{2, 1, ""}}) {
         c.p.computationType = type;
+        c.p.integrate = integrate;
         OutputCapture out;
         RunSummary summary;
         RunAnalysis(c.p, &summary);
         EXPECT_EQ(summary.notFinite, Lines{c.p.inputFileName});
         EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
-                  "H of [" + c.p.inputFileName + "] is not a finite number " + spoiled +
+                  "H of [" + c.p.inputFileName + "] is not a finite number" + spoiled +
                       ": sample 120 of the file (counted from 0) is not a finite number.");
     }
 }

@@ -147,6 +147,9 @@ def test_arguments(tmp_path):
     summary = fractan.run_config(str(config), jobs=2)
     assert summary["analysed"] == [str(tmp_path / "s.dat")]
     assert os.path.exists(summary["result_file"])
+    config.write_text(config.read_text().replace("[Test custom name]\nt\n", "[Test custom name]\n../t\n"))
+    with pytest.raises(ValueError, match=r"^Test name \[\.\./t\] .* must stay in the output folder\.$"):
+        fractan.run_config(str(config))
 
 
 def test_ctrl_c_stops_a_long_call():
