@@ -97,9 +97,6 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
     out << "Configuration written to [" << options.saveConfig << "]\n";
     // The file has no line for these: say what a run of it will do instead.
     const AnalysisParameters defaults;
-    if (params.integrate)
-        err << "fractan: warning: the configuration file does not hold --integrate; running it analyses "
-               "the values as they are.\n";
     if (IsDynamicType(params.computationType) && params.dynamicStep != defaults.dynamicStep)
         err << "fractan: warning: the configuration file does not hold the dynamic step; running it "
                "evaluates every " << defaults.dynamicStep << "th position.\n";

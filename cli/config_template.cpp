@@ -15,11 +15,13 @@ std::string ConfigTemplate() {
     example.averageProgression = ScaleProgression{8, 2048, 8, kLinear, {}};
     example.testName = "run1";
 
-    // The reader takes exactly 35 lines; everything after them is free text.
+    // The reader takes 35 lines, and lines 36 and 37 when line 36 is their
+    // header; everything after them is free text.
     return example.ConfigText() + R"(
 # ---------------------------------------------------------------------------
-# FRACTAN configuration file. Only the first 35 lines above are read; the
-# bracketed lines are headers that the reader skips without comparing them.
+# FRACTAN configuration file. Only the first 37 lines above are read; the
+# bracketed lines are headers that the reader skips without comparing them,
+# but for line 36: a file may end after line 35 (no integration).
 #
 # Line  2  input mode: S one series file, M a files list (one path per line,
 #          up to the first empty line).
@@ -51,6 +53,8 @@ std::string ConfigTemplate() {
 # Line 31  smoothed DMA: filter weight and lambda.
 # Line 33  DFA order: 0 constant, 1 linear.
 # Line 35  shifted DMA: the shift as a fraction of the window (0.5 = half).
+# Line 37  1: analyse the cumulative sum of the values less their mean (for
+#          increments such as returns or noise), as --integrate does; 0: not.
 #
 # Run it with:  fractan run THIS_FILE
 )";

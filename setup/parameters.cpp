@@ -59,6 +59,9 @@ char TypeLetter(int32_t type) {
 
 namespace {
 
+// The header of line 36; a reader of the 35 lines before it ignores it and line 37.
+constexpr const char* kIntegrateHeader = "[Integrate the values (0-no, 1-yes)]";
+
 int32_t ModeFromLetter(int c) {
     if (c == 'S' || c == 's') return 0;
     if (c == 'M' || c == 'm') return 1;
@@ -118,6 +121,13 @@ public:
     const std::string& Problem() const { return problem_; }
 
     void Header() { Line("its header line"); }
+    // True, with the line taken, when the next one is this header; lines that
+    // are not read stay free text.
+    bool OptionalHeader(const char* header) {
+        if (!problem_.empty() || !hasPending_ || pending_ != header) return false;
+        hasPending_ = false;
+        return true;
+    }
     void Text(std::string& target, const char* what) {
         std::string line;
         if (Line(what, &line)) target = line;
@@ -255,6 +265,8 @@ bool AnalysisParameters::LoadConfig(const std::string& path, std::string* proble
     in.Numbers("the DFA order, a whole number", read.dfaOrder);              // 33
     in.Header();                                                             // 34
     in.Numbers("the shift percentage, a number", read.shiftPercentage);      // 35
+    // 36 and 37, which files of 35 lines lack (no integration).
+    if (in.OptionalHeader(kIntegrateHeader)) in.Numbers("whether to integrate the values, 0 or 1", read.integrate);
     if (!in.Problem().empty()) {
         why = in.Problem();
         return false;
@@ -319,6 +331,7 @@ std::string AnalysisParameters::ConfigText() const {
     Append(text, "[DMA weight, Lambda]\n%d\t%lf\n", dmaWeight, dmaLambda);
     Append(text, "[DFA order (0-constant, 1-linear)]\n%d\n", dfaOrder);
     Append(text, "[DMA shift percentage]\n%lf\n", shiftPercentage);
+    Append(text, "%s\n%d\n", kIntegrateHeader, integrate != 0 ? 1 : 0);
     return text;
 }
 

@@ -38,11 +38,11 @@ public:
     std::vector<std::string> inputFiles;
     ScaleProgression averageProgression;
     ScaleProgression fileProgression;
+    int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
     // Not stored in the configuration file.
     int32_t globalStatisticsOnly;
     int32_t generateMovingAverageFiles;
     int32_t dynamicStep;
-    int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
     int32_t jobs;       // the files of a list analysed at once; 0 or less: one per core
     double badAbove;    // cluster analysis: samples above it are bad data
 
@@ -56,7 +56,8 @@ public:
     bool LoadConfig(const std::string& path, std::string* problem = nullptr);
     // False when the file cannot be written.
     bool SaveConfig(const std::string& path) const;
-    // The 35 lines that SaveConfig writes.
+    // The lines that SaveConfig writes: the 35 of the format, then the
+    // integration's header and flag, which a reader of 35 lines ignores.
     std::string ConfigText() const;
 
     // The input files: the one file, or the lines of the files-list file.

@@ -31,6 +31,7 @@ AnalysisParameters Filled(const std::string& input) {
     p.dmaLambda = 0.1234567;
     p.dfaOrder = 1;
     p.shiftPercentage = 0.5;
+    p.integrate = 1;
     return p;
 }
 
@@ -58,7 +59,8 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
               "[Test custom name]\nrun 1\n"
               "[DMA weight, Lambda]\n3\t0.123457\n"
               "[DFA order (0-constant, 1-linear)]\n1\n"
-              "[DMA shift percentage]\n0.500000\n");
+              "[DMA shift percentage]\n0.500000\n"
+              "[Integrate the values (0-no, 1-yes)]\n1\n");
     AnalysisParameters loaded;
     loaded.dynamicStep = 7;  // not stored: it gets its default
     ASSERT_TRUE(loaded.LoadConfig(config));
@@ -80,9 +82,11 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.inputFileName, "");  // an empty name is the name, not swallowed
     EXPECT_EQ(loaded.outputPath, "/tmp/out put");
 
-    // Hand-edited: lowercase letters, blanks around the name, CR line ends.
+    // Hand-edited: lowercase letters, blanks around the name, CR line ends, the
+    // 35 lines of earlier files (no integration) and notes after them.
     const std::string list = dir.File("list.txt");
     std::string text = Filled("x").ConfigText(), crlf;
+    text = text.substr(0, text.find("[Integrate")) + "\n[notes]\n1\n";
     text.replace(text.find("\nS\nx\nB\n"), 8, "\nm\n  " + list + " \nt\n");
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     test::WriteText(config, crlf);
@@ -93,6 +97,7 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.inputFiles, Files{"a.txt"});
     EXPECT_EQ(loaded.testName, "run 1");
     EXPECT_EQ(loaded.shiftPercentage, 0.5);
+    EXPECT_EQ(loaded.integrate, 0);
 }
 
 TEST(AnalysisParameters, LoadFailures) {

@@ -70,6 +70,7 @@ void AnalysisPageTest::loadAndSaveAConfiguration() {
     dma.Save();  // no configuration chosen yet
     QCOMPARE(services.messages, QStringList{"Please enter config file name"});
     AnalysisParameters stored = fractan::test::SmallRun(dir.Path());
+    stored.integrate = 1;  // the page's check box keeps it
     const QString config = Q(dir.File("config.txt")), saved = Q(dir.File("saved.txt")), cut = Q(dir.File("cut.txt"));
     QVERIFY(stored.SaveConfig(config.toStdString()));
     // Saved as the form shows it: the configuration with what was edited.
