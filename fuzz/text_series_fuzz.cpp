@@ -1,6 +1,7 @@
 // A text series: the analyses' loader and the cluster analysis's read the
 // numbers a plain strtod reading of the words gives, bit for bit, up to the
-// first word that is not one: no sample without a value, none invented.
+// first word that is not one (or that is longer than kLongestWord): no sample
+// without a value, none invented.
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "clusters/cluster_analyzer.h"
 #include "fuzz_support.h"
+#include "setup/number_scanner.h"
 #include "setup/series_loader.h"
 
 namespace {
@@ -36,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char* end = nullptr;; p = end) {
         while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
         const double value = std::strtod(p, &end);
-        if (end == p) break;
+        if (end == p || std::strcspn(p, " \t\n\v\f\r") > kLongestWord) break;
         expected.push_back(value);
     }
 

@@ -13,6 +13,7 @@
 namespace fractan {
 namespace {
 constexpr size_t kBufferSize = 1 << 18;
+static_assert(kLongestWord >= kBufferSize);
 
 // The white space of isspace in the "C" locale, without its call.
 inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -47,7 +48,16 @@ void NumberScanner::Refill() {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
-        if (end_ == buffer_.size() - 1) buffer_.resize(2 * buffer_.size() - 1);
+        if (end_ == buffer_.size() - 1) {
+            // The buffer holds a single word: no number is that long, and a
+            // file without white space (/dev/zero) must not fill the memory.
+            if (end_ > kLongestWord) {
+                tooLong_ = true;
+                whole_ = 0;
+                return;
+            }
+            buffer_.resize(std::min(2 * buffer_.size() - 1, kLongestWord + 2));
+        }
         while (end_ < buffer_.size() - 1 && !eof_) {
             const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, file_);
             if (got == 0) eof_ = true;
@@ -74,7 +84,7 @@ bool NumberScanner::Prepare() {
         while (IsSpace(*p)) line_ += *p++ == '\n';
         begin_ = static_cast<size_t>(p - buffer_.data());
         if (begin_ < whole_) return true;
-        if (eof_) return false;
+        if (eof_ || tooLong_) return false;
         Refill();
     }
 }
@@ -114,7 +124,7 @@ int64_t NumberScanner::Read(double* out, int64_t most) {
 
 std::string NumberScanner::TextHere(size_t most) {
     Prepare();
-    if (end_ - begin_ < most && !eof_) Refill();
+    if (end_ - begin_ < most && !eof_ && !tooLong_) Refill();
     const char* first = buffer_.data() + begin_;
     const char* last = first + std::min(most, end_ - begin_);
     return std::string(first, std::find_if(first, last, [](char c) { return c == '\n' || c == '\r'; }));

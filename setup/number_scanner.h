@@ -4,6 +4,7 @@
 // white space, takes the longest number there, and then skips white space.
 // The values are those strtod gives for the same text in the "C" locale.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,13 +12,17 @@
 
 namespace fractan {
 
+// The most characters a word may have: a longer one (a line without white
+// space) ends the numbers like text that is not one.
+inline constexpr size_t kLongestWord = size_t{1} << 20;
+
 class NumberScanner {
 public:
     // Skips a UTF-8 byte-order mark at the start of the file.
     explicit NumberScanner(std::FILE* file);
 
     // True when only white space (or nothing) is left.
-    bool AtEnd() { return !Prepare(); }
+    bool AtEnd() { return !Prepare() && !tooLong_; }
     // False when the text at the current place is not a number.
     bool Next(double& value) { return Read(&value, 1) == 1; }
     // Reads up to `most` numbers into `out` (they are only skipped when it is
@@ -28,6 +33,8 @@ public:
     int64_t Line() const { return line_; }
     // The first line that held more than one number, or 0.
     int64_t CrowdedLine() const { return crowdedLine_; }
+    // True when the numbers ended at a word longer than kLongestWord, on Line().
+    bool TooLong() const { return tooLong_; }
     // The text at the current place up to its line end, at most `most` bytes.
     std::string TextHere(size_t most);
 
@@ -36,7 +43,7 @@ private:
     // place lies wholly in it; false when only white space is left.
     bool Prepare();
     // Moves the unread bytes to the front and fills the rest of the buffer,
-    // growing it while it holds a single word.
+    // growing it while it holds a single word, up to kLongestWord.
     void Refill();
 
     std::FILE* file_;
@@ -47,6 +54,7 @@ private:
     // space before end_, or end_ once the file has ended.
     size_t whole_ = 0;
     bool eof_ = false;
+    bool tooLong_ = false;
     int64_t line_ = 1;
     int64_t lineOfLast_ = 0;  // the line of the last number read
     int64_t crowdedLine_ = 0;

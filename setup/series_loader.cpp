@@ -19,6 +19,8 @@ namespace {
 // The most samples one series holds: its capacity, rounded up to whole growth
 // chunks, stays an int32_t.
 constexpr int64_t kMostSamples = INT32_MAX - 1024;
+// The samples first reserved for every number of a text file: 8 MB.
+constexpr int64_t kFirstReserved = 1 << 20;
 // 8-byte numbers read at a time from a binary file: 4 MB.
 constexpr int64_t kBinaryBlock = 1 << 19;
 
@@ -130,12 +132,15 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
 // Where and why reading a text series stopped before its end: its line, its
 // text, and the `numbers` read before it.
 std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers) {
+    const std::string cut = "; the series is cut there, after " + std::to_string(numbers) + " numbers.";
+    if (scanner.TooLong())
+        return "[" + path + "] line " + std::to_string(scanner.Line()) + " is longer than " +
+               std::to_string(kLongestWord) + " characters, which no number is" + cut;
     const std::string text = scanner.TextHere(40);
     // "1,5": the digits before the comma were a number, the comma is not.
     const bool comma = !text.empty() && text[0] == ',' && text.size() > 1 && std::isdigit(static_cast<unsigned char>(text[1]));
     return "[" + path + "] line " + std::to_string(scanner.Line()) + ": \"" + text + "\" is not a number" +
-           (comma ? " (a decimal comma? numbers are read with a decimal point)" : "") +
-           "; the series is cut there, after " + std::to_string(numbers) + " numbers.";
+           (comma ? " (a decimal comma? numbers are read with a decimal point)" : "") + cut;
 }
 
 // The first line of a text series that held more than one number.
@@ -158,10 +163,12 @@ TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArra
         target->Clear();
         // Every number takes at least two bytes (a digit and a separator), so the
         // file's length bounds what it can hold: a count far beyond the file
-        // allocates nothing it could not fill.
+        // allocates nothing it could not fill. Every number of the file starts
+        // from a few and grows with them: that bound can be far above them (a
+        // sparse file of gigabytes holds none).
         struct stat info {};
         const int64_t most = ::fstat(fileno(file), &info) == 0 ? info.st_size / 2 + 1 : 0;
-        MakeRoom(*target, std::min({count, most, kMostSamples}));
+        MakeRoom(*target, std::min({count, most, count >= kMostSamples ? kFirstReserved : kMostSamples}));
     }
 
     StopCheck stopRequested;

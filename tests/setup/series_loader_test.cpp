@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <vector>
@@ -96,6 +97,7 @@ TEST(NumberScanner, ReadsEveryFormAsStrtod) {
     std::string digits(600000, '0');
     for (char& c : digits) c = static_cast<char>('0' + pick(10));
     ExpectSameAsStrtod("0." + digits + "\n-" + digits + "e-599990 " + digits.substr(0, 300000) + "e-300300\n5");
+    ExpectSameAsStrtod("0." + std::string(kLongestWord - 2, '3') + "\n5");  // the longest word read
 }
 
 // Every stretch a load can ask for, and the lines it prints.
@@ -105,6 +107,8 @@ TEST(LoadSeries, StretchesAndTheirLines) {
     const std::string binary = dir.File("b.dat"), big = dir.File("big.dat");
     test::WriteNumbers(ten, Range(1, 10));
     test::WriteText(cut, "1\n2\n3\nnot a number\n4\n");
+    const std::string longLine = dir.File("long.txt");  // read in pieces, not held whole
+    test::WriteText(longLine, "1\n2\n" + std::string(kLongestWord + 1, '7') + "\n3\n");
     test::WriteNumbers(many, Range(0, 2499));
     test::WriteBinary(binary, Range(0, 9));
     const std::vector<double> large = Range(0, 600002);  // more than one block of 4 MB
@@ -129,6 +133,9 @@ TEST(LoadSeries, StretchesAndTheirLines) {
              {cut, kTextInput, -1, 0, {}, {check, ""}},
              {cut, kTextInput, 2, -1, {}, {check, ""}},
              {cut, kTextInput, kAllSamples, 1, {2, 3}, {"Processing sample 0 (0)", cutNote, "Done."}},
+             {longLine, kTextInput, kAllSamples, 0, {1, 2},
+              {"Processing sample 0 (1)", "[" + longLine + "] line 3 is longer than 1048576 characters, which no number "
+                                          "is; the series is cut there, after 2 numbers.", "Done."}},
              {ten, kTextInput, kAllSamples, 10, {},
               {"Processing sample 0 (0)", "[" + ten + "] holds no sample from offset 10.", check, ""}},
              {binary, kBinaryInput, 2, 8, {8, 9}, {"Done."}},
@@ -149,6 +156,11 @@ TEST(LoadSeries, StretchesAndTheirLines) {
         lines.insert(lines.end(), c.lines.begin(), c.lines.end());
         EXPECT_EQ(out.Lines(), lines) << c.path << " " << c.size;
     }
+    std::filesystem::resize_file(longLine, 1 << 26);  // a sparse tail: the memory is that of the numbers
+    SampleArray data;
+    OutputCapture quiet;
+    EXPECT_TRUE(LoadSeries(data, longLine, kTextInput, kAllSamples, 0));
+    EXPECT_LT(data.Capacity(), 1 << 21);
     EXPECT_EQ(CountSamples(cut, kTextInput), 3);
     EXPECT_EQ(CountSamples(big, kBinaryInput), 600003);
 }
