@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <initializer_list>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 
 #include "engine/analysis.h"
 #include "engine/checks.h"
@@ -183,10 +185,14 @@ namespace {
 
 // The samples of a text file from the offset, loaded into `loaded` (which
 // then names the file), as a count of the whole file; −1 when it cannot be
-// read. The loader says what stopped it.
-int64_t LoadedCount(const std::string& file, int32_t offset, LoadedSeries& loaded) {
-    if (!CanRead(file) || IsFolder(file)) return -1;
-    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset)) return offset;
+// read, with the system's reason in `note`. The loader says what stopped it.
+int64_t LoadedCount(const std::string& file, int32_t offset, LoadedSeries& loaded, SeriesNote& note) {
+    if (!FilePtr(OpenRegularFile(file, "r"))) {
+        note.text = std::strerror(errno);
+        return -1;
+    }
+    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note)) return offset;
+    note.text.clear();  // the loader said it
     loaded.path = file;
     loaded.type = kTextInput;
     loaded.offset = offset;
@@ -204,14 +210,24 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
     std::string shortestFile;
     bool anyRead = false;
     std::vector<std::string> empty;
+    std::string unreadable;  // why the first file that cannot be read cannot
     for (const std::string& file : p.inputFiles) {
-        std::string note;
+        SeriesNote note;
         const int64_t count = loaded && p.inputFiles.size() == 1 && p.inputFileType == kTextInput
-                                  ? LoadedCount(file, p.dataOffset, *loaded)
+                                  ? LoadedCount(file, p.dataOffset, *loaded, note)
                                   : CountSamples(file, p.inputFileType, &note);
-        if (count < 0) continue;
+        if (count < 0) {
+            if (unreadable.empty()) unreadable = (p.inputFileMode == 1 ? "[" + file + "]: " : "") + note.text;
+            continue;
+        }
         anyRead = true;
-        if (!note.empty()) err << "fractan: warning: " << note << "\n";
+        if (note.decimalComma) {
+            // The number before the comma was read as a whole one: no number is right.
+            err << "fractan: [" << file << "] is written with decimal commas; numbers are read with a decimal "
+                   "point: replace the commas by points.\n";
+            return std::nullopt;
+        }
+        if (!note.text.empty()) err << "fractan: warning: " << note.text << "\n";
         const int64_t samples = count - p.dataOffset;
         if (samples <= 0) {
             empty.push_back(file);
@@ -223,7 +239,7 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
     if (!anyRead) {
         err << (p.inputFileMode == 1 ? "fractan: cannot read any input file of the list ["
                                      : "fractan: cannot read input file [")
-            << p.inputFileName << "].\n";
+            << p.inputFileName << "]" << (unreadable.empty() ? "" : ": " + unreadable) << ".\n";
         return std::nullopt;
     }
     if (shortestFile.empty()) {

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 namespace fractan {
 
 std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
@@ -9,6 +11,7 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
     struct stat info {};
     if (file && (::fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
         std::fclose(file);
+        errno = EISDIR;  // for the caller's message
         return nullptr;
     }
     return file;

@@ -13,7 +13,8 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // fopen for reading that also refuses a folder, which opens on this system
-// but cannot be read from. Null when the file cannot be used.
+// but cannot be read from. Null, with errno saying why, when the file cannot
+// be used.
 std::FILE* OpenRegularFile(const std::string& path, const char* mode);
 
 // Closes a written file: false when the close or any earlier write failed.

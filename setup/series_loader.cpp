@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -34,6 +36,17 @@ bool Fail(SampleArray& target, bool report) {
 void ReportTooFew(const std::string& path, int64_t samples, int32_t dataSize, int32_t dataOffset) {
     PrintFormatted("[%s] holds %lld samples from offset %d, fewer than the data size %d.\n", path.c_str(),
                    static_cast<long long>(std::max<int64_t>(samples, 0)), dataOffset, dataSize);
+}
+
+// False, after a line saying which, when the size or the offset is negative.
+bool StretchExists(const std::string& path, int32_t dataSize, int32_t dataOffset) {
+    if (dataOffset < 0)
+        PrintFormatted("[%s]: the data offset is %d; samples are counted from 0.\n", path.c_str(), dataOffset);
+    else if (dataSize < 0 && dataSize != kAllSamples)
+        PrintFormatted("[%s]: the data size is %d; it cannot be negative.\n", path.c_str(), dataSize);
+    else
+        return true;
+    return false;
 }
 
 void ReportNoSample(const std::string& path, int32_t dataOffset) {
@@ -81,8 +94,12 @@ bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
     FilePtr file = OpenInputFile(path, "rb");
     if (!file) return Fail(target, false);
     const int64_t count = BinaryNumberCount(file.get());
+    if (count < 0) {
+        PrintFormatted("[%s] cannot be read as a binary series: %s.\n", path.c_str(), kNotRegularBinary);
+        return Fail(target, false);
+    }
     const bool all = dataSize == kAllSamples;
-    if ((dataSize < 0 && !all) || dataOffset < 0) return Fail(target, true);
+    if (!StretchExists(path, dataSize, dataOffset)) return Fail(target, true);
     const int64_t wanted = all ? std::min(count - dataOffset, kMostSamples) : dataSize;
     if (all && wanted <= 0) {
         ReportNoSample(path, dataOffset);
@@ -106,15 +123,16 @@ bool LoadBinary(SampleArray& target, const std::string& path, int32_t dataSize,
 }
 
 bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
-              int32_t dataOffset) {
+              int32_t dataOffset, SeriesNote* note) {
     FilePtr file = OpenInputFile(path, "r");
     if (!file) return Fail(target, false);
     const bool all = dataSize == kAllSamples;
-    if ((dataSize < 0 && !all) || dataOffset < 0) return Fail(target, true);
+    if (!StretchExists(path, dataSize, dataOffset)) return Fail(target, true);
 
     const TextSamples read =
         ReadTextSamples(file.get(), path, &target, dataOffset, all ? kMostSamples : dataSize, 1000);
     if (read.stopped) return Fail(target, false);
+    if (note) *note = SeriesNote{read.stopNote, read.decimalComma};
     // Fewer readable numbers than asked for: no sample may be left without a value.
     if (all ? target.Empty() : target.Size() < dataSize) {
         if (all) ReportNoSample(path, dataOffset);
@@ -131,14 +149,14 @@ bool LoadText(SampleArray& target, const std::string& path, int32_t dataSize,
 
 // Where and why reading a text series stopped before its end: its line, its
 // text, and the `numbers` read before it.
-std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers) {
+std::string TextStopNote(const std::string& path, NumberScanner& scanner, int64_t numbers, bool& comma) {
     const std::string cut = "; the series is cut there, after " + std::to_string(numbers) + " numbers.";
     if (scanner.TooLong())
         return "[" + path + "] line " + std::to_string(scanner.Line()) + " is longer than " +
                std::to_string(kLongestWord) + " characters, which no number is" + cut;
     const std::string text = scanner.TextHere(40);
     // "1,5": the digits before the comma were a number, the comma is not.
-    const bool comma = !text.empty() && text[0] == ',' && text.size() > 1 && std::isdigit(static_cast<unsigned char>(text[1]));
+    comma = !text.empty() && text[0] == ',' && text.size() > 1 && std::isdigit(static_cast<unsigned char>(text[1]));
     return "[" + path + "] line " + std::to_string(scanner.Line()) + ": \"" + text + "\" is not a number" +
            (comma ? " (a decimal comma? numbers are read with a decimal point)" : "") + cut;
 }
@@ -197,7 +215,7 @@ TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArra
         }
     }
     result.atEnd = scanner.AtEnd();
-    if (!result.atEnd && i <= last) result.stopNote = TextStopNote(path, scanner, i);
+    if (!result.atEnd && i <= last) result.stopNote = TextStopNote(path, scanner, i, result.decimalComma);
     if (scanner.CrowdedLine() > 0) result.crowdedNote = CrowdedLineNote(path, scanner);
     return result;
 }
@@ -222,12 +240,12 @@ FilePtr OpenInputFile(const std::string& path, const char* mode) {
 
 int64_t BinaryNumberCount(std::FILE* file) {
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0) return 0;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
     return static_cast<int64_t>(info.st_size) / 8;
 }
 
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
-                int32_t dataOffset) {
+                int32_t dataOffset, SeriesNote* note) {
     PrintProgress("Loading data...");
     if (fileType != kTextInput && fileType != kBinaryInput) {
         PrintProgress("Done.");
@@ -235,7 +253,7 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
     }
     try {
         return fileType == kBinaryInput ? LoadBinary(target, path, dataSize, dataOffset)
-                                        : LoadText(target, path, dataSize, dataOffset);
+                                        : LoadText(target, path, dataSize, dataOffset, note);
     } catch (const std::bad_alloc&) {
         // The target is sized from the data size, or from the file's length.
         PrintFormatted("Not enough memory to load [%s].\n", path.c_str());
@@ -243,17 +261,23 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
     }
 }
 
-int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote) {
-    if (endNote) endNote->clear();
+int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note) {
+    SeriesNote ignored;
+    SeriesNote& said = note ? *note : ignored;
+    said = {};
     FilePtr file(OpenRegularFile(path, fileType == kBinaryInput ? "rb" : "r"));
-    if (!file) return -1;
+    if (!file) {
+        said.text = std::strerror(errno);
+        return -1;
+    }
     if (fileType == kBinaryInput) {
-        if (endNote) *endNote = PartNote(path, file.get());
-        return BinaryNumberCount(file.get());
+        const int64_t count = BinaryNumberCount(file.get());
+        said.text = count < 0 ? kNotRegularBinary : PartNote(path, file.get());
+        return count;
     }
     const TextSamples read = ReadTextSamples(file.get(), path, nullptr, 0, INT64_MAX, 0);
     if (read.stopped) return -1;
-    if (endNote) *endNote = read.stopNote;
+    said = {read.stopNote, read.decimalComma};
     return read.numbers;
 }
 

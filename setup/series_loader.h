@@ -23,14 +23,22 @@ inline constexpr const char* kSubseriesMessage =
 // (CountSamples): other negative sizes stay refused.
 inline constexpr int32_t kAllSamples = INT32_MIN;
 
+// What reading a whole series had to say: why the numbers ended before the
+// end of the file, or why the file could not be read at all.
+struct SeriesNote {
+    std::string text;
+    bool decimalComma = false;  // they ended at a decimal comma: the file's numbers are not those read
+};
+
 // Loads samples dataOffset … dataOffset + dataSize − 1 of the file into target,
 // printing its progress. On failure the target is left empty and a line says why.
 // With kAllSamples: every sample from dataOffset on, that is every number up
 // to the end or to the first text that is not one (a line names its line and
 // text), or every whole 8-byte group (a line says when a part of one is left
-// over); no sample there is a failure, with a line naming the file.
+// over); no sample there is a failure, with a line naming the file. `note`,
+// when given, receives the line on where text ended the numbers.
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
-                int32_t dataOffset);
+                int32_t dataOffset, SeriesNote* note = nullptr);
 
 // A series its caller loaded before the run, so that the run does not read
 // the file again: the samples of `path` (of `type`) from `offset` on.
@@ -53,16 +61,20 @@ struct LoadedSeries {
 // Opens an input file; prints "Error opening file [path]" when it cannot.
 FilePtr OpenInputFile(const std::string& path, const char* mode);
 
-// The whole 8-byte numbers of an open binary file.
+// The whole 8-byte numbers of an open binary file; −1 when it is not a
+// regular file (a device, a pipe), whose length does not count them.
 int64_t BinaryNumberCount(std::FILE* file);
+inline constexpr const char* kNotRegularBinary =
+    "it is not a regular file, and a binary series is counted by its length, which such a file does not give";
 
 // The number of samples a file holds (readable numbers of a text file up to the
-// first one that is not; whole 8-byte groups of a binary file); −1 when it
-// cannot be opened or is a folder, or when a stop is requested while counting.
-// `endNote`, when given, says so when a text file goes on after its numbers
-// with text that is not one (its line and text), or a binary file with a part
-// of a number; it is empty otherwise.
-int64_t CountSamples(const std::string& path, int32_t fileType, std::string* endNote = nullptr);
+// first one that is not; whole 8-byte groups of a binary file); −1, with the
+// reason in `note`, when it cannot be opened, is a folder or is binary and not
+// a regular file, and −1 when a stop is requested while counting. `note`,
+// when given, says so when a text file goes on after its numbers with text
+// that is not one (its line and text), or a binary file with a part of a
+// number; it is empty otherwise.
+int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note = nullptr);
 
 // What ReadTextSamples did.
 struct TextSamples {
@@ -70,6 +82,7 @@ struct TextSamples {
     bool stopped = false;     // a stop was requested
     bool atEnd = false;       // only white space follows the last number read
     std::string stopNote;     // TextStopNote, when text that is not a number ends the numbers wanted
+    bool decimalComma = false;  // that text is a decimal comma
     std::string crowdedNote;  // the first line that held more than one number, or empty
 };
 

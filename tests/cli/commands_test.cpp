@@ -66,6 +66,7 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
     test::TempDir dir;
     test::WriteNumbers(dir.File("a.txt"), test::RandomWalk(300, 1));
     test::WriteText(dir.File("header.txt"), "time value\n1\n2\n");
+    test::WriteText(dir.File("comma.txt"), "1,5\n2,25\n");
     test::WriteNumbers(dir.File("flat.txt"), std::vector<double>(300, 2.0));
     AnalysisOptions o;
     o.input = dir.File("a.txt");
@@ -75,7 +76,8 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
     using Change = std::function<void(AnalysisOptions&)>;
     for (const auto& [change, said] : std::vector<std::pair<Change, std::string>>{
              {[](auto& a) { a.progression = "diagonal"; }, "fractan: progression type [diagonal] is not linear, geometric or custom.\n"},
-             {[&](auto& a) { a.input = dir.File("none.txt"); }, "fractan: cannot read input file [" + dir.File("none.txt") + "].\n"},
+             {[&](auto& a) { a.input = dir.File("none.txt"); }, "fractan: cannot read input file [" + dir.File("none.txt") + "]: No such file or directory.\n"},
+             {[&](auto& a) { a.input = dir.File("comma.txt"); }, "fractan: [" + dir.File("comma.txt") + "] is written with decimal commas; numbers are read with a decimal point: replace the commas by points.\n"},
              {[&](auto& a) { a.input = dir.File("header.txt"); }, "header.txt] holds no sample from offset 0 (one number per line expected)."},
              {[](auto& a) { a.dataOffset = 300; }, "holds no sample from offset 300"},
              {[](auto& a) { a.dataSize = -5; }, "the data size (-n) is -5; it must be at least 1."},

@@ -130,8 +130,8 @@ TEST(LoadSeries, StretchesAndTheirLines) {
              {cut, kTextInput, 4, 0, {},
               {"Processing sample 0 (1)", "[" + cut + "] holds 3 samples from offset 0, fewer than the data size 4.",
                cutNote, check, ""}},
-             {cut, kTextInput, -1, 0, {}, {check, ""}},
-             {cut, kTextInput, 2, -1, {}, {check, ""}},
+             {cut, kTextInput, -1, 0, {}, {"[" + cut + "]: the data size is -1; it cannot be negative.", check, ""}},
+             {cut, kTextInput, 2, -1, {}, {"[" + cut + "]: the data offset is -1; samples are counted from 0.", check, ""}},
              {cut, kTextInput, kAllSamples, 1, {2, 3}, {"Processing sample 0 (0)", cutNote, "Done."}},
              {longLine, kTextInput, kAllSamples, 0, {1, 2},
               {"Processing sample 0 (1)", "[" + longLine + "] line 3 is longer than 1048576 characters, which no number "
@@ -139,9 +139,10 @@ TEST(LoadSeries, StretchesAndTheirLines) {
              {ten, kTextInput, kAllSamples, 10, {},
               {"Processing sample 0 (0)", "[" + ten + "] holds no sample from offset 10.", check, ""}},
              {binary, kBinaryInput, 2, 8, {8, 9}, {"Done."}},
+             {"/dev/zero", kBinaryInput, 1000, 0, {}, {std::string("[/dev/zero] cannot be read as a binary series: ") + kNotRegularBinary + "."}},
              {binary, kBinaryInput, 3, 8, {},
               {"[" + binary + "] holds 2 samples from offset 8, fewer than the data size 3.", check, ""}},
-             {binary, kBinaryInput, -2, 0, {}, {check, ""}},
+             {binary, kBinaryInput, -2, 0, {}, {"[" + binary + "]: the data size is -2; it cannot be negative.", check, ""}},
              {big, kBinaryInput, kAllSamples, 2, {large.begin() + 2, large.end()},
               {"[" + big + "] ends with a part of an 8-byte number after its 600003 whole ones; the part is ignored.",
                "Done."}},
@@ -178,14 +179,15 @@ TEST(LoadSeries, NotesOnFilesThatMislead) {
                   "[" + path + "] line 3 holds more than one number; every number is taken as a sample of its own "
                   "(one number per line expected: a column of an index and a value is read interleaved).");
     }
-    std::string note = "x";
+    SeriesNote note{"x", true};
     test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
     EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
-    EXPECT_EQ(note, "");
+    EXPECT_EQ(note.text, "");
     test::WriteText(path, "1,5\n2,5\n");
     EXPECT_EQ(CountSamples(path, kTextInput, &note), 1);
-    EXPECT_EQ(note, "[" + path + "] line 1: \",5\" is not a number (a decimal comma? numbers are read with a "
-                    "decimal point); the series is cut there, after 1 numbers.");
+    EXPECT_EQ(note.text, "[" + path + "] line 1: \",5\" is not a number (a decimal comma? numbers are read with a "
+                         "decimal point); the series is cut there, after 1 numbers.");
+    EXPECT_TRUE(note.decimalComma);
     // A text file read as binary is said to look like text.
     const std::string textFile = dir.File("text.dat");
     test::WriteNumbers(textFile, test::RandomWalk(100, 3));
