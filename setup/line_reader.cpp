@@ -37,4 +37,12 @@ void SkipByteOrderMark(std::FILE* file) {
     std::fseek(file, 0, SEEK_SET);
 }
 
+bool StartsAsUtf16(std::FILE* file) {
+    if (std::ftell(file) != 0) return false;
+    unsigned char mark[2] = {};
+    const bool read = std::fread(mark, 1, 2, file) == 2;
+    std::fseek(file, 0, SEEK_SET);
+    return read && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF));
+}
+
 }  // namespace fractan

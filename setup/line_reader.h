@@ -18,6 +18,10 @@ void SkipLine(std::FILE* file);
 // editors write before the first line; anything else is left unread.
 void SkipByteOrderMark(std::FILE* file);
 
+// At the start of a file, true when it begins with a UTF-16 byte-order mark
+// (either order), whose byte 255 would read as the end; nothing is consumed.
+bool StartsAsUtf16(std::FILE* file);
+
 // Removes white space at both ends.
 std::string Trim(const std::string& text);
 

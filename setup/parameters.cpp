@@ -218,6 +218,10 @@ bool AnalysisParameters::LoadConfig(const std::string& path, std::string* proble
         why = "it cannot be opened";
         return false;
     }
+    if (StartsAsUtf16(file.get())) {
+        why = "it is UTF-16 text; a configuration file is plain text (ASCII or UTF-8)";
+        return false;
+    }
     SkipByteOrderMark(file.get());
     AnalysisParameters read;  // the record after Reset, then what the file holds
     ConfigReader in(file.get());
@@ -323,7 +327,8 @@ std::string AnalysisParameters::ConfigText() const {
     Append(text, "[File start, end, step (see below)]\n%d\t%d\t%d\n", fileProgression.start,
            fileProgression.end, fileProgression.step);
     Append(text, "[Input files path]\n%s\n", inputFilesPath.c_str());
-    Append(text, "File prefix]\n%s\n", filePrefix.c_str());
+    // Earlier files have "File prefix]", without its '[': headers are not compared.
+    Append(text, "[File prefix]\n%s\n", filePrefix.c_str());
     Append(text, "[Moving average type (0-normal 1-extended)]\n%d\n", movingAverageType);
     Append(text, "[Distribution Type (0-linear 1-log), step]\n%d\t%lf\n", distributionType,
            distributionStep);

@@ -53,7 +53,7 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
               "[Custom progression file (see below)]\nprog.txt\n"
               "[File start, end, step (see below)]\n1\t20\t2\n"
               "[Input files path]\n/data/in\n"
-              "File prefix]\nseries_\n"
+              "[File prefix]\nseries_\n"
               "[Moving average type (0-normal 1-extended)]\n1\n"
               "[Distribution Type (0-linear 1-log), step]\n1\t0.250000\n"
               "[Test custom name]\nrun 1\n"
@@ -83,10 +83,10 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.outputPath, "/tmp/out put");
 
     // Hand-edited: lowercase letters, blanks around the name, CR line ends, the
-    // 35 lines of earlier files (no integration) and notes after them.
+    // 35 lines of earlier files (no integration, "File prefix]") and notes after them.
     const std::string list = dir.File("list.txt");
     std::string text = Filled("x").ConfigText(), crlf;
-    text = text.substr(0, text.find("[Integrate")) + "\n[notes]\n1\n";
+    text = text.substr(0, text.find("[Integrate")).erase(text.find("[File prefix]"), 1) + "\n[notes]\n1\n";
     text.replace(text.find("\nS\nx\nB\n"), 8, "\nm\n  " + list + " \nt\n");
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     test::WriteText(config, crlf);
@@ -98,6 +98,7 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.testName, "run 1");
     EXPECT_EQ(loaded.shiftPercentage, 0.5);
     EXPECT_EQ(loaded.integrate, 0);
+    EXPECT_EQ(loaded.filePrefix, "series_");
 }
 
 TEST(AnalysisParameters, LoadFailures) {
@@ -127,6 +128,7 @@ TEST(AnalysisParameters, LoadFailures) {
     };
     for (const Damage& d : std::vector<Damage>{
              {"", "the file is empty; a configuration file has 35 lines"},
+             {std::string("\xFF\xFE[\0I\0", 6), "it is UTF-16 text; a configuration file is plain text (ASCII or UTF-8)"},
              {good.substr(0, good.find("[Window size")), "the file ends after line 10; line 11 should hold its header line"},
              {lineReplaced("\n5\n", "\n5 x\n"), "line 8 should hold the computation type, a whole number; it holds \"5 x\""},
              {lineReplaced("\nB\n", "\nBinary\n"), "line 4 should hold the input file type letter (T or B), one letter; it holds \"Binary\""},
