@@ -64,8 +64,7 @@ TEST(DynamicDma, IncrementalFileThatCannotBeWritten) {
     }
 }
 
-// Nothing read outside the series, an earlier run's file emptied (kept when the
-// series cannot be read), and the reason.
+// Nothing read outside the series, an earlier run's file emptied once the series is read, and the reason.
 TEST(DynamicDma, RefusalsAndRunsWithoutAPosition) {
     DynamicCase c;
     test::WriteNumbers(c.input, test::RandomWalk(1000, 5));

@@ -80,7 +80,6 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.inputFileMode, -1);
     EXPECT_EQ(loaded.inputFileType, -1);
     EXPECT_EQ(loaded.inputFileName, "");  // an empty name is the name, not swallowed
-    EXPECT_EQ(loaded.outputPath, "/tmp/out put");
 
     // Hand-edited: lowercase letters, blanks around the name, CR line ends, the
     // 35 lines of earlier files (no integration, "File prefix]") and notes after them.
