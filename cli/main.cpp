@@ -226,9 +226,8 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
         ->capture_default_str();
     cmd.add_option("--seed", o.seed,
                    "Seed: negative, every series is the same, on every run; 0 or positive, a run "
-                   "that repeats exactly, its series differing (its first series does not depend on "
-                   "the value, and with 0 every other series repeats; with fft each seed gives series "
-                   "of their own); default: the calendar time, a different run each second");
+                   "that repeats exactly, each seed and each series of the run giving series of their "
+                   "own (with fft each H too); default: the calendar time, a different run each second");
 }
 
 // The fields of the files-list page.

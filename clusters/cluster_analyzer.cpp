@@ -442,7 +442,9 @@ bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary, 
     ClusterRunSummary local;
     ClusterRunSummary& report = summary ? *summary : local;
     report = ClusterRunSummary{};
-    if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) {
+    std::string refusal = TestNameRefusal(params.testName);
+    if (refusal.empty()) refusal = TestNameRefusal(params.filePrefix, "File prefix");
+    if (!refusal.empty()) {
         WriteOutput(refusal + " Nothing is analysed.\n");
         report.refused = true;
         return false;

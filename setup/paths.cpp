@@ -16,9 +16,9 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + kPathSeparator + name;
 }
 
-std::string TestNameRefusal(const std::string& testName) {
+std::string TestNameRefusal(const std::string& testName, const char* field) {
     if (testName.find(kPathSeparator) == std::string::npos && testName.find("..") == std::string::npos) return {};
-    return std::string("Test name [") + testName + "] holds \"" + kPathSeparator +
+    return std::string(field) + " [" + testName + "] holds \"" + kPathSeparator +
            "\" or \"..\": it begins the result file names, which must stay in the output folder.";
 }
 

@@ -16,8 +16,9 @@ std::string BeforeLastDot(const std::string& text);
 // folder + separator + name, exactly one separator inserted.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// Why a test name cannot begin the file names of a run: a separator or ".."
-// in it would put them outside the output folder. Empty when it can.
-std::string TestNameRefusal(const std::string& testName);
+// Why a test name (or another part of the file names of a run, named by
+// `field`) cannot begin them: a separator or ".." in it would put them outside
+// the output folder. Empty when it can.
+std::string TestNameRefusal(const std::string& testName, const char* field = "Test name");
 
 }  // namespace fractan

@@ -236,6 +236,10 @@ TEST(RunClusterAnalysis, RefusalsStepAndUnwritableFiles) {
         c.p.badAbove = std::nan("");
         EXPECT_EQ(CheckClusterParameters(c.p), "The bad-data threshold is nan; samples above a number are taken for bad data.");
         c.p.badAbove = kDefaultBadAbove;
+        c.p.filePrefix = "../s";  // the distribution files would leave the output folder
+        EXPECT_FALSE(RunClusterAnalysis(c.p));
+        EXPECT_TRUE(out.Lines().back().starts_with("File prefix [../s] holds"));
+        c.p.filePrefix = "s";
     }
     {  // a file that turns out too short for a cluster is not analysed
         test::WriteNumbers(c.dir.File("b.txt"), {1, 2});
