@@ -45,17 +45,12 @@ bool HasKnownFileType(const AnalysisParameters& params, std::ostream& err) {
 }
 
 // False, after a line on err, when the test name is empty (every result file
-// name would begin with a dot, hidden in a folder listing) or would put the
-// result files elsewhere.
+// name would begin with a dot, hidden in a folder listing).
 bool HasTestName(const AnalysisParameters& params, std::ostream& err) {
-    if (params.testName.empty()) {
-        err << "fractan: the test name is empty; it begins every result file name, which would then be hidden "
-               "(give --test-name, or a name on the configuration's test name line).\n";
-        return false;
-    }
-    const std::string refusal = TestNameRefusal(params.testName);
-    if (!refusal.empty()) err << "fractan: " << refusal << "\n";
-    return refusal.empty();
+    if (!params.testName.empty()) return true;
+    err << "fractan: the test name is empty; it begins every result file name, which would then be hidden "
+           "(give --test-name, or a name on the configuration's test name line).\n";
+    return false;
 }
 
 // False, after a line on err, when the output folder or the input files are missing.
@@ -133,8 +128,8 @@ int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostre
     if (!HasTestName(params, err)) return kExitFailure;
     const std::string reason = CheckParametersForType(params);
     if (!reason.empty()) {
-        // A single scale: the options widen the progression.
-        const bool widen = params.averageProgression.Expand().Size() == 1;
+        // Too few scales: the options widen the progression.
+        const bool widen = IsScaleCountReason(reason);
         err << "fractan: " << reason << (widen ? " Widen --start ... --end (or the custom file)." : "")
             << kReviewSuffix << "\n";
         return kExitFailure;
@@ -222,9 +217,9 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
         }
         anyRead = true;
         if (note.decimalComma) {
-            // The number before the comma was read as a whole one: no number is right.
-            err << "fractan: [" << file << "] is written with decimal commas; numbers are read with a decimal "
-                   "point: replace the commas by points.\n";
+            // The number before the comma was read as a whole one: the series is wrong.
+            err << "fractan: " << note.text << " The number before the comma would be taken whole: write "
+                   "decimal points (and one number a line, or columns apart by blanks).\n";
             return std::nullopt;
         }
         if (!note.text.empty()) err << "fractan: warning: " << note.text << "\n";

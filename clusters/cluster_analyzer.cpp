@@ -252,6 +252,8 @@ namespace {
 
 // The reasons of CheckClusterParameters for window sizes already expanded.
 std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
+    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
+    if (std::string refusal = TestNameRefusal(params.filePrefix, "File prefix"); !refusal.empty()) return refusal;
     if (params.windowSize < kLeastClusterSamples)
         return "Window size is " + std::to_string(params.windowSize) + ", it must be at least " +
                std::to_string(kLeastClusterSamples) + ": a cluster runs from one crossing to the next.";
@@ -442,13 +444,6 @@ bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary, 
     ClusterRunSummary local;
     ClusterRunSummary& report = summary ? *summary : local;
     report = ClusterRunSummary{};
-    std::string refusal = TestNameRefusal(params.testName);
-    if (refusal.empty()) refusal = TestNameRefusal(params.filePrefix, "File prefix");
-    if (!refusal.empty()) {
-        WriteOutput(refusal + " Nothing is analysed.\n");
-        report.refused = true;
-        return false;
-    }
     try {
         return AnalyseClusters(params, report, loaded);
     } catch (const std::bad_alloc&) {

@@ -126,17 +126,19 @@ namespace {
 
 // Samples so large or so small that their squared deviations would overflow or
 // underflow are brought near 1 by a power of two, which is exact: F scales back
-// exactly, and H does not change. Others are left as they are. Returns the factor.
-double BroughtToRange(std::span<const double>& samples, std::vector<double>& storage) {
+// exactly, and H does not change. Others are left as they are. Returns the
+// power of two taken out (the largest sample's exponent, which 2^−e itself
+// could not hold below 2^−1023), 0 when none was.
+int BroughtToRange(std::span<const double>& samples, std::vector<double>& storage) {
     double largest = 0.0;
     for (double v : samples)
         if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
-    if (largest == 0.0 || (largest > 0x1p-300 && largest < 0x1p300)) return 1.0;
-    const double factor = std::ldexp(1.0, -std::ilogb(largest));
+    if (largest == 0.0 || (largest > 0x1p-300 && largest < 0x1p300)) return 0;
+    const int exponent = std::ilogb(largest);
     storage.resize(samples.size());
-    std::transform(samples.begin(), samples.end(), storage.begin(), [&](double v) { return v * factor; });
+    std::transform(samples.begin(), samples.end(), storage.begin(), [&](double v) { return std::ldexp(v, -exponent); });
     samples = storage;
-    return factor;
+    return exponent;
 }
 
 }  // namespace
@@ -144,21 +146,21 @@ double BroughtToRange(std::span<const double>& samples, std::vector<double>& sto
 std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s, const SizeList& sizes,
                                                        std::span<const double> samples) {
     std::vector<double> scaled;
-    const double factor = BroughtToRange(samples, scaled);
+    const int exponent = BroughtToRange(samples, scaled);
     std::optional<std::vector<double>> f =
         IsDfaType(s.computationType)
             ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder)
             : std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
                          WindowsOf(s));
-    if (f && factor != 1.0)
-        for (double& v : *f) v /= factor;
+    if (f && exponent != 0)
+        for (double& v : *f) v = std::ldexp(v, exponent);
     return f;
 }
 
 bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::span<const double> samples,
                       PositionSink& sink, DynamicRange& range) {
     std::vector<double> scaled;
-    BroughtToRange(samples, scaled);
+    BroughtToRange(samples, scaled);  // H alone is kept, and a scale leaves it as it is
     if (IsDfaType(s.computationType))
         return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range);
     return std::visit(

@@ -7,6 +7,7 @@
 #include "engine/first_order_dma.h"
 #include "engine/names.h"
 #include "engine/shifted_dma.h"
+#include "setup/paths.h"
 
 namespace fractan {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // valid ones when it has no name.
 std::string TypeReason(const char* format, int32_t type, const char* valid) {
     char text[160];
-    if (std::string(ComputationTypeName(type)) != "Unknown") {
+    if (std::string(ComputationTypeName(type)) != "Unknown") {  // type 9 has no name in the lists
         std::snprintf(text, sizeof text, format, ComputationTypeName(type));
         return text;
     }
@@ -23,10 +24,12 @@ std::string TypeReason(const char* format, int32_t type, const char* valid) {
     return text + std::string(" The valid ones are ") + valid + ".";
 }
 
+constexpr const char* kScaleCountStart = "The progression gives ";
+
 // H is a slope: it needs two scales at least.
 std::string ScaleCountReason(size_t scales, const std::string& note) {
     if (scales >= 2) return {};
-    return "The progression gives " + std::to_string(scales) + (scales == 1 ? " scale" : " scales") +
+    return kScaleCountStart + std::to_string(scales) + (scales == 1 ? " scale" : " scales") +
            (note.empty() ? "" : " (" + note + ")") + "; H is the slope over two or more.";
 }
 
@@ -82,10 +85,10 @@ std::string CheckDmaSettings(const AnalysisSettings& params, int64_t dataSize, b
 std::string CheckDfaSettings(const AnalysisSettings& params, int64_t dataSize, const std::string& note) {
     const int32_t type = params.computationType;
     if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type, "1 and 3");
+    if (std::string reason = ScaleCountReason(params.sizes.size(), note); !reason.empty()) return reason;
     if (dataSize < int64_t{params.windowSize} + 1) return "Data size must be at least greater than window size by one.";
     if (params.dfaOrder != 0 && params.dfaOrder != 1)
         return "DFA order " + std::to_string(params.dfaOrder) + " is not 0 (constant) or 1 (linear).";
-    if (std::string reason = ScaleCountReason(params.sizes.size(), note); !reason.empty()) return reason;
     // A fitted constant leaves no residual in a box of one sample, a line none
     // in a box of two: such an F is 0, or rounding noise that fakes any H.
     const int32_t least = params.dfaOrder + 2;
@@ -112,21 +115,26 @@ std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataS
 }
 
 std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {
+    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
     std::string note;
     const AnalysisSettings settings = SettingsOf(params, &note);
     return CheckDmaSettings(settings, params.dataSize, checkTypeList, note);
 }
 
 std::string CheckDfaParameters(const AnalysisParameters& params) {
+    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
     std::string note;
     const AnalysisSettings settings = SettingsOf(params, &note);
     return CheckDfaSettings(settings, params.dataSize, note);
 }
 
 std::string CheckParametersForType(const AnalysisParameters& params) {
+    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
     std::string note;
     const AnalysisSettings settings = SettingsOf(params, &note);
     return CheckSettingsForType(settings, params.dataSize, note);
 }
+
+bool IsScaleCountReason(const std::string& reason) { return reason.starts_with(kScaleCountStart); }
 
 }  // namespace fractan

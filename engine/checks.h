@@ -31,4 +31,8 @@ std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataS
 // checks for 1 and 3, and for any other value a reason that names the valid types.
 std::string CheckParametersForType(const AnalysisParameters& params);
 
+// Whether a reason is the one for fewer than two scales, which a front end
+// may follow with how its own options widen the progression.
+bool IsScaleCountReason(const std::string& reason);
+
 }  // namespace fractan

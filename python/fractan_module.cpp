@@ -24,7 +24,6 @@
 #include "engine/names.h"
 #include "generator/generator.h"
 #include "setup/output.h"
-#include "setup/paths.h"
 #include "setup/progression.h"
 #include "setup/stop.h"
 #include "slope/local_slope.h"
@@ -203,7 +202,7 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     if (!dfa && window.is_none())
         s.windowSize = DefaultWindowSize(s.computationType, n, s.sizes.empty() ? 0 : s.sizes.back());
     if (const std::string reason = CheckSettingsForType(s, n); !reason.empty()) {
-        const bool fewDefaults = scales.is_none() && s.sizes.size() < 2;
+        const bool fewDefaults = scales.is_none() && IsScaleCountReason(reason);
         throw py::value_error(reason + (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
                                                           std::string(dfa ? "window" : "series") +
                                                           ": give scales for a series this short."
@@ -369,7 +368,6 @@ py::dict RunConfig(const std::string& path, int32_t jobs) {
     AnalysisParameters params;
     std::string problem;
     if (!params.LoadConfig(path, &problem)) throw py::value_error("configuration file [" + path + "]: " + problem);
-    if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) throw py::value_error(refusal);
     if (const std::string reason = CheckParametersForType(params); !reason.empty())
         throw py::value_error(reason + kReviewSuffix);
     params.jobs = jobs;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <string_view>
 
 #include "setup/files.h"
 
@@ -121,10 +122,10 @@ public:
     const std::string& Problem() const { return problem_; }
 
     void Header() { Line("its header line"); }
-    // True, with the line taken, when the next one is this header; lines that
-    // are not read stay free text.
-    bool OptionalHeader(const char* header) {
-        if (!problem_.empty() || !hasPending_ || pending_ != header) return false;
+    // True, with the line taken, when the next one is a header that starts so
+    // (a hand-edited header still counts); lines that are not read stay free text.
+    bool OptionalHeader(std::string_view start) {
+        if (!problem_.empty() || !hasPending_ || !pending_.starts_with(start)) return false;
         hasPending_ = false;
         return true;
     }
@@ -270,7 +271,7 @@ bool AnalysisParameters::LoadConfig(const std::string& path, std::string* proble
     in.Header();                                                             // 34
     in.Numbers("the shift percentage, a number", read.shiftPercentage);      // 35
     // 36 and 37, which files of 35 lines lack (no integration).
-    if (in.OptionalHeader(kIntegrateHeader)) in.Numbers("whether to integrate the values, 0 or 1", read.integrate);
+    if (in.OptionalHeader("[Integrate")) in.Numbers("whether to integrate the values, 0 or 1", read.integrate);
     if (!in.Problem().empty()) {
         why = in.Problem();
         return false;

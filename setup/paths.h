@@ -17,8 +17,8 @@ std::string BeforeLastDot(const std::string& text);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Why a test name (or another part of the file names of a run, named by
-// `field`) cannot begin them: a separator or ".." in it would put them outside
-// the output folder. Empty when it can.
+// `field`) cannot be one: a separator in it would put the files outside the
+// output folder (without one, even ".." stays a part of a name). Empty when it can.
 std::string TestNameRefusal(const std::string& testName, const char* field = "Test name");
 
 }  // namespace fractan

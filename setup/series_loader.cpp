@@ -182,10 +182,11 @@ TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArra
         // Every number takes at least two bytes (a digit and a separator), so the
         // file's length bounds what it can hold: a count far beyond the file
         // allocates nothing it could not fill. Every number of the file starts
-        // from a few and grows with them: that bound can be far above them (a
-        // sparse file of gigabytes holds none).
+        // from a few and grows with them: that bound can be far above them. The
+        // bytes stored on disk bound it too (a sparse file of gigabytes has none).
         struct stat info {};
-        const int64_t most = ::fstat(fileno(file), &info) == 0 ? info.st_size / 2 + 1 : 0;
+        const int64_t most =
+            ::fstat(fileno(file), &info) == 0 ? std::min<int64_t>(info.st_size, int64_t{info.st_blocks} * 512) / 2 + 1 : 0;
         MakeRoom(*target, std::min({count, most, count >= kMostSamples ? kFirstReserved : kMostSamples}));
     }
 

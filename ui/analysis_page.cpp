@@ -20,7 +20,6 @@
 #include "engine/checks.h"
 #include "engine/driver.h"
 #include "engine/names.h"
-#include "setup/paths.h"
 #include "ui/form_widgets.h"
 #include "ui/icons.h"
 #include "ui/line_count_dialog.h"
@@ -468,7 +467,6 @@ void CAnalysisPage::CountLines() {
 }
 
 std::string CAnalysisPage::CheckReason() const {
-    if (std::string refusal = TestNameRefusal(record_.testName); !refusal.empty()) return refusal;
     switch (kind_) {
         case Kind::kDma: return CheckDmaParameters(record_);
         case Kind::kDfa: return CheckDfaParameters(record_);

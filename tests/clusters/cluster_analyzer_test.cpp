@@ -238,7 +238,7 @@ TEST(RunClusterAnalysis, RefusalsStepAndUnwritableFiles) {
         c.p.badAbove = kDefaultBadAbove;
         c.p.filePrefix = "../s";  // the distribution files would leave the output folder
         EXPECT_FALSE(RunClusterAnalysis(c.p));
-        EXPECT_TRUE(out.Lines().back().starts_with("File prefix [../s] holds"));
+        EXPECT_TRUE(out.Lines().back().starts_with("Nothing analysed: File prefix [../s] holds"));
         c.p.filePrefix = "s";
     }
     {  // a file that turns out too short for a cluster is not analysed

@@ -82,7 +82,7 @@ TEST(RunAnalysis, FilesListInOrderWithFailuresRecorded) {
 TEST(RunAnalysis, NothingAnalysedLeavesTheResultFileOfAnEarlierRun) {
     for (const auto& [output, name, line] : std::vector<std::tuple<std::string, std::string, std::string>>{
              {"missing", "t", "/missing/t.Static DMA (2).out.txt]: No such file or directory. Nothing is analysed."},
-             {"o", "../t", "Test name [../t] holds \"/\" or \"..\": it begins the result file names, which must stay in the output folder. Nothing is analysed."},
+             {"o", "../t", "Test name [../t] holds \"/\", which would put the result files it names outside the output folder. Nothing is analysed."},
              {"o", "t", "/none.txt]: the series could not be loaded."}}) {
         DriverCase c;
         std::filesystem::create_directory(c.dir.File("o"));
@@ -162,7 +162,7 @@ TEST(Analyse, AConstantAddedToALongWalkChangesNoResult) {
         far.push_back(v + 1e9);
     }
     AnalysisSettings s;
-    s.sizes = {4, 8, 16, 32, 64, 128, 256};
+    s.sizes = {4, 5, 8, 16, 32, 64, 128, 256};  // odd and even
     s.dynamicStep = 4999;
     s.dmaWeight = 2;
     s.shiftPercentage = 0.5;

@@ -98,6 +98,9 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.shiftPercentage, 0.5);
     EXPECT_EQ(loaded.integrate, 0);
     EXPECT_EQ(loaded.filePrefix, "series_");
+    test::WriteText(config, text.substr(0, text.find("[notes]")) + "[Integrate]\n1\n");  // a header in other words
+    ASSERT_TRUE(loaded.LoadConfig(config));
+    EXPECT_EQ(loaded.integrate, 1);
 }
 
 TEST(AnalysisParameters, LoadFailures) {
