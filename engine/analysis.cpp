@@ -91,7 +91,8 @@ std::string ComputationRefusal(const AnalysisSettings& s, const SizeList& sizes,
     int64_t needed = int64_t{s.windowSize} + 1;
     std::string windowRefusal;
     if (dfa) {
-        windowRefusal = WindowsBelow(sizes, 1, "box size");
+        // A box of one sample leaves no residual from a constant, of two none from a line.
+        windowRefusal = WindowsBelow(sizes, s.dfaOrder >= 1 ? 3 : 2, "box size");
     } else {
         std::visit(
             [&](const auto& windows) {

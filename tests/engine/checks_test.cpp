@@ -112,7 +112,7 @@ TEST(Refusals, EveryFamilySaysWhy) {
         {0, 0, p, "the window size is 0, it must be at least 1"},
         {0, 10, {0, 4}, "the moving average window 0 is below 1"},
         {0, 10, {}, "the moving average progression gives no window size"},
-        {1, 10, {0, 4}, "the box size 0 is below 1"},
+        {1, 10, {2, 4}, "the box size 2 is below 3"},
         {7, 10, {40, 4}, "moving average window 40 reads 10 samples ahead, more than the 4 of the maximum moving "
                          "average (the last one)"},
         {7, 10, {3, 4}, "the moving average window 3 is below 4, the least for first-order DMA: the line of window 3 "
