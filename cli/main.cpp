@@ -212,7 +212,9 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
     cmd.add_option("--levels", o.levels, "Length exponent N: each series has 2^N + 1 values")
         ->capture_default_str();
     cmd.add_option("--hurst-start", o.hurstStart, "First Hurst exponent, in (0, 1]")->capture_default_str();
-    cmd.add_option("--hurst-end", o.hurstEnd, "Last Hurst exponent (inclusive)")->capture_default_str();
+    cmd.add_option("--hurst-end", o.hurstEnd,
+                   "Last Hurst exponent (inclusive): the exponents stop at or before it, each in (0, 1]")
+        ->capture_default_str();
     cmd.add_option("--hurst-step", o.hurstStep, "Step of the Hurst exponent")->capture_default_str();
     cmd.add_option("-o,--output", o.output, "Folder of the series files (must exist)")->capture_default_str();
     cmd.add_option("--prefix", o.prefix, "First part of each file name, before H=<H>-<number>")

@@ -73,14 +73,18 @@ std::string GeneratorRefusal(const GeneratorSettings& s) {
     if (std::isnan(s.hurstStart) || std::isnan(s.hurstEnd))
         return "The Hurst range from " + Shortest(s.hurstStart) + " to " + Shortest(s.hurstEnd) +
                " is not a range of numbers.";
-    // Both ends, so that a start beyond 1 is not taken for an empty range.
-    for (double h : {s.hurstStart, s.hurstEnd})
-        if (!(h > 0.0 && h <= 1.0)) return "The Hurst exponent " + Shortest(h) + " is outside (0, 1].";
+    // The start, so that one beyond 1 is not taken for an empty range; the end
+    // only bounds the exponents built, which may stop short of it.
+    auto outside = [](double h) { return "The Hurst exponent " + Shortest(h) + " is outside (0, 1]."; };
+    if (!(s.hurstStart > 0.0 && s.hurstStart <= 1.0)) return outside(s.hurstStart);
     if (s.hurstStart > s.hurstEnd) return {};  // an empty range: nothing to build
     if (!(s.hurstStep > 0.0))
         return "The Hurst step is " + Shortest(s.hurstStep) +
                ", it must be greater than 0 (start is not above end).";
-    if (HurstExponents(s).size() > static_cast<size_t>(kMaxHurstExponents))
+    const std::vector<double> exponents = HurstExponents(s);
+    for (double h : exponents)
+        if (h > 1.0) return outside(h);
+    if (exponents.size() > static_cast<size_t>(kMaxHurstExponents))
         return "The Hurst range gives more than " + std::to_string(kMaxHurstExponents) +
                " exponents; use a larger step.";
     if (s.lengthExponent < 0)

@@ -108,6 +108,8 @@ TEST(Generate, TheHurstRangeAndTheNamesItShares) {
     s.hurstStart = 0.1;
     s.hurstEnd = 0.3;
     EXPECT_EQ(HurstExponents(s), (std::vector<double>{0.1, 0.1 + 0.1}));  // 0.1 + 0.1 + 0.1 is above 0.3
+    s.hurstStart = 0.5, s.hurstEnd = 1.05, s.hurstStep = 0.25;  // 0.5, 0.75 and 1: an end above 1 bounds them
+    EXPECT_EQ(GeneratorRefusal(s), "");
     test::TempDir dir;
     s = Settings(dir, 2, -3);
     s.hurstEnd = 0.5025;  // exponents closer than two digits share their files: said once
@@ -156,7 +158,7 @@ TEST(Generate, SeedRules) {
 TEST(Generate, RefusalsWriteNothing) {
     using Change = std::function<void(GeneratorSettings&)>;
     for (const auto& [change, line] : std::vector<std::pair<Change, std::string>>{
-             {[](auto& s) { s.hurstEnd = 1.2, s.hurstStep = 0.6; }, "The Hurst exponent 1.2 is outside (0, 1]."},
+             {[](auto& s) { s.hurstEnd = 1.2, s.hurstStep = 0.6; }, "The Hurst exponent 1.1 is outside (0, 1]."},
              {[](auto& s) { s.hurstStart = 2.0; }, "The Hurst exponent 2 is outside (0, 1]."},  // not an empty range
              {[](auto& s) { s.hurstStart = 0.0; }, "The Hurst exponent 0 is outside (0, 1]."},
              {[](auto& s) { s.hurstStep = -0.1; }, "The Hurst step is -0.1, it must be greater than 0 (start is not above end)."},
