@@ -2,7 +2,6 @@
 
 #include <fftw3.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -56,8 +55,10 @@ SpectralDraws::SpectralDraws(int32_t seed, int32_t series, double hurst) {
         engine_.seed(uint64_t{chosen} << 32);
         return;
     }
-    // The seed sequence mixes all three into the engine's state.
-    const uint64_t exponent = std::bit_cast<uint64_t>(hurst);
+    // The seed sequence mixes all three into the engine's state; the exponent
+    // rounded, so that one reached by adding steps (0.1 + 0.1 + 0.1) draws as
+    // the number it is named by (0.3) does.
+    const uint64_t exponent = static_cast<uint64_t>(std::llround(hurst * 1e9));
     std::seed_seq words{chosen, static_cast<uint32_t>(series), static_cast<uint32_t>(exponent),
                         static_cast<uint32_t>(exponent >> 32)};
     engine_.seed(words);

@@ -20,7 +20,8 @@ class SpectralDraws {
 public:
     // The draws of series number `series` (from 1) at exponent `hurst` of a
     // request: a negative seed gives every series and exponent the same draws,
-    // any other seed each series and exponent draws of their own.
+    // any other seed each series and exponent (to nine decimals) draws of
+    // their own.
     SpectralDraws(int32_t seed, int32_t series, double hurst);
     double Gaussian();
 

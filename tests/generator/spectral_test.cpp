@@ -71,9 +71,12 @@ TEST(SpectralSeries, RequestsRepeatWithTheirSeedAndWriteWhatIsBuilt) {
     EXPECT_NE(request(6, "c").first, seeded.first);
     const auto negative = request(-5, "d");
     EXPECT_EQ(negative.first, negative.second);
-    // A seed of 0 or above gives each exponent its own draws too; a negative one the same.
-    SpectralDraws low(5, 1, 0.3), high(5, 1, 0.9), lowNegative(-5, 1, 0.3), highNegative(-5, 2, 0.9);
+    // A seed of 0 or above gives each exponent its own draws too, the sum 0.1 + 0.1 + 0.1
+    // those of 0.3; a negative seed the same draws for all.
+    SpectralDraws low(5, 1, 0.3), summed(5, 1, 0.1 + 0.1 + 0.1), high(5, 1, 0.9), lowNegative(-5, 1, 0.3),
+        highNegative(-5, 2, 0.9);
     EXPECT_NE(low.Gaussian(), high.Gaussian());
+    EXPECT_EQ(summed.Gaussian(), SpectralDraws(5, 1, 0.3).Gaussian());
     EXPECT_EQ(lowNegative.Gaussian(), highNegative.Gaussian());
     // H = 1: every increment the same, a straight line from 0.
     const std::vector<double> line = GenerateSeries(kSpectralMethod, 4, 1.0, 3).values;
