@@ -228,8 +228,9 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
         ->capture_default_str();
     cmd.add_option("--seed", o.seed,
                    "Seed: negative, every series is the same, on every run; 0 or positive, a run "
-                   "that repeats exactly, each seed and each series of the run giving series of their "
-                   "own (with fft each H too); default: the calendar time, a different run each second");
+                   "that repeats exactly, each seed and each series number of the run with draws of "
+                   "their own (rmd: the same at every H; fft: each H its own too); default: the "
+                   "calendar time, a different run each second");
 }
 
 // The fields of the files-list page.

@@ -134,13 +134,10 @@ void WarnOfSharedNames(const GeneratorSettings& s) {
     }
 }
 
-// Where a chosen seed s of 0 or above starts the midpoint method: every
-// series restarts from a state of its own, 1 + s mod (2^31 − 2), with the
-// table and the Gaussian cache carried over; the table is built, once a
-// request, from the state half the generator's period away (the modulus less
-// the state, as 16807 is a primitive root), 1 below it for the two largest
-// seeds, whose states wrap round. So every seed has a start of its own, and
-// its draws do not run into its table's.
+// The state 1 + s mod (2^31 − 2) of a chosen seed s of 0 or above; its
+// table is built, once a request, from the state half the generator's period
+// away (the modulus less the state, as 16807 is a primitive root), 1 below it
+// for the two largest seeds, whose states wrap round.
 struct ChosenStart {
     int32_t state;
     int32_t table;
@@ -151,13 +148,25 @@ ChosenStart StartOf(int32_t seed) {
     return {state, kMinimalStandardModulus - state - seed / kStates};
 }
 
-// A chosen seed starts from the random source of a fresh program, so that a
-// request repeats exactly whatever ran before it in the process; one of 0 or
-// above builds its table. The first draw of a program builds the shuffle
-// table from state 1 whatever positive state it meets, so a time-based
-// request would repeat the same series on every run: its table is built from
-// the time instead.
-void StartRequest(int32_t seed) {
+}  // namespace
+
+int32_t MidpointStart(int32_t seed, int32_t series) {
+    // The period times the golden ratio's fraction spreads a run's starts
+    // evenly round the cycle, and apart from the neighbouring seeds' (seed
+    // s's second series does not start as seed s + 1's first would).
+    constexpr uint64_t kSeriesSpacing = 1327217884;
+    return MinimalStandardAdvance(StartOf(seed).state, static_cast<uint64_t>(series - 1) * kSeriesSpacing);
+}
+
+namespace {
+
+// A chosen seed starts every exponent of a request from the random source of
+// a fresh program, so that a request repeats exactly whatever ran before it
+// in the process; one of 0 or above builds its table. The first draw of a
+// program builds the shuffle table from state 1 whatever positive state it
+// meets, so a time-based request would repeat the same series on every run:
+// its table is built from the time instead.
+void StartAfresh(int32_t seed) {
     int32_t primer = 0;
     if (seed != kTimeSeed) {
         SharedRandomSource() = RandomSource{};
@@ -184,7 +193,7 @@ BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double h
         SpectralDraws draws(seed, series, hurst);
         built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
     } else {
-        if (s.seed >= 0) seed = StartOf(s.seed).state;
+        if (s.seed >= 0) seed = MidpointStart(s.seed, series);
         built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
     }
     return built;
@@ -213,7 +222,7 @@ GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int
         series.reason = MemoryRefusal(method, levels);
         return series;
     }
-    StartRequest(seed);
+    StartAfresh(seed);
     BuiltSeries built = BuildOne(settings, pool, hurst, 1);
     if (!built.Built()) {
         series.reason = built.failure.empty() ? "Stopped." : built.failure;
@@ -245,11 +254,12 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
         return kGeneratorRefused;
     }
 
-    StartRequest(settings.seed);
-
     WarnOfSharedNames(settings);
     GeneratorStatus status = kGenerated;
     for (double h : HurstExponents(settings)) {
+        // Every exponent starts afresh: a chosen midpoint seed gives series i
+        // the same draws at every H, the first series those of GenerateSeries.
+        StartAfresh(settings.seed);
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
             PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
             const BuiltSeries built = BuildOne(settings, pool, h, i);

@@ -21,8 +21,9 @@ enum GeneratorMethod : int32_t {
 // seed repeats exactly: a negative one gives every series of every exponent
 // the same draws (the midpoint method rebuilds its table from the seed's
 // negation at every series, see generator/random_source.h), one of 0 or
-// above each series and exponent of the request its own, and each seed its
-// own series.
+// above each series number of the request its own (the midpoint method the
+// same at every exponent, the spectral one its own at each), and each seed
+// its own series.
 struct GeneratorSettings {
     int32_t seriesCount = 1;
     int32_t lengthExponent = 5;  // N
@@ -72,6 +73,15 @@ std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t lim
 // Empty when the request can run; otherwise why not. A range whose start lies
 // above its end is accepted: it builds nothing.
 std::string GeneratorRefusal(const GeneratorSettings& settings);
+
+// The state from which midpoint series number `series` (from 1) of a request
+// with a chosen seed of 0 or above starts, the shuffle table and the Gaussian
+// cache carried over from the series before: the seed's own state for the
+// first, and (series − 1)·K steps of the generator on for the others, K about
+// 0.618 of its period. So a run's series draw from stretches of the cycle
+// apart: no two of a thousand series of 2^19 + 1 values, or of a hundred of
+// 2^22 + 1, draw a state in common.
+int32_t MidpointStart(int32_t seed, int32_t series);
 
 // One series of 2^N + 1 values in memory, in order of x: draw for draw the
 // first series of a request with this method, N, H and seed (kTimeSeed: from

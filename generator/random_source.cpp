@@ -39,6 +39,16 @@ int32_t MinimalStandardStep(int32_t state) {
     return state;
 }
 
+int32_t MinimalStandardAdvance(int32_t state, uint64_t steps) {
+    // Square and multiply; no product of two states leaves 62 bits.
+    uint64_t result = static_cast<uint64_t>(state), power = kMultiplier;
+    for (steps %= kModulus - 1; steps > 0; steps >>= 1) {
+        if (steps & 1) result = result * power % kModulus;
+        power = power * power % kModulus;
+    }
+    return static_cast<int32_t>(result);
+}
+
 double UniformDeviate(int32_t& seed) {
     RandomSource& source = SharedRandomSource();
     if (seed <= 0 || source.lastOutput == 0) BuildTable(source, seed);

@@ -32,6 +32,9 @@ RandomSource& SharedRandomSource();
 // that no product leaves 32 bits: 16807 · state mod (2^31 − 1).
 int32_t MinimalStandardStep(int32_t state);
 
+// The state `steps` steps after `state`: state · 16807^steps mod (2^31 − 1).
+int32_t MinimalStandardAdvance(int32_t state, uint64_t steps);
+
 // A uniform deviate in (0, 1).
 double UniformDeviate(int32_t& seed);
 

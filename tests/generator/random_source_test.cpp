@@ -11,6 +11,7 @@ TEST(UniformDeviate, ParkAndMillerCheckPublishedSequenceAndRestarts) {
     int32_t state = 1;
     for (int i = 0; i < 10000; ++i) state = MinimalStandardStep(state);
     EXPECT_EQ(state, 1043618065);
+    EXPECT_EQ(MinimalStandardAdvance(1, 10000), 1043618065);
     const std::vector<double> published{0.415999, 0.0919649, 0.756410};
     int32_t seed = -1;
     std::vector<double> first;
