@@ -496,8 +496,9 @@ Returns a Clusters object: .clusters and .distribution(quantity, window=None).)"
         arg("levels"), arg("hurst"), arg("seed") = kTimeSeed,
         R"(A series of 2**levels + 1 values with Hurst exponent hurst by random midpoint displacement,
 draw for draw the first series of `fractan generate` with that seed. Every seed other than -1
-(the default: the calendar time) repeats exactly, and different seeds give different series (a
-negative seed the same draws for every hurst).)");
+(the default: the calendar time) repeats exactly, and different seeds give different series; one
+seed draws the same for every hurst, so that generate_rmd(10, 0.5, 5) and generate_rmd(10, 0.7, 5)
+differ only by H (generate_fft draws anew for each hurst).)");
     m.def(
         "generate_fft",
         [](int32_t levels, double hurst, int32_t seed) { return Generated(kSpectralMethod, levels, hurst, seed); },
@@ -505,11 +506,13 @@ negative seed the same draws for every hurst).)");
         R"(Exact fractional Brownian motion of 2**levels + 1 values from 0, with Var B(1) = 1, by
 circulant embedding (Davies and Harte): the first series of `fractan generate --method fft` with
 that seed. Every seed other than -1 (the calendar time) repeats exactly; different seeds give
-independent series, and so does one seed of 0 or above for different hurst (a negative seed
-draws the same for every hurst).)");
+independent series, and so does one seed of 0 or above for different hurst (to nine decimals;
+a negative seed draws the same for every hurst).)");
     m.def("local_slope", &LocalSlopeFor, arg("scales"), arg("fluctuation"), arg("width") = 1.0, arg("delta") = 0.1,
           R"(The slope of log10 fluctuation against log10 scales in windows of `width` decades, moved by
-`delta` decades: returns (centres, slopes).)");
+`delta` decades: returns (centres, slopes), both empty when no window holds two points. A point
+whose n or F is not a finite number above 0 raises ValueError naming it ("The chart, point 3: F
+is -1; ...").)");
     m.def("run_config", &RunConfig, arg("path"), arg("jobs") = 0,
           R"(Runs a configuration file as `fractan run` does, files and all, analysing the files of a list
 `jobs` at a time (0: one per core). Returns the files written and those not analysed.)");
