@@ -103,6 +103,9 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
     if (options.family == Family::kClusters && params.generateMovingAverageFiles)
         err << "fractan: warning: the configuration file does not hold --moving-average-files; "
                "running it writes none.\n";
+    if (options.family == Family::kClusters && params.badAbove != defaults.badAbove)
+        err << "fractan: warning: the configuration file does not hold --bad-above; running it takes "
+               "samples above " << defaults.badAbove << " as bad data.\n";
     if (options.noRun) return kExitOk;
     return std::nullopt;
 }

@@ -192,7 +192,7 @@ void AddClustersOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                  "Write the series and each moving average (TEST.clusters.average(n).txt)");
     cmd.add_option("--bad-above", o.badAbove,
                    "Samples above this (and values that are not numbers) are bad data, each replaced "
-                   "by the sample before")
+                   "by the sample before (0.0 for the first); not stored in a configuration file")
         ->capture_default_str();
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();

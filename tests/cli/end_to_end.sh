@@ -49,7 +49,9 @@ for f in "e2e.demo_H=0.7-1.Out.Lin.10.rArea.txt" "e2e.demo_H=0.7-1.Out.Lin.All.r
 done
 grep -q "^Found [0-9]* Clusters (Total: [0-9]*)\.$" clusters.txt || fail "no Found line: $(cat clusters.txt)"
 "$FRACTAN" clusters --per-window -p linear --start 10 --step 10 --end 20 "$series" -o . --test-name cfg \
-    --save-config clusters.cfg --no-run > /dev/null 2> save-err.txt || fail "clusters --save-config"
+    --bad-above 50 --save-config clusters.cfg --no-run > /dev/null 2> save-err.txt || fail "clusters --save-config"
+grep -qF "does not hold --bad-above; running it takes samples above 100000 as bad data." save-err.txt \
+    || fail "no --bad-above warning: $(cat save-err.txt)"
 grep -qF "does not hold --per-window; running it writes only the distributions over all windows." save-err.txt \
     || fail "no --per-window warning: $(cat save-err.txt)"
 "$FRACTAN" clusters clusters.cfg > clusters-cfg.txt || fail "clusters CONFIG exited $?"
