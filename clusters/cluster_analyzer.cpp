@@ -64,8 +64,8 @@ void ClusterAnalyzer::ReplaceBadData(double above) {
     }
     // A whole series of bad data (prices in cents, say) is one line, not a million.
     if (replaced > kBadDataNamed)
-        PrintFormatted("Found %d bad data in all (above %g, or not numbers), each replaced with the sample before.\n",
-                       replaced, above);
+        PrintFormatted("Found %d bad data in all (above %g, or not numbers), each replaced with the sample before "
+                       "(0.0 for the first).\n", replaced, above);
 }
 
 void ClusterAnalyzer::SetWindowLength(int32_t n) {

@@ -123,8 +123,8 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
     a.ReplaceBadData(10.0);
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), std::vector<double>(12, 0.0));
     ASSERT_EQ(many.Lines().size(), 11u);
-    EXPECT_EQ(many.Lines()[9], "Found bad datum (50). Replacing with (0)");
-    EXPECT_EQ(many.Lines()[10], "Found 12 bad data in all (above 10, or not numbers), each replaced with the sample before.");
+    EXPECT_EQ(many.Lines()[10], "Found 12 bad data in all (above 10, or not numbers), each replaced with the sample "
+                                "before (0.0 for the first).");
 }
 
 struct ClusterRun {
