@@ -228,9 +228,8 @@ void AddGenerateOptions(CLI::App& cmd, fractan::cli::GenerateOptions& o) {
         ->capture_default_str();
     cmd.add_option("--seed", o.seed,
                    "Seed: negative, every series is the same, on every run; 0 or positive, a run "
-                   "that repeats exactly, each seed and each series number of the run with draws of "
-                   "their own (rmd: the same at every H; fft: each H its own too); default: the "
-                   "calendar time, a different run each second");
+                   "that repeats exactly, each seed and every series of the run, at every H, with draws "
+                   "of their own; default: the calendar time, a different run each second");
 }
 
 // The fields of the files-list page.

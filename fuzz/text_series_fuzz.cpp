@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Expect(static_cast<size_t>(clusters.Series().Size()) == expected.size() &&
                      Same(clusters.Series().Data(), expected, expected.size()),
                  "the cluster analysis reads the same numbers");
-    std::string note;
+    SeriesNote note;
     fuzz::Expect(CountSamples(path, kTextInput, &note) == static_cast<int64_t>(expected.size()), "the count is the numbers'");
     return 0;
 }

@@ -186,14 +186,15 @@ struct BuiltSeries {
     SeriesValues Values() const { return first ? SeriesValues(first) : SeriesValues(std::span(values)); }
 };
 
-BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double hurst, int32_t series) {
+// `stream` counts the series of the request over every exponent, from 1.
+BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double hurst, int32_t series, int32_t stream) {
     int32_t seed = s.seed == kTimeSeed ? TimeSeed() : s.seed;
     BuiltSeries built;
     if (s.method == kSpectralMethod) {
         SpectralDraws draws(seed, series, hurst);
         built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
     } else {
-        if (s.seed >= 0) seed = MidpointStart(s.seed, series);
+        if (s.seed >= 0) seed = MidpointStart(s.seed, stream);
         built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
     }
     return built;
@@ -223,7 +224,7 @@ GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int
         return series;
     }
     StartAfresh(seed);
-    BuiltSeries built = BuildOne(settings, pool, hurst, 1);
+    BuiltSeries built = BuildOne(settings, pool, hurst, 1, 1);
     if (!built.Built()) {
         series.reason = built.failure.empty() ? "Stopped." : built.failure;
         return series;
@@ -256,13 +257,14 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
 
     WarnOfSharedNames(settings);
     GeneratorStatus status = kGenerated;
+    StartAfresh(settings.seed);
+    int32_t stream = 0;
     for (double h : HurstExponents(settings)) {
-        // Every exponent starts afresh: a chosen midpoint seed gives series i
-        // the same draws at every H, the first series those of GenerateSeries.
-        StartAfresh(settings.seed);
+        // A chosen midpoint seed gives every series of the request, at every H,
+        // draws of its own; the first series are those of GenerateSeries.
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
             PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
-            const BuiltSeries built = BuildOne(settings, pool, h, i);
+            const BuiltSeries built = BuildOne(settings, pool, h, i, ++stream);
             if (!built.Built()) {
                 if (built.failure.empty()) {
                     status = kGeneratorStopped;

@@ -21,9 +21,9 @@ enum GeneratorMethod : int32_t {
 // seed repeats exactly: a negative one gives every series of every exponent
 // the same draws (the midpoint method rebuilds its table from the seed's
 // negation at every series, see generator/random_source.h), one of 0 or
-// above each series number of the request its own (the midpoint method the
-// same at every exponent, the spectral one its own at each), and each seed
-// its own series.
+// above every series of the request, at every exponent, draws of its own
+// (the midpoint method by its place in the request, the spectral one by its
+// number and H), and each seed its own series.
 struct GeneratorSettings {
     int32_t seriesCount = 1;
     int32_t lengthExponent = 5;  // N
@@ -74,7 +74,8 @@ std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t lim
 // above its end is accepted: it builds nothing.
 std::string GeneratorRefusal(const GeneratorSettings& settings);
 
-// The state from which midpoint series number `series` (from 1) of a request
+// The state from which the midpoint series `series` (from 1, counted over
+// every exponent) of a request
 // with a chosen seed of 0 or above starts, the shuffle table and the Gaussian
 // cache carried over from the series before: the seed's own state for the
 // first, and (series − 1)·K steps of the generator on for the others, K about

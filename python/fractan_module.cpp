@@ -498,7 +498,8 @@ Returns a Clusters object: .clusters and .distribution(quantity, window=None).)"
 draw for draw the first series of `fractan generate` with that seed. Every seed other than -1
 (the default: the calendar time) repeats exactly, and different seeds give different series; one
 seed draws the same for every hurst, so that generate_rmd(10, 0.5, 5) and generate_rmd(10, 0.7, 5)
-differ only by H (generate_fft draws anew for each hurst).)");
+differ only by H (generate_fft draws anew for each hurst, and so do the later exponents of a
+`fractan generate` run).)");
     m.def(
         "generate_fft",
         [](int32_t levels, double hurst, int32_t seed) { return Generated(kSpectralMethod, levels, hurst, seed); },
