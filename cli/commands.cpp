@@ -272,6 +272,11 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
     } else {
         const std::optional<int32_t> size = SamplesFromOffset(p, err, loaded);
         if (!size) return false;
+        if (*size < kLeastClusterSamples) {  // the window the check would name was the input's length
+            err << "fractan: the input holds " << *size << (*size == 1 ? " sample" : " samples") << " from offset "
+                << p.dataOffset << "; a cluster needs at least " << kLeastClusterSamples << ".\n";
+            return false;
+        }
         p.windowSize = *size;
         out << "Window size: " << p.windowSize << " samples from offset " << p.dataOffset << "\n";
     }

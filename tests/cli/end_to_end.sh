@@ -186,6 +186,7 @@ printf '[\0\0\0\0\0\xf0?\0\0\0\0\0\0\0@\0\0\0\0\0\0\x08@' > cl/bracket.dat  # 1.
 "$FRACTAN" clusters cl/bracket.dat -p linear --start 1 --step 1 --end 2 -o cl > cl/bracket.txt \
     || fail "clusters of a binary series beginning with '[': $(cat cl/bracket.txt)"
 grep -qxF "Window size: 3 samples from offset 0" cl/bracket.txt || fail "bracket.dat: $(cat cl/bracket.txt)"
+said 1 "fractan: the input holds 1 sample from offset 2; a cluster needs at least 3." "$FRACTAN" clusters cl/bracket.dat --offset 2 -o cl
 # Bad data above a threshold of one's own, counted in one line past the first ten.
 "$FRACTAN" clusters g/Artificial_H=0.3-1.txt -p linear --start 10 --step 10 --end 20 --bad-above 0 -o cl > cl/bad.txt \
     || fail "clusters --bad-above exited $?"
