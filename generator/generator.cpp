@@ -261,7 +261,7 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
     int32_t stream = 0;
     for (double h : HurstExponents(settings)) {
         // A chosen midpoint seed gives every series of the request, at every H,
-        // draws of its own; the first series are those of GenerateSeries.
+        // draws of its own; the request's first is GenerateSeries's.
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
             PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
             const BuiltSeries built = BuildOne(settings, pool, h, i, ++stream);

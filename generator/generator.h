@@ -75,9 +75,9 @@ std::vector<double> HurstExponents(const GeneratorSettings& settings, size_t lim
 std::string GeneratorRefusal(const GeneratorSettings& settings);
 
 // The state from which the midpoint series `series` (from 1, counted over
-// every exponent) of a request
-// with a chosen seed of 0 or above starts, the shuffle table and the Gaussian
-// cache carried over from the series before: the seed's own state for the
+// every exponent) of a request with a chosen seed of 0 or above starts, the
+// shuffle table and the Gaussian cache carried over from the series before:
+// the seed's own state for the
 // first, and (series − 1)·K steps of the generator on for the others, K about
 // 0.618 of its period. So a run's series draw from stretches of the cycle
 // apart: no two of a thousand series of 2^19 + 1 values, or of a hundred of
