@@ -12,7 +12,7 @@
 #include "engine/analysis.h"
 #include "engine/checks.h"
 #include "engine/driver.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "cli/cli_support.h"
 #include "clusters/cluster_analyzer.h"
 #include "setup/line_reader.h"

@@ -7,7 +7,7 @@
 
 #include "engine/computation.h"
 #include "engine/dfa.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "engine/window_sets.h"
 #include "setup/output.h"
 

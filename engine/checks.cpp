@@ -2,26 +2,54 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "engine/computation.h"
 #include "engine/first_order_dma.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "engine/shifted_dma.h"
 #include "setup/paths.h"
 
 namespace fractan {
 namespace {
 
+// The ids of the methods that `chosen` picks, runs of three or more as a
+// range: "0, 2 and 4 ... 8".
+template <typename Chosen>
+std::string TypesText(Chosen chosen) {
+    std::vector<std::string> parts;
+    const std::span<const Method> methods = Methods();
+    for (size_t i = 0; i < methods.size();) {
+        if (!chosen(methods[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end + 1 < methods.size() && chosen(methods[end + 1])) ++end;
+        const std::string first = std::to_string(methods[i].id), last = std::to_string(methods[end].id);
+        if (end - i >= 2) parts.push_back(first + " ... " + last);
+        else for (size_t k = i; k <= end; ++k) parts.push_back(std::to_string(methods[k].id));
+        i = end + 1;
+    }
+    std::string text;
+    for (size_t k = 0; k < parts.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == parts.size() ? " and " : ", ") + parts[k];
+    return text;
+}
+
 // The type list's reason: the type by its name, or by its number with the
-// valid ones when it has no name.
-std::string TypeReason(const char* format, int32_t type, const char* valid) {
+// valid ones when the pages give it no name (type 9 among them).
+std::string TypeReason(const char* format, int32_t type, MethodPage page) {
     char text[160];
-    if (std::string(ComputationTypeName(type)) != "Unknown") {  // type 9 has no name in the lists
-        std::snprintf(text, sizeof text, format, ComputationTypeName(type));
+    if (const Method* method = FindMethod(type); method && method->page != MethodPage::kNone) {
+        std::snprintf(text, sizeof text, format, method->name);
         return text;
     }
     std::snprintf(text, sizeof text, format, ("Computation type " + std::to_string(type)).c_str());
-    return text + std::string(" The valid ones are ") + valid + ".";
+    return text + std::string(" The valid ones are ") + TypesText([page](const Method& m) { return m.page == page; }) +
+           ".";
 }
 
 constexpr const char* kScaleCountStart = "The progression gives ";
@@ -31,10 +59,6 @@ std::string ScaleCountReason(size_t scales, const std::string& note) {
     if (scales >= 2) return {};
     return kScaleCountStart + std::to_string(scales) + (scales == 1 ? " scale" : " scales") +
            (note.empty() ? "" : " (" + note + ")") + "; H is the slope over two or more.";
-}
-
-bool IsDmaPageType(int32_t type) {
-    return type == 0 || type == 2 || (type >= 4 && type <= 8);
 }
 
 int32_t Smallest(const SizeList& sizes) {
@@ -48,8 +72,8 @@ int32_t Smallest(const SizeList& sizes) {
 std::string CheckDmaSettings(const AnalysisSettings& params, int64_t dataSize, bool checkTypeList,
                              const std::string& note) {
     const int32_t type = params.computationType;
-    if (checkTypeList && !IsDmaPageType(type))
-        return TypeReason("%s is not a valid computation type for DMA.", type, "0, 2 and 4 ... 8");
+    if (checkTypeList && !IsPageType(type, MethodPage::kDma))
+        return TypeReason("%s is not a valid computation type for DMA.", type, MethodPage::kDma);
 
     const SizeList sizes = SizesOf(params);
     if (sizes.Empty())
@@ -84,7 +108,7 @@ std::string CheckDmaSettings(const AnalysisSettings& params, int64_t dataSize, b
 
 std::string CheckDfaSettings(const AnalysisSettings& params, int64_t dataSize, const std::string& note) {
     const int32_t type = params.computationType;
-    if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type, "1 and 3");
+    if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type, MethodPage::kDfa);
     if (std::string reason = ScaleCountReason(params.sizes.size(), note); !reason.empty()) return reason;
     if (dataSize < int64_t{params.windowSize} + 1) return "Data size must be at least greater than window size by one.";
     if (params.dfaOrder != 0 && params.dfaOrder != 1)
@@ -106,12 +130,16 @@ std::string CheckDfaSettings(const AnalysisSettings& params, int64_t dataSize, c
 }
 
 std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize, const std::string& note) {
-    const int32_t type = settings.computationType;
-    if (type < 0 || type >= kComputationTypeCount)
-        return "Computation type " + std::to_string(type) +
-               " is not one of the types 0 ... 9: 0, 2 and 4 ... 9 for DMA, 1 and 3 for DFA.";
-    if (IsDfaType(type)) return CheckDfaSettings(settings, dataSize, note);
-    return CheckDmaSettings(settings, dataSize, type != 9, note);
+    const Method* method = FindMethod(settings.computationType);
+    if (!method) {
+        auto family = [](MethodFamily f) { return [f](const Method& m) { return m.family == f; }; };
+        return "Computation type " + std::to_string(settings.computationType) + " is not one of the types " +
+               TypesText([](const Method&) { return true; }) + ": " + TypesText(family(MethodFamily::kDma)) +
+               " for DMA, " + TypesText(family(MethodFamily::kDfa)) + " for DFA.";
+    }
+    if (method->family == MethodFamily::kDfa) return CheckDfaSettings(settings, dataSize, note);
+    // A method off the pages is not refused for missing from their list.
+    return CheckDmaSettings(settings, dataSize, method->page != MethodPage::kNone, note);
 }
 
 std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {

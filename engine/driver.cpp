@@ -10,7 +10,7 @@
 #include "engine/analysis.h"
 #include "engine/computation.h"
 #include "engine/file_analysis.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "engine/result_files.h"
 #include "setup/ordered_jobs.h"
 #include "setup/output.h"

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "engine/computation.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "engine/result_files.h"
 #include "setup/files.h"
 #include "setup/packing.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "setup/output.h"
 #include "setup/paths.h"
 

@@ -21,7 +21,7 @@
 #include "engine/analysis.h"
 #include "engine/checks.h"
 #include "engine/driver.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "generator/generator.h"
 #include "setup/output.h"
 #include "setup/progression.h"

@@ -19,7 +19,7 @@
 #include "clusters/cluster_analyzer.h"
 #include "engine/checks.h"
 #include "engine/driver.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "ui/form_widgets.h"
 #include "ui/icons.h"
 #include "ui/line_count_dialog.h"
@@ -29,30 +29,16 @@
 namespace fractan::ui {
 namespace {
 
-struct TypeEntry {
-    const char* caption;
-    int32_t type;
-};
-
-const std::vector<TypeEntry> kDmaTypes = {
-    {"0 - Dynamic DMA", 0},         {"2 - Static DMA", 2},        {"4 - Static Smoothed DMA", 4},
-    {"5 - Dynamic Shifted DMA", 5}, {"6 - Static Shifted DMA", 6}, {"7 - Static 1st order DMA", 7},
-    {"8 - Dynamic Smoothed DMA", 8}};
-const std::vector<TypeEntry> kDfaTypes = {{"1 - Dynamic DFA", 1}, {"3 - Static DFA ", 3}};
-
-const std::vector<TypeEntry>& TypesOf(CAnalysisPage::Kind kind) {
-    static const std::vector<TypeEntry> none;
-    switch (kind) {
-        case CAnalysisPage::Kind::kDma: return kDmaTypes;
-        case CAnalysisPage::Kind::kDfa: return kDfaTypes;
-        default: return none;
-    }
-}
-
-bool OneOf(int32_t value, std::initializer_list<int32_t> values) {
-    for (int32_t v : values)
-        if (v == value) return true;
-    return false;
+// The methods a page offers, in the order of its list.
+std::vector<const Method*> TypesOf(CAnalysisPage::Kind kind) {
+    const MethodPage page = kind == CAnalysisPage::Kind::kDma   ? MethodPage::kDma
+                            : kind == CAnalysisPage::Kind::kDfa ? MethodPage::kDfa
+                                                                : MethodPage::kNone;
+    std::vector<const Method*> methods;
+    if (page == MethodPage::kNone) return methods;
+    for (const Method& method : Methods())
+        if (method.page == page) methods.push_back(&method);
+    return methods;
 }
 
 // What a page runs, in whichever thread. Only the record copy it is given is
@@ -244,7 +230,7 @@ QWidget* CAnalysisPage::BuildComputationGroup() {
     auto& form = *computationForm_;
     if (kind_ != Kind::kClusters) {
         QStringList captions;
-        for (const TypeEntry& entry : TypesOf(kind_)) captions << entry.caption;
+        for (const Method* method : TypesOf(kind_)) captions << method->pageCaption;
         computationType_ = ListField("computationType", captions);
         form.addRow("Computation type", computationType_);
         connect(computationType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
@@ -319,8 +305,8 @@ QWidget* CAnalysisPage::BuildResultPane() {
 int32_t CAnalysisPage::SelectedComputationType() const {
     if (!computationType_) return record_.computationType;
     const int index = computationType_->currentIndex();
-    const auto& types = TypesOf(kind_);
-    return index >= 0 && index < static_cast<int>(types.size()) ? types[index].type : -1;
+    const std::vector<const Method*> types = TypesOf(kind_);
+    return index >= 0 && index < static_cast<int>(types.size()) ? types[index]->id : -1;
 }
 
 bool CAnalysisPage::ReadForm(bool reportErrors) {
@@ -363,9 +349,9 @@ void CAnalysisPage::ShowRecord() {
     outputPath_->setText(QString::fromStdString(record_.outputPath));
     if (computationType_) {
         int index = -1;
-        const auto& types = TypesOf(kind_);
+        const std::vector<const Method*> types = TypesOf(kind_);
         for (size_t i = 0; i < types.size(); ++i)
-            if (types[i].type == record_.computationType) index = static_cast<int>(i);
+            if (types[i]->id == record_.computationType) index = static_cast<int>(i);
         computationType_->setCurrentIndex(index);
     }
     select(distributionType_, record_.distributionType);
@@ -384,7 +370,7 @@ void CAnalysisPage::ApplyShownRules() {
     countLines_->setVisible(mode == 0 && type == 0);
     scaleForm_->setRowVisible(customRow_, progressionType_->currentIndex() == 2);
 
-    const int32_t computation = SelectedComputationType();
+    const Method* method = FindMethod(SelectedComputationType());
     auto show = [this](QLineEdit* field, bool shown) {
         if (!field) return;
         computationForm_->setRowVisible(field, shown);
@@ -394,15 +380,13 @@ void CAnalysisPage::ApplyShownRules() {
         for (const NumberBinding& number : numbers_)
             if (number.field == field && !shown && !number.Parse(nullptr)) number.Show(record_);
     };
-    if (kind_ == Kind::kDma) {
-        show(dmaWeight_, OneOf(computation, {4, 8}));
-        show(shiftPercentage_, OneOf(computation, {5, 6}));
-        show(dynamicStep_, OneOf(computation, {0, 5, 8}));
-        show(dmaLambda_, computation == 9);
-    } else if (kind_ == Kind::kDfa) {
-        show(dynamicStep_, computation == 1);
-        show(dfaOrder_, OneOf(computation, {1, 3}));
-    }
+    // The fields of the settings the chosen method uses; a page lacks the others.
+    auto uses = [method](MethodSetting setting) { return method && method->Uses(setting); };
+    show(dmaWeight_, uses(kUsesWeight));
+    show(shiftPercentage_, uses(kUsesShift));
+    show(dynamicStep_, uses(kUsesStep));
+    show(dmaLambda_, uses(kUsesLambda));
+    show(dfaOrder_, uses(kUsesOrder));
 }
 
 // ---------------------------------------------------------------- actions

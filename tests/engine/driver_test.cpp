@@ -14,7 +14,7 @@
 #include "engine/dfa.h"
 #include "engine/dynamic_dma.h"
 #include "engine/first_order_dma.h"
-#include "engine/names.h"
+#include "engine/methods.h"
 #include "engine/result_files.h"
 #include "engine/result_reading.h"
 #include "engine/shifted_dma.h"

@@ -1,0 +1,56 @@
+#include "engine/methods.h"
+
+namespace fractan {
+namespace {
+
+using enum MethodFamily;
+constexpr MethodPage kOnDmaPage = MethodPage::kDma, kOnDfaPage = MethodPage::kDfa, kOffPages = MethodPage::kNone;
+
+// The captions are the pages' own, the trailing blank of "3 - Static DFA " included.
+constexpr Method kMethods[kComputationTypeCount] = {
+    {0, "Dynamic DMA (0)", "0 - Dynamic DMA", kDma, true, kOnDmaPage, kUsesStep},
+    {1, "Dynamic DFA (1)", "1 - Dynamic DFA", kDfa, true, kOnDfaPage, kUsesOrder | kUsesStep},
+    {2, "Static DMA (2)", "2 - Static DMA", kDma, false, kOnDmaPage, 0},
+    {3, "Static DFA (3)", "3 - Static DFA ", kDfa, false, kOnDfaPage, kUsesOrder},
+    {4, "Static Smoothed DMA (4)", "4 - Static Smoothed DMA", kDma, false, kOnDmaPage, kUsesWeight},
+    {5, "Dynamic Shifted DMA (5)", "5 - Dynamic Shifted DMA", kDma, true, kOnDmaPage, kUsesShift | kUsesStep},
+    {6, "Static Shifted DMA (6)", "6 - Static Shifted DMA", kDma, false, kOnDmaPage, kUsesShift},
+    {7, "Static 1st order DMA (7)", "7 - Static 1st order DMA", kDma, false, kOnDmaPage, 0},
+    {8, "Dynamic Smoothed DMA (8)", "8 - Dynamic Smoothed DMA", kDma, true, kOnDmaPage, kUsesWeight | kUsesStep},
+    {9, "Static Smoothed DMA Lambda (9)", nullptr, kDma, false, kOffPages, kUsesWeight | kUsesLambda},
+};
+
+}  // namespace
+
+std::span<const Method> Methods() { return kMethods; }
+
+const Method* FindMethod(int32_t type) {
+    return type >= 0 && type < kComputationTypeCount ? &kMethods[type] : nullptr;
+}
+
+const char* ComputationTypeName(int32_t type) {
+    const Method* method = FindMethod(type);
+    return method && method->page != MethodPage::kNone ? method->name : "Unknown";
+}
+
+const char* ComputationTypeFileName(int32_t type) {
+    const Method* method = FindMethod(type);
+    return method ? method->name : nullptr;
+}
+
+bool IsDynamicType(int32_t type) {
+    const Method* method = FindMethod(type);
+    return method && method->dynamic;
+}
+
+bool IsDfaType(int32_t type) {
+    const Method* method = FindMethod(type);
+    return method && method->family == MethodFamily::kDfa;
+}
+
+bool IsPageType(int32_t type, MethodPage page) {
+    const Method* method = FindMethod(type);
+    return method && method->page == page;
+}
+
+}  // namespace fractan

@@ -1,0 +1,62 @@
+#pragma once
+// The computation methods: one row each, read by the driver, the checks, the
+// pages and the module for a method's name, family, kind and the settings it
+// uses. A new method is a row here and its computation.
+
+#include <cstdint>
+#include <span>
+
+namespace fractan {
+
+inline constexpr int32_t kComputationTypeCount = 10;
+
+enum class MethodFamily { kDma, kDfa };
+
+// The analysis page that offers a method; kNone for those only the command
+// line and the module run (type 9).
+enum class MethodPage { kNone, kDma, kDfa };
+
+// The settings beyond the window, the scales and the integration that a method reads.
+enum MethodSetting : uint32_t {
+    kUsesWeight = 1u << 0,  // dmaWeight: the smoothing filter's length
+    kUsesLambda = 1u << 1,  // dmaLambda: the fixed blend of type 9
+    kUsesShift = 1u << 2,   // shiftPercentage: the moving averages moved ahead
+    kUsesOrder = 1u << 3,   // dfaOrder: the trend fitted in each box
+    kUsesStep = 1u << 4,    // dynamicStep: every step-th position evaluated
+};
+
+struct Method {
+    int32_t id;               // the computation type of the record, `-t` and `type=`
+    const char* name;         // "Static DMA (2)": result file names and messages
+    const char* pageCaption;  // the item of the page's type list; nullptr off the pages
+    MethodFamily family;
+    bool dynamic;             // H along the series, written to incremental files
+    MethodPage page;
+    uint32_t settings;        // MethodSetting bits
+
+    bool Uses(MethodSetting setting) const { return (settings & setting) != 0; }
+};
+
+// Every method, in the order of their ids.
+std::span<const Method> Methods();
+
+// The method of a computation type; nullptr for a value that names none.
+const Method* FindMethod(int32_t type);
+
+// The name of a type a page offers; "Unknown" for any other value, 9 included
+// (the pages do not offer type 9, so it reads as unknown in their messages).
+const char* ComputationTypeName(int32_t type);
+
+// The name used in result file names: every method has one; nullptr otherwise.
+const char* ComputationTypeFileName(int32_t type);
+
+// Types that follow H along the series and write incremental files (0, 1, 5, 8).
+bool IsDynamicType(int32_t type);
+
+// Types of detrended fluctuation analysis (1, 3); the others are DMA.
+bool IsDfaType(int32_t type);
+
+// Types a page offers: `page` kDma gives 0, 2 and 4 … 8, kDfa 1 and 3.
+bool IsPageType(int32_t type, MethodPage page);
+
+}  // namespace fractan
