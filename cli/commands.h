@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "setup/method_settings.h"
 #include "setup/parameters.h"
 #include "setup/series_loader.h"
 
@@ -35,15 +36,15 @@ struct AnalysisOptions {
     std::string progression = "geometric";  // linear | geometric | custom | 0 | 1 | 2
     std::string customFile;
     int32_t computationType = 2;
-    int32_t dynamicStep = 100;
+    int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
     std::string outputPath = ".";
     // Default: the input file's name up to its last dot for dma and dfa, so
     // that runs on other inputs do not empty its result file; "fractan" for clusters.
     std::optional<std::string> testName;
-    int32_t dmaWeight = 0;
-    double dmaLambda = 0.0;
-    double shiftPercentage = 0.0;
-    int32_t dfaOrder = 0;
+    int32_t dmaWeight = DefaultOf<int32_t>(kUsesWeight);
+    double dmaLambda = DefaultOf<double>(kUsesLambda);
+    double shiftPercentage = DefaultOf<double>(kUsesShift);
+    int32_t dfaOrder = DefaultOf<int32_t>(kUsesOrder);
     int32_t movingAverageType = 0;
     int32_t distributionType = 0;
     double distributionStep = 1.0;

@@ -1,6 +1,19 @@
 #include "cli/commands.h"
 
+#include "engine/methods.h"
+
 namespace fractan::cli {
+namespace {
+
+// Line 8's explanation: every computation type by its number.
+std::string MethodLines() {
+    std::string text = "# Line  8  computation type:\n";
+    for (const Method& method : Methods())
+        text += "#            " + std::to_string(method.id) + " " + MethodTitle(method) + "\n";
+    return text;
+}
+
+}  // namespace
 
 std::string ConfigTemplate() {
     AnalysisParameters example;
@@ -29,12 +42,7 @@ std::string ConfigTemplate() {
 # Line  4  file type: T text (one number per line), B binary (8-byte
 #          little-endian doubles, no header).
 # Line  6  output folder of the result files.
-# Line  8  computation type:
-#            0 Dynamic DMA        1 Dynamic DFA         2 Static DMA
-#            3 Static DFA         4 Static Smoothed DMA 5 Dynamic Shifted DMA
-#            6 Static Shifted DMA 7 Static 1st order DMA
-#            8 Dynamic Smoothed DMA                     9 Static Smoothed DMA Lambda
-# Line 10  data size and offset: how many samples to load, from which sample
+)" + MethodLines() + R"(# Line 10  data size and offset: how many samples to load, from which sample
 #          (counted from 0), separated by a tab.
 # Line 12  window size W: the number of points over which the squared
 #          deviations are averaged. DMA needs data size > W + 2 * M, where M is

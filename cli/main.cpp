@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "engine/methods.h"
 #include "setup/stop.h"
 #ifdef FRACTAN_MPI
 #include "cli/mpi_spread.h"
@@ -80,13 +81,18 @@ void AddJobsOption(CLI::App& cmd, int32_t& jobs) {
         ->check(AtLeast(1));
 }
 
-void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, const char* typeHelp) {
+// The option of a setting that only some methods read, as the method table describes it.
+template <typename T>
+CLI::Option* AddSettingOption(CLI::App& cmd, fractan::MethodSetting setting, T& value) {
+    return cmd.add_option(fractan::DescriptionOf(setting).option, value, fractan::SettingHelp(setting))
+        ->capture_default_str();
+}
+
+void AddRunOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o, fractan::MethodFamily family) {
     AddJobsOption(cmd, o.jobs);
-    cmd.add_option("-t,--type", o.computationType, typeHelp)->capture_default_str();
-    cmd.add_option("--dynamic-step", o.dynamicStep,
-                   "Dynamic types: evaluate H at every N-th position")
-        ->capture_default_str()
-        ->check(AtLeast(1));
+    cmd.add_option("-t,--type", o.computationType, "Computation type: " + fractan::MethodList(family))
+        ->capture_default_str();
+    AddSettingOption(cmd, fractan::kUsesStep, o.dynamicStep)->check(AtLeast(1));
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
     cmd.add_option("--test-name", o.testName,
@@ -125,18 +131,10 @@ void AddDmaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                     "for dynamic ones)");
     AddScaleOptions(cmd, o, "moving-average window size",
                     "Largest window size M (default: an eighth of the data size)");
-    AddRunOptions(cmd, o,
-                  "Computation type: 0 Dynamic DMA, 2 Static DMA, 4 Static Smoothed DMA, "
-                  "5 Dynamic Shifted DMA, 6 Static Shifted DMA, 7 Static 1st order DMA, "
-                  "8 Dynamic Smoothed DMA, 9 Static Smoothed DMA Lambda");
-    cmd.add_option("--weight", o.dmaWeight,
-                   "Smoothed DMA (4, 8, 9): filter weight w, 0 for the plain moving average")
-        ->capture_default_str();
-    cmd.add_option("--lambda", o.dmaLambda, "Smoothed DMA Lambda (9): blend of the earlier output")
-        ->capture_default_str();
-    cmd.add_option("--shift", o.shiftPercentage,
-                   "Shifted DMA (5, 6): shift as a fraction of the window, 0 to 1 (0.5 centres it)")
-        ->capture_default_str();
+    AddRunOptions(cmd, o, fractan::MethodFamily::kDma);
+    AddSettingOption(cmd, fractan::kUsesWeight, o.dmaWeight);
+    AddSettingOption(cmd, fractan::kUsesLambda, o.dmaLambda);
+    AddSettingOption(cmd, fractan::kUsesShift, o.shiftPercentage);
     AddStoredOptions(cmd, o);
 }
 
@@ -147,11 +145,8 @@ void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
                     "Window size W: samples tiled by the boxes (default: every sample but the "
                     "first for Static DFA; a quarter of that for Dynamic DFA)");
     AddScaleOptions(cmd, o, "box size", "Largest box size (default: an eighth of the window size)");
-    AddRunOptions(cmd, o, "Computation type: 1 Dynamic DFA, 3 Static DFA");
-    o.dfaOrder = 1;
-    cmd.add_option("--order", o.dfaOrder, "Trend fitted in each box: 0 constant, 1 linear")
-        ->capture_default_str()
-        ->check(CLI::Range(0, 1));
+    AddRunOptions(cmd, o, fractan::MethodFamily::kDfa);
+    AddSettingOption(cmd, fractan::kUsesOrder, o.dfaOrder)->check(CLI::Range(0, 1));
     AddStoredOptions(cmd, o);
 }
 

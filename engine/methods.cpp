@@ -1,5 +1,7 @@
 #include "engine/methods.h"
 
+#include <cctype>
+
 namespace fractan {
 namespace {
 
@@ -23,6 +25,27 @@ constexpr Method kMethods[kComputationTypeCount] = {
 }  // namespace
 
 std::span<const Method> Methods() { return kMethods; }
+
+std::string MethodTitle(const Method& method) {
+    const std::string name = method.name;
+    return name.substr(0, name.rfind(" ("));
+}
+
+std::string MethodList(MethodFamily family) {
+    std::string text;
+    for (const Method& method : kMethods)
+        if (method.family == family)
+            text += (text.empty() ? "" : ", ") + std::to_string(method.id) + " " + MethodTitle(method);
+    return text;
+}
+
+std::string SettingHelp(MethodSetting setting) {
+    std::string text = DescriptionOf(setting).help, types;
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    for (const Method& method : kMethods)
+        if (method.Uses(setting)) types += (types.empty() ? "" : ", ") + std::to_string(method.id);
+    return text + (types.find(',') == std::string::npos ? " (type " : " (types ") + types + ")";
+}
 
 const Method* FindMethod(int32_t type) {
     return type >= 0 && type < kComputationTypeCount ? &kMethods[type] : nullptr;

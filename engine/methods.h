@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+
+#include "setup/method_settings.h"
 
 namespace fractan {
 
@@ -15,15 +18,6 @@ enum class MethodFamily { kDma, kDfa };
 // The analysis page that offers a method; kNone for those only the command
 // line and the module run (type 9).
 enum class MethodPage { kNone, kDma, kDfa };
-
-// The settings beyond the window, the scales and the integration that a method reads.
-enum MethodSetting : uint32_t {
-    kUsesWeight = 1u << 0,  // dmaWeight: the smoothing filter's length
-    kUsesLambda = 1u << 1,  // dmaLambda: the fixed blend of type 9
-    kUsesShift = 1u << 2,   // shiftPercentage: the moving averages moved ahead
-    kUsesOrder = 1u << 3,   // dfaOrder: the trend fitted in each box
-    kUsesStep = 1u << 4,    // dynamicStep: every step-th position evaluated
-};
 
 struct Method {
     int32_t id;               // the computation type of the record, `-t` and `type=`
@@ -39,6 +33,16 @@ struct Method {
 
 // Every method, in the order of their ids.
 std::span<const Method> Methods();
+
+// A method's name without its number: "Static DMA".
+std::string MethodTitle(const Method& method);
+
+// "0 Dynamic DMA, 2 Static DMA, ...": the methods of a family, for help texts.
+std::string MethodList(MethodFamily family);
+
+// A setting's help for the command and the module, with the types that use it:
+// "Filter weight w, 0 for the plain moving average (types 4, 8, 9)".
+std::string SettingHelp(MethodSetting setting);
 
 // The method of a computation type; nullptr for a value that names none.
 const Method* FindMethod(int32_t type);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "setup/files.h"
+#include "setup/method_settings.h"
 
 #include "setup/line_reader.h"
 
@@ -18,15 +19,15 @@ void AnalysisParameters::Reset() {
     inputFileMode = -1;
     computationType = -1;
     dataSize = 0;
-    dfaOrder = 0;
-    dmaWeight = 0;
+    dfaOrder = DefaultOf<int32_t>(kUsesOrder);
+    dmaWeight = DefaultOf<int32_t>(kUsesWeight);
     filePrefix.clear();
     inputFilesPath.clear();
     inputFileName.clear();
     dataOffset = 0;
     outputPath.clear();
-    dmaLambda = 0.0;
-    shiftPercentage = 0.0;
+    dmaLambda = DefaultOf<double>(kUsesLambda);
+    shiftPercentage = DefaultOf<double>(kUsesShift);
     windowSize = 0;
     testName.clear();
     distributionType = 0;
@@ -36,7 +37,7 @@ void AnalysisParameters::Reset() {
     fileProgression = ScaleProgression{};
     globalStatisticsOnly = 1;
     generateMovingAverageFiles = 0;
-    dynamicStep = 100;
+    dynamicStep = DefaultOf<int32_t>(kUsesStep);
     integrate = 0;
     jobs = 0;
     badAbove = kDefaultBadAbove;

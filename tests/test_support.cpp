@@ -116,6 +116,7 @@ AnalysisParameters SmallRun(const std::string& folder) {
     p.windowSize = 50;
     p.dataSize = 100;
     p.averageProgression = ScaleProgression{2, 8, 2, kLinear, {}};
+    p.dfaOrder = 0;  // DFA of these boxes too, the first holding 2 samples
     return p;
 }
 

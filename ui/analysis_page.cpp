@@ -236,19 +236,19 @@ QWidget* CAnalysisPage::BuildComputationGroup() {
         connect(computationType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
     }
     if (kind_ == Kind::kDma) {
-        dmaWeight_ = NumberField("dmaWeight");
-        shiftPercentage_ = NumberField("shiftPercentage");
-        dmaLambda_ = NumberField("dmaLambda");
+        dmaWeight_ = NumberField(DescriptionOf(kUsesWeight).field);
+        shiftPercentage_ = NumberField(DescriptionOf(kUsesShift).field);
+        dmaLambda_ = NumberField(DescriptionOf(kUsesLambda).field);
         form.addRow("DMA filter weight", dmaWeight_);
         form.addRow("Shift percentage", shiftPercentage_);
         form.addRow("DMA lambda", dmaLambda_);
     }
     if (kind_ != Kind::kClusters) {
-        dynamicStep_ = NumberField("dynamicStep");
+        dynamicStep_ = NumberField(DescriptionOf(kUsesStep).field);
         form.addRow("Dynamic step", dynamicStep_);
     }
     if (kind_ == Kind::kDfa) {
-        dfaOrder_ = NumberField("dfaOrder");
+        dfaOrder_ = NumberField(DescriptionOf(kUsesOrder).field);
         form.addRow("DFA Order", dfaOrder_);
     }
     if (kind_ != Kind::kClusters) {

@@ -1,0 +1,49 @@
+#pragma once
+// The settings of the record that only some computation methods read, each
+// described once: the record's field (and the page's), the command's option,
+// the module's keyword, the default every front end starts from, and its help.
+
+#include <cstdint>
+
+namespace fractan {
+
+// The settings beyond the window, the scales and the integration that a method reads.
+enum MethodSetting : uint32_t {
+    kUsesWeight = 1u << 0,  // dmaWeight: the smoothing filter's length
+    kUsesLambda = 1u << 1,  // dmaLambda: the fixed blend of type 9
+    kUsesShift = 1u << 2,   // shiftPercentage: the moving averages moved ahead
+    kUsesOrder = 1u << 3,   // dfaOrder: the trend fitted in each box
+    kUsesStep = 1u << 4,    // dynamicStep: every step-th position evaluated
+};
+
+struct SettingDescription {
+    MethodSetting setting;
+    const char* field;
+    const char* option;
+    const char* keyword;
+    double defaultValue;
+    const char* help;
+};
+
+inline constexpr SettingDescription kSettingDescriptions[] = {
+    {kUsesWeight, "dmaWeight", "--weight", "weight", 0, "filter weight w, 0 for the plain moving average"},
+    {kUsesLambda, "dmaLambda", "--lambda", "lambda_", 0, "blend of the earlier output"},
+    {kUsesShift, "shiftPercentage", "--shift", "shift", 0,
+     "shift as a fraction of the window, 0 to 1 (0.5 centres it)"},
+    {kUsesOrder, "dfaOrder", "--order", "order", 1, "trend fitted in each box: 0 constant, 1 linear"},
+    {kUsesStep, "dynamicStep", "--dynamic-step", "step", 100, "evaluate H at every N-th position"},
+};
+
+constexpr const SettingDescription& DescriptionOf(MethodSetting setting) {
+    for (const SettingDescription& d : kSettingDescriptions)
+        if (d.setting == setting) return d;
+    return kSettingDescriptions[0];  // every setting has a row
+}
+
+// A setting's default as the field's type.
+template <typename T>
+constexpr T DefaultOf(MethodSetting setting) {
+    return static_cast<T>(DescriptionOf(setting).defaultValue);
+}
+
+}  // namespace fractan
