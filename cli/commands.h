@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "generator/generator.h"
 #include "setup/method_settings.h"
 #include "setup/parameters.h"
 #include "setup/series_loader.h"
@@ -107,16 +108,17 @@ struct DemoOptions {
 int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err);
 
 // `fractan generate [options]`: the generator page's fields.
+// The numbers start from the generator's own defaults.
 struct GenerateOptions {
-    int32_t count = 1;
-    int32_t levels = 5;
-    double hurstStart = 0.5;
-    double hurstEnd = 0.5;
-    double hurstStep = 0.1;
+    int32_t count = GeneratorSettings{}.seriesCount;
+    int32_t levels = GeneratorSettings{}.lengthExponent;
+    double hurstStart = GeneratorSettings{}.hurstStart;
+    double hurstEnd = GeneratorSettings{}.hurstEnd;
+    double hurstStep = GeneratorSettings{}.hurstStep;
     std::string output = ".";
-    std::string prefix = "Artificial_";
+    std::string prefix = GeneratorSettings{}.filePrefix;
     std::string kind = "both";  // text | binary | both (or 1, 2, 3)
-    int32_t precision = 10;
+    int32_t precision = GeneratorSettings{}.precision;
     std::optional<int32_t> seed;  // absent: from the calendar time
     std::string method = "rmd";   // rmd | fft
 };
