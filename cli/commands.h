@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/methods.h"
 #include "generator/generator.h"
 #include "setup/method_settings.h"
 #include "setup/parameters.h"
@@ -36,7 +37,7 @@ struct AnalysisOptions {
     std::optional<int32_t> end;  // default: an eighth of the data size (DMA) or of the window (DFA)
     std::string progression = "geometric";  // linear | geometric | custom | 0 | 1 | 2
     std::string customFile;
-    int32_t computationType = 2;
+    int32_t computationType = DefaultType(MethodFamily::kDma);
     int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
     std::string outputPath = ".";
     // Default: the input file's name up to its last dot for dma and dfa, so

@@ -140,7 +140,7 @@ void AddDmaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
 
 void AddDfaOptions(CLI::App& cmd, fractan::cli::AnalysisOptions& o) {
     o.family = fractan::cli::Family::kDfa;
-    o.computationType = 3;
+    o.computationType = fractan::DefaultType(fractan::MethodFamily::kDfa);
     AddInputOptions(cmd, o,
                     "Window size W: samples tiled by the boxes (default: every sample but the "
                     "first for Static DFA; a quarter of that for Dynamic DFA)");

@@ -26,6 +26,8 @@ constexpr Method kMethods[kComputationTypeCount] = {
 
 std::span<const Method> Methods() { return kMethods; }
 
+int32_t DefaultType(MethodFamily family) { return family == MethodFamily::kDfa ? 3 : 2; }
+
 std::string MethodTitle(const Method& method) {
     const std::string name = method.name;
     return name.substr(0, name.rfind(" ("));

@@ -34,6 +34,10 @@ struct Method {
 // Every method, in the order of their ids.
 std::span<const Method> Methods();
 
+// The method a family's command, module function and page start from: static
+// DMA (2) and static DFA (3).
+int32_t DefaultType(MethodFamily family);
+
 // A method's name without its number: "Static DMA".
 std::string MethodTitle(const Method& method);
 

@@ -95,6 +95,9 @@ struct CAnalysisPage::NumberBinding {
 CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
     : QWidget(parent), kind_(kind), services_(services) {
     record_.Reset();
+    // A fresh page starts from the method the command starts from.
+    if (kind_ != Kind::kClusters)
+        record_.computationType = DefaultType(kind_ == Kind::kDfa ? MethodFamily::kDfa : MethodFamily::kDma);
     if (kind_ == Kind::kClusters) configFileName_ = "...";
     runLog_ = new RunLog(this);
     BuildForm();
