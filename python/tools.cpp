@@ -1,0 +1,75 @@
+// The Python module's tools: the scale progressions, local_slope() and run_config().
+
+#include "python/common.h"
+
+#include <pybind11/stl.h>
+
+#include "engine/checks.h"
+#include "engine/driver.h"
+#include "setup/progression.h"
+#include "slope/local_slope.h"
+
+namespace fractan::python {
+namespace {
+
+py::array_t<int32_t> Progression(int32_t start, int32_t end, int32_t step, int32_t type) {
+    std::string why;
+    const SizeList sizes = ScaleProgression{start, end, step, type, {}}.Expand(&why);
+    if (sizes.Empty()) throw py::value_error(why);
+    return py::array_t<int32_t>(sizes.Size(), sizes.Data());
+}
+
+py::tuple LocalSlopeFor(const py::object& scales, const py::object& fluctuation, double width, double delta) {
+    const Samples n = SamplesOf(scales, "scales"), f = SamplesOf(fluctuation, "fluctuation");
+    if (n.size() != f.size()) throw py::value_error("scales and fluctuation must have the same length");
+    std::vector<ChartPoint> points;
+    for (py::ssize_t i = 0; i < n.size(); ++i) points.push_back(ChartPoint{n.data()[i], f.data()[i]});
+    const LocalSlopeResult r = Interruptible([&] { return LocalSlopeOf(points, width, delta); });
+    if (r.status == kLocalSlopeRefused) throw py::value_error(r.reason);
+    return py::make_tuple(ArrayOf(r.centres), ArrayOf(r.slopes));
+}
+
+py::dict RunConfig(const std::string& path, int32_t jobs) {
+    AnalysisParameters params;
+    std::string problem;
+    if (!params.LoadConfig(path, &problem)) throw py::value_error("configuration file [" + path + "]: " + problem);
+    if (const std::string reason = CheckParametersForType(params); !reason.empty())
+        throw py::value_error(reason + kReviewSuffix);
+    params.jobs = jobs;
+    const RunSummary summary = Interruptible([&] {
+        RunSummary s;
+        RunAnalysis(params, &s);
+        return s;
+    });
+    py::dict out;
+    out["result_file"] = summary.resultPath;
+    out["analysed"] = summary.analysed;
+    out["not_analysed"] = summary.notAnalysed;
+    out["not_finite"] = summary.notFinite;
+    out["chart_files"] = summary.chartFiles;
+    out["incremental_files"] = summary.incrementalFiles;
+    return out;
+}
+
+}  // namespace
+
+void AddTools(py::module_& m) {
+    using py::arg;
+    m.def("linear", [](int32_t start, int32_t end, int32_t step) { return Progression(start, end, step, kLinear); },
+          arg("start"), arg("end"), arg("step"),
+          "The scales start, start + step, ... up to end, as an array.");
+    m.def("geometric",
+          [](int32_t start, int32_t end, int32_t step) { return Progression(start, end, step, kGeometric); },
+          arg("start"), arg("end"), arg("step") = 2, "The scales start, start * step, ... up to end, as an array.");
+
+    m.def("local_slope", &LocalSlopeFor, arg("scales"), arg("fluctuation"), arg("width") = 1.0, arg("delta") = 0.1,
+          R"(The slope of log10 fluctuation against log10 scales in windows of `width` decades, moved by
+`delta` decades: returns (centres, slopes), both empty when no window holds two points. A point
+whose n or F is not a finite number above 0 raises ValueError naming it ("The chart, point 3: F
+is -1; ...").)");
+    m.def("run_config", &RunConfig, arg("path"), arg("jobs") = 0,
+          R"(Runs a configuration file as `fractan run` does, files and all, analysing the files of a list
+`jobs` at a time (0: one per core). Returns the files written and those not analysed.)");
+}
+
+}  // namespace fractan::python
