@@ -2,6 +2,9 @@
 
 #include "python/common.h"
 
+#include <initializer_list>
+#include <string>
+
 #include "engine/analysis.h"
 #include "engine/checks.h"
 #include "engine/methods.h"
@@ -110,6 +113,29 @@ std::string ResultRepr(const Result& r) {
            py::str(r.hurst).cast<std::string>() + " over " + std::to_string(py::len(r.scales)) + " scales>";
 }
 
+// A setting's keyword argument with its default, as the method table gives them.
+template <typename T>
+py::arg_v SettingArg(MethodSetting setting) {
+    return py::arg(DescriptionOf(setting).keyword) = DefaultOf<T>(setting);
+}
+
+// The docstring of a family's function: its methods, the window and scales, and
+// the settings it takes, from the method table.
+std::string AnalysisDoc(const char* what, MethodFamily family, const char* windowAndScales,
+                        std::initializer_list<MethodSetting> settings) {
+    auto column = [](std::string name) { return name.append(name.size() < 10 ? 10 - name.size() : 1, ' '); };
+    std::string doc = std::string(what) + " of the series x (any 1-D array-like of numbers).\n\n" + column("type") +
+                      MethodList(family) + " (default " + std::to_string(DefaultType(family)) + ")\n" +
+                      windowAndScales;
+    for (MethodSetting setting : settings) doc += column(DescriptionOf(setting).keyword) + SettingHelp(setting) + "\n";
+    return doc + column("integrate") +
+           "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n\n"
+           "Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).\n"
+           "Raises ValueError with the reason when the parameters are refused or a sample is not finite.\n"
+           "Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when\n"
+           "two scales leave H resting on two points.";
+}
+
 }  // namespace
 
 void AddAnalyses(py::module_& m) {
@@ -128,44 +154,26 @@ void AddAnalyses(py::module_& m) {
                       "Static types: the result line's position field, M + W (W for DFA).")
         .def("__repr__", &ResultRepr);
 
-    m.def("dma", &Dma, arg("x"), arg("type") = 2, arg("window") = py::none(), arg("scales") = py::none(),
-          arg("weight") = 0, arg("shift") = 0.0, arg("lambda_") = 0.0, arg("step") = 100, arg("integrate") = false,
-          R"(Detrending moving average analysis of the series x (any 1-D array-like of numbers).
-
-type      0 Dynamic DMA, 2 Static DMA (default), 4 Static Smoothed DMA, 5 Dynamic Shifted DMA,
-          6 Static Shifted DMA, 7 Static 1st order DMA, 8 Dynamic Smoothed DMA, 9 Static Smoothed DMA Lambda
-window    W: points over which deviations are averaged (default: the largest that fits, len(x) - 2*M - 1,
-          for static types; a quarter of it for dynamic ones)
-scales    the moving-average window sizes, an array or fractan.linear()/fractan.geometric()
-          (default: geometric 4, 8, ... up to an eighth of len(x)); the last is M
-weight    smoothed DMA (4, 8, 9): filter weight w, 0 for the plain moving average
-shift     shifted DMA (5, 6): shift as a fraction of the window, 0 to 1 (0.5 centres it)
-lambda_   smoothed DMA lambda (9): blend of the earlier output
-step      dynamic types: evaluate H at every step-th position (1 or more)
-integrate analyse the cumulative sum of x less its mean (for increments, such as returns or noise)
-
-Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).
-Raises ValueError with the reason when the parameters are refused or a sample is not finite.
-Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when
-two scales leave H resting on two points.)");
-    m.def("dfa", &Dfa, arg("x"), arg("type") = 3, arg("order") = 1, arg("window") = py::none(),
-          arg("scales") = py::none(), arg("step") = 100, arg("integrate") = false,
-          R"(Detrended fluctuation analysis of the series x (any 1-D array-like of numbers).
-
-type      1 Dynamic DFA, 3 Static DFA (default)
-order     trend fitted in each box: 0 constant, 1 linear (default); boxes of order + 2 or more
-window    W: samples tiled by the boxes (default: every sample but the first for Static DFA;
-          a quarter of that for Dynamic DFA)
-scales    the box sizes, an array or fractan.linear()/fractan.geometric()
-          (default: geometric 4, 8, ... up to an eighth of the window)
-step      dynamic type: evaluate H at every step-th position (1 or more)
-integrate analyse the cumulative sum of x less its mean (for increments, such as returns or noise)
-
-Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).
-Raises ValueError with the reason when the parameters are refused or a sample is not finite.
-Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when
-two scales leave H resting on two points.)");
-
+    static const std::string dmaDoc = AnalysisDoc(
+        "Detrending moving average analysis", MethodFamily::kDma,
+        "window    W: points over which deviations are averaged (default: the largest that fits, len(x) - 2*M - 1,\n"
+        "          for static types; a quarter of it for dynamic ones)\n"
+        "scales    the moving-average window sizes, an array or fractan.linear()/fractan.geometric()\n"
+        "          (default: geometric 4, 8, ... up to an eighth of len(x)); the last is M\n",
+        {kUsesWeight, kUsesShift, kUsesLambda, kUsesStep});
+    m.def("dma", &Dma, arg("x"), arg("type") = DefaultType(MethodFamily::kDma), arg("window") = py::none(),
+          arg("scales") = py::none(), SettingArg<int32_t>(kUsesWeight), SettingArg<double>(kUsesShift),
+          SettingArg<double>(kUsesLambda), SettingArg<int32_t>(kUsesStep), arg("integrate") = false, dmaDoc.c_str());
+    static const std::string dfaDoc = AnalysisDoc(
+        "Detrended fluctuation analysis", MethodFamily::kDfa,
+        "window    W: samples tiled by the boxes (default: every sample but the first for Static DFA;\n"
+        "          a quarter of that for Dynamic DFA)\n"
+        "scales    the box sizes, an array or fractan.linear()/fractan.geometric()\n"
+        "          (default: geometric 4, 8, ... up to an eighth of the window); boxes of order + 2 or more\n",
+        {kUsesOrder, kUsesStep});
+    m.def("dfa", &Dfa, arg("x"), arg("type") = DefaultType(MethodFamily::kDfa), SettingArg<int32_t>(kUsesOrder),
+          arg("window") = py::none(), arg("scales") = py::none(), SettingArg<int32_t>(kUsesStep),
+          arg("integrate") = false, dfaDoc.c_str());
 }
 
 }  // namespace fractan::python
