@@ -48,6 +48,7 @@ bench: build
 	bash bench/ratios.sh $(BUILD_DIR)
 	bash bench/mpi_spread.sh $(BUILD_DIR)
 	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_dfa.py
+	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_overhead.py
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

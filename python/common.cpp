@@ -1,11 +1,71 @@
 #include "python/common.h"
 
+#include <signal.h>
+
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+
+#include "setup/output.h"
+#include "setup/stop.h"
 
 namespace fractan::python {
 namespace {
+
+class Silence : public OutputSink {
+public:
+    void Write(std::string_view) override {}
+};
+
+// The stop of the call running on Python's main thread, and the SIGINT handler
+// found before ours: Python's, which has the interpreter raise KeyboardInterrupt.
+std::atomic<StopSource*> interruptedStop{nullptr};
+struct sigaction chainedInterrupt;
+std::atomic<bool> chaining{false};
+
+void OnInterrupt(int signal, siginfo_t* info, void* context) {
+    if (StopSource* stop = interruptedStop.load()) stop->RequestStop();
+    if (chaining.exchange(true)) return;  // a handler installed over ours that chains back to it
+    if (chainedInterrupt.sa_flags & SA_SIGINFO)
+        chainedInterrupt.sa_sigaction(signal, info, context);
+    else
+        chainedInterrupt.sa_handler(signal);
+    chaining.store(false);
+}
+
+// While it lives, SIGINT also asks `stop` to stop. Python handles signals on its
+// main thread only, so only there, and only over a handler of Python's (not
+// over SIG_IGN or SIG_DFL, which keep their meaning). Our handler stays once
+// installed, going on to the one before it: installing and restoring it for
+// each call would cost a short call more than its computation.
+class ScopedInterruptStop {
+public:
+    explicit ScopedInterruptStop(StopSource& stop) {
+        struct sigaction current;
+        if (!_PyOS_IsMainThread() || sigaction(SIGINT, nullptr, &current) != 0 ||
+            current.sa_handler == SIG_IGN || current.sa_handler == SIG_DFL)
+            return;
+        if (!(current.sa_flags & SA_SIGINFO) || current.sa_sigaction != OnInterrupt) {
+            struct sigaction ours = current;
+            ours.sa_sigaction = OnInterrupt;
+            ours.sa_flags |= SA_SIGINFO;
+            chainedInterrupt = current;
+            if (sigaction(SIGINT, &ours, nullptr) != 0) return;
+        }
+        interruptedStop.store(&stop);
+        armed_ = true;
+    }
+    ~ScopedInterruptStop() {
+        if (armed_) interruptedStop.store(nullptr);
+    }
+    ScopedInterruptStop(const ScopedInterruptStop&) = delete;
+    ScopedInterruptStop& operator=(const ScopedInterruptStop&) = delete;
+
+private:
+    bool armed_ = false;
+};
 
 // The argument as an array, refused (TypeError) unless it holds numbers: numpy
 // would read a list of strings of digits as numbers.
@@ -18,7 +78,6 @@ py::array NumbersOf(const py::object& value, const std::string& name, const char
     if (array.ndim() != 1) throw py::type_error(name + " must be one-dimensional");
     return array;
 }
-
 
 // The value as the engine's 32-bit whole number; ValueError naming `what` when
 // it is fractional or out of that range.
@@ -33,6 +92,25 @@ int32_t WholeNumber(double value, const std::string& what) {
 }
 
 }  // namespace
+
+// In the calling thread, not on a thread of its own, since starting a thread
+// would cost a short call many times its computation.
+void RunInterruptible(const std::function<void()>& work) {
+    StopSource stop;
+    {
+        ScopedInterruptStop interrupt(stop);
+        py::gil_scoped_release release;
+        Silence silence;
+        ScopedOutputRedirect quiet(silence);
+        ScopedStopSource scope(stop);
+        work();
+    }
+    if (!stop.StopRequested()) return;
+    // Python's handler raises KeyboardInterrupt; one of the program's own that
+    // does not still leaves the call unfinished.
+    if (PyErr_CheckSignals() == 0) PyErr_SetNone(PyExc_KeyboardInterrupt);
+    throw py::error_already_set();
+}
 
 Samples SamplesOf(const py::object& x, const char* name) {
     Samples samples = Samples::ensure(NumbersOf(x, name, "numbers"));

@@ -5,17 +5,12 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <chrono>
 #include <cstdint>
-#include <future>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
-#include <string_view>
-#include <thread>
 #include <vector>
-
-#include "setup/output.h"
-#include "setup/stop.h"
 
 namespace py = pybind11;
 
@@ -29,43 +24,16 @@ void AddTools(py::module_& m);
 
 using Samples = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-class Silence : public OutputSink {
-public:
-    void Write(std::string_view) override {}
-};
+// Runs `work` in the calling thread with the GIL released (other Python threads
+// go on meanwhile), its progress lines silenced and the stop polled: Ctrl-C
+// stops it promptly, raising KeyboardInterrupt.
+void RunInterruptible(const std::function<void()>& work);
 
-// Runs `work` on a thread of its own with the GIL released, its progress lines
-// silenced and the stop polled, so that Ctrl-C in Python stops it promptly
-// (KeyboardInterrupt) and other Python threads go on meanwhile.
 template <class Work>
 auto Interruptible(Work work) -> decltype(work()) {
-    StopSource stop;
-    std::packaged_task<decltype(work())()> task([&] {
-        Silence silence;
-        ScopedOutputRedirect quiet(silence);
-        ScopedStopSource scope(stop);
-        return work();
-    });
-    auto result = task.get_future();
-    std::thread thread(std::move(task));
-    for (;;) {
-        bool ready = false;
-        {
-            py::gil_scoped_release release;
-            ready = result.wait_for(std::chrono::milliseconds(20)) == std::future_status::ready;
-        }
-        if (ready) break;
-        if (PyErr_CheckSignals() != 0) {
-            stop.RequestStop();
-            {
-                py::gil_scoped_release release;
-                thread.join();
-            }
-            throw py::error_already_set();
-        }
-    }
-    thread.join();
-    return result.get();
+    std::optional<decltype(work())> result;
+    RunInterruptible([&] { result.emplace(work()); });
+    return std::move(*result);
 }
 
 // A 1-D array of numbers, every one finite.
