@@ -43,8 +43,11 @@ void OnInterrupt(int signal, siginfo_t* info, void* context) {
 class ScopedInterruptStop {
 public:
     explicit ScopedInterruptStop(StopSource& stop) {
+        // Asked of the threading module once: CPython's own test is not in its stable API.
+        static const unsigned long mainThread =
+            py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
         struct sigaction current;
-        if (!_PyOS_IsMainThread() || sigaction(SIGINT, nullptr, &current) != 0 ||
+        if (PyThread_get_thread_ident() != mainThread || sigaction(SIGINT, nullptr, &current) != 0 ||
             current.sa_handler == SIG_IGN || current.sa_handler == SIG_DFL)
             return;
         if (!(current.sa_flags & SA_SIGINFO) || current.sa_sigaction != OnInterrupt) {
