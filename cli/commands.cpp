@@ -54,7 +54,8 @@ bool HasTestName(const AnalysisParameters& params, std::ostream& err) {
 }
 
 // False, after a line on err, when the output folder or the input files are missing.
-bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
+// The input files are those of the record's expanded list.
+bool OutputAndInputsExist(const AnalysisParameters& params, std::ostream& err) {
     if (params.outputPath.empty()) {
         err << "fractan: no output folder is given.\n";
         return false;
@@ -64,7 +65,7 @@ bool OutputAndInputsExist(AnalysisParameters& params, std::ostream& err) {
             << (CanRead(params.outputPath) ? "] is not a folder.\n" : "] does not exist.\n");
         return false;
     }
-    if (!params.ExpandInputFiles()) {
+    if (params.inputFiles.empty()) {
         err << "fractan: no input file: the files list [" << params.inputFileName
             << "] cannot be read or its first line is empty.\n";
         return false;
@@ -126,57 +127,66 @@ bool LoadConfigFile(const std::string& configPath, AnalysisParameters& params, s
 
 }  // namespace
 
-int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
-                       bool reportResultPath, LoadedSeries* loaded) {
-    if (!HasTestName(params, err)) return kExitFailure;
-    const std::string reason = CheckParametersForType(params);
-    if (!reason.empty()) {
+RunSummary RunCheckedAnalysis(const AnalysisParameters& record, std::ostream& out, std::ostream& err, int* code,
+                              std::optional<MethodFamily> family, bool reportResultPath, LoadedSeries* loaded) {
+    *code = kExitFailure;
+    if (!HasTestName(record, err)) return {};
+    const RunPlan plan = PlanRun(record, family);
+    if (const Refusal& refusal = plan.refusal) {
         // Too few scales: the options widen the progression.
-        const bool widen = IsScaleCountReason(reason);
-        err << "fractan: " << reason << (widen ? " Widen --start ... --end (or the custom file)." : "")
+        const bool widen = IsScaleCountReason(refusal.reason);
+        err << "fractan: " << refusal.reason << (widen ? " Widen --start ... --end (or the custom file)." : "")
             << kReviewSuffix << "\n";
-        return kExitFailure;
+        return {};
     }
-    if (!HasKnownFileType(params, err)) return kExitFailure;
-    if (!OutputAndInputsExist(params, err)) return kExitFailure;
+    if (!HasKnownFileType(record, err)) return {};
+    if (!OutputAndInputsExist(plan.record, err)) return {};
 
-    RunSummary summary;
-    RunAnalysis(params, &summary, loaded);
+    RunSummary summary = RunAnalysis(plan, loaded);
     if (summary.stopped) {
         err << "fractan: calculation stopped; the files written so far are kept.\n";
-        return kExitStopped;
+        *code = kExitStopped;
+        return summary;
     }
-    if (reportResultPath && !summary.analysed.empty()) {
-        out << (IsDynamicType(params.computationType) ? "Incremental result files are beside ["
+    const std::vector<std::string> notAnalysed = summary.Inputs({kNotAnalysed});
+    const std::vector<std::string> notFinite = summary.Inputs({kNotFinite});
+    if (reportResultPath && notAnalysed.size() < summary.files.size()) {
+        out << (IsDynamicType(record.computationType) ? "Incremental result files are beside ["
                                                       : "Result file: [")
             << summary.resultPath << "]\n";
     }
-    for (const FileFit& fit : summary.fits) {
+    for (const FileReport& file : summary.files) {
+        if (file.status != kAnalysed || IsDynamicType(record.computationType)) continue;
         char line[120];
-        std::snprintf(line, sizeof line, "H = %.4f, standard error of the fitted slope %.4f: [", fit.hurst,
-                      fit.standardError);
-        out << line << fit.input << "]\n";
+        std::snprintf(line, sizeof line, "H = %.4f, standard error of the fitted slope %.4f: [", file.hurst,
+                      file.standardError);
+        out << line << file.input << "]\n";
     }
-    int code = kExitOk;
-    if (!summary.notAnalysed.empty()) {
-        const size_t total = summary.analysed.size() + summary.notAnalysed.size();
-        ReportFiles(err, std::to_string(summary.notAnalysed.size()) + " of " + std::to_string(total) +
-                             " input files could not be analysed", summary.notAnalysed);
-        code = kExitFailure;
+    *code = kExitOk;
+    if (!summary.refusal.empty()) {
+        err << "fractan: " << summary.refusal << "\n";
+        *code = kExitFailure;
     }
-    if (!summary.notFinite.empty()) {
-        ReportFiles(err, "H is not a finite number for " + std::to_string(summary.notFinite.size()) + " input files",
-                    summary.notFinite);
-        code = kExitFailure;
+    if (!notAnalysed.empty()) {
+        ReportFiles(err, std::to_string(notAnalysed.size()) + " of " + std::to_string(summary.files.size()) +
+                             " input files could not be analysed", notAnalysed);
+        *code = kExitFailure;
     }
-    return code;
+    if (!notFinite.empty()) {
+        ReportFiles(err, "H is not a finite number for " + std::to_string(notFinite.size()) + " input files",
+                    notFinite);
+        *code = kExitFailure;
+    }
+    return summary;
 }
 
 int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {
     AnalysisParameters params;
     if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
     params.jobs = jobs;
-    return RunCheckedAnalysis(params, out, err);
+    int code = kExitOk;
+    RunCheckedAnalysis(params, out, err, &code);
+    return code;
 }
 
 namespace {
@@ -384,17 +394,19 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err) {
     AnalysisParameters params;
     // The dfa command runs only the DFA types, the dma command only the others.
-    params.computationType = options.computationType;
-    const bool dfa = options.family == Family::kDfa;
-    if (dfa != IsDfaType(options.computationType)) {
-        err << "fractan: " << (dfa ? CheckDfaParameters(params) : CheckDmaParameters(params))
-            << kReviewSuffix << "\n";
+    const MethodFamily family = options.family == Family::kDfa ? MethodFamily::kDfa : MethodFamily::kDma;
+    AnalysisSettings type;
+    type.computationType = options.computationType;
+    if (const Refusal refusal = CheckSettings(type, 0, family); refusal && refusal.field == "computationType") {
+        err << "fractan: " << refusal.reason << kReviewSuffix << "\n";
         return kExitFailure;
     }
     LoadedSeries loaded;  // read once: the defaults need its length, the run its samples
     if (!BuildParameters(options, params, out, err, &loaded)) return kExitFailure;
     if (const auto code = SaveRequestedConfig(options, params, out, err)) return *code;
-    return RunCheckedAnalysis(params, out, err, true, &loaded);
+    int code = kExitOk;
+    RunCheckedAnalysis(params, out, err, &code, family, true, &loaded);
+    return code;
 }
 
 bool LooksLikeConfiguration(const std::string& path) {
@@ -425,6 +437,7 @@ int RunCheckedClusters(AnalysisParameters& params, std::ostream& out, std::ostre
         return kExitFailure;
     }
     if (!HasKnownFileType(params, err)) return kExitFailure;
+    params.ExpandInputFiles();
     if (!OutputAndInputsExist(params, err)) return kExitFailure;
     ClusterRunSummary summary;
     RunClusterAnalysis(params, &summary, loaded);

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/driver.h"
 #include "engine/methods.h"
 #include "generator/generator.h"
 #include "setup/method_settings.h"
@@ -89,9 +90,11 @@ bool LooksLikeConfiguration(const std::string& path);
 bool BuildParameters(const AnalysisOptions& options, AnalysisParameters& params, std::ostream& out,
                      std::ostream& err, LoadedSeries* loaded = nullptr);
 
-// Checks the record, runs it and reports how it went.
-int RunCheckedAnalysis(AnalysisParameters& params, std::ostream& out, std::ostream& err,
-                       bool reportResultPath = true, LoadedSeries* loaded = nullptr);
+// Checks the record (for a method of `family`, when given), runs it and
+// reports how it went; `code` is set to the exit code.
+RunSummary RunCheckedAnalysis(const AnalysisParameters& record, std::ostream& out, std::ostream& err, int* code,
+                              std::optional<MethodFamily> family = {}, bool reportResultPath = true,
+                              LoadedSeries* loaded = nullptr);
 
 // `fractan config template`
 std::string ConfigTemplate();

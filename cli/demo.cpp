@@ -4,8 +4,6 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "engine/result_files.h"
-#include "engine/result_reading.h"
 #include "generator/generator.h"
 #include "generator/series_writer.h"
 
@@ -14,11 +12,9 @@ namespace {
 
 constexpr double kDemoHurst = 0.7;
 
-// The H of the last line of a result file; NaN when there is none.
-double LastResultHurst(const std::string& resultPath) {
-    std::vector<HurstPoint> lines;
-    if (!ReadHurstSeries(resultPath, lines) || lines.empty()) return std::nan("");
-    return lines.back().hurst;
+// The H the run found for its one file; NaN when it found none.
+double HurstOf(const RunSummary& summary) {
+    return summary.files.empty() ? std::nan("") : summary.files.back().hurst;
 }
 
 }  // namespace
@@ -71,19 +67,18 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     // Static DMA: the data window takes what the moving averages leave.
     params.computationType = 2;
     params.windowSize = length - 2 * (sizes.Empty() ? 0 : sizes.Last()) - 1;
-    int code = RunCheckedAnalysis(params, out, err, false);
+    int code = kExitOk;
+    const RunSummary dmaRun = RunCheckedAnalysis(params, out, err, &code, {}, false);
     if (code != kExitOk) return code;
-    const std::string dmaResult = ResultFilePath(params.outputPath, params.testName, 2);
 
     // Static DFA with linear trends: the boxes tile every sample but the first.
     params.computationType = 3;
     params.dfaOrder = 1;
     params.windowSize = length - 1;
-    code = RunCheckedAnalysis(params, out, err, false);
+    const RunSummary dfaRun = RunCheckedAnalysis(params, out, err, &code, {}, false);
     if (code != kExitOk) return code;
-    const std::string dfaResult = ResultFilePath(params.outputPath, params.testName, 3);
 
-    const double dma = LastResultHurst(dmaResult), dfa = LastResultHurst(dfaResult);
+    const double dma = HurstOf(dmaRun), dfa = HurstOf(dfaRun);
     char text[240];
     std::snprintf(text, sizeof text,
                   "Expected H:                   %.2f\n"
@@ -91,9 +86,9 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
                   "Estimated H, Static DFA (3):  %.4f\n",
                   kDemoHurst, dma, dfa);
     out << "\n" << text;
-    for (const std::string& result : {dmaResult, dfaResult}) {
-        out << "Result file: [" << result << "]\n";
-        out << "Chart file:  [" << ChartFilePath(result, seriesPath) << "]\n";
+    for (const RunSummary* run : {&dmaRun, &dfaRun}) {
+        out << "Result file: [" << run->resultPath << "]\n";
+        out << "Chart file:  [" << run->files.back().chartFile << "]\n";
     }
     return std::isfinite(dma) && std::isfinite(dfa) ? kExitOk : kExitFailure;
 }

@@ -15,7 +15,7 @@ namespace fractan {
 namespace {
 
 WindowSet WindowsOf(const AnalysisSettings& s) {
-    return WindowsFor(s.computationType, s.dmaWeight, s.dmaLambda, s.shiftPercentage);
+    return WindowsFor(*FindMethod(s.computationType), s.dmaWeight, s.dmaLambda, s.shiftPercentage);  // a known type
 }
 
 // Collects the positions of a dynamic computation for the caller.

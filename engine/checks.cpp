@@ -1,5 +1,6 @@
 #include "engine/checks.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -39,17 +40,38 @@ std::string TypesText(Chosen chosen) {
     return text;
 }
 
-// The type list's reason: the type by its name, or by its number with the
-// valid ones when the pages give it no name (type 9 among them).
-std::string TypeReason(const char* format, int32_t type, MethodPage page) {
-    char text[160];
-    if (const Method* method = FindMethod(type); method && method->page != MethodPage::kNone) {
-        std::snprintf(text, sizeof text, format, method->name);
-        return text;
+const char* FamilyName(MethodFamily family) { return family == MethodFamily::kDfa ? "DFA" : "DMA"; }
+
+// The value of a setting that only some methods read.
+double ValueOf(const AnalysisSettings& s, MethodSetting setting) {
+    switch (setting) {
+        case kUsesWeight: return s.dmaWeight;
+        case kUsesLambda: return s.dmaLambda;
+        case kUsesShift: return s.shiftPercentage;
+        case kUsesOrder: return s.dfaOrder;
+        case kUsesStep: return s.dynamicStep;
     }
-    std::snprintf(text, sizeof text, format, ("Computation type " + std::to_string(type)).c_str());
-    return text + std::string(" The valid ones are ") + TypesText([page](const Method& m) { return m.page == page; }) +
-           ".";
+    return 0.0;
+}
+
+std::string Shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// The first setting the method reads whose value lies outside its range.
+Refusal SettingRangeRefusal(const Method& method, const AnalysisSettings& s) {
+    for (const SettingDescription& d : kSettingDescriptions) {
+        const double value = ValueOf(s, d.setting);
+        if (!method.Uses(d.setting) || (value >= d.least && value <= d.most)) continue;
+        const std::string what = std::isnan(value)          ? "is not a number"
+                                 : d.most == kUnbounded      ? Shortest(value) + " is below " + Shortest(d.least)
+                                                             : Shortest(value) + " is outside " + Shortest(d.least) +
+                                                              " ... " + Shortest(d.most);
+        return {d.field, std::string(d.caption) + " " + what + " (" + d.help + ")."};
+    }
+    return {};
 }
 
 constexpr const char* kScaleCountStart = "The progression gives ";
@@ -67,100 +89,71 @@ int32_t Smallest(const SizeList& sizes) {
     return smallest;
 }
 
-}  // namespace
-
-std::string CheckDmaSettings(const AnalysisSettings& params, int64_t dataSize, bool checkTypeList,
-                             const std::string& note) {
-    const int32_t type = params.computationType;
-    if (checkTypeList && !IsPageType(type, MethodPage::kDma))
-        return TypeReason("%s is not a valid computation type for DMA.", type, MethodPage::kDma);
-
-    const SizeList sizes = SizesOf(params);
+Refusal DmaRefusal(const Method& method, const AnalysisSettings& s, int64_t dataSize, const std::string& note) {
+    const SizeList sizes = SizesOf(s);
     if (sizes.Empty())
-        return "Moving average progression is not valid" + (note.empty() ? std::string() : ": " + note) + ".";
-    if (std::string reason = ScaleCountReason(sizes.Size(), note); !reason.empty()) return reason;
-
-    if (dataSize <= int64_t{params.windowSize} + 2 * int64_t{sizes.Last()})
-        return "Data size must be greater than window size plus maximum moving average times two.";
-
-    if ((type == 4 || type == 8) && (params.dmaWeight < 0 || params.dmaWeight >= Smallest(sizes)))
-        return "DMA filter weight should be greater than or equal to zero and less than the "
-               "smallest moving average.";
-
-    if (type == 9 && params.dmaWeight < 0)
-        return "DMA filter weight should be greater than or equal to zero.";
-
+        return {"averageProgression",
+                "Moving average progression is not valid" + (note.empty() ? std::string() : ": " + note) + "."};
+    if (std::string reason = ScaleCountReason(sizes.Size(), note); !reason.empty()) return {"averageProgression", reason};
+    if (dataSize <= int64_t{s.windowSize} + 2 * int64_t{sizes.Last()})
+        return {"dataSize", "Data size must be greater than window size plus maximum moving average times two."};
+    if (method.Uses(kUsesWeight) && method.detrending == Detrending::kSmoothed && s.dmaWeight >= Smallest(sizes))
+        return {"dmaWeight", "DMA filter weight should be less than the smallest moving average."};
     // Moving averages without slots would have nowhere to keep their samples.
-    if (type == 7 && Smallest(sizes) < kFirstOrderLeast)
-        return "Moving average windows must be at least " + std::to_string(kFirstOrderLeast) +
-               " for 1st order DMA: " + kFirstOrderLeastWhy + ".";
-    if (Smallest(sizes) < 1) return "Moving average windows must be at least 1.";
-
+    if (Smallest(sizes) < method.leastScale)
+        return {"averageProgression",
+                method.leastScale == 1 ? std::string("Moving average windows must be at least 1.")
+                                       : "Moving average windows must be at least " + std::to_string(method.leastScale) +
+                                             " for 1st order DMA: " + kFirstOrderLeastWhy + "."};
     // The windows must not read past the samples kept ahead of the data window.
-    if ((type == 5 || type == 6) && !ShiftRefusal(sizes, params.shiftPercentage).empty())
-        return "Shift percentage must shift every moving average by 0 up to the maximum moving "
-               "average.";
-    if (type == 7 && !FirstOrderRefusal(sizes).empty())
-        return "Moving average windows must not exceed about four times the maximum moving "
-               "average (the last one) for 1st order DMA.";
+    if (method.detrending == Detrending::kShiftedAverage && !ShiftRefusal(sizes, s.shiftPercentage).empty())
+        return {"shiftPercentage",
+                "Shift percentage must shift every moving average by 0 up to the maximum moving average."};
+    if (method.detrending == Detrending::kFirstOrder && !FirstOrderRefusal(sizes).empty())
+        return {"averageProgression", "Moving average windows must not exceed about four times the maximum moving "
+                                      "average (the last one) for 1st order DMA."};
     return {};
 }
 
-std::string CheckDfaSettings(const AnalysisSettings& params, int64_t dataSize, const std::string& note) {
-    const int32_t type = params.computationType;
-    if (!IsDfaType(type)) return TypeReason("%s is not a valid computation type for DFA.", type, MethodPage::kDfa);
-    if (std::string reason = ScaleCountReason(params.sizes.size(), note); !reason.empty()) return reason;
-    if (dataSize < int64_t{params.windowSize} + 1) return "Data size must be at least greater than window size by one.";
-    if (params.dfaOrder != 0 && params.dfaOrder != 1)
-        return "DFA order " + std::to_string(params.dfaOrder) + " is not 0 (constant) or 1 (linear).";
+Refusal DfaRefusal(const Method& method, const AnalysisSettings& s, int64_t dataSize, const std::string& note) {
+    if (std::string reason = ScaleCountReason(s.sizes.size(), note); !reason.empty()) return {"averageProgression", reason};
+    if (dataSize < int64_t{s.windowSize} + 1)
+        return {"dataSize", "Data size must be at least greater than window size by one."};
     // A fitted constant leaves no residual in a box of one sample, a line none
     // in a box of two: such an F is 0, or rounding noise that fakes any H.
-    const int32_t least = params.dfaOrder + 2;
-    for (int32_t n : params.sizes) {
+    const int32_t least = method.leastScale + s.dfaOrder;
+    for (int32_t n : s.sizes) {
         if (n < least)
-            return "Box size " + std::to_string(n) + " leaves no residual with DFA order " +
-                   std::to_string(params.dfaOrder) + "; start the box sizes at " + std::to_string(least) + " or more.";
+            return {"averageProgression", "Box size " + std::to_string(n) + " leaves no residual with DFA order " +
+                                              std::to_string(s.dfaOrder) + "; start the box sizes at " +
+                                              std::to_string(least) + " or more."};
         // The boxes tile the window: a larger one has no box, and F no value.
-        if (n > params.windowSize)
-            return "Box size " + std::to_string(n) + " exceeds the window size " + std::to_string(params.windowSize) +
-                   " that the boxes tile; end the box sizes at " + std::to_string(params.windowSize) +
-                   " or less, or widen the window.";
+        if (n > s.windowSize)
+            return {"averageProgression", "Box size " + std::to_string(n) + " exceeds the window size " +
+                                              std::to_string(s.windowSize) +
+                                              " that the boxes tile; end the box sizes at " +
+                                              std::to_string(s.windowSize) + " or less, or widen the window."};
     }
     return {};
 }
 
-std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize, const std::string& note) {
-    const Method* method = FindMethod(settings.computationType);
-    if (!method) {
-        auto family = [](MethodFamily f) { return [f](const Method& m) { return m.family == f; }; };
-        return "Computation type " + std::to_string(settings.computationType) + " is not one of the types " +
-               TypesText([](const Method&) { return true; }) + ": " + TypesText(family(MethodFamily::kDma)) +
-               " for DMA, " + TypesText(family(MethodFamily::kDfa)) + " for DFA.";
-    }
-    if (method->family == MethodFamily::kDfa) return CheckDfaSettings(settings, dataSize, note);
-    // A method off the pages is not refused for missing from their list.
-    return CheckDmaSettings(settings, dataSize, method->page != MethodPage::kNone, note);
-}
+}  // namespace
 
-std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList) {
-    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
-    std::string note;
-    const AnalysisSettings settings = SettingsOf(params, &note);
-    return CheckDmaSettings(settings, params.dataSize, checkTypeList, note);
-}
-
-std::string CheckDfaParameters(const AnalysisParameters& params) {
-    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
-    std::string note;
-    const AnalysisSettings settings = SettingsOf(params, &note);
-    return CheckDfaSettings(settings, params.dataSize, note);
-}
-
-std::string CheckParametersForType(const AnalysisParameters& params) {
-    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
-    std::string note;
-    const AnalysisSettings settings = SettingsOf(params, &note);
-    return CheckSettingsForType(settings, params.dataSize, note);
+Refusal CheckSettings(const AnalysisSettings& s, int64_t length, std::optional<MethodFamily> family,
+                      const std::string& note) {
+    const Method* method = FindMethod(s.computationType);
+    auto of = [](MethodFamily f) { return [f](const Method& m) { return m.family == f; }; };
+    if (!method)
+        return {"computationType", "Computation type " + std::to_string(s.computationType) + " is not one of the types " +
+                                       TypesText([](const Method&) { return true; }) + ": " +
+                                       TypesText(of(MethodFamily::kDma)) + " for DMA, " +
+                                       TypesText(of(MethodFamily::kDfa)) + " for DFA."};
+    if (family && method->family != *family)
+        return {"computationType", std::string(method->name) + " is not a valid computation type for " +
+                                       FamilyName(*family) + "; the valid ones are " + TypesText(of(*family)) + "."};
+    if (Refusal refusal = SettingRangeRefusal(*method, s)) return refusal;
+    return method->family == MethodFamily::kDfa ? DfaRefusal(*method, s, length, note)
+                                                : DmaRefusal(*method, s, length, note);
 }
 
 bool IsScaleCountReason(const std::string& reason) { return reason.starts_with(kScaleCountStart); }

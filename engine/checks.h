@@ -1,35 +1,32 @@
 #pragma once
-// The checks made before a calculation. Each returns the reason it fails, or
-// an empty text when the parameters pass.
+// The one check of an analysis before it runs: the command, the module and
+// the pages call it, and refuse the same settings in the same words.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/analysis.h"
-#include "setup/parameters.h"
+#include "engine/methods.h"
 
 namespace fractan {
 
 inline constexpr const char* kReviewSuffix = " Please review input parameters";
 
-// The DMA page's checks; without the type list for callers that run a type the
-// page does not offer (type 9 from the command line).
-std::string CheckDmaParameters(const AnalysisParameters& params, bool checkTypeList = true);
+// Why settings cannot be run: the setting at fault, named as the record and
+// the pages' fields name it ("windowSize", "dfaOrder", ...), and the reason.
+struct Refusal {
+    std::string field;
+    std::string reason;
+    explicit operator bool() const { return !reason.empty(); }
+};
 
-// The DFA page's checks.
-std::string CheckDfaParameters(const AnalysisParameters& params);
-
-// The same checks of settings for `dataSize` samples: the DMA checks, with or
-// without the type list, the DFA checks, and those of the type's family.
-// `note` says why the progression gives the sizes it does (ScaleProgression::Expand).
-std::string CheckDmaSettings(const AnalysisSettings& settings, int64_t dataSize, bool checkTypeList,
-                             const std::string& note = {});
-std::string CheckDfaSettings(const AnalysisSettings& settings, int64_t dataSize, const std::string& note = {});
-std::string CheckSettingsForType(const AnalysisSettings& settings, int64_t dataSize, const std::string& note = {});
-
-// The checks of the family that the computation type belongs to: the DMA
-// checks for 0, 2 and 4 … 8, the same without the type list for 9, the DFA
-// checks for 1 and 3, and for any other value a reason that names the valid types.
-std::string CheckParametersForType(const AnalysisParameters& params);
+// The first refusal of `settings` for a series of `length` samples, or none.
+// `family`: the family the caller offers (a page, `fractan dma`, fractan.dfa),
+// whose methods alone it runs. `note` says why the progression gives the
+// sizes it does (ScaleProgression::Expand).
+Refusal CheckSettings(const AnalysisSettings& settings, int64_t length, std::optional<MethodFamily> family = {},
+                      const std::string& note = {});
 
 // Whether a reason is the one for fewer than two scales, which a front end
 // may follow with how its own options widen the progression.

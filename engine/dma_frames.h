@@ -24,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/progress_lines.h"
 #include "setup/containers.h"
 #include "setup/output.h"
 #include "setup/stop.h"
@@ -78,7 +77,9 @@ public:
     void At(int32_t position) {
         const int32_t percent = static_cast<int32_t>(static_cast<double>(position) / samples_ * 100.0);
         if (percent <= last_) return;
-        PrintFormatted(kPercentLineFormat, percent);
+        char line[32];
+        std::snprintf(line, sizeof line, "Hurst exponent %d %%\n", percent);
+        ReportProgress({Progress::Kind::kPercent, line, percent});
         last_ = percent;
         sink_.Flush();
     }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -41,25 +42,62 @@ bool CouldTruncate(const std::string& folder, const std::string& file) {
     return ::access(file.c_str(), F_OK) == 0 ? ::access(file.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0;
 }
 
+FileReport ReportOf(const std::string& input, int32_t status, FileOutcome& outcome) {
+    FileReport report;
+    report.input = input;
+    report.status = status;
+    report.reason = std::move(outcome.reason);
+    if (outcome.result) {
+        report.hurst = outcome.result->hurst;
+        report.standardError = outcome.result->standardError;
+    }
+    report.fluctuations = std::move(outcome.fluctuations);
+    report.positions = std::move(outcome.positions);
+    report.hursts = std::move(outcome.hursts);
+    report.chartFile = std::move(outcome.chartFile);
+    report.incrementalFile = std::move(outcome.incrementalFile);
+    return report;
+}
+
 }  // namespace
 
-int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSeries* loaded) {
-    RunSummary local;
-    RunSummary& report = summary ? *summary : local;
-    report = RunSummary{};
-    std::string listNote;
-    if (!params.ExpandInputFiles(&listNote)) return -1;
-    if (!listNote.empty()) WriteOutput(listNote + "\n");
+std::vector<std::string> RunSummary::Inputs(std::initializer_list<int32_t> statuses) const {
+    std::vector<std::string> inputs;
+    for (const FileReport& file : files)
+        if (std::find(statuses.begin(), statuses.end(), file.status) != statuses.end()) inputs.push_back(file.input);
+    return inputs;
+}
+
+RunPlan PlanRun(const AnalysisParameters& record, std::optional<MethodFamily> family) {
+    RunPlan plan;
+    plan.record = record;
+    plan.record.ExpandInputFiles(&plan.listNote);
+    plan.settings = SettingsOf(record, &plan.progressionNote);
+    if (std::string refusal = TestNameRefusal(record.testName); !refusal.empty())
+        plan.refusal = {"testName", std::move(refusal)};
+    else
+        plan.refusal = CheckSettings(plan.settings, record.dataSize, family, plan.progressionNote);
+    return plan;
+}
+
+RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
+    RunSummary report;
+    const AnalysisParameters& params = plan.record;
+    if (params.inputFiles.empty()) {
+        report.refusal = "There is no input file: the files list cannot be read or its first line is empty.";
+        return report;
+    }
+    if (!plan.listNote.empty()) WriteOutput(plan.listNote + "\n");
     if (const std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) {
         WriteOutput(refusal + " Nothing is analysed.\n");
-        report.notAnalysed = params.inputFiles;
-        return 0;
+        report.refusal = refusal;
+        return report;
     }
-    std::string progressionNote;
-    const AnalysisSettings settings = SettingsOf(params, &progressionNote);
-    if (params.averageProgression.type == kCustom && !progressionNote.empty())
-        WriteOutput("Warning: " + progressionNote + ".\n");
+    const AnalysisSettings& settings = plan.settings;
+    if (params.averageProgression.type == kCustom && !plan.progressionNote.empty())
+        WriteOutput("Warning: " + plan.progressionNote + ".\n");
     NoteTwoScales(settings.sizes.size());
+    report.scales = settings.sizes;
 
     const int32_t type = params.computationType;
     if (type >= 0 && type < kComputationTypeCount) {
@@ -69,10 +107,9 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
         // that can read no input leaves it as it was.
         if (!CouldTruncate(params.outputPath, report.resultPath)) {
             // The other files of the run go to the same folder: nothing could be written.
-            PrintFormatted("Cannot write result file [%s]: %s. Nothing is analysed.\n", report.resultPath.c_str(),
-                           std::strerror(errno));
-            report.notAnalysed = params.inputFiles;
-            return 0;
+            report.refusal = "Cannot write result file [" + report.resultPath + "]: " + std::strerror(errno) + ".";
+            WriteOutput(report.refusal + " Nothing is analysed.\n");
+            return report;
         }
         std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
         if (calls.size() == 1) calls[0].loaded = loaded;
@@ -87,6 +124,7 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
             } catch (const std::bad_alloc&) {
                 // Memory grows with the series: one file too long must not end the run.
                 PrintFormatted("Not enough memory to analyse [%s].\n", calls[i].inputPath.c_str());
+                outcomes[i].reason = "not enough memory";
             }
         };
         list.pack = [&](int32_t i) { return Pack(std::exchange(outcomes[i], {})); };
@@ -102,23 +140,18 @@ int32_t RunAnalysis(AnalysisParameters& params, RunSummary* summary, LoadedSerie
                 emptied = true;
             }
             const int32_t status = CommitFile(calls[i], outcome, suggested);
-            const std::string& input = calls[i].inputPath;
-            if (status == kAnalysed && outcome.result)
-                report.fits.push_back({input, outcome.result->hurst, outcome.result->standardError});
-            (status == kAnalysed || status == kNotFinite ? report.analysed : report.notAnalysed).push_back(input);
-            if (status == kNotFinite) report.notFinite.push_back(input);
-            if (!outcome.chartFile.empty()) report.chartFiles.push_back(outcome.chartFile);
-            if (!outcome.incrementalFile.empty()) report.incrementalFiles.push_back(outcome.incrementalFile);
+            report.files.push_back(ReportOf(calls[i].inputPath, status, outcome));
             outcome = FileOutcome{};
+            ReportProgress({Progress::Kind::kFileDone, {}, i + 1, list.count, status});
         };
         RunListWork(list);
         if (report.stopped || StopRequested()) {
             report.stopped = true;
-            return 0;
+            return report;
         }
     }
     PrintProgress("Exiting...");
-    return 0;
+    return report;
 }
 
 }  // namespace fractan

@@ -20,12 +20,14 @@ namespace fractan {
 namespace {
 
 // The phase lines of a computation that evaluates nothing, then the reason naming the file.
-void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases, const std::string& reason) {
+void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases, const std::string& reason,
+                       FileOutcome& outcome) {
     for (const char* phase : phases) {
         PrintProgress(phase);
         PrintProgress("Done.");
     }
     PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
+    outcome.reason = reason;
 }
 
 // The name a file of this input takes: the one the run gave it, said when it
@@ -76,6 +78,8 @@ public:
     IncrementalWriter& operator=(const IncrementalWriter&) = delete;
 
     void Append(int32_t position, double hurst) override {
+        positions_.push_back(position);
+        hursts_.push_back(hurst);
         if (failed_) return;
         if (!file_) file_ = std::fopen(path_.c_str(), "a");
         if (!file_ || !WriteResultLine(file_, fileName_, call_.dataSize, call_.dataOffset, position, hurst)) {
@@ -102,6 +106,8 @@ public:
     bool Written() const { return written_; }
     double LastHurst() const { return lastHurst_; }
     const NotFiniteTally& NotFinite() const { return notFinite_; }
+    std::vector<int32_t> positions_;  // every position evaluated, and its H, for the caller
+    std::vector<double> hursts_;
 
 private:
     void Fail() {
@@ -121,24 +127,26 @@ private:
 // The status of a dynamic run that evaluated the range; a line says why when
 // there was no position, and which positions have an H that is not finite.
 int32_t FinishDynamic(const VariantCall& call, std::span<const double> samples, IncrementalWriter& writer,
-                      const DynamicRange& range) {
-    if (!writer.Close()) return kNotAnalysed;
+                      const DynamicRange& range, std::string& reason) {
+    if (!writer.Close()) {
+        reason = "the incremental file [" + writer.Path() + "] could not be written";
+        return kNotAnalysed;
+    }
     if (const NotFiniteTally& notFinite = writer.NotFinite(); notFinite.count > 0) {
         const std::string cause = NotFiniteCause(samples, call.dataOffset, " of the file", "a scale has no fluctuation there");
-        PrintFormatted("H of [%s] is not a finite number at %lld of the %lld positions evaluated, from %d to %d: %s.\n",
-                       call.inputPath.c_str(), static_cast<long long>(notFinite.count),
-                       static_cast<long long>(range.evaluated), notFinite.first, notFinite.last,
-                       cause.c_str());
+        const std::string where = "at " + std::to_string(notFinite.count) + " of the " +
+                                  std::to_string(range.evaluated) + " positions evaluated, from " +
+                                  std::to_string(notFinite.first) + " to " + std::to_string(notFinite.last) + ": " + cause;
+        reason = "H is not a finite number " + where;
+        PrintFormatted("H of [%s] is not a finite number %s.\n", call.inputPath.c_str(), where.c_str());
         return kNotFinite;
     }
     if (range.evaluated > 0) return kAnalysed;
-    if (range.last < range.first)
-        PrintFormatted("Nothing evaluated for [%s]: no position is left after the data window.\n",
-                       call.inputPath.c_str());
-    else
-        PrintFormatted("Nothing evaluated for [%s]: no position from %d to %d is a multiple of the "
-                       "dynamic step %d.\n",
-                       call.inputPath.c_str(), range.first, range.last, range.step);
+    reason = range.last < range.first ? std::string("no position is left after the data window")
+                                      : "no position from " + std::to_string(range.first) + " to " +
+                                            std::to_string(range.last) + " is a multiple of the dynamic step " +
+                                            std::to_string(range.step);
+    PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
     return kNotAnalysed;
 }
 
@@ -187,7 +195,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     const std::string reason =
         loaded ? ComputationRefusal(s, sizes, data.Size()) : std::string("the series could not be loaded");
     if (!reason.empty()) {
-        ReportNotAnalysed(call, RefusedPhases(s.computationType), reason);
+        ReportNotAnalysed(call, RefusedPhases(s.computationType), reason, outcome);
         return outcome;
     }
     const std::span<double> samples(data.Data(), static_cast<size_t>(data.Size()));
@@ -201,7 +209,9 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
             outcome.status = kStopped;
             return outcome;
         }
-        outcome.status = FinishDynamic(call, samples, writer, range);
+        outcome.status = FinishDynamic(call, samples, writer, range, outcome.reason);
+        outcome.positions = std::move(writer.positions_);
+        outcome.hursts = std::move(writer.hursts_);
         if (writer.Written()) outcome.incrementalFile = writer.Path();
         if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, lag1, writer.LastHurst());
         return outcome;
@@ -222,8 +232,10 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
         const std::string cause =
             NotFiniteCause(samples.subspan(static_cast<size_t>(first)), call.dataOffset + first, " of the file",
                            FluctuationCause(sizes, *fluctuations).c_str());
+        outcome.reason = "H is not a finite number: " + cause;
         result.notFiniteLine = "H of [" + call.inputPath + "] is not a finite number: " + cause + ".\n";
     }
+    outcome.fluctuations = *fluctuations;
     outcome.suggestion = Suggestion(call, lag1, result.hurst);
     outcome.result = result;
     outcome.status = kAnalysed;
@@ -233,6 +245,7 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
 std::string Pack(const FileOutcome& o) {
     Packer packer;
     packer.Put(o.status).Put(o.read).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
+    packer.Put(o.reason).Put(o.fluctuations).Put(o.positions).Put(o.hursts);
     if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->standardError).Put(o.result->notFiniteLine);
     return packer.Bytes();
 }
@@ -242,6 +255,7 @@ FileOutcome UnpackOutcome(const std::string& bytes) {
     bool hasResult = false;
     Unpacker unpacker(bytes);
     unpacker.Get(o.status).Get(o.read).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
+    unpacker.Get(o.reason).Get(o.fluctuations).Get(o.positions).Get(o.hursts);
     if (hasResult) {
         o.result.emplace();
         unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->standardError).Get(o.result->notFiniteLine);
@@ -256,6 +270,7 @@ int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggeste
         if (!file) {
             PrintProgress("Error writing to output file.");
             PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
+            outcome.reason = "the result file [" + call.resultPath + "] could not be written";
             return outcome.status = kNotAnalysed;
         }
         PrintProgress("Writing output file...");
@@ -264,6 +279,7 @@ int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggeste
         if (std::fclose(file) != 0 || !written) {
             PrintProgress("Error writing to output file.");
             PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
+            outcome.reason = "the result file [" + call.resultPath + "] could not be written";
             return outcome.status = kNotAnalysed;
         }
         PrintProgress("Done.");

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/analysis.h"
 #include "engine/variant.h"
@@ -46,6 +47,10 @@ struct FileOutcome {
     int32_t status = kNotAnalysed;  // kAnalysed for a static file whose line is still pending
     bool read = false;              // the series was loaded
     std::optional<PendingResult> result;
+    std::string reason;           // why it was not analysed, or H is not finite
+    std::vector<double> fluctuations;  // static types: F at the run's scales
+    std::vector<int32_t> positions;    // dynamic types: the evaluated positions and their H
+    std::vector<double> hursts;
     std::string chartFile;        // the chart file written
     std::string incrementalFile;  // the incremental file, when it holds a line
     std::string suggestion;       // the line suggesting integration, for values that look like increments

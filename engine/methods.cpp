@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "engine/first_order_dma.h"
+
 namespace fractan {
 namespace {
 
@@ -10,16 +12,22 @@ constexpr MethodPage kOnDmaPage = MethodPage::kDma, kOnDfaPage = MethodPage::kDf
 
 // The captions are the pages' own, the trailing blank of "3 - Static DFA " included.
 constexpr Method kMethods[kComputationTypeCount] = {
-    {0, "Dynamic DMA (0)", "0 - Dynamic DMA", kDma, true, kOnDmaPage, kUsesStep},
-    {1, "Dynamic DFA (1)", "1 - Dynamic DFA", kDfa, true, kOnDfaPage, kUsesOrder | kUsesStep},
-    {2, "Static DMA (2)", "2 - Static DMA", kDma, false, kOnDmaPage, 0},
-    {3, "Static DFA (3)", "3 - Static DFA ", kDfa, false, kOnDfaPage, kUsesOrder},
-    {4, "Static Smoothed DMA (4)", "4 - Static Smoothed DMA", kDma, false, kOnDmaPage, kUsesWeight},
-    {5, "Dynamic Shifted DMA (5)", "5 - Dynamic Shifted DMA", kDma, true, kOnDmaPage, kUsesShift | kUsesStep},
-    {6, "Static Shifted DMA (6)", "6 - Static Shifted DMA", kDma, false, kOnDmaPage, kUsesShift},
-    {7, "Static 1st order DMA (7)", "7 - Static 1st order DMA", kDma, false, kOnDmaPage, 0},
-    {8, "Dynamic Smoothed DMA (8)", "8 - Dynamic Smoothed DMA", kDma, true, kOnDmaPage, kUsesWeight | kUsesStep},
-    {9, "Static Smoothed DMA Lambda (9)", nullptr, kDma, false, kOffPages, kUsesWeight | kUsesLambda},
+    {0, "Dynamic DMA (0)", "0 - Dynamic DMA", kDma, true, kOnDmaPage, kUsesStep, Detrending::kPlainAverage, 1},
+    {1, "Dynamic DFA (1)", "1 - Dynamic DFA", kDfa, true, kOnDfaPage, kUsesOrder | kUsesStep, Detrending::kBoxFit, 2},
+    {2, "Static DMA (2)", "2 - Static DMA", kDma, false, kOnDmaPage, 0, Detrending::kPlainAverage, 1},
+    {3, "Static DFA (3)", "3 - Static DFA ", kDfa, false, kOnDfaPage, kUsesOrder, Detrending::kBoxFit, 2},
+    {4, "Static Smoothed DMA (4)", "4 - Static Smoothed DMA", kDma, false, kOnDmaPage, kUsesWeight,
+     Detrending::kSmoothed, 1},
+    {5, "Dynamic Shifted DMA (5)", "5 - Dynamic Shifted DMA", kDma, true, kOnDmaPage, kUsesShift | kUsesStep,
+     Detrending::kShiftedAverage, 1},
+    {6, "Static Shifted DMA (6)", "6 - Static Shifted DMA", kDma, false, kOnDmaPage, kUsesShift,
+     Detrending::kShiftedAverage, 1},
+    {7, "Static 1st order DMA (7)", "7 - Static 1st order DMA", kDma, false, kOnDmaPage, 0, Detrending::kFirstOrder,
+     kFirstOrderLeast},
+    {8, "Dynamic Smoothed DMA (8)", "8 - Dynamic Smoothed DMA", kDma, true, kOnDmaPage, kUsesWeight | kUsesStep,
+     Detrending::kSmoothed, 1},
+    {9, "Static Smoothed DMA Lambda (9)", nullptr, kDma, false, kOffPages, kUsesWeight | kUsesLambda,
+     Detrending::kLambda, 1},
 };
 
 }  // namespace

@@ -19,6 +19,16 @@ enum class MethodFamily { kDma, kDfa };
 // line and the module run (type 9).
 enum class MethodPage { kNone, kDma, kDfa };
 
+// How a method takes the trend out at each scale: its computation.
+enum class Detrending {
+    kPlainAverage,   // trailing moving averages (engine/dma_frames.h)
+    kShiftedAverage, // moving averages read ahead by the shift (engine/shifted_dma.h)
+    kFirstOrder,     // a line fitted to the window before each sample (engine/first_order_dma.h)
+    kSmoothed,       // averages smoothed by a filter of the weight (engine/smoothed_dma.h)
+    kLambda,         // the weight's filter blended by lambda
+    kBoxFit,         // a polynomial fitted in each box (engine/dfa.h)
+};
+
 struct Method {
     int32_t id;               // the computation type of the record, `-t` and `type=`
     const char* name;         // "Static DMA (2)": result file names and messages
@@ -27,6 +37,10 @@ struct Method {
     bool dynamic;             // H along the series, written to incremental files
     MethodPage page;
     uint32_t settings;        // MethodSetting bits
+    Detrending detrending;
+    // The smallest scale, above the DFA order for a method that uses it: a
+    // smaller one leaves nothing to measure.
+    int32_t leastScale;
 
     bool Uses(MethodSetting setting) const { return (settings & setting) != 0; }
 };

@@ -16,19 +16,17 @@ void FirstOrderWindows::Setup(const SizeList& sizes) {
     }
 }
 
-WindowSet WindowsFor(int32_t type, int32_t weight, double lambda, double theta) {
-    switch (type) {
-        case 4:
-        case 8:
+WindowSet WindowsFor(const Method& method, int32_t weight, double lambda, double theta) {
+    switch (method.detrending) {
+        case Detrending::kSmoothed:
             if (weight != 0) return FilterWindows<SmoothedWindow>(weight, lambda);
             break;
-        case 9:
+        case Detrending::kLambda:
             if (weight != 0) return FilterWindows<LambdaWindow>(weight, lambda);
             break;
-        case 5:
-        case 6:
+        case Detrending::kShiftedAverage:
             return ShiftedWindows(theta);
-        case 7:
+        case Detrending::kFirstOrder:
             return FirstOrderWindows();
         default:
             break;

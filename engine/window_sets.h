@@ -8,6 +8,7 @@
 
 #include "engine/dma_frames.h"
 #include "engine/first_order_dma.h"
+#include "engine/methods.h"
 #include "engine/shifted_dma.h"
 #include "engine/smoothed_dma.h"
 #include "setup/containers.h"
@@ -97,8 +98,8 @@ private:
 using WindowSet = std::variant<PlainWindows, ShiftedWindows, FirstOrderWindows, FilterWindows<SmoothedWindow>,
                                FilterWindows<LambdaWindow>>;
 
-// The windows of DMA type `type` (not 1 or 3): the smoothed types with a
-// weight of 0 take the plain windows.
-WindowSet WindowsFor(int32_t type, int32_t weight, double lambda, double theta);
+// The windows of a DMA method: the smoothed ones with a weight of 0 take the
+// plain windows.
+WindowSet WindowsFor(const Method& method, int32_t weight, double lambda, double theta);
 
 }  // namespace fractan

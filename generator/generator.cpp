@@ -52,15 +52,6 @@ std::mutex generatorMutex;
 
 }  // namespace
 
-bool IsSeriesBegunLine(std::string_view line) {
-    long series = 0;
-    double hurst = 0.0;
-    int consumed = 0;
-    const std::string text(line);
-    return std::sscanf(text.c_str(), "Building series #%ld (H=%lf)%n", &series, &hurst, &consumed) == 2 &&
-           static_cast<size_t>(consumed) == text.size();
-}
-
 std::vector<double> HurstExponents(const GeneratorSettings& s, size_t limit) {
     std::vector<double> exponents;
     if (!(s.hurstStep > 0.0)) return exponents;
@@ -259,11 +250,15 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
     GeneratorStatus status = kGenerated;
     StartAfresh(settings.seed);
     int32_t stream = 0;
-    for (double h : HurstExponents(settings)) {
+    const std::vector<double> exponents = HurstExponents(settings);
+    const int64_t total = int64_t{settings.seriesCount} * static_cast<int64_t>(exponents.size());
+    for (double h : exponents) {
         // A chosen midpoint seed gives every series of the request, at every H,
         // draws of its own; the request's first is GenerateSeries's.
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
-            PrintFormatted(kSeriesBegunFormat, static_cast<long>(i - 1), h);
+            char begun[64];
+            std::snprintf(begun, sizeof begun, "Building series #%d (H=%.2f)\n", i - 1, h);
+            ReportProgress({Progress::Kind::kSeries, begun, stream, total});
             const BuiltSeries built = BuildOne(settings, pool, h, i, ++stream);
             if (!built.Built()) {
                 if (built.failure.empty()) {

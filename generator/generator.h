@@ -60,11 +60,6 @@ struct GeneratorSummary {
     int32_t seriesFailed = 0;
 };
 
-// The line printed as each series of a request is begun, numbered from 0.
-inline constexpr const char* kSeriesBegunFormat = "Building series #%ld (H=%.2lf)\n";
-// Whether a printed line (without its line end) is such a line.
-bool IsSeriesBegunLine(std::string_view line);
-
 // The exponents of the request's range exactly as a run steps through them,
 // at most `limit` of them: empty when the start lies above the end, or when
 // the step is not positive.

@@ -24,9 +24,12 @@ struct Result {
 };
 
 // Settings with the command line's defaults for what is left open.
-Result Analysis(const py::object& x, AnalysisSettings s, const py::object& window, const py::object& scales) {
+Result Analysis(const py::object& x, AnalysisSettings s, MethodFamily family, const py::object& window,
+                const py::object& scales) {
     const Samples samples = SamplesOf(x);
     const int64_t n = samples.size();
+    if (const Refusal refusal = CheckSettings(s, 0, family); refusal.field == "computationType")
+        throw py::value_error(refusal.reason);
     const bool dfa = IsDfaType(s.computationType);
     if (!window.is_none()) s.windowSize = WholeArgument(window, "window");
     auto defaultScales = [&] {
@@ -38,9 +41,9 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     s.sizes = scales.is_none() ? defaultScales() : SizesOf(scales);
     if (!dfa && window.is_none())
         s.windowSize = DefaultWindowSize(s.computationType, n, s.sizes.empty() ? 0 : s.sizes.back());
-    if (const std::string reason = CheckSettingsForType(s, n); !reason.empty()) {
-        const bool fewDefaults = scales.is_none() && IsScaleCountReason(reason);
-        throw py::value_error(reason + (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
+    if (const Refusal refusal = CheckSettings(s, n, family)) {
+        const bool fewDefaults = scales.is_none() && IsScaleCountReason(refusal.reason);
+        throw py::value_error(refusal.reason + (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
                                                           std::string(dfa ? "window" : "series") +
                                                           ": give scales for a series this short."
                                                     : ""));
@@ -65,13 +68,6 @@ Result Analysis(const py::object& x, AnalysisSettings s, const py::object& windo
     return result;
 }
 
-// The dynamic step, as the command takes it: 1 or more.
-int32_t StepArgument(const py::object& step) {
-    const int32_t value = WholeArgument(step, "step");
-    if (value < 1) throw py::value_error("step must be 1 or more; it is " + std::to_string(value));
-    return value;
-}
-
 bool FlagArgument(const py::object& value, const char* name) {
     if (!py::isinstance<py::bool_>(value) && !py::isinstance(value, py::module_::import("numpy").attr("bool_")))
         throw py::type_error(std::string(name) + " must be True or False");
@@ -84,13 +80,12 @@ Result Dma(const py::object& x, const py::object& typeArg, const py::object& win
     const int32_t type = WholeArgument(typeArg, "type");
     AnalysisSettings s;
     s.computationType = type;
-    if (IsDfaType(type)) throw py::value_error(CheckDmaSettings(s, 0, true));
     s.dmaWeight = WholeArgument(weight, "weight");
     s.shiftPercentage = NumberArgument(shift, "shift");
     s.dmaLambda = NumberArgument(lambda, "lambda_");
-    s.dynamicStep = StepArgument(step);
+    s.dynamicStep = WholeArgument(step, "step");
     s.integrate = FlagArgument(integrate, "integrate");
-    return Analysis(x, s, window, scales);
+    return Analysis(x, s, MethodFamily::kDma, window, scales);
 }
 
 Result Dfa(const py::object& x, const py::object& typeArg, const py::object& order, const py::object& window,
@@ -98,11 +93,10 @@ Result Dfa(const py::object& x, const py::object& typeArg, const py::object& ord
     const int32_t type = WholeArgument(typeArg, "type");
     AnalysisSettings s;
     s.computationType = type;
-    if (!IsDfaType(type)) throw py::value_error(CheckDfaSettings(s, 0));
     s.dfaOrder = WholeArgument(order, "order");
-    s.dynamicStep = StepArgument(step);
+    s.dynamicStep = WholeArgument(step, "step");
     s.integrate = FlagArgument(integrate, "integrate");
-    return Analysis(x, s, window, scales);
+    return Analysis(x, s, MethodFamily::kDfa, window, scales);
 }
 
 std::string ResultRepr(const Result& r) {

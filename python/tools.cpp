@@ -33,21 +33,23 @@ py::dict RunConfig(const std::string& path, int32_t jobs) {
     AnalysisParameters params;
     std::string problem;
     if (!params.LoadConfig(path, &problem)) throw py::value_error("configuration file [" + path + "]: " + problem);
-    if (const std::string reason = CheckParametersForType(params); !reason.empty())
-        throw py::value_error(reason + kReviewSuffix);
     params.jobs = jobs;
-    const RunSummary summary = Interruptible([&] {
-        RunSummary s;
-        RunAnalysis(params, &s);
-        return s;
-    });
+    const RunPlan plan = PlanRun(params);
+    if (plan.refusal) throw py::value_error(plan.refusal.reason + kReviewSuffix);
+    const RunSummary summary = Interruptible([&] { return RunAnalysis(plan); });
+    if (!summary.refusal.empty()) throw py::value_error(summary.refusal);
     py::dict out;
     out["result_file"] = summary.resultPath;
-    out["analysed"] = summary.analysed;
-    out["not_analysed"] = summary.notAnalysed;
-    out["not_finite"] = summary.notFinite;
-    out["chart_files"] = summary.chartFiles;
-    out["incremental_files"] = summary.incrementalFiles;
+    out["analysed"] = summary.Inputs({kAnalysed, kNotFinite});
+    out["not_analysed"] = summary.Inputs({kNotAnalysed});
+    out["not_finite"] = summary.Inputs({kNotFinite});
+    std::vector<std::string> charts, incrementals;
+    for (const FileReport& file : summary.files) {
+        if (!file.chartFile.empty()) charts.push_back(file.chartFile);
+        if (!file.incrementalFile.empty()) incrementals.push_back(file.incrementalFile);
+    }
+    out["chart_files"] = charts;
+    out["incremental_files"] = incrementals;
     return out;
 }
 

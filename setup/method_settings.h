@@ -1,9 +1,11 @@
 #pragma once
 // The settings of the record that only some computation methods read, each
-// described once: the record's field (and the page's), the command's option,
-// the module's keyword, the default every front end starts from, and its help.
+// described once: the record's field (and the page's), its caption, the
+// command's option, the module's keyword, the default every front end starts
+// from, the range the checks accept, and its help.
 
 #include <cstdint>
+#include <limits>
 
 namespace fractan {
 
@@ -19,19 +21,26 @@ enum MethodSetting : uint32_t {
 struct SettingDescription {
     MethodSetting setting;
     const char* field;
+    const char* caption;  // the page's label, and the name in refusals
     const char* option;
     const char* keyword;
     double defaultValue;
+    double least, most;  // the values the checks accept; others need the scales as well
     const char* help;
 };
 
+inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+
 inline constexpr SettingDescription kSettingDescriptions[] = {
-    {kUsesWeight, "dmaWeight", "--weight", "weight", 0, "filter weight w, 0 for the plain moving average"},
-    {kUsesLambda, "dmaLambda", "--lambda", "lambda_", 0, "blend of the earlier output"},
-    {kUsesShift, "shiftPercentage", "--shift", "shift", 0,
+    {kUsesWeight, "dmaWeight", "DMA filter weight", "--weight", "weight", 0, 0, kUnbounded,
+     "filter weight w, 0 for the plain moving average"},
+    {kUsesLambda, "dmaLambda", "DMA lambda", "--lambda", "lambda_", 0, -kUnbounded, kUnbounded,
+     "blend of the earlier output"},
+    {kUsesShift, "shiftPercentage", "Shift percentage", "--shift", "shift", 0, -kUnbounded, kUnbounded,
      "shift as a fraction of the window, 0 to 1 (0.5 centres it)"},
-    {kUsesOrder, "dfaOrder", "--order", "order", 1, "trend fitted in each box: 0 constant, 1 linear"},
-    {kUsesStep, "dynamicStep", "--dynamic-step", "step", 100, "evaluate H at every N-th position"},
+    {kUsesOrder, "dfaOrder", "DFA order", "--order", "order", 1, 0, 1, "trend fitted in each box: 0 constant, 1 linear"},
+    {kUsesStep, "dynamicStep", "Dynamic step", "--dynamic-step", "step", 100, 1, kUnbounded,
+     "evaluate H at every N-th position"},
 };
 
 constexpr const SettingDescription& DescriptionOf(MethodSetting setting) {

@@ -23,6 +23,12 @@ public:
         if (i == head_) target_.Write(text);
         else held_[i].append(text);
     }
+    // Progress of a later index is past by its turn: only its line is held.
+    void Report(int32_t i, const Progress& progress) {
+        std::lock_guard lock(mutex_);
+        if (i == head_) target_.Report(progress);
+        else held_[i].append(progress.line);
+    }
     // The head's output is complete: the next index shows what it holds.
     void Advance() {
         std::lock_guard lock(mutex_);
@@ -43,6 +49,7 @@ class IndexSink : public OutputSink {
 public:
     IndexSink(OrderedOutput& output, int32_t index) : output_(output), index_(index) {}
     void Write(std::string_view text) override { output_.Write(index_, text); }
+    void Report(const Progress& progress) override { output_.Report(index_, progress); }
 
 private:
     OrderedOutput& output_;

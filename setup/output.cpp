@@ -57,8 +57,10 @@ void PrintProgress(std::string_view text) {
     line.reserve(text.size() + 1);
     line.append(text);
     line.push_back('\n');
-    WriteOutput(line);
+    ReportProgress({Progress::Kind::kPhase, line});
 }
+
+void ReportProgress(const Progress& progress) { Sink().Report(progress); }
 
 ScopedOutputRedirect::ScopedOutputRedirect(OutputSink& sink) : previous_(currentSink) {
     currentSink = &sink;

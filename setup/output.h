@@ -3,6 +3,7 @@
 // By default text goes to standard output; a thread may redirect its own output
 // (a test capturing lines, the desktop application's worker showing them).
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -10,12 +11,32 @@
 
 namespace fractan {
 
+// What a long run tells as it goes, typed, besides its lines: the pages show
+// it in their bars, the command prints it.
+struct Progress {
+    enum class Kind {
+        kPhase,     // a step begins ("Shifting data...") or ends ("Done.")
+        kPercent,   // `done` percent of the positions of a dynamic computation
+        kSeries,    // series `done` of `total` of a generation begins
+        kFileDone,  // file `done` of `total` of a files list is committed, with its `status`
+    };
+    Kind kind = Kind::kPhase;
+    std::string_view line;  // what is printed for it, with its line end; may be empty
+    int64_t done = 0, total = 100;
+    int32_t status = 0;     // kFileDone: kAnalysed, kNotAnalysed, ... (engine/variant.h)
+};
+
 class OutputSink {
 public:
     virtual ~OutputSink() = default;
     // Receives text exactly as printed: whole lines, or pieces without a line end.
     virtual void Write(std::string_view text) = 0;
+    // Receives progress; printing its line is what most sinks do with it.
+    virtual void Report(const Progress& progress) { Write(progress.line); }
 };
+
+// Hands progress to the calling thread's sink.
+void ReportProgress(const Progress& progress);
 
 // Writes text as it stands to the calling thread's sink.
 void WriteOutput(std::string_view text);
@@ -27,7 +48,8 @@ OutputSink& CurrentOutputSink();
 // printf-style line with a format string of its own (which carries its own line end).
 void PrintFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// The shared progress printer: the text followed by a line end, flushed.
+// The shared progress printer: a phase whose line is the text followed by a
+// line end.
 void PrintProgress(std::string_view text);
 
 // Redirects the calling thread's output to a sink for the life of this object.

@@ -51,11 +51,12 @@ CalculationResult RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& p
             RunClusterAnalysis(params, &summary);
             result.stopped = summary.stopped;
         } else {
-            RunSummary summary;
-            RunAnalysis(params, &summary);
+            const RunSummary summary = RunAnalysis(params);
             result.stopped = summary.stopped;
-            result.chartFiles = std::move(summary.chartFiles);
-            result.incrementalFiles = std::move(summary.incrementalFiles);
+            for (const FileReport& file : summary.files) {
+                if (!file.chartFile.empty()) result.chartFiles.push_back(file.chartFile);
+                if (!file.incrementalFile.empty()) result.incrementalFiles.push_back(file.incrementalFile);
+            }
         }
     } catch (const std::bad_alloc&) {
         PrintProgress("Not enough memory for the calculation.");
@@ -455,8 +456,8 @@ void CAnalysisPage::CountLines() {
 
 std::string CAnalysisPage::CheckReason() const {
     switch (kind_) {
-        case Kind::kDma: return CheckDmaParameters(record_);
-        case Kind::kDfa: return CheckDfaParameters(record_);
+        case Kind::kDma: return PlanRun(record_, MethodFamily::kDma).refusal.reason;
+        case Kind::kDfa: return PlanRun(record_, MethodFamily::kDfa).refusal.reason;
         default: return {};  // the cluster analysis says itself what it cannot do
     }
 }

@@ -6,7 +6,8 @@
 #include <QTime>
 #include <QTimer>
 
-#include "engine/progress_lines.h"
+#include <algorithm>
+
 
 namespace fractan::ui {
 
@@ -25,9 +26,6 @@ RunLog::RunLog(QWidget* page) : QObject(page) {
     timer_ = new QTimer(this);
     timer_->setInterval(100);
     connect(timer_, &QTimer::timeout, this, &RunLog::TakeOutput);
-    percentOf_ = [](const QString& line, int32_t* percent) {
-        return ParsePercentLine(line.toStdString(), percent);
-    };
     worker_ = std::make_unique<WorkerThread>(this, output_);
 }
 
@@ -37,6 +35,7 @@ void RunLog::StopAndWait() { worker_->StopAndWait(); }
 
 void RunLog::Begin(const QString& what) {
     output_.Take();
+    output_.TakeDone();
     pending_.clear();
     AppendLine(QString("=== %1, started %2 ===").arg(what, QTime::currentTime().toString("HH:mm:ss")));
     bar_->setRange(0, 0);
@@ -60,6 +59,15 @@ void RunLog::RunHere(const std::function<void()>& run) {
         explicit ShowingSink(RunLog& log) : log_(log) { clock_.start(); }
         void Write(std::string_view text) override {
             log_.output_.Write(text);
+            Show();
+        }
+        void Report(const Progress& progress) override {
+            log_.output_.Report(progress);
+            Show();
+        }
+
+    private:
+        void Show() {
             if (clock_.elapsed() < 100) return;
             clock_.restart();
             log_.TakeOutput();
@@ -67,7 +75,6 @@ void RunLog::RunHere(const std::function<void()>& run) {
             log_.bar_->repaint();
         }
 
-    private:
         RunLog& log_;
         QElapsedTimer clock_;
     } sink(*this);
@@ -93,6 +100,11 @@ void RunLog::TakeOutput() {
     for (qsizetype end; (end = text.indexOf('\n', start)) >= 0; start = end + 1)
         AppendLine(text.mid(start, end - start));
     pending_ = text.mid(start);
+    // Busy until some of the work is done.
+    if (const auto done = output_.TakeDone(); done && done->first > 0 && done->second > 0) {
+        bar_->setRange(0, 100);
+        bar_->setValue(static_cast<int>(100 * std::min(done->first, done->second) / done->second));
+    }
 }
 
 void RunLog::Flush() {
@@ -100,13 +112,6 @@ void RunLog::Flush() {
     if (!pending_.isEmpty()) AppendLine(std::exchange(pending_, QString()));
 }
 
-void RunLog::AppendLine(const QString& line) {
-    pane_->appendPlainText(line);
-    int32_t percent = 0;
-    if (percentOf_ && percentOf_(line, &percent)) {
-        bar_->setRange(0, 100);
-        bar_->setValue(percent);
-    }
-}
+void RunLog::AppendLine(const QString& line) { pane_->appendPlainText(line); }
 
 }  // namespace fractan::ui

@@ -1,6 +1,7 @@
 #pragma once
 // A page's runs as the user follows them: the log pane that shows every line
-// a run prints, the progress bar, and the page's worker. Lines reach the pane
+// a run prints, the progress bar that follows the progress it reports, and
+// the page's worker. Lines reach the pane
 // as they come, from the worker a few times a second and from a run in the
 // window's thread as it prints.
 
@@ -30,13 +31,8 @@ public:
     QPlainTextEdit* Pane() const { return pane_; }
     QProgressBar* Bar() const { return bar_; }
 
-    // How a line tells the percentage done; the engine's percentage lines by
-    // default, none when empty.
-    using PercentReader = std::function<bool(const QString& line, int32_t* percent)>;
-    void SetPercentReader(PercentReader reader) { percentOf_ = std::move(reader); }
-
-    // A header line "=== what, started HH:MM:SS ===" and a busy bar until a
-    // percentage arrives.
+    // A header line "=== what, started HH:MM:SS ===" and a busy bar until the
+    // run reports how far it is.
     void Begin(const QString& what);
     // Runs `run` in the worker, then `finished` in the window's thread once
     // every line is in the pane. False, with nothing started, while the
@@ -61,7 +57,6 @@ private:
     QPlainTextEdit* pane_;
     QProgressBar* bar_;
     QTimer* timer_;
-    PercentReader percentOf_;
     QString pending_;  // a printed piece that has no line end yet
     OutputBuffer output_;
     // Last: its thread uses the output buffer and is joined before it goes.

@@ -87,16 +87,6 @@ GenerationResult RunGeneration(const GeneratorSettings& settings) {
 
 }  // namespace
 
-RunLog::PercentReader SeriesProgress(int64_t total) {
-    return [total, begun = int64_t{0}](const QString& line, int32_t* percent) mutable {
-        if (!IsSeriesBegunLine(line.toStdString())) return false;
-        const int64_t done = begun++;  // the series written before this one
-        if (done == 0 || total <= 0) return false;
-        *percent = static_cast<int32_t>(100 * done / total);
-        return true;
-    };
-}
-
 CSeriesGeneratorPage::CSeriesGeneratorPage(FormServices& services, QWidget* parent)
     : QWidget(parent), services_(services), bytesToCopy_(kDefaultBytesToCopy) {
     runLog_ = new RunLog(this);
@@ -234,7 +224,6 @@ void CSeriesGeneratorPage::GenerateSeries() {
     const int64_t total = int64_t{settings->seriesCount} * static_cast<int64_t>(HurstExponents(*settings).size());
     SetStatus("Generating series...");
     status_->SetBusy(true, "Generating");
-    runLog_->SetPercentReader(SeriesProgress(total));
     runLog_->Begin(QString("%1 series of 2^%2 + 1 values into %3")
                        .arg(total)
                        .arg(settings->lengthExponent)
@@ -301,7 +290,6 @@ void CSeriesGeneratorPage::GenerateSampleFile() {
     statusBeforeCopy_ = StatusText();
     errorBeforeCopy_ = status_->ShowsError();
     status_->SetBusy(true, "Copying");
-    runLog_->SetPercentReader(nullptr);
     runLog_->Begin(QString("Sample file of the first %1 characters of %2").arg(*bytes).arg(path));
     auto outcome = std::make_shared<SampleStatus>(SampleStatus::kWritten);
     auto written = std::make_shared<int64_t>(0);

@@ -26,11 +26,6 @@ class ResultChart;
 class RunLog;
 struct GenerationResult;
 
-// How far a generation of `total` series is, from the line that begins each
-// one. The bar stays busy until the first series is written, so that a
-// single long series never shows a bar stuck at 0 %.
-RunLog::PercentReader SeriesProgress(int64_t total);
-
 class CSeriesGeneratorPage : public QWidget, public WorkerPage {
     Q_OBJECT
 public:

@@ -11,6 +11,17 @@ void OutputBuffer::Write(std::string_view text) {
     text_.append(text);
 }
 
+void OutputBuffer::Report(const Progress& progress) {
+    std::lock_guard lock(mutex_);
+    text_.append(progress.line);
+    if (progress.kind != Progress::Kind::kPhase) done_.emplace(progress.done, progress.total);
+}
+
+std::optional<std::pair<int64_t, int64_t>> OutputBuffer::TakeDone() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(done_, std::nullopt);
+}
+
 QString OutputBuffer::Take() {
     std::string taken;
     {

@@ -9,7 +9,9 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <thread>
 
 #include "setup/output.h"
@@ -22,12 +24,17 @@ namespace fractan::ui {
 class OutputBuffer : public OutputSink {
 public:
     void Write(std::string_view text) override;
+    // Keeps the line and, for a count of work done, how far the work is.
+    void Report(const Progress& progress) override;
     // Everything written since the last call.
     QString Take();
+    // How far the work is (done, total), when a count was reported since the last call.
+    std::optional<std::pair<int64_t, int64_t>> TakeDone();
 
 private:
     std::mutex mutex_;
     std::string text_;
+    std::optional<std::pair<int64_t, int64_t>> done_;
 };
 
 class WorkerThread {

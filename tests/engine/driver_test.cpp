@@ -61,19 +61,21 @@ TEST(RunAnalysis, FilesListInOrderWithFailuresRecorded) {
     c.List({a, b, d, c.dir.File("missing.txt"), "", "lost.txt"});
     test::WriteText(c.result, "old line\n");
     OutputCapture out;
-    RunSummary summary;
-    EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+    const RunSummary summary = RunAnalysis(c.p);
     EXPECT_EQ(out.Lines().front(), "Files list [" + c.p.inputFileName + "]: the list ends at line 5, which is blank "
                                    "or unreadable; the 1 files named after it are not analysed.");
     EXPECT_EQ(out.Lines().back(), "Exiting...");
     EXPECT_EQ(test::StartingWith(out.Lines(), "The values of [").size(), 1u);
     EXPECT_EQ(test::Column(c.result, 0), (Lines{"a.txt", "d.txt"}));
-    EXPECT_EQ(summary.analysed, (Lines{a, d}));
-    EXPECT_EQ(summary.notAnalysed, (Lines{b, c.dir.File("missing.txt")}));
-    ASSERT_EQ(summary.chartFiles, (Lines{ChartFilePath(c.result, a), ChartFilePath(c.result, d)}));
+    EXPECT_EQ(summary.Inputs({kAnalysed}), (Lines{a, d}));
+    EXPECT_EQ(summary.Inputs({kNotAnalysed}), (Lines{b, c.dir.File("missing.txt")}));
+    EXPECT_EQ(summary.files[1].reason, "the series could not be loaded");
+    ASSERT_EQ(summary.files[2].chartFile, ChartFilePath(c.result, d));
     std::vector<ChartPoint> points;
-    ASSERT_TRUE(ReadChartPoints(summary.chartFiles[1], points));
-    EXPECT_NEAR(FitLogLogLine(points).slope, test::HurstOf(c.result, 1), 5e-6);  // H has six digits
+    ASSERT_TRUE(ReadChartPoints(summary.files[2].chartFile, points));
+    ASSERT_EQ(points.size(), summary.files[2].fluctuations.size());
+    EXPECT_NEAR(points.back().f, summary.files[2].fluctuations.back(), 1e-8);
+    EXPECT_NEAR(summary.files[2].hurst, test::HurstOf(c.result, 1), 5e-6);  // H has six digits
 }
 
 // A run that analyses nothing says why and leaves the result file of an
@@ -92,10 +94,9 @@ TEST(RunAnalysis, NothingAnalysedLeavesTheResultFileOfAnEarlierRun) {
         c.result = ResultFilePath(c.dir.File("o"), "t", 2);
         test::WriteText(c.result, "earlier\n");
         OutputCapture out;
-        RunSummary summary;
-        EXPECT_EQ(RunAnalysis(c.p, &summary), 0);
+        const RunSummary summary = RunAnalysis(c.p);
         EXPECT_NE(out.Text().find(line), std::string::npos) << out.Text();
-        EXPECT_EQ(summary.notAnalysed, Lines{c.p.inputFileName});
+        EXPECT_EQ(summary.Inputs({kAnalysed, kNotFinite}), Lines{});
         EXPECT_EQ(test::ReadText(c.result), "earlier\n");
         EXPECT_FALSE(std::filesystem::exists(c.dir.File("t.Static DMA (2).out.txt")));  // outside o
     }
@@ -135,10 +136,9 @@ TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
         c.p.computationType = type;
         const bool dynamic = IsDynamicType(type);
         OutputCapture log;
-        RunSummary summary;
-        RunAnalysis(c.p, &summary);
-        EXPECT_EQ(summary.analysed, Lines{in}) << type;
-        const std::string driven = test::ReadText(dynamic ? summary.incrementalFiles.at(0) : summary.resultPath);
+        const RunSummary summary = RunAnalysis(c.p);
+        EXPECT_EQ(summary.Inputs({kAnalysed}), Lines{in}) << type;
+        const std::string driven = test::ReadText(dynamic ? summary.files.at(0).incrementalFile : summary.resultPath);
         std::remove(out.c_str());
         direct[type]();
         EXPECT_EQ(driven, test::ReadText(dynamic ? c.dir.File("direct.out.a.inc.txt") : out)) << type;
@@ -207,9 +207,8 @@ TEST(RunAnalysis, ANonFiniteSampleIsNamedWithThePositionsItSpoils) {
         c.p.computationType = type;
         c.p.integrate = integrate;
         OutputCapture out;
-        RunSummary summary;
-        RunAnalysis(c.p, &summary);
-        EXPECT_EQ(summary.notFinite, Lines{c.p.inputFileName});
+        const RunSummary summary = RunAnalysis(c.p);
+        EXPECT_EQ(summary.Inputs({kNotFinite}), Lines{c.p.inputFileName});
         EXPECT_EQ(out.Lines().at(out.Lines().size() - 2),
                   "H of [" + c.p.inputFileName + "] is not a finite number" + spoiled +
                       ": sample 120 of the file (counted from 0) is not a finite number.");
@@ -272,10 +271,9 @@ TEST(RunAnalysis, JobsWriteWhatOneJobWritesAndStop) {
         ScopedStopSource scope(stop);
         test::StopOnLine sink(stop, "Processing sample 0 (1)");  // the first file's first line
         c.p.jobs = jobs;
-        RunSummary summary;
-        RunAnalysis(c.p, &summary);
+        const RunSummary summary = RunAnalysis(c.p);
         EXPECT_TRUE(summary.stopped) << jobs;
-        EXPECT_TRUE(summary.analysed.empty()) << jobs;
+        EXPECT_TRUE(summary.files.empty()) << jobs;
         EXPECT_EQ(test::ReadText(summary.resultPath), "") << jobs;
         EXPECT_EQ(sink.Text().find("Exiting..."), std::string::npos) << jobs;
     }

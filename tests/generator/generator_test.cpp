@@ -76,8 +76,6 @@ TEST(Generate, FilesTheirLinesAndKinds) {
     EXPECT_EQ(out.Lines(), (Lines{"Building series #0 (H=0.50)", "Building series 1 (H=0.5). Level 0",
                                   "Building series 1 (H=0.5).", "Printing series " + base + "(3)",
                                   "Printing series " + base + " sample 0", "Done."}));
-    EXPECT_TRUE(IsSeriesBegunLine(out.Lines()[0]));
-    EXPECT_FALSE(IsSeriesBegunLine("Building series #0 (H=0.10) and more"));
 
     // N = 5: 33 values, the text with 10 decimals of the binary's; a negative seed repeats them.
     s.lengthExponent = 5;

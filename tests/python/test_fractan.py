@@ -113,7 +113,7 @@ def test_arguments(tmp_path):
         # The command's refusals, in its words, with the default scales' own hint.
         (lambda: fractan.dma(x[:40]), ValueError, "gives 1 scale.*give scales for a series this short"),
         # Arguments the engine cannot take as they are: one line naming them.
-        (lambda: fractan.dfa(x, type=1, step=0), ValueError, "^step must be 1 or more; it is 0$"),
+        (lambda: fractan.dfa(x, type=1, step=0), ValueError, r"^Dynamic step 0 is below 1 \(evaluate H at every N-th position\)\.$"),
         (lambda: fractan.dfa(x, scales=[8, 16.5]), ValueError, "^scales.1. must be a whole number .* it is 16.5$"),
         (lambda: fractan.dfa(x, scales=["8", "16"]), TypeError, "^scales must be a one-dimensional array of whole numbers$"),
         (lambda: fractan.dma(x, window=1000.7), ValueError, "^window must be a whole number .* it is 1000.7"),

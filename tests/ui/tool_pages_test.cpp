@@ -121,12 +121,6 @@ void ToolPagesTest::generatorPage() {
 }
 
 void ToolPagesTest::generationDrawsTheFirstSeriesFromItsFileUnderAnyLocale() {
-    // The bar stays busy through the first series, then shows the share written.
-    RunLog::PercentReader progress = SeriesProgress(4);
-    int32_t percent = -1;
-    QVERIFY(!progress("Building series #0 (H=0.50)", &percent) && !progress("Building series 1 (H=0.5). Level 0", &percent));
-    for (int expected : {25, 50, 75}) QVERIFY(progress("Building series #1 (H=0.50)", &percent) && percent == expected);
-
     // Of a long series, its beginning, with the exact values of the binary file.
     ShownPage<CSeriesGeneratorPage> shown;
     auto& [dir, services, page] = shown;
