@@ -106,6 +106,18 @@ std::vector<double> ReadDoubles(const std::string& path) {
     return values;
 }
 
+std::vector<RefusalRow> RefusalRows() {
+    std::vector<RefusalRow> rows;
+    for (const std::string& line : ReadLines(FRACTAN_TEST_DIR "/refusals.tsv")) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::vector<std::string> f = SplitTabs(line);
+        auto whole = [&](size_t i) { return std::stoi(f.at(i)); };
+        rows.push_back({f.at(0) == "dfa", whole(1), whole(2), whole(3), whole(4), whole(5), whole(6), whole(7),
+                        std::stod(f.at(8)), whole(9), whole(10), f.at(11)});
+    }
+    return rows;
+}
+
 AnalysisParameters SmallRun(const std::string& folder) {
     AnalysisParameters p;
     p.inputFileMode = 0;

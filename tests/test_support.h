@@ -54,6 +54,16 @@ std::vector<double> ReadDoubles(const std::string& path);
 // data size 100, window sizes 2, 4, 6, 8, test name "t", results into `folder`.
 AnalysisParameters SmallRun(const std::string& folder);
 
+// A row of tests/refusals.tsv: settings every front end refuses, and the reason.
+struct RefusalRow {
+    bool dfa;
+    int type, samples, window, start, step, end, weight;
+    double shift;
+    int order, dynamicStep;
+    std::string reason;
+};
+std::vector<RefusalRow> RefusalRows();
+
 // A fresh folder with the series s.txt and the files of a run whose result file is <name>.out.txt.
 struct SeriesFolder {
     TempDir dir;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <sstream>
 
+#include "engine/checks.h"
 #include "setup/output.h"
 #include "test_support.h"
 
@@ -59,6 +60,44 @@ TEST(AnalysisCommand, DefaultsFollowTheData) {
         EXPECT_EQ(p.averageProgression.end, k.end) << k.type;
         EXPECT_EQ(p.windowSize, k.windowSize) << k.type;
         EXPECT_EQ(p.testName, "s");  // the input's stem: runs on other inputs keep their results
+    }
+}
+
+// The check in the core and the command refuse every row of the table of
+// refusals in its words; the module's and the pages' tests read it too.
+TEST(AnalysisCommand, RefusesWhatEveryFrontEndRefuses) {
+    test::TempDir dir;
+    for (const test::RefusalRow& row : test::RefusalRows()) {
+        AnalysisSettings s;
+        s.computationType = row.type;
+        s.windowSize = row.window;
+        for (int32_t n = row.start; n <= row.end; n += row.step) s.sizes.push_back(n);
+        s.dmaWeight = row.weight;
+        s.shiftPercentage = row.shift;
+        s.dfaOrder = row.order;
+        s.dynamicStep = row.dynamicStep;
+        const MethodFamily family = row.dfa ? MethodFamily::kDfa : MethodFamily::kDma;
+        EXPECT_EQ(CheckSettings(s, row.samples, family).reason, row.reason);
+
+        AnalysisOptions o;
+        o.family = row.dfa ? Family::kDfa : Family::kDma;
+        o.input = dir.File("s.txt");
+        test::WriteNumbers(o.input, test::RandomWalk(row.samples, 1));
+        o.outputPath = dir.Path();
+        o.computationType = row.type;
+        o.windowSize = row.window;
+        o.start = row.start;
+        o.step = row.step;
+        o.end = row.end;
+        o.progression = "linear";
+        o.dmaWeight = row.weight;
+        o.shiftPercentage = row.shift;
+        o.dfaOrder = row.order;
+        o.dynamicStep = row.dynamicStep;
+        const Said said = Call(RunAnalysisCommand, o);
+        EXPECT_EQ(said.code, kExitFailure) << row.reason;
+        EXPECT_TRUE(said.err.starts_with("fractan: " + row.reason)) << said.err;
+        EXPECT_NE(said.err.find(kReviewSuffix), npos) << said.err;
     }
 }
 
