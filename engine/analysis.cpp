@@ -18,28 +18,53 @@ WindowSet WindowsOf(const AnalysisSettings& s) {
     return WindowsFor(*FindMethod(s.computationType), s.dmaWeight, s.dmaLambda, s.shiftPercentage);  // a known type
 }
 
-// Collects the positions of a dynamic computation for the caller.
+// The evaluated positions of a dynamic computation whose H is not a finite
+// number: how many, the first and the last.
+struct NotFiniteTally {
+    int64_t count = 0;
+    int32_t first = 0, last = 0;
+    void Add(int32_t position, double hurst) {
+        if (std::isfinite(hurst)) return;
+        if (count++ == 0) first = position;
+        last = position;
+    }
+};
+
+// Collects the positions of a dynamic computation for the caller, and hands
+// them on to another sink when given.
 class CollectedPositions : public PositionSink {
 public:
-    explicit CollectedPositions(AnalysisResult& result) : result_(result) {}
+    CollectedPositions(AnalysisResult& result, PositionSink* next) : result_(result), next_(next) {}
     void Append(int32_t position, double hurst) override {
         result_.positions.push_back(position);
         result_.hursts.push_back(hurst);
         notFinite_.Add(position, hurst);
+        if (next_) next_->Append(position, hurst);
+    }
+    void Flush() override {
+        if (next_) next_->Flush();
     }
     // The positions whose H is not finite, and why, or empty.
-    std::string NotFinitePositions(std::span<const double> samples) const {
+    std::string NotFinitePositions(std::span<const double> samples, int64_t origin, const char* where) const {
         if (notFinite_.count == 0) return {};
         return "H is not a finite number at " + std::to_string(notFinite_.count) + " of the " +
                std::to_string(result_.hursts.size()) + " positions evaluated, from " +
                std::to_string(notFinite_.first) + " to " + std::to_string(notFinite_.last) + ": " +
-               NotFiniteCause(samples, 0, "", "a scale has no fluctuation there");
+               NotFiniteCause(samples, origin, where, "a scale has no fluctuation there");
     }
 
 private:
     AnalysisResult& result_;
+    PositionSink* next_;
     NotFiniteTally notFinite_;
 };
+
+// Why a dynamic computation evaluated no position.
+std::string NoPositionReason(const DynamicRange& range) {
+    if (range.last < range.first) return "no position is left after the data window";
+    return "no position from " + std::to_string(range.first) + " to " + std::to_string(range.last) +
+           " is a multiple of the dynamic step " + std::to_string(range.step);
+}
 
 }  // namespace
 
@@ -92,7 +117,7 @@ std::string ComputationRefusal(const AnalysisSettings& s, const SizeList& sizes,
     std::string windowRefusal;
     if (dfa) {
         // A box of one sample leaves no residual from a constant, of two none from a line.
-        windowRefusal = WindowsBelow(sizes, s.dfaOrder >= 1 ? 3 : 2, "box size");
+        windowRefusal = WindowsBelow(sizes, FindMethod(s.computationType)->leastScale + s.dfaOrder, "box size");
     } else {
         std::visit(
             [&](const auto& windows) {
@@ -207,29 +232,21 @@ std::string FluctuationCause(const SizeList& sizes, const std::vector<double>& f
     return "the scales are all " + std::to_string(sizes.Last()) + ", so the points have no slope";
 }
 
-AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings) {
+AnalysisResult ComputeResult(std::span<const double> samples, const AnalysisSettings& settings, const SizeList& sizes,
+                             PositionSink* positions, int64_t origin, const char* where) {
     AnalysisResult result;
-    const SizeList sizes = SizesOf(settings);
     result.sizes = settings.sizes;
-    result.reason = ComputationRefusal(settings, sizes, static_cast<int64_t>(samples.size()));
-    if (!result.reason.empty()) return result;
-    NoteTwoScales(settings.sizes.size());
-    std::vector<double> profile;
-    if (settings.integrate) {
-        profile.assign(samples.begin(), samples.end());
-        Integrate(profile);
-        samples = profile;
-    }
-
     if (IsDynamicType(settings.computationType)) {
-        CollectedPositions sink(result);
+        CollectedPositions sink(result, positions);
         DynamicRange range;
         if (!ComputeExponents(settings, sizes, samples, sink, range)) {
             result.status = AnalysisStatus::kStopped;
             return result;
         }
-        result.reason = sink.NotFinitePositions(samples);
-        result.status = result.reason.empty() ? AnalysisStatus::kAnalysed : AnalysisStatus::kNotFinite;
+        result.reason = range.evaluated == 0 ? NoPositionReason(range) : sink.NotFinitePositions(samples, origin, where);
+        result.status = range.evaluated == 0     ? AnalysisStatus::kRefused
+                        : result.reason.empty() ? AnalysisStatus::kAnalysed
+                                                : AnalysisStatus::kNotFinite;
         return result;
     }
 
@@ -241,17 +258,37 @@ AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& 
     result.fluctuations = std::move(*fluctuations);
     result.hurst = HurstOf(sizes, result.fluctuations);
     result.hurstError = HurstStandardError(sizes, result.fluctuations);
-    PrintProgress("Done.");
     result.position = StaticPosition(settings, sizes);
     if (std::isfinite(result.hurst)) {
         result.status = AnalysisStatus::kAnalysed;
     } else {
         const int64_t first = FirstStaticSample(settings, sizes, static_cast<int64_t>(samples.size()));
         result.reason = "H is not a finite number: " +
-                        NotFiniteCause(samples.subspan(static_cast<size_t>(first)), first, "",
+                        NotFiniteCause(samples.subspan(static_cast<size_t>(first)), origin + first, where,
                                        FluctuationCause(sizes, result.fluctuations).c_str());
         result.status = AnalysisStatus::kNotFinite;
     }
+    return result;
+}
+
+AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings) {
+    const SizeList sizes = SizesOf(settings);
+    if (std::string reason = ComputationRefusal(settings, sizes, static_cast<int64_t>(samples.size()));
+        !reason.empty()) {
+        AnalysisResult refused;
+        refused.sizes = settings.sizes;
+        refused.reason = std::move(reason);
+        return refused;
+    }
+    NoteTwoScales(settings.sizes.size());
+    std::vector<double> profile;
+    if (settings.integrate) {
+        profile.assign(samples.begin(), samples.end());
+        Integrate(profile);
+        samples = profile;
+    }
+    AnalysisResult result = ComputeResult(samples, settings, sizes, nullptr, 0, "");
+    if (!IsDynamicType(settings.computationType) && result.status != AnalysisStatus::kStopped) PrintProgress("Done.");
     return result;
 }
 

@@ -18,18 +18,6 @@ namespace fractan {
 
 SizeList SizesOf(const AnalysisSettings& settings);
 
-// The evaluated positions of a dynamic computation whose H is not a finite
-// number: how many, the first and the last.
-struct NotFiniteTally {
-    int64_t count = 0;
-    int32_t first = 0, last = 0;
-    void Add(int32_t position, double hurst) {
-        if (std::isfinite(hurst)) return;
-        if (count++ == 0) first = position;
-        last = position;
-    }
-};
-
 // Why the computation cannot run on `samples` samples, or empty.
 std::string ComputationRefusal(const AnalysisSettings& settings, const SizeList& sizes, int64_t samples);
 
@@ -48,6 +36,13 @@ std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s
 // phase lines; false when a stop is requested.
 bool ComputeExponents(const AnalysisSettings& settings, const SizeList& sizes, std::span<const double> samples,
                       PositionSink& sink, DynamicRange& range);
+
+// H and F of a static type, or the H of every position of a dynamic one (handed
+// to `positions` too, when given), and why H is not finite or no position was
+// evaluated, of samples that pass ComputationRefusal. `origin` and `where`
+// place the samples in the caller's terms ("sample 120 of the file").
+AnalysisResult ComputeResult(std::span<const double> samples, const AnalysisSettings& settings, const SizeList& sizes,
+                             PositionSink* positions, int64_t origin, const char* where);
 
 // A static type's samples are the last ones of the series: the index of the
 // first (0 when integrating: every sample feeds the profile), and the position

@@ -46,14 +46,13 @@ FileReport ReportOf(const std::string& input, int32_t status, FileOutcome& outco
     FileReport report;
     report.input = input;
     report.status = status;
-    report.reason = std::move(outcome.reason);
-    if (outcome.result) {
-        report.hurst = outcome.result->hurst;
-        report.standardError = outcome.result->standardError;
-    }
-    report.fluctuations = std::move(outcome.fluctuations);
-    report.positions = std::move(outcome.positions);
-    report.hursts = std::move(outcome.hursts);
+    AnalysisResult& computed = outcome.computed;
+    report.reason = std::move(computed.reason);
+    report.hurst = computed.hurst;
+    report.standardError = computed.hurstError;
+    report.fluctuations = std::move(computed.fluctuations);
+    report.positions = std::move(computed.positions);
+    report.hursts = std::move(computed.hursts);
     report.chartFile = std::move(outcome.chartFile);
     report.incrementalFile = std::move(outcome.incrementalFile);
     return report;
@@ -124,7 +123,7 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
             } catch (const std::bad_alloc&) {
                 // Memory grows with the series: one file too long must not end the run.
                 PrintFormatted("Not enough memory to analyse [%s].\n", calls[i].inputPath.c_str());
-                outcomes[i].reason = "not enough memory";
+                outcomes[i].computed.reason = "not enough memory";
             }
         };
         list.pack = [&](int32_t i) { return Pack(std::exchange(outcomes[i], {})); };

@@ -20,14 +20,17 @@ namespace fractan {
 namespace {
 
 // The phase lines of a computation that evaluates nothing, then the reason naming the file.
-void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases, const std::string& reason,
-                       FileOutcome& outcome) {
+void ReportNotAnalysed(const VariantCall& call, const std::vector<const char*>& phases, const std::string& reason) {
     for (const char* phase : phases) {
         PrintProgress(phase);
         PrintProgress("Done.");
     }
     PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
-    outcome.reason = reason;
+}
+
+// The line of a reason why H is not finite ("H is not a finite number ..."), naming the file.
+std::string NotFiniteLine(const VariantCall& call, const std::string& reason) {
+    return "H of [" + call.inputPath + "]" + reason.substr(1) + ".\n";
 }
 
 // The name a file of this input takes: the one the run gave it, said when it
@@ -78,8 +81,6 @@ public:
     IncrementalWriter& operator=(const IncrementalWriter&) = delete;
 
     void Append(int32_t position, double hurst) override {
-        positions_.push_back(position);
-        hursts_.push_back(hurst);
         if (failed_) return;
         if (!file_) file_ = std::fopen(path_.c_str(), "a");
         if (!file_ || !WriteResultLine(file_, fileName_, call_.dataSize, call_.dataOffset, position, hurst)) {
@@ -87,8 +88,6 @@ public:
             return;
         }
         written_ = true;
-        lastHurst_ = hurst;
-        notFinite_.Add(position, hurst);
     }
     void Flush() override {
         if (file_ && std::fflush(file_) != 0) Fail();
@@ -104,10 +103,6 @@ public:
 
     const std::string& Path() const { return path_; }
     bool Written() const { return written_; }
-    double LastHurst() const { return lastHurst_; }
-    const NotFiniteTally& NotFinite() const { return notFinite_; }
-    std::vector<int32_t> positions_;  // every position evaluated, and its H, for the caller
-    std::vector<double> hursts_;
 
 private:
     void Fail() {
@@ -120,35 +115,7 @@ private:
     const VariantCall& call_;
     std::FILE* file_ = nullptr;
     bool failed_ = false, written_ = false;
-    double lastHurst_ = 0.0;
-    NotFiniteTally notFinite_;
 };
-
-// The status of a dynamic run that evaluated the range; a line says why when
-// there was no position, and which positions have an H that is not finite.
-int32_t FinishDynamic(const VariantCall& call, std::span<const double> samples, IncrementalWriter& writer,
-                      const DynamicRange& range, std::string& reason) {
-    if (!writer.Close()) {
-        reason = "the incremental file [" + writer.Path() + "] could not be written";
-        return kNotAnalysed;
-    }
-    if (const NotFiniteTally& notFinite = writer.NotFinite(); notFinite.count > 0) {
-        const std::string cause = NotFiniteCause(samples, call.dataOffset, " of the file", "a scale has no fluctuation there");
-        const std::string where = "at " + std::to_string(notFinite.count) + " of the " +
-                                  std::to_string(range.evaluated) + " positions evaluated, from " +
-                                  std::to_string(notFinite.first) + " to " + std::to_string(notFinite.last) + ": " + cause;
-        reason = "H is not a finite number " + where;
-        PrintFormatted("H of [%s] is not a finite number %s.\n", call.inputPath.c_str(), where.c_str());
-        return kNotFinite;
-    }
-    if (range.evaluated > 0) return kAnalysed;
-    reason = range.last < range.first ? std::string("no position is left after the data window")
-                                      : "no position from " + std::to_string(range.first) + " to " +
-                                            std::to_string(range.last) + " is a multiple of the dynamic step " +
-                                            std::to_string(range.step);
-    PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), reason.c_str());
-    return kNotAnalysed;
-}
 
 // Writes the chart file, lines (n, F, log10 n, log10 F); false (after a line)
 // when it cannot be written.
@@ -195,82 +162,76 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     const std::string reason =
         loaded ? ComputationRefusal(s, sizes, data.Size()) : std::string("the series could not be loaded");
     if (!reason.empty()) {
-        ReportNotAnalysed(call, RefusedPhases(s.computationType), reason, outcome);
+        ReportNotAnalysed(call, RefusedPhases(s.computationType), reason);
+        outcome.computed.reason = reason;
         return outcome;
     }
     const std::span<double> samples(data.Data(), static_cast<size_t>(data.Size()));
     const double lag1 = s.integrate ? 1.0 : Lag1Autocorrelation(samples);
     if (s.integrate) Integrate(samples);
 
-    if (dynamic) {
-        IncrementalWriter writer(incrementalPath, call);
-        DynamicRange range;
-        if (!ComputeExponents(s, sizes, samples, writer, range)) {
-            outcome.status = kStopped;
-            return outcome;
-        }
-        outcome.status = FinishDynamic(call, samples, writer, range, outcome.reason);
-        outcome.positions = std::move(writer.positions_);
-        outcome.hursts = std::move(writer.hursts_);
-        if (writer.Written()) outcome.incrementalFile = writer.Path();
-        if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, lag1, writer.LastHurst());
-        return outcome;
-    }
-
-    const std::optional<std::vector<double>> fluctuations = ComputeFluctuations(s, sizes, samples);
-    if (!fluctuations) {
+    std::optional<IncrementalWriter> writer;
+    if (dynamic) writer.emplace(incrementalPath, call);
+    AnalysisResult& r = outcome.computed;
+    r = ComputeResult(samples, s, sizes, writer ? &*writer : nullptr, call.dataOffset, " of the file");
+    if (r.status == AnalysisStatus::kStopped) {
         outcome.status = kStopped;
         return outcome;
     }
-    const std::string chartPath = NameInRun(call.chartPath, ChartFilePath(call.resultPath, call.inputPath));
-    if (WriteChart(chartPath, sizes, *fluctuations)) outcome.chartFile = chartPath;
-    PendingResult result{StaticPosition(s, sizes), HurstOf(sizes, *fluctuations),
-                         HurstStandardError(sizes, *fluctuations), {}};
-    PrintProgress("Done.");
-    if (!std::isfinite(result.hurst)) {
-        const int64_t first = FirstStaticSample(s, sizes, data.Size());
-        const std::string cause =
-            NotFiniteCause(samples.subspan(static_cast<size_t>(first)), call.dataOffset + first, " of the file",
-                           FluctuationCause(sizes, *fluctuations).c_str());
-        outcome.reason = "H is not a finite number: " + cause;
-        result.notFiniteLine = "H of [" + call.inputPath + "] is not a finite number: " + cause + ".\n";
+    if (dynamic) {
+        if (writer->Written()) outcome.incrementalFile = writer->Path();
+        if (!writer->Close()) {
+            r.reason = "the incremental file [" + writer->Path() + "] could not be written";
+            return outcome;
+        }
+        if (r.status == AnalysisStatus::kRefused) {
+            PrintFormatted("Nothing evaluated for [%s]: %s.\n", call.inputPath.c_str(), r.reason.c_str());
+            return outcome;
+        }
+        if (r.status == AnalysisStatus::kNotFinite) WriteOutput(NotFiniteLine(call, r.reason));
+        outcome.status = r.status == AnalysisStatus::kNotFinite ? kNotFinite : kAnalysed;
+        if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, lag1, r.hursts.back());
+        return outcome;
     }
-    outcome.fluctuations = *fluctuations;
-    outcome.suggestion = Suggestion(call, lag1, result.hurst);
-    outcome.result = result;
+
+    const std::string chartPath = NameInRun(call.chartPath, ChartFilePath(call.resultPath, call.inputPath));
+    if (WriteChart(chartPath, sizes, r.fluctuations)) outcome.chartFile = chartPath;
+    PrintProgress("Done.");
+    outcome.suggestion = Suggestion(call, lag1, r.hurst);
+    outcome.pending = true;
     outcome.status = kAnalysed;
     return outcome;
 }
 
 std::string Pack(const FileOutcome& o) {
+    const AnalysisResult& r = o.computed;
     Packer packer;
-    packer.Put(o.status).Put(o.read).Put(o.result.has_value()).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
-    packer.Put(o.reason).Put(o.fluctuations).Put(o.positions).Put(o.hursts);
-    if (o.result) packer.Put(o.result->position).Put(o.result->hurst).Put(o.result->standardError).Put(o.result->notFiniteLine);
+    packer.Put(o.status).Put(o.read).Put(o.pending).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
+    packer.Put(static_cast<int32_t>(r.status)).Put(r.reason).Put(r.fluctuations).Put(r.hurst).Put(r.hurstError);
+    packer.Put(r.position).Put(r.positions).Put(r.hursts);
     return packer.Bytes();
 }
 
 FileOutcome UnpackOutcome(const std::string& bytes) {
     FileOutcome o;
-    bool hasResult = false;
+    AnalysisResult& r = o.computed;
+    int32_t status = 0;
     Unpacker unpacker(bytes);
-    unpacker.Get(o.status).Get(o.read).Get(hasResult).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
-    unpacker.Get(o.reason).Get(o.fluctuations).Get(o.positions).Get(o.hursts);
-    if (hasResult) {
-        o.result.emplace();
-        unpacker.Get(o.result->position).Get(o.result->hurst).Get(o.result->standardError).Get(o.result->notFiniteLine);
-    }
+    unpacker.Get(o.status).Get(o.read).Get(o.pending).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
+    unpacker.Get(status).Get(r.reason).Get(r.fluctuations).Get(r.hurst).Get(r.hurstError);
+    unpacker.Get(r.position).Get(r.positions).Get(r.hursts);
+    r.status = static_cast<AnalysisStatus>(status);
     return o;
 }
 
 int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested) {
-    if (outcome.result) {
-        const PendingResult& result = *outcome.result;
+    const AnalysisResult& result = outcome.computed;
+    if (outcome.pending) {
         std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
         if (!file) {
             PrintProgress("Error writing to output file.");
             PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
-            outcome.reason = "the result file [" + call.resultPath + "] could not be written";
+            outcome.computed.reason = "the result file [" + call.resultPath + "] could not be written";
             return outcome.status = kNotAnalysed;
         }
         PrintProgress("Writing output file...");
@@ -279,7 +240,7 @@ int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggeste
         if (std::fclose(file) != 0 || !written) {
             PrintProgress("Error writing to output file.");
             PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
-            outcome.reason = "the result file [" + call.resultPath + "] could not be written";
+            outcome.computed.reason = "the result file [" + call.resultPath + "] could not be written";
             return outcome.status = kNotAnalysed;
         }
         PrintProgress("Done.");
@@ -288,8 +249,8 @@ int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggeste
         WriteOutput(outcome.suggestion);
         suggested = true;
     }
-    if (outcome.result && !outcome.result->notFiniteLine.empty()) {
-        WriteOutput(outcome.result->notFiniteLine);
+    if (outcome.pending && result.status == AnalysisStatus::kNotFinite) {
+        WriteOutput(NotFiniteLine(call, result.reason));
         outcome.status = kNotFinite;
     }
     return outcome.status;

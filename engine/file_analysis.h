@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "engine/analysis.h"
 #include "engine/variant.h"
@@ -35,25 +34,14 @@ struct VariantCall {
     LoadedSeries* loaded = nullptr;  // the series when the caller has loaded it already
 };
 
-// A static type's result line, waiting for its turn in the result file.
-struct PendingResult {
-    int32_t position = 0;
-    double hurst = 0.0;
-    double standardError = 0.0;  // of the fitted slope
-    std::string notFiniteLine;  // printed after the line when H is not finite
-};
-
 struct FileOutcome {
     int32_t status = kNotAnalysed;  // kAnalysed for a static file whose line is still pending
     bool read = false;              // the series was loaded
-    std::optional<PendingResult> result;
-    std::string reason;           // why it was not analysed, or H is not finite
-    std::vector<double> fluctuations;  // static types: F at the run's scales
-    std::vector<int32_t> positions;    // dynamic types: the evaluated positions and their H
-    std::vector<double> hursts;
-    std::string chartFile;        // the chart file written
-    std::string incrementalFile;  // the incremental file, when it holds a line
-    std::string suggestion;       // the line suggesting integration, for values that look like increments
+    bool pending = false;           // a static type's result line waits for its turn in the result file
+    AnalysisResult computed;        // the refusal's reason, or what the computation found
+    std::string chartFile;          // the chart file written
+    std::string incrementalFile;    // the incremental file, when it holds a line
+    std::string suggestion;         // the line suggesting integration, for values that look like increments
 };
 
 // An outcome as bytes, for the process that commits it, and back.
