@@ -27,7 +27,8 @@ void AddInputOptions(CLI::App& cmd, AnalysisOptions& o, const char* windowHelp) 
     cmd.add_option("-w,--window", o.windowSize, windowHelp);
 }
 
-// The option of a setting that only some methods read, as the method table describes it.
+// The option of a setting that only some methods read, as the method table
+// describes it; its range is the check's, as in every front end.
 template <typename T>
 CLI::Option* AddSettingOption(CLI::App& cmd, MethodSetting setting, T& value) {
     return cmd.add_option(DescriptionOf(setting).option, value, SettingHelp(setting))->capture_default_str();
@@ -37,7 +38,7 @@ void AddRunOptions(CLI::App& cmd, AnalysisOptions& o, MethodFamily family) {
     AddJobsOption(cmd, o.jobs);
     cmd.add_option("-t,--type", o.computationType, "Computation type: " + MethodList(family))
         ->capture_default_str();
-    AddSettingOption(cmd, kUsesStep, o.dynamicStep)->check(AtLeast(1));
+    AddSettingOption(cmd, kUsesStep, o.dynamicStep);
     cmd.add_option("-o,--output", o.outputPath, "Folder for the result files (must exist)")
         ->capture_default_str();
     cmd.add_option("--test-name", o.testName,
@@ -91,7 +92,7 @@ void DeclareDfa(CLI::App& cmd) {
                     "first for Static DFA; a quarter of that for Dynamic DFA)");
     AddScaleOptions(cmd, dfa, "box size", "Largest box size (default: an eighth of the window size)");
     AddRunOptions(cmd, dfa, MethodFamily::kDfa);
-    AddSettingOption(cmd, kUsesOrder, dfa.dfaOrder)->check(CLI::Range(0, 1));
+    AddSettingOption(cmd, kUsesOrder, dfa.dfaOrder);
     AddStoredOptions(cmd, dfa);
 }
 
