@@ -9,7 +9,6 @@
 
 #include "engine/driver.h"
 #include "engine/methods.h"
-#include "generator/generator.h"
 #include "setup/method_settings.h"
 #include "setup/parameters.h"
 #include "setup/series_loader.h"
@@ -98,66 +97,5 @@ RunSummary RunCheckedAnalysis(const AnalysisParameters& record, std::ostream& ou
 
 // `fractan config template`
 std::string ConfigTemplate();
-
-inline constexpr int32_t kMinDemoLevels = 10;
-inline constexpr int32_t kMaxDemoLevels = 26;
-
-struct DemoOptions {
-    std::string folder = "fractan-demo";
-    int32_t levels = 16;        // the series has 2^levels + 1 samples
-    int32_t seed = -20261206;  // negative: the same series on every run
-};
-
-// `fractan demo`
-int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err);
-
-// `fractan generate [options]`: the generator page's fields.
-// The numbers start from the generator's own defaults.
-struct GenerateOptions {
-    int32_t count = GeneratorSettings{}.seriesCount;
-    int32_t levels = GeneratorSettings{}.lengthExponent;
-    double hurstStart = GeneratorSettings{}.hurstStart;
-    double hurstEnd = GeneratorSettings{}.hurstEnd;
-    double hurstStep = GeneratorSettings{}.hurstStep;
-    std::string output = ".";
-    std::string prefix = GeneratorSettings{}.filePrefix;
-    std::string kind = "both";  // text | binary | both (or 1, 2, 3)
-    int32_t precision = GeneratorSettings{}.precision;
-    std::optional<int32_t> seed;  // absent: from the calendar time
-    std::string method = "rmd";   // rmd | fft
-};
-int RunGenerateCommand(const GenerateOptions& options, std::ostream& out, std::ostream& err);
-
-// `fractan localslope CHART [--width 1.0] [--delta 0.1]`
-struct LocalSlopeOptions {
-    std::string chart;
-    double width = 1.0;
-    double delta = 0.1;
-};
-int RunLocalSlopeCommand(const LocalSlopeOptions& options, std::ostream& out, std::ostream& err);
-
-// `fractan fileslist --path P --prefix X --start A --step S --end B --ext txt -o LIST`
-struct FilesListOptions {
-    std::string path = ".";
-    std::string prefix;
-    int32_t start = 0;
-    int32_t step = 1;
-    int32_t end = 0;
-    std::string ext = "txt";
-    std::string output;
-    bool force = false;  // write a list longer than kLargeFilesList lines
-};
-int RunFilesListCommand(const FilesListOptions& options, std::ostream& out, std::ostream& err);
-
-// `fractan countlines FILE`
-int RunCountLinesCommand(const std::string& path, std::ostream& out, std::ostream& err);
-
-// `fractan sample FILE [--bytes 4194304] [--skip 0]`
-struct SampleOptions {
-    std::string input;
-    uint32_t bytes = 4194304;
-    uint32_t skip = 0;
-};
-int RunSampleCommand(const SampleOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace fractan::cli

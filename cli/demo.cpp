@@ -1,29 +1,44 @@
+// `fractan demo`: a series with a known H generated, and its H estimated by
+// static DMA and static DFA.
+
 #include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "generator/generator.h"
 #include "generator/series_writer.h"
 
 namespace fractan::cli {
+namespace demo {
 namespace {
 
 constexpr double kDemoHurst = 0.7;
+constexpr int32_t kMinDemoLevels = 10, kMaxDemoLevels = 26;
+
+struct {
+    std::string folder = "fractan-demo";
+    int32_t levels = 16;       // the series has 2^levels + 1 samples
+    int32_t seed = -20261206;  // negative: the same series on every run
+} options;
+
+void Declare(CLI::App& cmd) {
+    cmd.add_option("--folder", options.folder, "Folder for the series and the results")->capture_default_str();
+    cmd.add_option("--levels", options.levels, "Length exponent N: the series has 2^N + 1 samples")
+        ->capture_default_str()
+        ->check(CLI::Range(kMinDemoLevels, kMaxDemoLevels));
+    cmd.add_option("--seed", options.seed, "Seed of the generator (negative: the same series on every run)")
+        ->capture_default_str();
+}
 
 // The H the run found for its one file; NaN when it found none.
 double HurstOf(const RunSummary& summary) {
     return summary.files.empty() ? std::nan("") : summary.files.back().hurst;
 }
 
-}  // namespace
-
-int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.levels < kMinDemoLevels || options.levels > kMaxDemoLevels) {
-        err << "fractan: the demo takes " << kMinDemoLevels << " to " << kMaxDemoLevels << " levels.\n";
-        return kExitFailure;
-    }
+int Run(const CLI::App&) {
+    std::ostream &out = std::cout, &err = std::cerr;
     if (::mkdir(options.folder.c_str(), 0777) != 0 && errno != EEXIST) {
         err << "fractan: cannot create folder [" << options.folder << "].\n";
         return kExitFailure;
@@ -92,5 +107,14 @@ int RunDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     }
     return std::isfinite(dma) && std::isfinite(dfa) ? kExitOk : kExitFailure;
 }
+
+}  // namespace
+}  // namespace demo
+
+const Subcommand kDemoCommand{
+    "demo",
+    "Generate a series with H = 0.7 by random midpoint displacement, estimate its H by static DMA and "
+    "static DFA, and print them",
+    demo::Declare, demo::Run, false};
 
 }  // namespace fractan::cli

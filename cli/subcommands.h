@@ -1,8 +1,10 @@
 #pragma once
 // The `fractan` subcommands as main.cpp's table lists them: a row each,
-// defined with its options in the file of its family (config_commands.cpp,
-// analysis_commands.cpp, clusters_command.cpp, tool_commands.cpp), and the
-// option helpers that several families share.
+// defined with its options and its run in a file of its own (config_commands.cpp,
+// analysis_commands.cpp, clusters_command.cpp, demo.cpp, generate.cpp,
+// local_slope.cpp, file_tools.cpp), and the option helpers several share.
+// The files are compiled as one unit: each keeps its names in a namespace of
+// its own.
 
 #include <cstdint>
 #include <iostream>  // where the rows run print
