@@ -12,100 +12,101 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <cmath>
-#include <limits>
+#include <algorithm>
+#include <memory>
 #include <new>
 
 #include "clusters/cluster_analyzer.h"
-#include "engine/checks.h"
 #include "engine/driver.h"
-#include "engine/methods.h"
+#include "setup/output.h"
 #include "ui/form_widgets.h"
-#include "ui/icons.h"
 #include "ui/line_count_dialog.h"
 #include "ui/result_chart.h"
 #include "ui/run_log.h"
 
+// A record's member, for Bind.
+#define FIELD(member) [](AnalysisParameters& p) -> auto& { return p.member; }
+
 namespace fractan::ui {
 namespace {
 
-// The methods a page offers, in the order of its list.
-std::vector<const Method*> TypesOf(CAnalysisPage::Kind kind) {
-    const MethodPage page = kind == CAnalysisPage::Kind::kDma   ? MethodPage::kDma
-                            : kind == CAnalysisPage::Kind::kDfa ? MethodPage::kDfa
-                                                                : MethodPage::kNone;
-    std::vector<const Method*> methods;
-    if (page == MethodPage::kNone) return methods;
-    for (const Method& method : Methods())
-        if (method.page == page) methods.push_back(&method);
-    return methods;
+QCheckBox* CheckField(const char* name, const QString& caption) {
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(name);
+    return box;
 }
 
-// What a page runs, in whichever thread. Only the record copy it is given is
-// touched, so the form may change meanwhile.
-CalculationResult RunCalculation(CAnalysisPage::Kind kind, AnalysisParameters& params) {
-    CalculationResult result;
-    try {
-        if (kind == CAnalysisPage::Kind::kClusters) {
-            ClusterRunSummary summary;
-            RunClusterAnalysis(params, &summary);
-            result.stopped = summary.stopped;
-        } else {
-            const RunSummary summary = RunAnalysis(params);
-            result.stopped = summary.stopped;
-            for (const FileReport& file : summary.files) {
-                if (!file.chartFile.empty()) result.chartFiles.push_back(file.chartFile);
-                if (!file.incrementalFile.empty()) result.incrementalFiles.push_back(file.incrementalFile);
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        PrintProgress("Not enough memory for the calculation.");
+// The record's member of a setting that only some methods read.
+CAnalysisPage::Member SettingMember(MethodSetting setting) {
+    switch (setting) {
+        case kUsesWeight: return FIELD(dmaWeight);
+        case kUsesLambda: return FIELD(dmaLambda);
+        case kUsesShift: return FIELD(shiftPercentage);
+        case kUsesOrder: return FIELD(dfaOrder);
+        case kUsesStep: break;
     }
-    return result;
+    return FIELD(dynamicStep);
 }
-
 
 }  // namespace
 
-// A number field and the record field it shows: a whole or a real number.
-struct CAnalysisPage::NumberBinding {
-    QLineEdit* field;
+struct CAnalysisPage::Binding {
+    QWidget* field;
     const char* caption;
-    int32_t& (*whole)(AnalysisParameters&);
-    double& (*real)(AnalysisParameters&);
+    Member member;
+    std::vector<int32_t> values;
 
-    // Whether the text is a number of the field's kind; stored into `into` when given.
-    bool Parse(AnalysisParameters* into) const {
-        if (whole) {
-            const std::optional<int64_t> value = ParseWhole(field->text());
-            if (value && into) whole(*into) = static_cast<int32_t>(*value);
+    // Whether the field holds a value of its member's kind; stored into `into`.
+    bool Read(AnalysisParameters& into) const {
+        if (auto* list = qobject_cast<QComboBox*>(field)) {
+            const int index = list->currentIndex();
+            std::get<0>(member)(into) =
+                values.empty() ? index : index >= 0 && index < int(values.size()) ? values[index] : -1;
+            return true;
+        }
+        if (auto* box = qobject_cast<QCheckBox*>(field)) {
+            std::get<0>(member)(into) = box->isChecked() ? 1 : 0;
+            return true;
+        }
+        const QString text = static_cast<QLineEdit*>(field)->text();
+        if (auto* get = std::get_if<2>(&member)) {
+            (*get)(into) = text.toStdString();
+            return true;
+        }
+        if (auto* get = std::get_if<0>(&member)) {
+            const std::optional<int64_t> value = ParseWhole(text);
+            if (value) (*get)(into) = static_cast<int32_t>(*value);
             return value.has_value();
         }
-        const std::optional<double> value = ParseReal(field->text());
-        if (value && into) real(*into) = *value;
+        const std::optional<double> value = ParseReal(text);
+        if (value) std::get<1>(member)(into) = *value;
         return value.has_value();
     }
-    void Show(AnalysisParameters& record) const {
-        field->setText(whole ? QString::number(whole(record)) : RealText(real(record)));
+    // A value a list does not offer shows no selection.
+    void Show(AnalysisParameters& from) const {
+        if (auto* list = qobject_cast<QComboBox*>(field)) {
+            const int32_t value = std::get<0>(member)(from);
+            const auto found = std::find(values.begin(), values.end(), value);
+            const int index = values.empty() ? value : found == values.end() ? -1 : int(found - values.begin());
+            list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+        } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+            box->setChecked(std::get<0>(member)(from) != 0);
+        } else {
+            auto* line = static_cast<QLineEdit*>(field);
+            if (auto* get = std::get_if<2>(&member)) line->setText(QString::fromStdString((*get)(from)));
+            else if (auto* get = std::get_if<0>(&member)) line->setText(QString::number((*get)(from)));
+            else line->setText(RealText(std::get<1>(member)(from)));
+        }
     }
     QString Error() const {
-        return whole ? WholeNumberError(caption, field->text()) : RealNumberError(caption, field->text());
+        const QString text = static_cast<QLineEdit*>(field)->text();
+        return member.index() == 0 ? WholeNumberError(caption, text) : RealNumberError(caption, text);
     }
 };
 
-CAnalysisPage::CAnalysisPage(Kind kind, FormServices& services, QWidget* parent)
-    : QWidget(parent), kind_(kind), services_(services) {
+CAnalysisPage::CAnalysisPage(FormServices& services, QWidget* parent) : QWidget(parent), services_(services) {
     record_.Reset();
-    // A fresh page starts from the method the command starts from.
-    if (kind_ != Kind::kClusters)
-        record_.computationType = DefaultType(kind_ == Kind::kDfa ? MethodFamily::kDfa : MethodFamily::kDma);
-    if (kind_ == Kind::kClusters) configFileName_ = "...";
     runLog_ = new RunLog(this);
-    BuildForm();
-    ShowRecord();
-    ApplyShownRules();
-    status_->SetBusy(false);
-    SetStatus("Ready");
 }
 
 CAnalysisPage::~CAnalysisPage() { StopAndWait(); }
@@ -116,7 +117,7 @@ bool CAnalysisPage::WorkerBusy() const { return runLog_->Busy(); }
 
 // ---------------------------------------------------------------- the form
 
-void CAnalysisPage::BuildForm() {
+void CAnalysisPage::BuildPage(const Captions& captions) {
     configFile_ = TextField("configFile");
     configFile_->setReadOnly(true);
     auto* configView = Button("configView", "View");
@@ -128,66 +129,47 @@ void CAnalysisPage::BuildForm() {
     configRow->addWidget(configView);
     configRow->addWidget(load);
     configRow->addWidget(save);
-    QWidget* form =
-        Column({configRow, BuildFileGroup(), BuildScaleGroup(), BuildComputationGroup(), BuildRunRow()});
-    LayOutPage(this, form, BuildResultPane());
+    QWidget* form = Column({configRow, BuildFileGroup(), BuildScaleGroup(captions.scales), BuildComputationGroup(),
+                            BuildRunRow(captions)});
+    chart_ = new ResultChart;
+    chart_->setObjectName("chart");
+    LayOutPage(this, form, LogAndChart(runLog_->Pane(), chart_));
 
-    BindNumberFields();
     connect(configView, &QPushButton::clicked, this, [this] { services_.ViewText(configFileName_); });
     connect(load, &QPushButton::clicked, this, &CAnalysisPage::Load);
     connect(save, &QPushButton::clicked, this, &CAnalysisPage::Save);
+    ShowRecord();
+    ApplyShownRules();
+    status_->SetBusy(false);
+    SetStatus("Ready");
 }
 
-// The number fields in form order, which is the order they are read in.
-void CAnalysisPage::BindNumberFields() {
-    using P = AnalysisParameters;
-    const NumberBinding all[] = {
-        {offset_, "Offset", [](P& p) -> int32_t& { return p.dataOffset; }, nullptr},
-        {windowSize_, "Window size", [](P& p) -> int32_t& { return p.windowSize; }, nullptr},
-        {dataSize_, "Data size", [](P& p) -> int32_t& { return p.dataSize; }, nullptr},
-        {start_, "Start", [](P& p) -> int32_t& { return p.averageProgression.start; }, nullptr},
-        {step_, "Step", [](P& p) -> int32_t& { return p.averageProgression.step; }, nullptr},
-        {end_, "End", [](P& p) -> int32_t& { return p.averageProgression.end; }, nullptr},
-        {dmaWeight_, "DMA filter weight", [](P& p) -> int32_t& { return p.dmaWeight; }, nullptr},
-        {shiftPercentage_, "Shift percentage", nullptr, [](P& p) -> double& { return p.shiftPercentage; }},
-        {dynamicStep_, "Dynamic step", [](P& p) -> int32_t& { return p.dynamicStep; }, nullptr},
-        {dmaLambda_, "DMA lambda", nullptr, [](P& p) -> double& { return p.dmaLambda; }},
-        {dfaOrder_, "DFA Order", [](P& p) -> int32_t& { return p.dfaOrder; }, nullptr},
-        {distributionStep_, "Distribution step", nullptr, [](P& p) -> double& { return p.distributionStep; }},
-        {badAbove_, "Bad data above", nullptr, [](P& p) -> double& { return p.badAbove; }},
-    };
-    for (const NumberBinding& binding : all)
-        if (binding.field) numbers_.push_back(binding);  // the page has this field
+void CAnalysisPage::Bind(QWidget* field, const char* caption, Member member, std::vector<int32_t> values) {
+    bindings_.push_back({field, caption, member, std::move(values)});
 }
 
 QWidget* CAnalysisPage::BuildFileGroup() {
     auto* group = new QGroupBox("Input and output");
-    auto* fileForm = new QFormLayout(group);
-
-    inputMode_ = ListField("inputMode", {"Single", "Multi"});
-    inputFile_ = TextField("inputFile");
+    fileForm_ = new QFormLayout(group);
+    auto* inputFile = TextField("inputFile");
     auto* inputBrowse = Button("inputBrowse", "...");
     inputView_ = Button("inputView", "View");
     countLines_ = Button("countLines", "Count lines");
-    fileType_ = ListField("fileType", {"Text", "Binary"});
-    offset_ = NumberField("offset");
-    windowSize_ = NumberField("windowSize");
-    testName_ = TextField("testName");
-    outputPath_ = TextField("outputPath");
+    auto* outputPath = TextField("outputPath");
     auto* outputBrowse = Button("outputBrowse", "...");
     auto* outputView = Button("outputView", "View");
 
-    fileForm->addRow("Input file mode", inputMode_);
-    fileForm->addRow("Input file", Row({inputFile_, inputBrowse, inputView_, countLines_}));
-    fileForm->addRow("File type", fileType_);
-    fileForm->addRow("Offset", offset_);
-    fileForm->addRow("Window size", windowSize_);
-    if (kind_ != Kind::kClusters) {
-        dataSize_ = NumberField("dataSize");
-        fileForm->addRow("Data size", dataSize_);
-    }
-    fileForm->addRow("Test name", testName_);
-    fileForm->addRow("Output path", Row({outputPath_, outputBrowse, outputView}));
+    inputMode_ =
+        AddRow(fileForm_, "Input file mode", ListField("inputMode", {"Single", "Multi"}), FIELD(inputFileMode));
+    Bind(inputFile, "Input file", FIELD(inputFileName));
+    fileForm_->addRow("Input file", Row({inputFile, inputBrowse, inputView_, countLines_}));
+    fileType_ = AddRow(fileForm_, "File type", ListField("fileType", {"Text", "Binary"}), FIELD(inputFileType));
+    AddRow(fileForm_, "Offset", NumberField("offset"), FIELD(dataOffset));
+    AddRow(fileForm_, "Window size", NumberField("windowSize"), FIELD(windowSize));
+    dataSize_ = AddRow(fileForm_, "Data size", NumberField("dataSize"), FIELD(dataSize));
+    AddRow(fileForm_, "Test name", TextField("testName"), FIELD(testName));
+    Bind(outputPath, "Output path", FIELD(outputPath));
+    fileForm_->addRow("Output path", Row({outputPath, outputBrowse, outputView}));
 
     connect(inputMode_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
     connect(fileType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
@@ -203,21 +185,26 @@ QWidget* CAnalysisPage::BuildFileGroup() {
     return group;
 }
 
-QWidget* CAnalysisPage::BuildScaleGroup() {
-    auto* group = new QGroupBox(kind_ == Kind::kDfa ? "Box size" : "Moving average windows");
+QWidget* CAnalysisPage::BuildScaleGroup(const char* title) {
+    auto* group = new QGroupBox(title);
     scaleForm_ = new QFormLayout(group);
-    start_ = NumberField("progressionStart");
-    step_ = NumberField("progressionStep");
-    end_ = NumberField("progressionEnd");
-    progressionType_ = ListField("progressionType", {"0 - Linear", "1 - Geometric", "2 - Custom"});
-    customFile_ = TextField("customFile");
+    auto* start = NumberField("progressionStart");
+    auto* step = NumberField("progressionStep");
+    auto* end = NumberField("progressionEnd");
+    auto* customFile = TextField("customFile");
     auto* customBrowse = Button("customBrowse", "...");
     auto* customView = Button("customView", "View");
-    customRow_ = Row({customFile_, customBrowse, customView});
+    customRow_ = Row({customFile, customBrowse, customView});
     customRow_->setObjectName("customRow");
 
-    scaleForm_->addRow(CaptionedFields({{"Start", start_}, {"Step", step_}, {"End", end_}}));
-    scaleForm_->addRow("Progression type", progressionType_);
+    Bind(start, "Start", FIELD(averageProgression.start));
+    Bind(step, "Step", FIELD(averageProgression.step));
+    Bind(end, "End", FIELD(averageProgression.end));
+    scaleForm_->addRow(CaptionedFields({{"Start", start}, {"Step", step}, {"End", end}}));
+    progressionType_ = AddRow(scaleForm_, "Progression type",
+                              ListField("progressionType", {"0 - Linear", "1 - Geometric", "2 - Custom"}),
+                              FIELD(averageProgression.type));
+    Bind(customFile, "Progression file", FIELD(averageProgression.customFile));
     scaleForm_->addRow("Progression file", customRow_);
 
     connect(progressionType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
@@ -228,70 +215,10 @@ QWidget* CAnalysisPage::BuildScaleGroup() {
     return group;
 }
 
-QWidget* CAnalysisPage::BuildComputationGroup() {
-    auto* group = new QGroupBox(kind_ == Kind::kClusters ? "Cluster analysis" : "Computation");
-    computationForm_ = new QFormLayout(group);
-    auto& form = *computationForm_;
-    if (kind_ != Kind::kClusters) {
-        QStringList captions;
-        for (const Method* method : TypesOf(kind_)) captions << method->pageCaption;
-        computationType_ = ListField("computationType", captions);
-        form.addRow("Computation type", computationType_);
-        connect(computationType_, &QComboBox::currentIndexChanged, this, &CAnalysisPage::ApplyShownRules);
-    }
-    if (kind_ == Kind::kDma) {
-        dmaWeight_ = NumberField(DescriptionOf(kUsesWeight).field);
-        shiftPercentage_ = NumberField(DescriptionOf(kUsesShift).field);
-        dmaLambda_ = NumberField(DescriptionOf(kUsesLambda).field);
-        form.addRow("DMA filter weight", dmaWeight_);
-        form.addRow("Shift percentage", shiftPercentage_);
-        form.addRow("DMA lambda", dmaLambda_);
-    }
-    if (kind_ != Kind::kClusters) {
-        dynamicStep_ = NumberField(DescriptionOf(kUsesStep).field);
-        form.addRow("Dynamic step", dynamicStep_);
-    }
-    if (kind_ == Kind::kDfa) {
-        dfaOrder_ = NumberField(DescriptionOf(kUsesOrder).field);
-        form.addRow("DFA Order", dfaOrder_);
-    }
-    if (kind_ != Kind::kClusters) {
-        integrate_ = new QCheckBox("Integrate the values");
-        integrate_->setObjectName("integrate");
-        integrate_->setToolTip(
-            "Analyse the cumulative sum of the values less their mean: for a series of increments (returns, "
-            "noise) rather than its profile (a walk)");
-        form.addRow(integrate_);
-    }
-    if (kind_ == Kind::kClusters) {
-        distributionStep_ = NumberField("distributionStep");
-        distributionType_ = ListField("distributionType", {"Linear", "Logarithmic"});
-        averageType_ = ListField("averageType", {"Standard", "Extended"});
-        globalOnly_ = new QCheckBox("Global PDF statistics only (no single moving averages)");
-        globalOnly_->setObjectName("globalStatisticsOnly");
-        form.addRow("Distribution step", distributionStep_);
-        form.addRow("Distribution type", distributionType_);
-        form.addRow("Average type", averageType_);
-        form.addRow(globalOnly_);
-        badAbove_ = NumberField("badAbove");
-        badAbove_->setToolTip("Samples above this, and values that are not numbers, are replaced by the sample "
-                              "before (not stored in the configuration file)");
-        form.addRow("Bad data above", badAbove_);
-    }
-    if (kind_ != Kind::kDfa) {
-        movingAverageFiles_ = new QCheckBox("Generate moving average files");
-        movingAverageFiles_->setObjectName("generateMovingAverageFiles");
-        form.addRow(movingAverageFiles_);
-    }
-    return group;
-}
-
-QWidget* CAnalysisPage::BuildRunRow() {
-    const bool clusters = kind_ == Kind::kClusters;
-    auto* calculate = Button("calculate", clusters ? "Calculate cluster size PDF" : "Calculate");
-    auto* calculateThread = Button(
-        "calculateThread", clusters ? "Calculate cluster size PDF (Thread)" : "Calculate (thread)");
-    auto* stop = Button("stop", clusters ? "Stop (Thread only)" : "Stop (thread only)");
+QWidget* CAnalysisPage::BuildRunRow(const Captions& captions) {
+    auto* calculate = Button("calculate", captions.calculate);
+    auto* calculateThread = Button("calculateThread", captions.calculateThread);
+    auto* stop = Button("stop", captions.stop);
     status_ = new PageStatus;
     connect(calculate, &QPushButton::clicked, this, &CAnalysisPage::Calculate);
     connect(calculateThread, &QPushButton::clicked, this, &CAnalysisPage::CalculateInThread);
@@ -299,98 +226,37 @@ QWidget* CAnalysisPage::BuildRunRow() {
     return Column({ButtonRow({calculate, calculateThread, stop}), status_, runLog_->Bar()});
 }
 
-QWidget* CAnalysisPage::BuildResultPane() {
-    chart_ = new ResultChart;
-    chart_->setObjectName("chart");
-    if (kind_ == Kind::kClusters) chart_->hide();  // the cluster analysis draws no chart
-    return LogAndChart(runLog_->Pane(), chart_);
-}
-
-int32_t CAnalysisPage::SelectedComputationType() const {
-    if (!computationType_) return record_.computationType;
-    const int index = computationType_->currentIndex();
-    const std::vector<const Method*> types = TypesOf(kind_);
-    return index >= 0 && index < static_cast<int>(types.size()) ? types[index]->id : -1;
-}
-
 bool CAnalysisPage::ReadForm(bool reportErrors) {
     AnalysisParameters read = record_;
-    for (const NumberBinding& number : numbers_) {
-        if (number.Parse(&read)) continue;
-        if (reportErrors) services_.Message(number.Error());
+    for (const Binding& binding : bindings_) {
+        if (binding.Read(read)) continue;
+        if (reportErrors) services_.Message(binding.Error());
         return false;
     }
-    read.inputFileMode = inputMode_->currentIndex();
-    read.inputFileName = inputFile_->text().toStdString();
-    read.inputFileType = fileType_->currentIndex();
-    read.testName = testName_->text().toStdString();
-    read.averageProgression.type = progressionType_->currentIndex();
-    read.averageProgression.customFile = customFile_->text().toStdString();
-    read.outputPath = outputPath_->text().toStdString();
-    if (computationType_) read.computationType = SelectedComputationType();
-    if (distributionType_) read.distributionType = distributionType_->currentIndex();
-    if (averageType_) read.movingAverageType = averageType_->currentIndex();
-    if (globalOnly_) read.globalStatisticsOnly = globalOnly_->isChecked() ? 1 : 0;
-    if (movingAverageFiles_) read.generateMovingAverageFiles = movingAverageFiles_->isChecked() ? 1 : 0;
-    if (integrate_) read.integrate = integrate_->isChecked() ? 1 : 0;
     record_ = std::move(read);
     return true;
 }
 
 void CAnalysisPage::ShowRecord() {
-    // A value the list does not offer shows no selection.
-    auto select = [](QComboBox* list, int32_t index) {
-        if (list) list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-    };
     configFile_->setText(configFileName_);
-    for (const NumberBinding& number : numbers_) number.Show(record_);
-    select(inputMode_, record_.inputFileMode);
-    inputFile_->setText(QString::fromStdString(record_.inputFileName));
-    select(fileType_, record_.inputFileType);
-    testName_->setText(QString::fromStdString(record_.testName));
-    select(progressionType_, record_.averageProgression.type);
-    customFile_->setText(QString::fromStdString(record_.averageProgression.customFile));
-    outputPath_->setText(QString::fromStdString(record_.outputPath));
-    if (computationType_) {
-        int index = -1;
-        const std::vector<const Method*> types = TypesOf(kind_);
-        for (size_t i = 0; i < types.size(); ++i)
-            if (types[i]->id == record_.computationType) index = static_cast<int>(i);
-        computationType_->setCurrentIndex(index);
-    }
-    select(distributionType_, record_.distributionType);
-    select(averageType_, record_.movingAverageType);
-    if (globalOnly_) globalOnly_->setChecked(record_.globalStatisticsOnly != 0);
-    if (movingAverageFiles_) movingAverageFiles_->setChecked(record_.generateMovingAverageFiles != 0);
-    if (integrate_) integrate_->setChecked(record_.integrate != 0);
+    for (const Binding& binding : bindings_) binding.Show(record_);
+}
+
+void CAnalysisPage::ShowRow(QFormLayout* form, QWidget* field, bool shown) {
+    form->setRowVisible(field, shown);
+    AnalysisParameters scratch;
+    for (const Binding& binding : bindings_)
+        if (binding.field == field && !shown && !binding.Read(scratch)) binding.Show(record_);
 }
 
 // The rules follow the lists as they stand, so that a number field being
 // edited never interrupts a change of list with a message.
 void CAnalysisPage::ApplyShownRules() {
     const int mode = inputMode_->currentIndex();
-    const int type = fileType_->currentIndex();
     inputView_->setVisible(mode == 1);
-    countLines_->setVisible(mode == 0 && type == 0);
+    countLines_->setVisible(mode == 0 && fileType_->currentIndex() == 0);
     scaleForm_->setRowVisible(customRow_, progressionType_->currentIndex() == 2);
-
-    const Method* method = FindMethod(SelectedComputationType());
-    auto show = [this](QLineEdit* field, bool shown) {
-        if (!field) return;
-        computationForm_->setRowVisible(field, shown);
-        // A field that goes out of sight must not keep text that is not a
-        // number: it would stop every action with a message about a field
-        // the user cannot see. It shows the record's value again.
-        for (const NumberBinding& number : numbers_)
-            if (number.field == field && !shown && !number.Parse(nullptr)) number.Show(record_);
-    };
-    // The fields of the settings the chosen method uses; a page lacks the others.
-    auto uses = [method](MethodSetting setting) { return method && method->Uses(setting); };
-    show(dmaWeight_, uses(kUsesWeight));
-    show(shiftPercentage_, uses(kUsesShift));
-    show(dynamicStep_, uses(kUsesStep));
-    show(dmaLambda_, uses(kUsesLambda));
-    show(dfaOrder_, uses(kUsesOrder));
+    ApplyComputationRules();
 }
 
 // ---------------------------------------------------------------- actions
@@ -454,11 +320,18 @@ void CAnalysisPage::CountLines() {
     dialog.exec();
 }
 
-std::string CAnalysisPage::CheckReason() const {
-    switch (kind_) {
-        case Kind::kDma: return PlanRun(record_, MethodFamily::kDma).refusal.reason;
-        case Kind::kDfa: return PlanRun(record_, MethodFamily::kDfa).refusal.reason;
-        default: return {};  // the cluster analysis says itself what it cannot do
+void CAnalysisPage::Refuse(const Refusal& refusal) {
+    status_->SetError(QString::fromStdString(refusal.reason + kReviewSuffix));
+    const std::string& field = refusal.field == "averageProgression" ? "progressionStart" : refusal.field;
+    if (auto* widget = findChild<QWidget*>(QString::fromStdString(field))) widget->setFocus();
+}
+
+CAnalysisPage::Outcome CAnalysisPage::Run(const std::function<Outcome()>& run) {
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        PrintProgress("Not enough memory for the calculation.");
+        return {false, FailureText(1, 1), {}};
     }
 }
 
@@ -467,19 +340,16 @@ void CAnalysisPage::Calculate() {
     if (RefusedWhileWorkerRuns()) return;
     SetStatus("Calculating...");
     WaitCursor wait;
-    if (const std::string reason = CheckReason(); !reason.empty()) {
-        status_->SetError(QString::fromStdString(reason + kReviewSuffix));
+    const Job job = Plan();
+    if (job.refusal) {
+        Refuse(job.refusal);
         return;
     }
-    BeginOutput();
+    BeginOutput(job.title);
     status_->ShowNow();
-    CalculationResult result;
-    runLog_->RunHere([&] {
-        AnalysisParameters params = record_;
-        result = RunCalculation(kind_, params);
-    });
-    EndOutput(result);
-    SetStatus("Calculating... Done.");
+    Outcome outcome;
+    runLog_->RunHere([&] { outcome = Run(job.run); });
+    EndOutput(outcome, "Calculating... Done.");
 }
 
 // Two calculations of one page would write the same result files.
@@ -493,25 +363,20 @@ void CAnalysisPage::CalculateInThread() {
     if (!ReadForm()) return;
     WaitCursor wait;
     if (RefusedWhileWorkerRuns()) return;
-    if (const std::string reason = CheckReason(); !reason.empty()) {
-        status_->SetError(QString::fromStdString(reason + kReviewSuffix));
+    Job job = Plan();
+    if (job.refusal) {
+        Refuse(job.refusal);
         return;
     }
     SetStatus("Calculating...");
     status_->SetBusy(true);
-    BeginOutput();
-    auto result = std::make_shared<CalculationResult>();
-    runLog_->StartInWorker(
-        [kind = kind_, params = record_, result]() mutable { *result = RunCalculation(kind, params); },
-        [this, result] { WorkerFinished(*result); });
-}
-
-void CAnalysisPage::WorkerFinished(const CalculationResult& result) {
-    EndOutput(result);
-    // A stop asked for after the calculation had ended changes nothing: the
-    // results are whole, and the status says so.
-    SetStatus(result.stopped ? "Stopping calculation...done." : "Calculeting... done.");
-    status_->SetBusy(false);
+    BeginOutput(job.title);
+    auto outcome = std::make_shared<Outcome>();
+    runLog_->StartInWorker([run = std::move(job.run), outcome] { *outcome = Run(run); },
+                           [this, outcome] {
+                               status_->SetBusy(false);
+                               EndOutput(*outcome, "Calculeting... done.");
+                           });
 }
 
 void CAnalysisPage::Stop() {
@@ -531,33 +396,134 @@ QString CAnalysisPage::StatusText() const { return status_->Text(); }
 
 void CAnalysisPage::SetStatus(const QString& text) { status_->SetText(text); }
 
-void CAnalysisPage::BeginOutput() {
-    const QString what = kind_ == Kind::kClusters
-                             ? QString("Cluster analysis")
-                             : QString::fromUtf8(ComputationTypeName(record_.computationType));
-    const QString input = QString::fromStdString(record_.inputFileName);
-    runLog_->Begin(QString("%1 of %2").arg(what, input.isEmpty() ? QString("no input file") : input));
-    if (kind_ != Kind::kClusters) chart_->ShowNote("Calculating...");
+QString CAnalysisPage::FailureText(size_t failed, size_t total) {
+    if (failed == 0 && total > 0) return {};
+    if (failed >= total) return "No file could be analysed: see the messages.";
+    return QString("%1 of %2 files could not be analysed: see the messages.").arg(failed).arg(total);
 }
 
-void CAnalysisPage::EndOutput(const CalculationResult& result) {
-    runLog_->End(result.stopped);
-    if (result.stopped) {
-        if (kind_ != Kind::kClusters) chart_->ShowNote("Stopped: no chart was drawn.");
+void CAnalysisPage::BeginOutput(const QString& title) {
+    const QString input = QString::fromStdString(record_.inputFileName);
+    runLog_->Begin(QString("%1 of %2").arg(title, input.isEmpty() ? QString("no input file") : input));
+    chart_->ShowNote("Calculating...");
+}
+
+// A stop asked for after the calculation had ended changes nothing: the
+// results are whole, and the status says so.
+void CAnalysisPage::EndOutput(const Outcome& outcome, const QString& done) {
+    runLog_->End(outcome.stopped);
+    if (outcome.stopped) {
+        chart_->ShowNote("Stopped: no chart was drawn.");
+        SetStatus("Stopping calculation...done.");
         return;
     }
-    ShowResults(result);
+    if (outcome.show) outcome.show(*chart_);
+    if (outcome.failure.isEmpty()) SetStatus(done);
+    else status_->SetError(done + " " + outcome.failure);
 }
 
-// The first input file's chart or H series; the others are in the output folder.
-void CAnalysisPage::ShowResults(const CalculationResult& result) {
-    if (kind_ == Kind::kClusters) return;
-    if (!result.chartFiles.empty())
-        chart_->ShowChartFile(QString::fromStdString(result.chartFiles.front()));
-    else if (!result.incrementalFiles.empty())
-        chart_->ShowHurstSeriesFile(QString::fromStdString(result.incrementalFiles.front()));
-    else
-        chart_->ShowNote("Nothing was written to draw: see the messages above.");
+// ---------------------------------------------------------------- DMA and DFA
+
+CScalingPage::CScalingPage(MethodFamily family, FormServices& services, QWidget* parent)
+    : CAnalysisPage(services, parent), family_(family) {
+    record_.computationType = DefaultType(family);
+    BuildPage({family == MethodFamily::kDfa ? "Box size" : "Moving average windows", "Calculate",
+               "Calculate (thread)", "Stop (thread only)"});
+}
+
+// The methods the page offers, and the fields of the settings any of them reads.
+QWidget* CScalingPage::BuildComputationGroup() {
+    auto* group = new QGroupBox("Computation");
+    computationForm_ = new QFormLayout(group);
+    QStringList captions;
+    uint32_t used = 0;
+    for (const Method& method : Methods()) {
+        if (method.family != family_ || method.page == MethodPage::kNone) continue;
+        captions << method.pageCaption;
+        types_.push_back(method.id);
+        used |= method.settings;
+    }
+    computationType_ = AddRow(computationForm_, "Computation type", ListField("computationType", captions),
+                              FIELD(computationType), types_);
+    for (const SettingDescription& setting : kSettingDescriptions)
+        if (used & setting.setting)
+            settings_.emplace_back(setting.setting, AddRow(computationForm_, setting.caption,
+                                                           NumberField(setting.field), SettingMember(setting.setting)));
+    AddRow(computationForm_, nullptr, CheckField("integrate", "Integrate the values"), FIELD(integrate))
+        ->setToolTip("Analyse the cumulative sum of the values less their mean: for a series of increments "
+                     "(returns, noise) rather than its profile (a walk)");
+    connect(computationType_, &QComboBox::currentIndexChanged, this, &CScalingPage::ApplyShownRules);
+    return group;
+}
+
+// The fields of the settings the chosen method reads.
+void CScalingPage::ApplyComputationRules() {
+    const int index = computationType_->currentIndex();
+    const Method* method = index >= 0 ? FindMethod(types_[index]) : nullptr;
+    for (const auto& [setting, field] : settings_) ShowRow(computationForm_, field, method && method->Uses(setting));
+}
+
+CAnalysisPage::Job CScalingPage::Plan() const {
+    RunPlan plan = PlanRun(record_, family_);
+    Job job{plan.refusal, ComputationTypeName(record_.computationType), {}};
+    job.run = [plan = std::move(plan)] {
+        RunSummary summary = RunAnalysis(plan);
+        const size_t files = summary.files.size();
+        const size_t failed = summary.refusal.empty() ? summary.Inputs({kNotAnalysed}).size() : files;
+        Outcome outcome{summary.stopped, FailureText(failed, files), [](ResultChart& chart) {
+                            chart.ShowNote("Nothing to draw: see the messages above.");
+                        }};
+        // The first file with results is drawn; the others are in the output folder.
+        const auto drawn = std::find_if(summary.files.begin(), summary.files.end(), [](const FileReport& file) {
+            return !file.fluctuations.empty() || !file.hursts.empty();
+        });
+        if (drawn != summary.files.end())
+            outcome.show = [file = std::move(*drawn), scales = std::move(summary.scales)](ResultChart& chart) {
+                const QString name = QFileInfo(QString::fromStdString(file.input)).fileName();
+                if (file.hursts.empty()) chart.ShowScaling(scales, file.fluctuations, file.hurst, name);
+                else chart.ShowHurstSeries(file.positions, file.hursts, name);
+            };
+        return outcome;
+    };
+    return job;
+}
+
+// ---------------------------------------------------------------- clusters
+
+CClustersPage::CClustersPage(FormServices& services, QWidget* parent) : CAnalysisPage(services, parent) {
+    configFileName_ = "...";
+    BuildPage({"Moving average windows", "Calculate cluster size PDF", "Calculate cluster size PDF (Thread)",
+               "Stop (Thread only)"});
+    fileForm_->setRowVisible(dataSize_, false);  // the window is the stretch taken
+    chart_->hide();                               // the cluster analysis draws no chart
+}
+
+QWidget* CClustersPage::BuildComputationGroup() {
+    auto* group = new QGroupBox("Cluster analysis");
+    auto* form = new QFormLayout(group);
+    AddRow(form, "Distribution step", NumberField("distributionStep"), FIELD(distributionStep));
+    AddRow(form, "Distribution type", ListField("distributionType", {"Linear", "Logarithmic"}),
+           FIELD(distributionType));
+    AddRow(form, "Average type", ListField("averageType", {"Standard", "Extended"}), FIELD(movingAverageType));
+    AddRow(form, nullptr, CheckField("globalStatisticsOnly", "Global PDF statistics only (no single moving averages)"),
+           FIELD(globalStatisticsOnly));
+    AddRow(form, "Bad data above", NumberField("badAbove"), FIELD(badAbove))
+        ->setToolTip("Samples above this, and values that are not numbers, are replaced by the sample before (not "
+                     "stored in the configuration file)");
+    AddRow(form, nullptr, CheckField("generateMovingAverageFiles", "Generate moving average files"),
+           FIELD(generateMovingAverageFiles));
+    return group;
+}
+
+// The cluster analysis says itself what it cannot do.
+CAnalysisPage::Job CClustersPage::Plan() const {
+    return {{}, "Cluster analysis", [params = record_] {
+                AnalysisParameters run = params;  // the run expands its files list
+                ClusterRunSummary summary;
+                const bool ran = RunClusterAnalysis(run, &summary);
+                const size_t files = run.inputFiles.size();
+                return Outcome{summary.stopped, FailureText(ran ? summary.notAnalysed.size() : files, files), {}};
+            }};
 }
 
 }  // namespace fractan::ui

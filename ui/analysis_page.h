@@ -1,23 +1,27 @@
 #pragma once
-// The three analysis pages share one form, one set of actions and one way of
-// running a calculation, directly or in the page's worker. They differ in a
-// few fields, the computation types they offer, their checks and what they run.
+// The analysis pages share one form, one set of actions and one way of
+// running a calculation, directly or in the page's worker. Each kind of page
+// gives what differs: its computation fields, its check and run, and how it
+// shows the results. The DMA and DFA pages differ only by their family, whose
+// methods and settings the method table gives.
 
+#include <QFormLayout>
 #include <QString>
 #include <QWidget>
 
-#include <memory>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "engine/checks.h"
+#include "engine/methods.h"
 #include "setup/parameters.h"
 #include "ui/form_services.h"
 #include "ui/worker_thread.h"
 
-class QCheckBox;
 class QComboBox;
-class QFormLayout;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,20 +31,15 @@ class PageStatus;
 class ResultChart;
 class RunLog;
 
-// What a calculation tells its page.
-struct CalculationResult {
-    bool stopped = false;                 // it ended at a stop request
-    std::vector<std::string> chartFiles;        // the chart files written, in input order
-    std::vector<std::string> incrementalFiles;  // the incremental files that hold a line
-};
-
 class CAnalysisPage : public QWidget, public WorkerPage {
     Q_OBJECT
 public:
-    enum class Kind { kDma, kDfa, kClusters };
+    // A field's member of a record.
+    using Member = std::variant<int32_t& (*)(AnalysisParameters&), double& (*)(AnalysisParameters&),
+                                std::string& (*)(AnalysisParameters&)>;
+
     ~CAnalysisPage() override;
 
-    Kind PageKind() const { return kind_; }
     const AnalysisParameters& Record() const { return record_; }
     QString StatusText() const;
     QString ConfigFileName() const { return configFileName_; }
@@ -55,102 +54,141 @@ public:
     void Stop();
 
 protected:
-    CAnalysisPage(Kind kind, FormServices& services, QWidget* parent);
+    // What a run tells its page, from whichever thread it ran in.
+    struct Outcome {
+        bool stopped = false;
+        QString failure;  // FailureText: the files that could not be analysed
+        std::function<void(ResultChart&)> show;  // draws the results, in the window's thread
+    };
+    // A run planned in the window's thread: why it cannot run, or the run,
+    // which holds copies only, so that the form may change meanwhile.
+    struct Job {
+        Refusal refusal;
+        QString title;  // what runs, for the log's header
+        std::function<Outcome()> run;
+    };
+    // The form's texts that differ between the pages.
+    struct Captions {
+        const char* scales;  // the scale group's title
+        const char* calculate;
+        const char* calculateThread;
+        const char* stop;
+    };
+    CAnalysisPage(FormServices& services, QWidget* parent);
+    // Builds the form and shows the record: the end of a page's constructor.
+    void BuildPage(const Captions& captions);
+
+    // Binds a field to the record's member, in form order, the order the
+    // fields are read in: a line field (a number, named by `caption` when it
+    // holds none, or a text), a list (its index, or the entry's value among
+    // `values`) or a check box (1 or 0).
+    void Bind(QWidget* field, const char* caption, Member member, std::vector<int32_t> values = {});
+    // Binds the field and adds its row, labelled with the caption when there is one.
+    template <class Field>
+    Field* AddRow(QFormLayout* form, const char* caption, Field* field, Member member,
+                  std::vector<int32_t> values = {}) {
+        Bind(field, caption, member, std::move(values));
+        if (caption) form->addRow(caption, field);
+        else form->addRow(field);
+        return field;
+    }
+    // A field going out of sight shows the record's value again unless it
+    // holds a number: it must not stop every action with a message about a
+    // field the user cannot see.
+    void ShowRow(QFormLayout* form, QWidget* field, bool shown);
+    void ApplyShownRules();
+
+    // Said after "done." when some input files or all could not be analysed.
+    static QString FailureText(size_t failed, size_t total);
+
+    // What differs between the pages.
+    virtual QWidget* BuildComputationGroup() = 0;
+    virtual void ApplyComputationRules() {}
+    // The check and the run of the record.
+    virtual Job Plan() const = 0;
+
+    FormServices& services_;
+    AnalysisParameters record_;
+    QString configFileName_;
+    QFormLayout* fileForm_ = nullptr;
+    QLineEdit* dataSize_ = nullptr;
+    ResultChart* chart_ = nullptr;
 
 private:
-    struct NumberBinding;
-    void BuildForm();
-    void BindNumberFields();
+    struct Binding;
     QWidget* BuildFileGroup();
-    QWidget* BuildScaleGroup();
-    QWidget* BuildComputationGroup();
-    QWidget* BuildRunRow();
-    QWidget* BuildResultPane();
+    QWidget* BuildScaleGroup(const char* title);
+    QWidget* BuildRunRow(const Captions& captions);
 
     // The form into the record; false, with a message naming the field and the
     // record unchanged, when a number field does not hold a number.
     bool ReadForm(bool reportErrors = true);
     void ShowRecord();
-    void ApplyShownRules();
-    int32_t SelectedComputationType() const;
 
     void SetStatus(const QString& text);
-    std::string CheckReason() const;
     bool RefusedWhileWorkerRuns();
+    // The refusal in the status, and the focus on the field at fault.
+    void Refuse(const Refusal& refusal);
+    static Outcome Run(const std::function<Outcome()>& run);
     // A header line in the log and a busy bar; then the end of the run shown.
-    void BeginOutput();
-    void EndOutput(const CalculationResult& result);
-    void ShowResults(const CalculationResult& result);
-    void WorkerFinished(const CalculationResult& result);
+    void BeginOutput(const QString& title);
+    void EndOutput(const Outcome& outcome, const QString& done);
 
     void ChooseInputFile();
     void ChooseCustomFile();
     void ChooseOutputPath();
     void CountLines();
 
-    Kind kind_;
-    FormServices& services_;
-    AnalysisParameters record_;
-    QString configFileName_;
     QString lastLoadPath_;
-
     QLineEdit* configFile_ = nullptr;
     QComboBox* inputMode_ = nullptr;
-    QLineEdit* inputFile_ = nullptr;
     QPushButton* inputView_ = nullptr;
     QPushButton* countLines_ = nullptr;
     QComboBox* fileType_ = nullptr;
-    QLineEdit* offset_ = nullptr;
-    QLineEdit* windowSize_ = nullptr;
-    QLineEdit* dataSize_ = nullptr;
-    QLineEdit* testName_ = nullptr;
-    QLineEdit* start_ = nullptr;
-    QLineEdit* step_ = nullptr;
-    QLineEdit* end_ = nullptr;
     QComboBox* progressionType_ = nullptr;
     QWidget* customRow_ = nullptr;
-    QLineEdit* customFile_ = nullptr;
-    QLineEdit* outputPath_ = nullptr;
-    QComboBox* computationType_ = nullptr;
-    QLineEdit* dmaWeight_ = nullptr;
-    QLineEdit* shiftPercentage_ = nullptr;
-    QLineEdit* dynamicStep_ = nullptr;
-    QLineEdit* dmaLambda_ = nullptr;
-    QLineEdit* dfaOrder_ = nullptr;
-    QLineEdit* distributionStep_ = nullptr;
-    QLineEdit* badAbove_ = nullptr;
-    QComboBox* distributionType_ = nullptr;
-    QComboBox* averageType_ = nullptr;
-    QCheckBox* globalOnly_ = nullptr;
-    QCheckBox* movingAverageFiles_ = nullptr;
-    QCheckBox* integrate_ = nullptr;
     QFormLayout* scaleForm_ = nullptr;
-    QFormLayout* computationForm_ = nullptr;
     PageStatus* status_ = nullptr;
-    ResultChart* chart_ = nullptr;
     RunLog* runLog_ = nullptr;  // a child of the page: the log pane, the bar and the worker
-    std::vector<NumberBinding> numbers_;
+    std::vector<Binding> bindings_;
 };
 
-class CDMAPage : public CAnalysisPage {
-    Q_OBJECT
+// The DMA or the DFA page: the methods of one family.
+class CScalingPage : public CAnalysisPage {
+public:
+    CScalingPage(MethodFamily family, FormServices& services, QWidget* parent);
+
+private:
+    QWidget* BuildComputationGroup() override;
+    void ApplyComputationRules() override;
+    Job Plan() const override;
+
+    MethodFamily family_;
+    std::vector<int32_t> types_;  // the computation types of the list, in its order
+    QComboBox* computationType_ = nullptr;
+    QFormLayout* computationForm_ = nullptr;
+    std::vector<std::pair<MethodSetting, QLineEdit*>> settings_;
+};
+
+class CDMAPage : public CScalingPage {
 public:
     explicit CDMAPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
-        : CAnalysisPage(Kind::kDma, services, parent) {}
+        : CScalingPage(MethodFamily::kDma, services, parent) {}
 };
 
-class CDFAPage : public CAnalysisPage {
-    Q_OBJECT
+class CDFAPage : public CScalingPage {
 public:
     explicit CDFAPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
-        : CAnalysisPage(Kind::kDfa, services, parent) {}
+        : CScalingPage(MethodFamily::kDfa, services, parent) {}
 };
 
 class CClustersPage : public CAnalysisPage {
-    Q_OBJECT
 public:
-    explicit CClustersPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr)
-        : CAnalysisPage(Kind::kClusters, services, parent) {}
+    explicit CClustersPage(FormServices& services = DesktopServices(), QWidget* parent = nullptr);
+
+private:
+    QWidget* BuildComputationGroup() override;
+    Job Plan() const override;
 };
 
 }  // namespace fractan::ui

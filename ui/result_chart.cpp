@@ -1,12 +1,12 @@
 #include "ui/result_chart.h"
 
 #include <QChart>
-#include <QFileInfo>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 namespace fractan::ui {
@@ -44,56 +44,44 @@ void ResultChart::ShowNote(const QString& note) {
     plotted_ = 0;
 }
 
-bool ResultChart::ShowChartFile(const QString& path) {
-    std::vector<ChartPoint> points;
-    if (!ReadChartPoints(path.toStdString(), points)) {
-        ShowNote(QString("Chart file %1 cannot be read.").arg(path));
-        return false;
-    }
-    if (points.empty()) {
-        ShowNote(QString("Chart file %1 holds no point.").arg(path));
-        return false;
-    }
-    ShowPoints(points, QFileInfo(path).fileName());
-    return true;
-}
-
-void ResultChart::ShowPoints(const std::vector<ChartPoint>& points, const QString& name) {
+void ResultChart::ShowScaling(const std::vector<int32_t>& scales, const std::vector<double>& fluctuations,
+                              double hurst, const QString& name) {
     auto* chart = new QChart;
     auto* scatter = new QScatterSeries;
     scatter->setName("F(n)");
     scatter->setMarkerSize(8.0);
     double nLow = INFINITY, nHigh = -INFINITY, fLow = INFINITY, fHigh = -INFINITY;
-    for (const ChartPoint& p : points) {
+    double sumLogN = 0.0, sumLogF = 0.0;
+    for (size_t i = 0; i < std::min(scales.size(), fluctuations.size()); ++i) {
+        const double n = scales[i], f = fluctuations[i];
         // A log axis cannot place zero, negative or undefined values.
-        if (!(p.n > 0.0 && p.f > 0.0 && std::isfinite(p.n) && std::isfinite(p.f))) continue;
-        scatter->append(p.n, p.f);
-        nLow = std::min(nLow, p.n);
-        nHigh = std::max(nHigh, p.n);
-        fLow = std::min(fLow, p.f);
-        fHigh = std::max(fHigh, p.f);
+        if (!(n > 0.0 && f > 0.0 && std::isfinite(f))) continue;
+        scatter->append(n, f);
+        nLow = std::min(nLow, n);
+        nHigh = std::max(nHigh, n);
+        fLow = std::min(fLow, f);
+        fHigh = std::max(fHigh, f);
+        sumLogN += std::log10(n);
+        sumLogF += std::log10(f);
     }
     plotted_ = static_cast<int>(scatter->count());
-
-    const LogLogLine line = FitLogLogLine(points);
-    const bool fitted = points.size() >= 2 && std::isfinite(line.slope) && std::isfinite(line.intercept);
-    hurstText_ = fitted ? QString("H = %1").arg(line.slope, 0, 'f', 4)
-                        : QString("H is not a finite number");
+    hurstText_ = std::isfinite(hurst) ? QString("H = %1").arg(hurst, 0, 'f', 4) : QString("H is not a finite number");
 
     chart->setTitle(QString("%1 — %2").arg(hurstText_, name));
     if (plotted_ == 0) {
-        chart->setTitle(QString("%1 — %2: no point can be drawn on logarithmic axes")
-                            .arg(hurstText_, name));
+        chart->setTitle(QString("%1 — %2: no point can be drawn on logarithmic axes").arg(hurstText_, name));
+        delete scatter;
         setChart(chart);
         return;
     }
     chart->addSeries(scatter);
-    QLineSeries* fit = nullptr;
-    if (fitted) {
-        fit = new QLineSeries;
+    if (std::isfinite(hurst)) {
+        // The least-squares line of slope H passes through the points' centre.
+        const double intercept = (sumLogF - hurst * sumLogN) / plotted_;
+        auto* fit = new QLineSeries;
         fit->setName("least-squares line");
         for (double n : {nLow, nHigh}) {
-            const double f = std::pow(10.0, line.intercept + line.slope * std::log10(n));
+            const double f = std::pow(10.0, intercept + hurst * std::log10(n));
             fit->append(n, f);
             fLow = std::min(fLow, f);
             fHigh = std::max(fHigh, f);
@@ -112,28 +100,15 @@ void ResultChart::ShowPoints(const std::vector<ChartPoint>& points, const QStrin
     setChart(chart);
 }
 
-}  // namespace fractan::ui
-
-namespace fractan::ui {
-
-bool ResultChart::ShowHurstSeriesFile(const QString& path) {
-    std::vector<HurstPoint> read;
-    if (!ReadHurstSeries(path.toStdString(), read)) {
-        ShowNote(QString("Incremental file %1 cannot be read.").arg(path));
-        return false;
-    }
-    if (read.empty()) {
-        ShowNote(QString("Incremental file %1 holds no exponent.").arg(path));
-        return false;
-    }
+void ResultChart::ShowHurstSeries(const std::vector<int32_t>& positions, const std::vector<double>& hursts,
+                                  const QString& name) {
     std::vector<QPointF> points;
     double sum = 0.0;
-    for (const HurstPoint& p : read) {
-        if (!std::isfinite(p.hurst)) continue;
-        points.emplace_back(p.position, p.hurst);
-        sum += p.hurst;
+    for (size_t i = 0; i < std::min(positions.size(), hursts.size()); ++i) {
+        if (!std::isfinite(hursts[i])) continue;
+        points.emplace_back(positions[i], hursts[i]);
+        sum += hursts[i];
     }
-    const QString name = QFileInfo(path).fileName();
     const QString hurst = points.empty()
                               ? QString("H is not a finite number at any position")
                               : QString("mean H = %1 over %2 positions")
@@ -141,7 +116,6 @@ bool ResultChart::ShowHurstSeriesFile(const QString& path) {
                                     .arg(points.size());
     ShowLine(points, QString("%1 — %2").arg(hurst, name), "position", "H");
     hurstText_ = hurst;
-    return true;
 }
 
 void ResultChart::ShowLine(const std::vector<QPointF>& points, const QString& title, const QString& xTitle,

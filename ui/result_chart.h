@@ -7,9 +7,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstdint>
 #include <vector>
-
-#include "engine/result_reading.h"
 
 namespace fractan::ui {
 
@@ -18,12 +17,13 @@ class ResultChart : public QChartView {
 public:
     explicit ResultChart(QWidget* parent = nullptr);
 
-    // Plots a chart file; false, with a note in place of the chart, when it
-    // cannot be read or holds no point.
-    bool ShowChartFile(const QString& path);
-    void ShowPoints(const std::vector<ChartPoint>& points, const QString& name);
-    // Plots an incremental file's H series; false, with a note, as above.
-    bool ShowHurstSeriesFile(const QString& path);
+    // A static run's F at its scales n, and the line of slope H through
+    // them; `name`: the input's, for the title.
+    void ShowScaling(const std::vector<int32_t>& scales, const std::vector<double>& fluctuations, double hurst,
+                     const QString& name);
+    // A dynamic run's H at each position.
+    void ShowHurstSeries(const std::vector<int32_t>& positions, const std::vector<double>& hursts,
+                         const QString& name);
     // A line through the points on linear axes, through every k-th point
     // when there are more than 20000; points that are not finite are left out.
     void ShowLine(const std::vector<QPointF>& points, const QString& title, const QString& xTitle,

@@ -86,11 +86,6 @@ inline void FillInput(QWidget* page, const std::string& input, const std::string
     Set(page, {{"inputMode", "0"}, {"inputFile", Q(input)}, {"fileType", N(fileType)}, {"offset", "0"},
                {"outputPath", Q(folder)}, {"testName", "t"}});
 }
-// Window, linear progression and data size of a DMA or DFA form.
-inline void FillSizes(QWidget* page, int window, int start, int step, int end, int dataSize) {
-    Set(page, {{"windowSize", N(window)}, {"progressionStart", N(start)}, {"progressionStep", N(step)},
-               {"progressionEnd", N(end)}, {"progressionType", "0"}, {"dataSize", N(dataSize)}});
-}
 
 // Waits until the page's work has ended and the page has been told (a minute at most).
 inline void WaitForWorker(const WorkerPage& page) {
@@ -108,8 +103,8 @@ bool StoppedPromptly(Page& page) {
 // operations per position, long enough to be stopped in the middle.
 inline void FillLongDynamicDfa(QWidget* page, const std::string& input, const std::string& folder) {
     FillInput(page, input, folder, 1);
-    FillSizes(page, 4000, 4, 4, 1000, 199999);
-    Set(page, {{"computationType", "0"}, {"dynamicStep", "1"}, {"dfaOrder", "1"}});
+    Set(page, {{"windowSize", "4000"}, {"progressionStart", "4"}, {"progressionStep", "4"}, {"progressionEnd", "1000"},
+               {"progressionType", "0"}, {"dataSize", "199999"}, {"computationType", "0"}, {"dynamicStep", "1"}});
 }
 
 }  // namespace fractan::ui::test
