@@ -17,8 +17,10 @@
 #include <new>
 
 #include "clusters/cluster_analyzer.h"
+#include "engine/analysis.h"
 #include "engine/driver.h"
 #include "setup/output.h"
+#include "setup/series_loader.h"
 #include "ui/form_widgets.h"
 #include "ui/line_count_dialog.h"
 #include "ui/result_chart.h"
@@ -106,6 +108,9 @@ struct CAnalysisPage::Binding {
 
 CAnalysisPage::CAnalysisPage(FormServices& services, QWidget* parent) : QWidget(parent), services_(services) {
     record_.Reset();
+    // A fresh page starts from the command's defaults: a single series, scales 4, 8, 16 ...
+    record_.inputFileMode = 0;
+    record_.averageProgression = ScaleProgression{4, 0, 2, kGeometric, {}};
     runLog_ = new RunLog(this);
 }
 
@@ -290,12 +295,21 @@ void CAnalysisPage::Save() {
     ShowRecord();
 }
 
+// A single series fills the fields still at a fresh page's values as the
+// command fills its defaults: its type by the extension, then from its length.
 void CAnalysisPage::ChooseInputFile() {
     const QString path = services_.OpenFile(
         "Text input files (*.txt)|*.txt|Binary input files (*.dat)|*.dat|All files (*.*)|*.*||", QString());
     if (path.isEmpty() || !ReadForm()) return;
     record_.inputFileName = path.toStdString();
     record_.ExpandInputFiles();
+    if (record_.inputFileMode == 0) {
+        if (record_.inputFileType < 0)
+            record_.inputFileType = path.endsWith(".dat") || path.endsWith(".bin") ? kBinaryInput : kTextInput;
+        WaitCursor wait;
+        const int64_t samples = CountSamples(record_.inputFileName, record_.inputFileType) - record_.dataOffset;
+        if (samples > 0) FollowSeries(static_cast<int32_t>(std::min<int64_t>(samples, kInt32High)));
+    }
     ShowRecord();
 }
 
@@ -488,6 +502,22 @@ CAnalysisPage::Job CScalingPage::Plan() const {
     return job;
 }
 
+void CScalingPage::FollowSeries(int32_t samples) {
+    AnalysisParameters& p = record_;
+    int32_t& end = p.averageProgression.end;
+    const int32_t type = p.computationType;
+    if (p.dataSize == 0) p.dataSize = samples;
+    // DFA's largest box follows the window, DMA's window the largest average.
+    if (IsDfaType(type) && p.windowSize == 0) p.windowSize = DefaultWindowSize(type, p.dataSize, 0);
+    if (end == 0) end = DefaultLargestScale(type, p.dataSize, p.windowSize, p.averageProgression.start);
+    if (p.windowSize == 0) {
+        const SizeList sizes = p.averageProgression.Expand();
+        p.windowSize = DefaultWindowSize(type, p.dataSize, sizes.Empty() ? 0 : sizes.Last());
+    }
+    if (p.testName.empty())
+        p.testName = QFileInfo(QString::fromStdString(p.inputFileName)).completeBaseName().toStdString();
+}
+
 // ---------------------------------------------------------------- clusters
 
 CClustersPage::CClustersPage(FormServices& services, QWidget* parent) : CAnalysisPage(services, parent) {
@@ -524,6 +554,14 @@ CAnalysisPage::Job CClustersPage::Plan() const {
                 const size_t files = run.inputFiles.size();
                 return Outcome{summary.stopped, FailureText(ran ? summary.notAnalysed.size() : files, files), {}};
             }};
+}
+
+// The window is every sample, as the command takes it.
+void CClustersPage::FollowSeries(int32_t samples) {
+    AnalysisParameters& p = record_;
+    if (p.windowSize == 0) p.windowSize = samples;
+    if (p.averageProgression.end == 0)
+        p.averageProgression.end = std::max(p.averageProgression.start, p.windowSize / 8);
 }
 
 }  // namespace fractan::ui

@@ -106,6 +106,9 @@ protected:
     virtual void ApplyComputationRules() {}
     // The check and the run of the record.
     virtual Job Plan() const = 0;
+    // Fills the fields still at a fresh page's values (0) as the command
+    // derives them from `samples` samples from the offset on.
+    virtual void FollowSeries(int32_t samples) = 0;
 
     FormServices& services_;
     AnalysisParameters record_;
@@ -162,6 +165,7 @@ private:
     QWidget* BuildComputationGroup() override;
     void ApplyComputationRules() override;
     Job Plan() const override;
+    void FollowSeries(int32_t samples) override;
 
     MethodFamily family_;
     std::vector<int32_t> types_;  // the computation types of the list, in its order
@@ -189,6 +193,7 @@ public:
 private:
     QWidget* BuildComputationGroup() override;
     Job Plan() const override;
+    void FollowSeries(int32_t samples) override;
 };
 
 }  // namespace fractan::ui

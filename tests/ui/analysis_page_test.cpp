@@ -30,8 +30,11 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                     {"progressionStart", "4"}, {"progressionStep", "5"}, {"progressionEnd", "6"}, {"dmaWeight", "7"},
                     {"shiftPercentage", "8.5"}, {"dynamicStep", "9"}, {"inputMode", "1"}, {"fileType", "1"},
                     {"progressionType", "2"}, {"customFile", "/sizes"}, {"integrate", "1"}});
-    Set(&dfa.page, {{"computationType", "1"}, {"dfaOrder", "11"}});
+    // A chosen series fills the fields still fresh as the command does: type, data size, largest box, test name.
     fractan::test::WriteNumbers(clusters.dir.File("c.txt"), fractan::test::RandomWalk(5000, 6));
+    Set(&dfa.page, {{"computationType", "1"}, {"dfaOrder", "11"}, {"offset", "1000"}, {"windowSize", "1200"}});
+    dfa.services.answers = {Q(clusters.dir.File("c.txt"))};
+    Click(&dfa.page, "inputBrowse");
     FillInput(&clusters.page, clusters.dir.File("c.txt"), clusters.dir.Path());
     Set(&clusters.page, {{"windowSize", "5000"}, {"progressionStart", "10"}, {"progressionStep", "10"},
                          {"progressionEnd", "30"}, {"progressionType", "0"}, {"distributionStep", "0.5"},
@@ -45,11 +48,12 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                           N(d.averageProgression.start), N(d.averageProgression.step), N(d.averageProgression.end),
                           N(d.dmaWeight), N(d.shiftPercentage), N(d.dynamicStep), N(d.inputFileMode),
                           N(d.inputFileType), N(d.averageProgression.type), Q(d.averageProgression.customFile),
-                          N(d.integrate), N(f.computationType), N(f.dfaOrder), N(c.distributionStep),
+                          N(d.integrate), N(f.computationType), N(f.dfaOrder), N(f.inputFileType), N(f.dataSize),
+                          N(f.windowSize), N(f.averageProgression.end), Q(f.testName), N(c.distributionStep),
                           N(c.distributionType), N(c.movingAverageType), N(c.globalStatisticsOnly), N(c.badAbove),
                           N(c.generateMovingAverageFiles), clusters.page.StatusText()}),
              (QStringList{"5", "1", "2", "3", "4", "5", "6", "7", "8.5", "9", "1", "1", "2", "/sizes", "1", "3", "11",
-                          "0.5", "1", "1", "0", "1e+06", "1", "Calculating... Done."}));
+                          "0", "4000", "1200", "150", "c", "0.5", "1", "1", "0", "1e+06", "1", "Calculating... Done."}));
 
     // A field that is not a number stops the action with a message naming it.
     Set(&dma.page, {{"windowSize", "12x"}});
