@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QThread>
 
@@ -125,30 +126,22 @@ int main(int argc, char** argv) {
     sheet.Pages()->setCurrentWidget(generator);
     ok &= Save(&sheet, pictures + "/gui-generator.png");
 
+    // The DMA and DFA pages on the sizes they derive from the series, as the command does.
     auto* dma = sheet.DmaPage();
-    FillCommon(dma, series, work.path());
     Pick(dma, "computationType", 1);  // static DMA
-    Text(dma, "windowSize", "14000");
-    Text(dma, "dataSize", "16385");
-    Text(dma, "progressionStart", "8");
-    Text(dma, "progressionStep", "2");
-    Text(dma, "progressionEnd", "1024");
-    Pick(dma, "progressionType", 1);
+    services.answers = {series};
+    dma->findChild<QPushButton*>("inputBrowse")->click();
+    FillCommon(dma, series, work.path());
     dma->Calculate();
     sheet.Pages()->setCurrentWidget(dma);
     ok &= Save(&sheet, pictures + "/gui-dma.png");
 
     auto* dfa = sheet.DfaPage();
-    FillCommon(dfa, series, work.path());
     Pick(dfa, "computationType", 0);  // dynamic DFA: H along the series
-    Text(dfa, "windowSize", "2000");
-    Text(dfa, "dataSize", "16385");
-    Text(dfa, "progressionStart", "8");
-    Text(dfa, "progressionStep", "2");
-    Text(dfa, "progressionEnd", "256");
     Text(dfa, "dynamicStep", "25");
-    Pick(dfa, "progressionType", 1);
-    Text(dfa, "dfaOrder", "1");
+    services.answers = {series};
+    dfa->findChild<QPushButton*>("inputBrowse")->click();
+    FillCommon(dfa, series, work.path());
     dfa->Calculate();
     sheet.Pages()->setCurrentWidget(dfa);
     ok &= Save(&sheet, pictures + "/gui-dfa.png");

@@ -41,8 +41,7 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                          {"distributionType", "1"}, {"averageType", "1"}, {"globalStatisticsOnly", "0"},
                          {"badAbove", "1e6"}, {"generateMovingAverageFiles", "1"}});
     // Refused by the checks, failing or run: either way the form is read.
-    for (CAnalysisPage* page : std::initializer_list<CAnalysisPage*>{&dma.page, &dfa.page, &clusters.page})
-        page->Calculate();
+    for (auto* page : std::initializer_list<CAnalysisPage*>{&dma.page, &dfa.page, &clusters.page}) page->Calculate();
     const AnalysisParameters &d = dma.page.Record(), &f = dfa.page.Record(), &c = clusters.page.Record();
     QCOMPARE((QStringList{N(d.computationType), N(d.dataOffset), N(d.windowSize), N(d.dataSize),
                           N(d.averageProgression.start), N(d.averageProgression.step), N(d.averageProgression.end),
@@ -150,7 +149,7 @@ void AnalysisPageTest::calculationsWriteResultsAndDrawTheirChart() {
     for (auto calculate : {&CAnalysisPage::CalculateInThread, &CAnalysisPage::Calculate}) {
         Child<QLabel>(&dfa.page, "status")->clear();
         (dfa.page.*calculate)();
-        QCOMPARE(dfa.page.StatusText(), QString("A calculation is already running on this page: stop it or wait for its end."));
+        QVERIFY(dfa.page.StatusText().startsWith("A calculation is already running on this page: stop it"));
     }
     QVERIFY2(StoppedPromptly(dfa.page), "the calculation did not stop promptly");
     QCOMPARE(dfa.page.StatusText(), QString("Stopping calculation...done."));
