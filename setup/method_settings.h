@@ -31,16 +31,17 @@ struct SettingDescription {
 
 inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
 
+// In the order of the pages' fields.
 inline constexpr SettingDescription kSettingDescriptions[] = {
     {kUsesWeight, "dmaWeight", "DMA filter weight", "--weight", "weight", 0, 0, kUnbounded,
      "filter weight w, 0 for the plain moving average"},
-    {kUsesLambda, "dmaLambda", "DMA lambda", "--lambda", "lambda_", 0, -kUnbounded, kUnbounded,
-     "blend of the earlier output"},
     {kUsesShift, "shiftPercentage", "Shift percentage", "--shift", "shift", 0, -kUnbounded, kUnbounded,
      "shift as a fraction of the window, 0 to 1 (0.5 centres it)"},
-    {kUsesOrder, "dfaOrder", "DFA order", "--order", "order", 1, 0, 1, "trend fitted in each box: 0 constant, 1 linear"},
     {kUsesStep, "dynamicStep", "Dynamic step", "--dynamic-step", "step", 100, 1, kUnbounded,
      "evaluate H at every N-th position"},
+    {kUsesLambda, "dmaLambda", "DMA lambda", "--lambda", "lambda_", 0, -kUnbounded, kUnbounded,
+     "blend of the earlier output"},
+    {kUsesOrder, "dfaOrder", "DFA Order", "--order", "order", 1, 0, 1, "trend fitted in each box: 0 constant, 1 linear"},
 };
 
 constexpr const SettingDescription& DescriptionOf(MethodSetting setting) {

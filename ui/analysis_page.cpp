@@ -452,10 +452,11 @@ QWidget* CScalingPage::BuildComputationGroup() {
     QStringList captions;
     uint32_t used = 0;
     for (const Method& method : Methods()) {
-        if (method.family != family_ || method.page == MethodPage::kNone) continue;
+        if (method.family != family_) continue;
+        used |= method.settings;  // a field for each, shown when the chosen method reads it
+        if (method.page == MethodPage::kNone) continue;
         captions << method.pageCaption;
         types_.push_back(method.id);
-        used |= method.settings;
     }
     computationType_ = AddRow(computationForm_, "Computation type", ListField("computationType", captions),
                               FIELD(computationType), types_);
@@ -466,6 +467,10 @@ QWidget* CScalingPage::BuildComputationGroup() {
     AddRow(computationForm_, nullptr, CheckField("integrate", "Integrate the values"), FIELD(integrate))
         ->setToolTip("Analyse the cumulative sum of the values less their mean: for a series of increments "
                      "(returns, noise) rather than its profile (a walk)");
+    // Kept in the record for a cluster analysis of the same configuration; DMA does not read it.
+    if (family_ == MethodFamily::kDma)
+        AddRow(computationForm_, nullptr, CheckField("generateMovingAverageFiles", "Generate moving average files"),
+               FIELD(generateMovingAverageFiles));
     connect(computationType_, &QComboBox::currentIndexChanged, this, &CScalingPage::ApplyShownRules);
     return group;
 }

@@ -20,6 +20,7 @@ private slots:
     void everyFieldGoesToItsOwnMember();
     void loadAndSaveAConfiguration();
     void calculationsWriteResultsAndDrawTheirChart();
+    void refusesWhatEveryFrontEndRefuses();
 };
 
 void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
@@ -157,9 +158,33 @@ void AnalysisPageTest::calculationsWriteResultsAndDrawTheirChart() {
     QCOMPARE(Child<ResultChart>(&dfa.page, "chart")->chart()->title(), QString("Stopped: no chart was drawn."));
 }
 
-#include "analysis_page_test.moc"
 
 int RunAnalysisPageTest(int argc, char** argv) {
     AnalysisPageTest test;
     return QTest::qExec(&test, argc, argv);
 }
+
+// The rows of the table of refusals that the command and the module are tested
+// against, for the methods a page offers.
+void AnalysisPageTest::refusesWhatEveryFrontEndRefuses() {
+    ShownPage<CDMAPage> dma;
+    ShownPage<CDFAPage> dfa;
+    for (const fractan::test::RefusalRow& row : fractan::test::RefusalRows()) {
+        CAnalysisPage& page = row.dfa ? static_cast<CAnalysisPage&>(dfa.page) : dma.page;
+        int index = 0;  // the type's place in the page's list
+        for (const Method& method : Methods())
+            if (method.id < row.type && method.page == FindMethod(row.type)->page) ++index;
+        if (FindMethod(row.type)->page != (row.dfa ? MethodPage::kDfa : MethodPage::kDma)) continue;
+        Set(&page, {{"computationType", N(index)}, {"windowSize", N(row.window)}, {"dataSize", N(row.samples)},
+                    {"progressionStart", N(row.start)}, {"progressionStep", N(row.step)},
+                    {"progressionEnd", N(row.end)}, {"progressionType", "0"}, {"testName", "t"},
+                    {"dynamicStep", N(row.dynamicStep)}});
+        Set(&page, row.dfa ? std::initializer_list<std::pair<const char*, QString>>{{"dfaOrder", N(row.order)}}
+                           : std::initializer_list<std::pair<const char*, QString>>{{"dmaWeight", N(row.weight)},
+                                                                                   {"shiftPercentage", N(row.shift)}});
+        page.Calculate();
+        QCOMPARE(page.StatusText(), Q(row.reason + kReviewSuffix));
+    }
+}
+
+#include "analysis_page_test.moc"
