@@ -1,9 +1,7 @@
 #include "engine/result_reading.h"
 
-#include <cmath>
 #include <cstdio>
 
-#include "engine/dma_frames.h"
 #include "setup/files.h"
 
 namespace fractan {
@@ -35,31 +33,6 @@ bool ReadChartPoints(const std::string& path, std::vector<ChartPoint>& points) {
         point.line = ++number;
         if (std::sscanf(line.c_str(), "%lf\t%lf", &point.n, &point.f) == 2) points.push_back(point);
     });
-}
-
-bool ReadHurstSeries(const std::string& path, std::vector<HurstPoint>& points) {
-    return ForEachLine(path, [&](const std::string& line) {
-        // The file name comes first and may hold blanks: read from the end.
-        const size_t lastTab = line.rfind('\t');
-        if (lastTab == std::string::npos || lastTab == 0) return;
-        const size_t positionTab = line.rfind('\t', lastTab - 1);
-        if (positionTab == std::string::npos) return;
-        HurstPoint point;
-        char end = 0;
-        if (std::sscanf(line.c_str() + positionTab + 1, "%d%c", &point.position, &end) != 2 || end != '\t') return;
-        if (std::sscanf(line.c_str() + lastTab + 1, "%lf", &point.hurst) != 1) return;
-        points.push_back(point);
-    });
-}
-
-LogLogLine FitLogLogLine(const std::vector<ChartPoint>& points) {
-    LogLogFit fit;
-    for (const ChartPoint& p : points) fit.Add(std::log10(p.n), std::log10(p.f));
-    const int32_t count = static_cast<int32_t>(points.size());
-    LogLogLine line;
-    line.slope = fit.Slope(count);
-    line.intercept = (fit.sy - line.slope * fit.sx) / count;
-    return line;
 }
 
 }  // namespace fractan

@@ -1,4 +1,4 @@
-// A chart file, as the local slope and the desktop's charts read it: the
+// A chart file, as the local slope reads it: the
 // points of the lines that begin with two numbers, and a local slope of them
 // that ends in time.
 #include <cmath>
@@ -16,7 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t lines = 1;
     for (size_t i = 0; i < size; ++i) lines += data[i] == '\n';
     fuzz::Expect(points.size() <= lines, "at most a point a line");
-    FitLogLogLine(points);
     const LocalSlopeResult slopes = LocalSlopeOf(points, 0.5, 0.05);
     fuzz::Expect(slopes.centres.size() == slopes.slopes.size(), "a slope for every centre");
     if (slopes.status == kLocalSlopeDone)
