@@ -291,45 +291,5 @@ TEST(RunClusterAnalysis, StopWritesNoDistributions) {
     EXPECT_FALSE(test::Exists(c.dir.File("t.s.Out.Lin.All.rLifetime.txt")));
 }
 
-// The file's text of a distribution, rebuilt from the array result.
-std::string AsFile(const DistributionSummary& d, double step) {
-    char line[200];
-    std::string text;
-    std::snprintf(line, sizeof line, "Size:\t%ld\tStep:\t%g\nMin:\t%g\tMax:\t%g\nMu:\t%g\tSigma:\t%g\nSkewness:\t%g\tCurtosis:\t%g\n",
-                  static_cast<long>(d.centres.size()), step, d.minimum, d.maximum, d.mu, d.sigma, d.skewness, d.kurtosis);
-    text = line;
-    for (size_t i = 0; i < d.centres.size(); ++i) {
-        std::snprintf(line, sizeof line, "%g\t%.15lf\n", d.centres[i], d.frequencies[i]);
-        text += line;
-    }
-    return text;
-}
-
-TEST(AnalyseClusters, AnArrayGivesTheDistributionsOfTheFiles) {
-    ClusterRun c;
-    const std::vector<double> x = test::RandomWalk(2000, 12);
-    test::WriteNumbers(c.dir.File("a.txt"), x);
-    c.p.inputFileName = c.dir.File("a.txt");
-    c.p.windowSize = 2000;
-    c.p.averageProgression = ScaleProgression{4, 16, 4, kLinear, {}};
-    c.p.globalStatisticsOnly = 0;
-    for (int extended : {0, 1}) {
-        c.p.movingAverageType = extended;
-        OutputCapture out;
-        ASSERT_TRUE(RunClusterAnalysis(c.p));
-        ClusterSettings s;
-        s.sizes = {4, 8, 12, 16};
-        s.extended = extended == 1;
-        s.perWindow = true;
-        const ClusterResult r = AnalyseClusters(x, s);
-        ASSERT_EQ(r.perWindow.size(), 4u);
-        EXPECT_EQ(AnalyseClusters(std::span(x).first(2), s).reason, "There are 2 samples; a cluster needs at least 3.");
-        EXPECT_EQ(AsFile(r.all.area, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.All.rArea.txt"))) << extended;
-        EXPECT_EQ(AsFile(r.all.lifetime, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.All.rLifetime.txt")));
-        EXPECT_EQ(AsFile(r.perWindow[2].diameter, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.12.rDiameter.txt")));
-        EXPECT_EQ(AsFile(r.perWindow[0].length, 1.0), test::ReadText(c.dir.File("t.s.Out.Lin.4.rLength.txt")));
-    }
-}
-
 }  // namespace
 }  // namespace fractan

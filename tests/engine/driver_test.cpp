@@ -3,23 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <tuple>
 
 #include "clusters/cluster_analyzer.h"
 #include "engine/analysis.h"
-#include "engine/dfa.h"
-#include "engine/dynamic_dma.h"
-#include "engine/first_order_dma.h"
 #include "engine/methods.h"
 #include "engine/result_files.h"
 #include "engine/result_reading.h"
-#include "engine/shifted_dma.h"
-#include "engine/smoothed_dma.h"
-#include "engine/static_dma.h"
 #include "setup/series_loader.h"
 #include "test_support.h"
 
@@ -99,55 +91,6 @@ TEST(RunAnalysis, NothingAnalysedLeavesTheResultFileOfAnEarlierRun) {
         EXPECT_EQ(summary.Inputs({kAnalysed, kNotFinite}), Lines{});
         EXPECT_EQ(test::ReadText(c.result), "earlier\n");
         EXPECT_FALSE(std::filesystem::exists(c.dir.File("t.Static DMA (2).out.txt")));  // outside o
-    }
-}
-
-// The driver hands every type the record's values, and the samples in memory
-// give the numbers of the files.
-TEST(RunAnalysis, EveryTypeGetsItsOwnParameters) {
-    DriverCase c;
-    const std::vector<double> x = test::RandomWalk(300, 7);
-    const std::string in = c.Series("a.txt", 300, 7), out = c.dir.File("direct.out.txt");
-    c.p.inputFileName = in;
-    c.p.dataSize = 300;
-    c.p.windowSize = 100;
-    c.p.dynamicStep = 50;
-    c.p.dmaWeight = 1;
-    c.p.dmaLambda = 0.25;
-    c.p.shiftPercentage = 0.5;
-    c.p.dfaOrder = 0;
-    c.p.averageProgression = ScaleProgression{4, 16, 4, kLinear, {}};  // first-order windows of 4 or more
-    const ScaleProgression& s = c.p.averageProgression;
-    const int T = kTextInput;
-    // What each routine writes when called directly with the record's values.
-    const std::vector<std::function<void()>> direct = {
-        [&] { RunDynamicDma(100, s, in, T, out, 300, 0, 50); },
-        [&] { RunDynamicDfa(100, 0, s, in, T, out, 300, 0, 50); },
-        [&] { RunStaticDma(100, s, in, T, out, 300, 0); },
-        [&] { RunStaticDfa(100, 0, s, in, T, out, 300, 0); },
-        [&] { RunStaticSmoothedDma(100, 1, s, in, T, out, 300, 0); },
-        [&] { RunDynamicShiftedDma(100, s, in, T, out, 300, 0, 0.5, 50); },
-        [&] { RunStaticShiftedDma(100, s, in, T, out, 300, 0, 0.5); },
-        [&] { RunStaticFirstOrderDma(100, s, in, T, out, 300, 0); },
-        [&] { RunDynamicSmoothedDma(100, 1, s, in, T, out, 300, 0, 50); },
-        [&] { RunStaticSmoothedDmaLambda(100, 1, 0.25, s, in, T, out, 300, 0); },
-    };
-    for (int type = 0; type < 10; ++type) {
-        c.p.computationType = type;
-        const bool dynamic = IsDynamicType(type);
-        OutputCapture log;
-        const RunSummary summary = RunAnalysis(c.p);
-        EXPECT_EQ(summary.Inputs({kAnalysed}), Lines{in}) << type;
-        const std::string driven = test::ReadText(dynamic ? summary.files.at(0).incrementalFile : summary.resultPath);
-        std::remove(out.c_str());
-        direct[type]();
-        EXPECT_EQ(driven, test::ReadText(dynamic ? c.dir.File("direct.out.a.inc.txt") : out)) << type;
-
-        const AnalysisResult array = Analyse(x, SettingsOf(c.p));
-        std::string lines = dynamic ? "" : test::ResultLine("a.txt", 300, 0, array.position, array.hurst);
-        for (size_t i = 0; i < array.positions.size(); ++i)
-            lines += test::ResultLine("a.txt", 300, 0, array.positions[i], array.hursts[i]);
-        EXPECT_EQ(lines, driven) << type;
     }
 }
 

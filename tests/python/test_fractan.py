@@ -27,31 +27,25 @@ def only(folder, tail):
     return [line.split("\t") for line in path.read_text().splitlines()]
 
 
-# Every computation type: (command, options, module call). Linear scales 8 … 40, step 8.
-CASES = [
-    (0, "dma", ["-w", "500", "--dynamic-step", "37"], lambda x, s: fractan.dma(x, type=0, window=500, scales=s, step=37)),
-    (1, "dfa", ["-w", "500", "--dynamic-step", "37"], lambda x, s: fractan.dfa(x, type=1, window=500, scales=s, step=37)),
-    (2, "dma", ["-w", "1800"], lambda x, s: fractan.dma(x, window=1800, scales=s)),
-    (3, "dfa", ["--order", "0"], lambda x, s: fractan.dfa(x, order=0, scales=s)),
-    (4, "dma", ["-w", "1800", "--weight", "3"], lambda x, s: fractan.dma(x, type=4, window=1800, scales=s, weight=3)),
-    (5, "dma", ["-w", "500", "--shift", "0.5", "--dynamic-step", "37"],
-     lambda x, s: fractan.dma(x, type=5, window=500, scales=s, shift=0.5, step=37)),
-    (6, "dma", ["-w", "1800", "--shift", "0.5"], lambda x, s: fractan.dma(x, type=6, window=1800, scales=s, shift=0.5)),
-    (7, "dma", ["-w", "1800"], lambda x, s: fractan.dma(x, type=7, window=1800, scales=s)),
-    (8, "dma", ["-w", "500", "--weight", "3", "--dynamic-step", "37"],
-     lambda x, s: fractan.dma(x, type=8, window=500, scales=s, weight=3, step=37)),
-    (9, "dma", ["-w", "1800", "--weight", "0", "--lambda", "0.3"],
-     lambda x, s: fractan.dma(x, type=9, window=1800, scales=s, lambda_=0.3)),
-]
+# The module's settings and the command's options that give them.
+OPTIONS = {"window": "-w", "step": "--dynamic-step", "weight": "--weight", "shift": "--shift", "order": "--order",
+           "lambda_": "--lambda"}
+# Every computation type with the settings it reads. Linear scales 8 … 40, step 8.
+CASES = [(0, "dma", dict(window=500, step=37)), (1, "dfa", dict(window=500, step=37)), (2, "dma", dict(window=1800)),
+         (3, "dfa", dict(order=0)), (4, "dma", dict(window=1800, weight=3)),
+         (5, "dma", dict(window=500, shift=0.5, step=37)), (6, "dma", dict(window=1800, shift=0.5)),
+         (7, "dma", dict(window=1800)), (8, "dma", dict(window=500, weight=3, step=37)),
+         (9, "dma", dict(window=1800, weight=2, lambda_=0.3))]
 
 
-@pytest.mark.parametrize("type_, family, options, call", CASES)
-def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, options, call):
+@pytest.mark.parametrize("type_, family, settings", CASES)
+def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, settings):
     x = walk(2000, type_)
     x.tofile(tmp_path / "s.dat")
+    options = [word for name, value in settings.items() for word in (OPTIONS[name], str(value))]
     command([family, str(tmp_path / "s.dat"), "-t", str(type_), "-p", "linear", "--start", "8", "--step", "8",
              "--end", "40", *options], tmp_path)
-    r = call(x, fractan.linear(8, 40, 8))
+    r = getattr(fractan, family)(x, type=type_, scales=fractan.linear(8, 40, 8), **settings)
     if r.positions is not None:
         lines = only(tmp_path, ".inc.txt")
         assert [int(line[3]) for line in lines] == list(r.positions)
@@ -63,15 +57,23 @@ def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, op
         assert r.hurst_error == pytest.approx(np.sqrt(cov[0][0]), rel=1e-9)
 
 
+def as_file(d):
+    """A distribution as the command writes its file."""
+    return ("Size:\t%d\tStep:\t%g\nMin:\t%g\tMax:\t%g\nMu:\t%g\tSigma:\t%g\nSkewness:\t%g\tCurtosis:\t%g\n" % (
+        len(d["centres"]), d["step"], d["min"], d["max"], d["mu"], d["sigma"], d["skewness"], d["kurtosis"]) +
+        "".join("%g\t%.15f\n" % point for point in zip(d["centres"], d["frequencies"])))
+
+
 def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path):
     x = walk(3000, 11)
     x.tofile(tmp_path / "s.dat")
-    command(["clusters", str(tmp_path / "s.dat"), "-p", "linear", "--start", "10", "--step", "10", "--end", "30",
-             "--average", "extended"], tmp_path)
-    area = fractan.clusters(x, [10, 20, 30], average="extended").distribution("area")
-    lines = only(tmp_path, ".All.rArea.txt")
-    assert lines[2] == ["Mu:", "%g" % area["mu"], "Sigma:", "%g" % area["sigma"]]
-    assert [line[1] for line in lines[4:]] == ["%.15f" % f for f in area["frequencies"]]
+    for average in ("standard", "extended"):
+        command(["clusters", str(tmp_path / "s.dat"), "-p", "linear", "--start", "10", "--step", "10", "--end", "30",
+                 "--average", average, "--per-window"], tmp_path)
+        r = fractan.clusters(x, [10, 20, 30], average=average, per_window=True)
+        for window, quantity in [(None, "area"), (None, "lifetime"), (20, "diameter"), (10, "length")]:
+            name = "t.s.Out.Lin.%s.r%s.txt" % (window or "All", quantity.capitalize())
+            assert (tmp_path / name).read_text() == as_file(r.distribution(quantity, window)), name
     assert len(fractan.clusters(x + 2e5, [10]).clusters) == 0  # every sample bad: a constant series
     assert len(fractan.clusters(x + 2e5, [10], bad_above=1e6).clusters) > 0
 
@@ -133,6 +135,7 @@ def test_arguments(tmp_path):
         (lambda: fractan.dfa(x, scales=["8", "16"]), TypeError, "^scales must be a one-dimensional array of whole numbers$"),
         (lambda: fractan.dma(x, window=1000.7), ValueError, "^window must be a whole number .* it is 1000.7"),
         (lambda: fractan.dfa(x, [8, 16]), TypeError, "^type must be a whole number, not list .give arrays by name"),
+        (lambda: fractan.clusters(x[:2], [4]), ValueError, "^There are 2 samples; a cluster needs at least 3.$"),
     ]:
         with pytest.raises(error, match=said):
             call()
@@ -149,7 +152,6 @@ def test_arguments(tmp_path):
         fractan.dfa(nan)
     with pytest.raises(ValueError, match="outside"):
         fractan.generate_rmd(5, 1.5)
-    assert "Detrended fluctuation analysis" in fractan.dfa.__doc__
 
     config = tmp_path / "c.txt"
     x.tofile(tmp_path / "s.dat")
