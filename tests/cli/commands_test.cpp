@@ -59,26 +59,16 @@ TEST(AnalysisCommand, DefaultsFollowTheData) {
         EXPECT_EQ(p.dataSize, k.dataSize) << k.type;
         EXPECT_EQ(p.averageProgression.end, k.end) << k.type;
         EXPECT_EQ(p.windowSize, k.windowSize) << k.type;
+        EXPECT_NE(out.str().find("Window size: " + std::to_string(k.windowSize) + "\n"), npos) << out.str();
         EXPECT_EQ(p.testName, "s");  // the input's stem: runs on other inputs keep their results
     }
 }
 
-// The check in the core and the command refuse every row of the table of
-// refusals in its words; the module's and the pages' tests read it too.
+// The command refuses every row of the table of refusals in the words of the
+// check it shares with the module and the pages, whose tests read the table too.
 TEST(AnalysisCommand, RefusesWhatEveryFrontEndRefuses) {
     test::TempDir dir;
     for (const test::RefusalRow& row : test::RefusalRows()) {
-        AnalysisSettings s;
-        s.computationType = row.type;
-        s.windowSize = row.window;
-        for (int32_t n = row.start; n <= row.end; n += row.step) s.sizes.push_back(n);
-        s.dmaWeight = row.weight;
-        s.shiftPercentage = row.shift;
-        s.dfaOrder = row.order;
-        s.dynamicStep = row.dynamicStep;
-        const MethodFamily family = row.dfa ? MethodFamily::kDfa : MethodFamily::kDma;
-        EXPECT_EQ(CheckSettings(s, row.samples, family).reason, row.reason);
-
         AnalysisOptions o;
         o.family = row.dfa ? Family::kDfa : Family::kDma;
         o.input = dir.File("s.txt");
@@ -118,7 +108,6 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
              {[&](auto& a) { a.input = dir.File("none.txt"); }, "fractan: cannot read input file [" + dir.File("none.txt") + "]: No such file or directory.\n"},
              {[&](auto& a) { a.input = dir.File("comma.txt"); }, "would be taken whole: write decimal points (and one number a line, or columns apart by blanks).\n"},
              {[&](auto& a) { a.input = dir.File("header.txt"); }, "header.txt] holds no sample from offset 0 (one number per line expected)."},
-             {[](auto& a) { a.dataOffset = 300; }, "holds no sample from offset 300"},
              {[](auto& a) { a.dataSize = -5; }, "the data size (-n) is -5; it must be at least 1."},
              {[](auto& a) { a.windowSize = 0; }, "the window size (-w) is 0; it must be at least 1."},
              {[](auto& a) { a.end = 4; }, "fractan: The progression gives 1 scale; H is the slope over two or more. Widen --start "
@@ -157,7 +146,6 @@ TEST(AnalysisCommand, FilesListAnalysesTheOthersAndSaysEveryCut) {
           "the data size is that of the shortest file, [" + shorter + "] (250 samples from offset 0); the longer files are cut to it.",
           "fractan: 2 of 4 input files could not be analysed: [" + empty + "] [" + none + "]\n"})
         EXPECT_NE(s.err.find(said), npos) << s.err;
-    EXPECT_NE(s.core.find("the list ends at line 5"), npos) << s.core;
     EXPECT_NE(s.core.find("Note: H rests on two points"), npos) << s.core;  // scales 4 and 8
 }
 
