@@ -5,6 +5,9 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <tuple>
+
 #include "setup/output.h"
 #include "setup/stop.h"
 #include "test_support.h"
@@ -14,80 +17,37 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::vector<Cluster> ClustersOf(const ClusterAnalyzer& a) {
-    std::vector<Cluster> all;
-    a.Clusters().ForEach([&](const Cluster& c) { all.push_back(c); });
-    return all;
-}
+// Each cluster found: start, end, length and area.
+using Found = std::vector<std::array<double, 4>>;
 
-// Loads the values as a text series and finds the clusters with window n.
-struct Detection {
+// The clusters of the values, loaded as a text series, with window n.
+Found Detect(const std::vector<double>& y, int n, bool extended) {
     test::TempDir dir;
     ClusterAnalyzer analyzer;
-    OutputCapture out;
-    std::vector<Cluster> Run(const std::vector<double>& y, int n, bool extended = false) {
-        test::WriteNumbers(dir.File("s.txt"), y);
-        EXPECT_TRUE(analyzer.LoadTextSeries(dir.File("s.txt"), 0, 1000));
-        analyzer.SetWindowLength(n);
-        EXPECT_TRUE(extended ? analyzer.FindClustersExtended(0, 0) : analyzer.FindClusters(0, 0));
-        return ClustersOf(analyzer);
-    }
-};
-
-TEST(ClusterDetection, AlternatingSeriesAroundItsMeanOfTwo) {
-    Detection d;
-    const std::vector<Cluster> c = d.Run({1, 3, 1, 3, 1, 3}, 2);
-    ASSERT_EQ(c.size(), 3u);  // the cluster opened at t = 5 is discarded
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(c[i].start, 2 + i);
-        EXPECT_EQ(c[i].Lifetime(), 1);
-        EXPECT_DOUBLE_EQ(c[i].length, 2.0);
-        EXPECT_DOUBLE_EQ(c[i].area, 1.0);
-        EXPECT_EQ(c[i].fileIndex, 0);
-        EXPECT_EQ(c[i].windowIndex, 0);
-    }
-    EXPECT_EQ(d.out.Lines().back(), "Found 3 Clusters (Total: 3).");
+    OutputCapture quiet;
+    test::WriteNumbers(dir.File("s.txt"), y);
+    EXPECT_TRUE(analyzer.LoadTextSeries(dir.File("s.txt"), 0, 1000));
+    analyzer.SetWindowLength(n);
+    EXPECT_TRUE(extended ? analyzer.FindClustersExtended(0, 0) : analyzer.FindClusters(0, 0));
+    Found found;
+    analyzer.Clusters().ForEach([&](const Cluster& c) { found.push_back({double(c.start), double(c.end), c.length, c.area}); });
+    return found;
 }
 
 TEST(ClusterDetection, SidesCrossingsAndShortSeries) {
-    {
-        Detection d;  // window 1: the average is the series, nothing crosses
-        EXPECT_TRUE(d.Run({0, 2, 0, 2, 0}, 1).empty());
-    }
-    {
-        Detection d;  // a cluster whose ends lie at the same height: length 0
-        const std::vector<Cluster> c = d.Run({0, -2, 1, 3, 1}, 2);
-        ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].start, 2);
-        EXPECT_EQ(c[0].end, 4);
-        EXPECT_DOUBLE_EQ(c[0].length, 0.0);
-        EXPECT_DOUBLE_EQ(c[0].area, 2.0);  // |3 − 2| + |1 − 2|
-    }
-    {
-        Detection d;  // y_2 = a_2 keeps the side: the crossing is at t = 3
-        const std::vector<Cluster> c = d.Run({0, 2, 2, 0, 4, 0}, 2);
-        ASSERT_EQ(c.size(), 2u);
-        EXPECT_EQ(c[0].start, 3);
-        EXPECT_EQ(c[0].end, 4);
-    }
-    {
-        Detection d;  // extended: the first n averages are 0.0 and the first sample sets the side
-        // Averages 0, 0, 0, then the line through the two samples before, at the
-        // newer: −1 at t = 3, 5 at t = 4.
-        const std::vector<Cluster> c = d.Run({-1, 1, -1, 5, 5}, 3, true);
-        ASSERT_EQ(c.size(), 2u);
-        EXPECT_EQ(c[0].start, 1);
-        EXPECT_EQ(c[0].end, 2);
-        EXPECT_DOUBLE_EQ(c[0].area, 1.0);
-        EXPECT_EQ(c[1].start, 2);
-        EXPECT_EQ(c[1].end, 3);
-        EXPECT_DOUBLE_EQ(c[1].area, 6.0);
-    }
-    for (bool extended : {false, true}) {  // too short to decide a side: nothing, nothing read outside
-        Detection d;
-        EXPECT_TRUE(d.Run({5}, 2, extended).empty());
-        EXPECT_TRUE(d.Run({}, 2, extended).empty());
-    }
+    for (const auto& [y, n, extended, found] : std::vector<std::tuple<std::vector<double>, int, bool, Found>>{
+             // Around the mean of two; the cluster opened at t = 5 is discarded.
+             {{1, 3, 1, 3, 1, 3}, 2, false, {{2, 3, 2, 1}, {3, 4, 2, 1}, {4, 5, 2, 1}}},
+             {{0, 2, 0, 2, 0}, 1, false, {}},  // window 1: the average is the series, nothing crosses
+             {{0, -2, 1, 3, 1}, 2, false, {{2, 4, 0, 2}}},  // ends at the same height; area |3 − 2| + |1 − 2|
+             {{0, 2, 2, 0, 4, 0}, 2, false, {{3, 4, 4, 2}, {4, 5, 4, 2}}},  // y_2 = a_2 keeps the side
+             // Extended: the first n averages are 0.0 and the first sample sets the side; then the line
+             // through the two samples before, at the newer: −1 at t = 3, 5 at t = 4.
+             {{-1, 1, -1, 5, 5}, 3, true, {{1, 2, 2, 1}, {2, 3, 6, 6}}},
+             // Too short to decide a side: nothing, nothing read outside.
+             {{5}, 2, false, {}}, {{}, 2, false, {}}, {{5}, 2, true, {}}, {{}, 2, true, {}},
+         })
+        EXPECT_EQ(Detect(y, n, extended), found) << y.size() << " " << n << " " << extended;
 }
 
 TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
@@ -103,8 +63,6 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), (std::vector<double>{4, 5}));
     ASSERT_TRUE(a.LoadBinarySeries(dir.File("s.dat"), 9, 10));
     EXPECT_EQ(a.Series().Size(), 0);
-    EXPECT_FALSE(a.LoadTextSeries(dir.File("none.txt"), 0, 3));
-    EXPECT_EQ(out.Lines().back(), "Error opening file [" + dir.File("none.txt") + "]");
 
     test::WriteText(dir.File("bad.txt"), "200000\n300000\n5\n100000.0\n100000.5\n-200000\nnan\n");
     ASSERT_TRUE(a.LoadTextSeries(dir.File("bad.txt"), 0, 10));
@@ -129,14 +87,10 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
 
 struct ClusterRun {
     test::TempDir dir;
-    AnalysisParameters p;
+    AnalysisParameters p = test::SmallRun(dir.Path());
     ClusterRun() {
-        p.inputFileMode = 0;
-        p.inputFileType = 0;
         p.windowSize = 1000;
-        p.outputPath = dir.Path();
-        p.testName = std::string(1, 't');  // a plain literal here trips a false -Wrestrict in GCC 12
-        p.filePrefix = std::string(1, 's');
+        p.filePrefix = std::string(1, 's');  // a plain literal here trips a false -Wrestrict in GCC 12
         p.averageProgression = ScaleProgression{10, 20, 10, kLinear, {}};
         p.globalStatisticsOnly = 0;
     }
