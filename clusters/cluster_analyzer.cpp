@@ -1,26 +1,17 @@
 #include "clusters/cluster_analyzer.h"
 
-#include <cmath>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <memory>
 #include <new>
 
-#include "clusters/distribution.h"
 #include "setup/ordered_jobs.h"
 #include "setup/packing.h"
 #include "setup/output.h"
 #include "setup/paths.h"
-#include "setup/series_loader.h"
 #include "setup/stop.h"
 
 namespace fractan {
-namespace {
-
-}  // namespace
-
-ClusterAnalyzer::ClusterAnalyzer() : clusters_(kClusterBlock) {}
 
 bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, int32_t count) {
     series_.Clear();
@@ -70,8 +61,6 @@ void ClusterAnalyzer::ReplaceBadData(double above) {
 
 void ClusterAnalyzer::SetWindowLength(int32_t n) {
     average_.Clear();
-    standard_.Reset();
-    extended_.Reset();
     standard_.SetLength(n);
     extended_.SetLength(n);
 }
@@ -107,37 +96,23 @@ bool ClusterAnalyzer::Detect(Window& window, bool extended, int32_t fileIndex, i
     }
 
     const int32_t before = clusters_.Size();
-    // The side the series starts on. The trailing mean starts on the first
-    // sample, so the second decides; a series too short to decide has no crossing.
-    bool decided = false, above = false;
-    if (N >= 1 && (extended || y[0] != a[0])) {
-        decided = true;
-        above = y[0] > a[0];
-    } else if (N >= 2) {
-        decided = true;
-        above = y[1] > a[1];
-    }
-
-    bool open = false;
-    Cluster current;
-    for (int32_t t = 1; decided && t < N; ++t) {
+    // The sample whose side the series starts on. The trailing mean starts on
+    // the first sample, so the second decides; a series too short to decide
+    // has no crossing.
+    const int32_t first = N >= 1 && (extended || y[0] != a[0]) ? 0 : 1;
+    bool above = first < N && y[first] > a[first];
+    int32_t start = -1;  // the last crossing, none yet
+    for (int32_t t = 1; first < N && t < N; ++t) {
         if (t % 1000 == 0 && stopRequested()) return false;
         const bool crossing = (y[t] > a[t] && !above) || (y[t] < a[t] && above);
         if (!crossing) continue;
         above = !above;
-        if (open) {
-            current.end = t;
-            double area = 0.0;
-            for (int32_t s = current.start + 1; s <= t; ++s) area += std::fabs(y[s] - a[s]);
-            current.area = area;
-            current.length = std::fabs(y[t] - y[current.start]);
-            clusters_.Append(current);
+        if (start >= 0) {
+            Cluster c{start, t, fileIndex, windowIndex, 0.0, std::fabs(y[t] - y[start])};
+            for (int32_t s = start + 1; s <= t; ++s) c.area += std::fabs(y[s] - a[s]);
+            clusters_.Append(c);
         }
-        current = Cluster{};
-        current.fileIndex = fileIndex;
-        current.windowIndex = windowIndex;
-        current.start = t;
-        open = true;
+        start = t;
     }
     if (found) *found = clusters_.Size() - before;
     else PrintFormatted("Found %d Clusters (Total: %d).\n", clusters_.Size() - before, clusters_.Size());
@@ -153,19 +128,6 @@ bool ClusterAnalyzer::WriteMovingAverageFile(const std::string& path) const {
         std::fprintf(file, "%.*lf\t%.*lf\n", 15, series_[t], 15, t < average_.Size() ? average_[t] : 0.0);
     }
     return CloseWritten(file);
-}
-
-bool ClusterAnalyzer::WriteGlobalLinear(std::string stem, double step) {
-    return WriteSets(stem, nullptr, step, false);
-}
-bool ClusterAnalyzer::WriteGlobalLog(std::string stem, double step) {
-    return WriteSets(stem, nullptr, step, true);
-}
-bool ClusterAnalyzer::WritePerWindowLinear(std::string stem, const SizeList& sizes, double step) {
-    return WriteSets(stem, &sizes, step, false);
-}
-bool ClusterAnalyzer::WritePerWindowLog(std::string stem, const SizeList& sizes, double step) {
-    return WriteSets(stem, &sizes, step, true);
 }
 
 void ClusterQuantities::Add(const Cluster& c, bool logarithmic) {
@@ -193,9 +155,8 @@ std::vector<ClusterQuantities> QuantitiesOf(const BlockArray<Cluster>& clusters,
     return sets;
 }
 
-// One set per window size when `sizes` is given, else one global set.
-bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, double step,
-                                bool logarithmic) {
+bool ClusterAnalyzer::WriteDistributions(const std::string& stem, const SizeList* sizes, double step,
+                                         bool logarithmic) {
     StopCheck stopRequested;
     const int32_t K = sizes ? sizes->Size() : 1;
     if (sizes) PrintFormatted("Processing clusters...");
@@ -205,8 +166,9 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     // Lines about files not written, or written with a wider step, wait for
     // the end of the pass, so that its texts and their "Done." stay on one line.
     std::vector<std::string> notes;
-    auto write = [&](const Distribution& d, const std::string& path) {
-        const bool written = logarithmic ? d.WriteLog(path) : d.WriteLinear(path);
+    auto write = [&](Distribution& d, const std::string& path) {
+        d.SetStep(step);
+        const bool written = d.Write(path, logarithmic);
         char line[512];
         if (written && d.Step() != step) {
             std::snprintf(line, sizeof line, "Distribution [%s]: step %g would need more than %lld bins; it is written with step %g.\n",
@@ -229,7 +191,6 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
         if (stopRequested()) return false;
         const std::string prefix = sizes ? stem + "." + std::to_string((*sizes)[w]) : stem + ".All";
         ClusterQuantities& set = sets[w];
-        for (Distribution* d : {&set.lifetime, &set.area, &set.length, &set.diameter}) d->SetStep(step);
         write(set.lifetime, prefix + ".rLifetime.txt");
         write(set.area, prefix + ".rArea.txt");
         write(set.length, prefix + ".rLength.txt");
@@ -238,14 +199,6 @@ bool ClusterAnalyzer::WriteSets(const std::string& stem, const SizeList* sizes, 
     if (sizes) PrintFormatted("Done.\n");
     for (const std::string& line : notes) WriteOutput(line);
     return true;
-}
-
-namespace {
-std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes);
-}  // namespace
-
-std::string CheckClusterParameters(const AnalysisParameters& params) {
-    return ClusterRefusal(params, params.averageProgression.Expand());
 }
 
 namespace {
@@ -262,6 +215,10 @@ std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& siz
 }
 
 }  // namespace
+
+std::string CheckClusterParameters(const AnalysisParameters& params) {
+    return ClusterRefusal(params, params.averageProgression.Expand());
+}
 
 std::string BadAboveRefusal(double above) {
     if (!std::isnan(above)) return {};
@@ -283,7 +240,7 @@ namespace {
 
 // The clusters of one file of a run, for every window size.
 struct FileClusters {
-    BlockArray<Cluster> clusters{ClusterAnalyzer::kClusterBlock, false};
+    BlockArray<Cluster> clusters{ClusterAnalyzer::kClusterBlock};
     std::vector<int32_t> counts;  // the clusters found with each window size
     std::vector<std::string> unwritten;
     bool analysed = false, stopped = false;
@@ -308,14 +265,12 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
     ClusterAnalyzer analyzer;
     const std::string& path = params.inputFiles[i];
     SampleArray samples;
-    bool loaded = false;
-    if (loadedBefore && loadedBefore->Take(path, params.inputFileType, params.windowSize, params.dataOffset, samples)) {
-        analyzer.SetSeries(std::move(samples));
-        loaded = true;
-    } else {
-        loaded = params.inputFileType == 0 ? analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize)
-                                           : analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize);
-    }
+    const bool handed =
+        loadedBefore && loadedBefore->Take(path, params.inputFileType, params.windowSize, params.dataOffset, samples);
+    if (handed) analyzer.SetSeries(std::move(samples));
+    const bool loaded = handed || (params.inputFileType == 0
+                                      ? analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize)
+                                      : analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize));
     if (stopRequested()) {
         file.stopped = true;
         return file;
@@ -426,13 +381,10 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, Load
     const double step = params.distributionStep;
     if (!(step > 0))
         PrintFormatted("Distribution step %g is not above 0: no distribution file is written.\n", step);
-    const bool linear = params.distributionType == 0;
-    const std::string stem = base + (linear ? ".Out.Lin" : ".Out.Log");
-    if (!params.globalStatisticsOnly &&
-        !(linear ? analyzer.WritePerWindowLinear(stem, sizes, step) : analyzer.WritePerWindowLog(stem, sizes, step)))
-        return stopped();
-    if (!(linear ? analyzer.WriteGlobalLinear(stem, step) : analyzer.WriteGlobalLog(stem, step)))
-        return stopped();
+    const bool logarithmic = params.distributionType != 0;
+    const std::string stem = base + (logarithmic ? ".Out.Log" : ".Out.Lin");
+    if (!params.globalStatisticsOnly && !analyzer.WriteDistributions(stem, &sizes, step, logarithmic)) return stopped();
+    if (!analyzer.WriteDistributions(stem, nullptr, step, logarithmic)) return stopped();
     report.clusters = analyzer.Clusters().Size();
     for (const std::string& path : analyzer.Unwritten()) report.unwritten.push_back(path);
     return true;

@@ -49,9 +49,6 @@ class ClusterAnalyzer {
 public:
     static constexpr int32_t kClusterBlock = 100000;
 
-    ClusterAnalyzer();
-    virtual ~ClusterAnalyzer() = default;
-
     // `count` numbers from number `offset` on, or fewer when the file is
     // shorter. False, after "Error opening file [..]", when it cannot be
     // opened, and false (quietly) when a stop is requested.
@@ -80,14 +77,13 @@ public:
     // Appends clusters found by another analyzer.
     void AppendClusters(const BlockArray<Cluster>& clusters);
     // The clusters found, handed over; none are left.
-    BlockArray<Cluster> TakeClusters() { return std::exchange(clusters_, BlockArray<Cluster>(kClusterBlock, false)); }
+    BlockArray<Cluster> TakeClusters() { return std::exchange(clusters_, BlockArray<Cluster>(kClusterBlock)); }
 
-    // The distribution files over all clusters, named stem + ".All.r<Quantity>.txt".
-    bool WriteGlobalLinear(std::string stem, double step);
-    bool WriteGlobalLog(std::string stem, double step);
-    // The files of each window size n, named stem + "." + n + ".r<Quantity>.txt".
-    bool WritePerWindowLinear(std::string stem, const SizeList& sizes, double step);
-    bool WritePerWindowLog(std::string stem, const SizeList& sizes, double step);
+    // The distribution files (of decimal logarithms with `logarithmic`): with
+    // `sizes`, those of each window size n, named stem + "." + n +
+    // ".r<Quantity>.txt", else those over all clusters, named stem +
+    // ".All.r<Quantity>.txt". False when stopped.
+    bool WriteDistributions(const std::string& stem, const SizeList* sizes, double step, bool logarithmic);
     // The series and its moving average, one "y<TAB>a" line per sample.
     bool WriteMovingAverageFile(const std::string& path) const;
 
@@ -100,13 +96,12 @@ public:
 private:
     template <class Window>
     bool Detect(Window& window, bool extended, int32_t fileIndex, int32_t windowIndex, int32_t* found);
-    bool WriteSets(const std::string& stem, const SizeList* sizes, double step, bool logarithmic);
 
     SampleArray series_;
     SampleArray average_;
     RunningWindow standard_;
     FirstOrderWindow extended_;
-    BlockArray<Cluster> clusters_;
+    BlockArray<Cluster> clusters_{kClusterBlock};
     std::vector<std::string> unwritten_;
 };
 

@@ -42,13 +42,6 @@ double WidenedStep(double minimum, double maximum, double s, int64_t mostBins) {
 
 }  // namespace
 
-int64_t BinIndex(double v, double s) {
-    long double bin = 0;
-    return BinOf(v, s, bin) ? static_cast<int64_t>(bin) : 0;
-}
-
-Distribution::Distribution() : values_(50000) {}
-
 void Distribution::Add(double v) {
     values_.Append(v);
     ++count_;
@@ -112,10 +105,6 @@ double Distribution::Kurtosis() const {
     return n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * fourths / (sigma * sigma * sigma * sigma) -
            3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
 }
-
-bool Distribution::WriteLinear(const std::string& path) const { return Write(path, false); }
-
-bool Distribution::WriteLog(const std::string& path) const { return Write(path, true); }
 
 bool Distribution::Write(const std::string& path, bool logarithmic) const {
     if (!Writable()) return false;

@@ -12,19 +12,10 @@
 
 namespace fractan {
 
-// The bin of v for step s: v/s rounded to the nearest integer, halves away
-// from zero; b(0) = 0. The sum is formed in extended precision.
-int64_t BinIndex(double v, double s);
-
 class Distribution {
 public:
     // More bins than this are not built: the file would be absurdly long.
     static constexpr int64_t kMaxBins = int64_t{1} << 26;
-
-    Distribution();
-    virtual ~Distribution() = default;
-    Distribution(Distribution&&) noexcept = default;
-    Distribution& operator=(Distribution&&) noexcept = default;
 
     void Add(double v);
     // Rebuilds the bins for step s; none are built for s ≤ 0 or for
@@ -35,20 +26,16 @@ public:
 
     // True when a file would be written: a step above 0, values, and bins.
     bool Writable() const;
-    // The distribution file with relative frequencies; false, creating no
-    // file, when it is not writable or the file cannot be created.
-    bool WriteLinear(const std::string& path) const;
-    // The same with each frequency divided by 10 to the bin centre, for
-    // values that are decimal logarithms.
-    bool WriteLog(const std::string& path) const;
+    // The distribution file with relative frequencies (with `logarithmic`, each
+    // divided by 10 to the bin centre, for values that are decimal logarithms);
+    // false, creating no file, when it is not writable or the file cannot be created.
+    bool Write(const std::string& path, bool logarithmic) const;
 
     int32_t Count() const { return count_; }
     double Step() const { return step_; }
     double Minimum() const { return minimum_; }
     double Maximum() const { return maximum_; }
     int32_t BinCount() const { return bins_.Size(); }
-    int64_t FirstBin() const { return firstBin_; }
-    int32_t Bin(int32_t i) const { return bins_[i]; }
     // The bin centres and their relative frequencies, as the files hold them
     // (with `logarithmic`, each divided by 10 to its centre); none when not writable.
     void Frequencies(bool logarithmic, std::vector<double>& centres, std::vector<double>& frequencies) const;
@@ -58,9 +45,7 @@ public:
     double Kurtosis() const;
 
 private:
-    bool Write(const std::string& path, bool logarithmic) const;
-
-    BlockArray<double> values_;
+    BlockArray<double> values_{50000};
     double requestedStep_ = -1.0;
     int64_t mostBins_ = kMaxBins;
     double step_ = -1.0;

@@ -10,8 +10,8 @@
 namespace fractan {
 namespace {
 
-// The displacement scale of one level and H: the same arithmetic, term for
-// term, as InsertMidpoint, computed once per level instead of once per point.
+// The displacement scale of one level and H, computed once per level instead
+// of once per point.
 struct LevelScale {
     double divisor;  // 2^(level·H)
     double factor;   // sqrt(1 − 2^(2H − 2))
@@ -19,6 +19,9 @@ struct LevelScale {
         : divisor(std::pow(2.0, level * hurst)), factor(std::sqrt(1.0 - std::pow(2.0, 2.0 * hurst - 2.0))) {}
 };
 
+// Inserts a point between `point` and its successor: halfway along x, and the
+// mean of their y displaced by a Gaussian draw of deviation factor / divisor.
+// Returns the new point (null when the pool is exhausted, the list unchanged).
 SeriesPoint* Insert(SeriesPointPool& pool, SeriesPoint* point, const LevelScale& scale, int32_t& seed) {
     SeriesPoint* fresh = pool.New();
     if (!fresh) return nullptr;
@@ -40,11 +43,6 @@ SeriesPointPool::SeriesPointPool(size_t capacity) {
 }
 
 SeriesPoint* SeriesPointPool::New() { return used_ < capacity_ ? &points_[used_++] : nullptr; }
-
-SeriesPoint* InsertMidpoint(SeriesPointPool& pool, SeriesPoint* point, int32_t level, int32_t& seed,
-                            double hurst) {
-    return Insert(pool, point, LevelScale(level, hurst), seed);
-}
 
 size_t SeriesLength(int32_t levels) { return (size_t{1} << levels) + 1; }
 

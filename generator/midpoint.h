@@ -24,7 +24,6 @@ public:
     explicit SeriesPointPool(size_t capacity);
 
     size_t Capacity() const { return capacity_; }
-    size_t Used() const { return used_; }
     // The next unused point; null when the pool is exhausted.
     SeriesPoint* New();
     // Every point unused again, for the next series.
@@ -35,13 +34,6 @@ private:
     size_t capacity_ = 0;
     size_t used_ = 0;
 };
-
-// Inserts a point between `point` and its successor: halfway along x, and the
-// mean of their y displaced by a Gaussian draw of deviation
-// sqrt(1 − 2^(2H − 2)) / 2^(level·H). Returns the new point (null when the pool
-// is exhausted, the list unchanged).
-SeriesPoint* InsertMidpoint(SeriesPointPool& pool, SeriesPoint* point, int32_t level, int32_t& seed,
-                            double hurst);
 
 // Builds the two end points (both 0) and refines them `levels` times, printing
 // a line per level for series number `series` (from 1). The pool must hold

@@ -6,53 +6,30 @@ namespace fractan {
 
 void RunningWindow::SetLength(int32_t n) {
     length_ = n;
-    cursor_ = CircularIndex(n <= 0 ? 1 : n);
+    cursor_ = CircularIndex(n);
     sum_ = 0.0;
     count_ = 0;
     // A length below 1 keeps one slot, so a push never writes outside the buffer.
     buffer_.assign(static_cast<size_t>(std::max(n, 1)), 0.0);
 }
 
-void RunningWindow::Reset() {
-    buffer_.clear();
-    cursor_ = CircularIndex(1);
-    length_ = 0;
-    sum_ = 0.0;
-    count_ = 0;
-}
-
 void FirstOrderWindow::SetLength(int32_t n) {
     m_ = n - 1;
-    cursor_ = CircularIndex(m_ <= 0 ? 1 : m_);
+    cursor_ = CircularIndex(m_);
     sum_ = 0.0;
     count_ = 0;
     pending_ = 0.0;
     buffer_.assign(static_cast<size_t>(std::max(m_, 1)), 0.0);
 }
 
-void FirstOrderWindow::Reset() {
-    buffer_.clear();
-    cursor_ = CircularIndex(1);
-    m_ = 0;
-    sum_ = 0.0;
-    count_ = 0;
-    pending_ = 0.0;
-}
-
 double FirstOrderWindow::Push(double x) {
-    int32_t c = count_ + 1;
-    count_ = c;
-    if (c <= m_ + 1) {
-        buffer_[cursor_] = pending_;
-        ++cursor_;
-        sum_ = sum_ + pending_;
-        pending_ = x;
-        return 0.0;
-    }
-    sum_ = sum_ - buffer_[cursor_];
+    const bool full = ++count_ > m_ + 1;
+    if (full) sum_ = sum_ - buffer_[cursor_];
     buffer_[cursor_] = pending_;
     ++cursor_;
     sum_ = sum_ + pending_;
+    pending_ = x;
+    if (!full) return 0.0;
 
     // The slope about the centre of the m samples: weights centre − j from the
     // newest (j = 0) backwards, centre = (m − 1)/2, so that they sum to 0 and a
@@ -60,16 +37,15 @@ double FirstOrderWindow::Push(double x) {
     // of their squares, m(m² − 1)/12. For odd m the centre is the whole ⌊m/2⌋.
     const double centre = (m_ - 1) * 0.5;
     double acc = 0.0;
-    CircularIndex slot = cursor_.Minus(1);
+    CircularIndex slot = cursor_;
     for (int32_t j = 0; j < m_; ++j) {
-        acc = acc + (centre - j) * buffer_[slot];
         --slot;
+        acc = acc + (centre - j) * buffer_[slot];
     }
     const double d = static_cast<double>(m_) * static_cast<double>(m_ + 1) *
                      static_cast<double>(m_ - 1) * (1.0 / 12.0);
     int32_t g = RoundHalfUp(m_ * 0.25);
     if (g < 1) g = 1;
-    pending_ = x;
     // The line at the sample g after the ⌊m/2⌋-th back from the newest: g after
     // the centre for odd m, g − ½ for even m.
     const double ahead = g - (m_ / 2 - centre);

@@ -15,50 +15,21 @@ namespace fractan {
 // A position that wraps around within 0 … size − 1.
 class CircularIndex {
 public:
-    explicit CircularIndex(int32_t size = 1, int32_t position = 0)
-        : position_(0), size_(size < 1 ? 1 : size) {
-        Set(position);
-    }
+    explicit CircularIndex(int32_t size = 1) : size_(size < 1 ? 1 : size) {}
 
-    int32_t Position() const { return position_; }
-    int32_t Size() const { return size_; }
     operator int32_t() const { return position_; }
-
-    void Set(int32_t a) { position_ = static_cast<int32_t>(Wrap(a)); }
-    void Add(int32_t a) { position_ = static_cast<int32_t>(Wrap(int64_t{position_} + a)); }
-    void Subtract(int32_t a) { Add(-a); }
-    CircularIndex Minus(int32_t a) const {
-        CircularIndex copy = *this;
-        copy.Subtract(a);
-        return copy;
-    }
 
     CircularIndex& operator++() {
         if (++position_ == size_) position_ = 0;
         return *this;
     }
-    CircularIndex operator++(int) {
-        CircularIndex old = *this;
-        ++*this;
-        return old;
-    }
     CircularIndex& operator--() {
         position_ = position_ == 0 ? size_ - 1 : position_ - 1;
         return *this;
     }
-    CircularIndex operator--(int) {
-        CircularIndex old = *this;
-        --*this;
-        return old;
-    }
 
 private:
-    int64_t Wrap(int64_t a) const {
-        int64_t r = a % size_;
-        return r < 0 ? r + size_ : r;
-    }
-
-    int32_t position_;
+    int32_t position_ = 0;
     int32_t size_;
 };
 
@@ -187,28 +158,18 @@ using SizeList = ChunkedArray<int32_t>;
 // Trailing moving average over the last `length` samples, kept as a running sum.
 class RunningWindow {
 public:
-    RunningWindow() = default;
-    virtual ~RunningWindow() = default;
-
+    // Starts afresh with n slots.
     void SetLength(int32_t n);
-    void Reset();
-    int32_t Length() const { return length_; }
 
     // The mean of the last min(pushed, length) samples, the new one included.
     // A length below 1 gives no finite mean (but never writes outside the buffer).
     double Push(double x) {
-        ++count_;
-        if (count_ <= length_) {
-            buffer_[cursor_] = x;
-            ++cursor_;
-            sum_ = x + sum_;
-            return sum_ / count_;
-        }
-        sum_ = sum_ - buffer_[cursor_];
+        const bool full = ++count_ > length_;
+        if (full) sum_ = sum_ - buffer_[cursor_];
         buffer_[cursor_] = x;
         ++cursor_;
         sum_ = x + sum_;
-        return sum_ / length_;
+        return sum_ / (full ? length_ : count_);
     }
 
 private:
@@ -226,11 +187,8 @@ private:
 // finite result; smaller n never writes outside the buffer.
 class FirstOrderWindow {
 public:
-    FirstOrderWindow() = default;
-    virtual ~FirstOrderWindow() = default;
-
+    // Starts afresh for windows of n samples.
     void SetLength(int32_t n);
-    void Reset();
     double Push(double x);
 
 private:
