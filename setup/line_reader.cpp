@@ -1,6 +1,7 @@
 #include "setup/line_reader.h"
 
 #include <cctype>
+#include <charconv>
 
 namespace fractan {
 
@@ -15,19 +16,24 @@ bool ReadTrimmedLine(std::FILE* file, std::string& line) {
     return !line.empty();
 }
 
-void SkipLine(std::FILE* file) {
-    for (;;) {
-        int c = std::fgetc(file);
-        if (c == EOF || c == 255 || c == '\n') return;
-    }
-}
-
 std::string Trim(const std::string& text) {
     size_t first = 0;
     size_t last = text.size();
     while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
     while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
     return text.substr(first, last - first);
+}
+
+std::string Shown(const std::string& word) {
+    return "\"" + (word.size() > 40 ? word.substr(0, 40) + "..." : word) + "\"";
+}
+
+std::optional<int32_t> WholeNumber(const std::string& word) {
+    int32_t value = 0;
+    const char* first = word.data() + (word.size() > 1 && word[0] == '+' ? 1 : 0);
+    const auto [end, error] = std::from_chars(first, word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    return value;
 }
 
 void SkipByteOrderMark(std::FILE* file) {

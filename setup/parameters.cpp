@@ -1,131 +1,91 @@
 #include "setup/parameters.h"
 
-#include <charconv>
-#include <cstdarg>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string_view>
 
 #include "setup/files.h"
-#include "setup/method_settings.h"
-
 #include "setup/line_reader.h"
 
 namespace fractan {
 
 void AnalysisParameters::Reset() {
-    inputFileType = -1;
-    inputFileMode = -1;
-    computationType = -1;
-    dataSize = 0;
-    dfaOrder = DefaultOf<int32_t>(kUsesOrder);
-    dmaWeight = DefaultOf<int32_t>(kUsesWeight);
-    filePrefix.clear();
-    inputFilesPath.clear();
-    inputFileName.clear();
-    dataOffset = 0;
-    outputPath.clear();
-    dmaLambda = DefaultOf<double>(kUsesLambda);
-    shiftPercentage = DefaultOf<double>(kUsesShift);
-    windowSize = 0;
-    testName.clear();
-    distributionType = 0;
-    distributionStep = 1.0;
-    movingAverageType = 0;
-    averageProgression = ScaleProgression{};
-    fileProgression = ScaleProgression{};
-    globalStatisticsOnly = 1;
-    generateMovingAverageFiles = 0;
-    dynamicStep = DefaultOf<int32_t>(kUsesStep);
-    integrate = 0;
-    jobs = 0;
-    badAbove = kDefaultBadAbove;
-}
-
-char ModeLetter(int32_t mode) {
-    switch (mode) {
-        case 0: return 'S';
-        case 1: return 'M';
-        default: return '-';  // reads back as "not set"
-    }
-}
-
-char TypeLetter(int32_t type) {
-    switch (type) {
-        case 0: return 'T';
-        case 1: return 'B';
-        default: return '-';
-    }
+    std::vector<std::string> files = std::move(inputFiles);
+    *this = AnalysisParameters();
+    inputFiles = std::move(files);
 }
 
 namespace {
 
-// The header of line 36; a reader of the 35 lines before it ignores it and line 37.
-constexpr const char* kIntegrateHeader = "[Integrate the values (0-no, 1-yes)]";
-
-int32_t ModeFromLetter(int c) {
-    if (c == 'S' || c == 's') return 0;
-    if (c == 'M' || c == 'm') return 1;
-    return -1;
+// The configuration file line by line, for its reader and its writer alike:
+// Header stands for a header line (read, not compared), and every value line
+// names its fields and what it should hold.
+template <class Format, class Record>
+void DescribeConfig(Format& f, Record& p) {
+    auto& avg = p.averageProgression;
+    auto& files = p.fileProgression;
+    f.Header("[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]");
+    // Not followed by a skip of blank lines, so that an empty name on line 3
+    // is read as the name.
+    f.Letter(p.inputFileMode, "SM", "the input file mode letter (S or M)", false);
+    f.Text(p.inputFileName, "the input file name");
+    f.Letter(p.inputFileType, "TB", "the input file type letter (T or B)", true);
+    f.Header("[Output path]");
+    f.Text(p.outputPath, "the output path");
+    f.Header("[Computation type (see below)]");
+    f.Numbers("the computation type, a whole number", p.computationType);
+    f.Header("[Data size and offset (see below)]");
+    f.Numbers("the data size and offset, two whole numbers", p.dataSize, p.dataOffset);
+    f.Header("[Window size (see below)]");
+    f.Numbers("the window size, a whole number", p.windowSize);
+    f.Header("[Average progression type (0-linear, 1-geometric, 2-custom), Average start, end, step (see below)]");
+    f.Numbers("the progression type, a whole number", avg.type);
+    f.Numbers("the progression start, end and step, three whole numbers", avg.start, avg.end, avg.step);
+    f.Header("[Custom progression file (see below)]");
+    f.Text(avg.customFile, "the custom progression file");
+    f.Header("[File start, end, step (see below)]");
+    f.Numbers("the file start, end and step, three whole numbers", files.start, files.end, files.step);
+    f.Header("[Input files path]");
+    f.Text(p.inputFilesPath, "the input files path");
+    // Earlier files have "File prefix]", without its '[': headers are not compared.
+    f.Header("[File prefix]");
+    f.Text(p.filePrefix, "the file prefix");
+    f.Header("[Moving average type (0-normal 1-extended)]");
+    f.Numbers("the moving average type, a whole number", p.movingAverageType);
+    f.Header("[Distribution Type (0-linear 1-log), step]");
+    f.Numbers("the distribution type and step, a whole number and a number", p.distributionType,
+              p.distributionStep);
+    f.Header("[Test custom name]");
+    f.Text(p.testName, "the test name");
+    f.Header("[DMA weight, Lambda]");
+    f.Numbers("the DMA weight and lambda, a whole number and a number", p.dmaWeight, p.dmaLambda);
+    f.Header("[DFA order (0-constant, 1-linear)]");
+    f.Numbers("the DFA order, a whole number", p.dfaOrder);
+    f.Header("[DMA shift percentage]");
+    f.Numbers("the shift percentage, a number", p.shiftPercentage);
+    // Lines 36 and 37, which files of 35 lines lack (no integration): a reader
+    // of the 35 lines ignores them.
+    if (f.OptionalHeader("[Integrate the values (0-no, 1-yes)]"))
+        f.Flag(p.integrate, "whether to integrate the values, 0 or 1");
 }
 
-int32_t TypeFromLetter(int c) {
-    if (c == 'T' || c == 't') return 0;
-    if (c == 'B' || c == 'b') return 1;
-    return -1;
-}
-
-// The lines of a configuration file, counted from 1.
-class ConfigLines {
-public:
-    explicit ConfigLines(std::FILE* file) : file_(file) {}
-    int Number() const { return number_; }
-
-    // The next line, trimmed; false when the file has ended (a byte of 255
-    // ends it too).
-    bool Next(std::string& line) {
-        line.clear();
-        if (ended_) return false;
-        int c = std::fgetc(file_);
-        if (c == EOF || c == 255) return End();
-        while (c != EOF && c != 255 && c != '\n') {
-            line.push_back(static_cast<char>(c));
-            c = std::fgetc(file_);
-        }
-        ended_ = c == 255;
-        ++number_;
-        line = Trim(line);
-        return true;
-    }
-
-private:
-    bool End() {
-        ended_ = true;
-        return false;
-    }
-
-    std::FILE* file_;
-    int number_ = 0;
-    bool ended_ = false;
-};
-
-std::string Shown(const std::string& text) {
-    return "\"" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "\"";
-}
-
-// Reads lines 1 … 35 in order and keeps the first problem. A value line holds
+// Reads the lines in order and keeps the first problem. A value line holds
 // exactly its numbers; blank lines after a number line are skipped, as the
 // file's number reads always did.
 class ConfigReader {
 public:
-    explicit ConfigReader(std::FILE* file) : lines_(file) {}
+    explicit ConfigReader(std::FILE* file) : file_(file) {}
     const std::string& Problem() const { return problem_; }
 
-    void Header() { Line("its header line"); }
-    // True, with the line taken, when the next one is a header that starts so
-    // (a hand-edited header still counts); lines that are not read stay free text.
-    bool OptionalHeader(std::string_view start) {
+    void Header(const char*) { Line("its header line"); }
+    // True, with the line taken, when the next one is a header that starts
+    // with the first word of this one (a hand-edited header still counts);
+    // lines that are not read stay free text.
+    bool OptionalHeader(const char* header) {
+        const std::string_view start(header, std::strcspn(header, " "));
         if (!problem_.empty() || !hasPending_ || !pending_.starts_with(start)) return false;
         hasPending_ = false;
         return true;
@@ -134,79 +94,123 @@ public:
         std::string line;
         if (Line(what, &line)) target = line;
     }
-    // One character, or none (not set); `skipBlank` as for a number line.
-    void Letter(int& target, const char* what, bool skipBlank) {
+    // One of the two letters (0 or 1, in either case), or none (−1, not set);
+    // `skipBlank` as for a number line.
+    void Letter(int32_t& target, const char* letters, const char* what, bool skipBlank) {
         std::string line;
         if (!Line(what, &line)) return;
         if (line.size() > 1) return Fail(std::string(what) + ", one letter");
-        target = line.empty() ? '\n' : line[0];
+        const int c = line.empty() ? '\n' : std::toupper(static_cast<unsigned char>(line[0]));
+        target = c == letters[0] ? 0 : c == letters[1] ? 1 : -1;
         if (skipBlank) SkipBlankLines();
     }
+    void Flag(int32_t& target, const char* what) { Numbers(what, target); }
     template <typename... Targets>
     void Numbers(const char* what, Targets&... targets) {
         std::string line;
         if (!Line(what, &line)) return;
         std::istringstream words(line);
         std::string word;
-        const bool read = (Parse(words, targets) && ...) && !(words >> word);
+        const bool read = ((words >> word && Parse(word, targets)) && ...) && !(words >> word);
         if (!read) return Fail(what);
         SkipBlankLines();
     }
 
 private:
+    // The next line of the file, trimmed; false when the file has ended (a
+    // byte of 255 ends it too).
+    bool NextLine(std::string& line) {
+        line.clear();
+        int c = ended_ ? EOF : std::fgetc(file_);
+        if (c == EOF || c == 255) {
+            ended_ = true;
+            return false;
+        }
+        for (; c != EOF && c != 255 && c != '\n'; c = std::fgetc(file_)) line.push_back(static_cast<char>(c));
+        ended_ = c == 255;
+        ++number_;
+        line = Trim(line);
+        return true;
+    }
     bool Line(const char* what, std::string* line = nullptr) {
         if (!problem_.empty()) return false;
         std::string text;
         if (hasPending_) {
             text = std::move(pending_);
             hasPending_ = false;
-        } else if (!lines_.Next(text)) {
-            problem_ = lines_.Number() == 0
-                           ? std::string("the file is empty; a configuration file has 35 lines")
-                           : "the file ends after line " + std::to_string(lines_.Number()) + "; line " +
-                                 std::to_string(lines_.Number() + 1) + " should hold " + what;
+        } else if (!NextLine(text)) {
+            problem_ = number_ == 0 ? std::string("the file is empty; a configuration file has 35 lines")
+                                    : "the file ends after line " + std::to_string(number_) + "; line " +
+                                          std::to_string(number_ + 1) + " should hold " + what;
             return false;
         }
         current_ = text;
         // No name or number holds a NUL byte, and a name cut at one would
         // save as another record.
         if (text.find('\0') != std::string::npos) {
-            problem_ = "line " + std::to_string(lines_.Number()) + " should hold " + what + "; it holds a NUL byte";
+            problem_ = "line " + std::to_string(number_) + " should hold " + what + "; it holds a NUL byte";
             return false;
         }
         if (line) *line = text;
         return true;
     }
     void Fail(const std::string& what) {
-        problem_ = "line " + std::to_string(lines_.Number()) + " should hold " + what + "; it holds " + Shown(current_);
+        problem_ = "line " + std::to_string(number_) + " should hold " + what + "; it holds " + Shown(current_);
     }
     void SkipBlankLines() {
         std::string text;
-        while (lines_.Next(text))
+        while (NextLine(text))
             if (!text.empty()) {
                 pending_ = text;
                 hasPending_ = true;
                 return;
             }
     }
-    static bool Parse(std::istringstream& words, int32_t& target) {
-        std::string word;
-        if (!(words >> word)) return false;
-        const char* first = word.data() + (word.size() > 1 && word[0] == '+' ? 1 : 0);
-        const auto [end, error] = std::from_chars(first, word.data() + word.size(), target);
-        return error == std::errc() && end == word.data() + word.size();
+    static bool Parse(const std::string& word, int32_t& target) {
+        const std::optional<int32_t> value = WholeNumber(word);
+        target = value.value_or(target);
+        return value.has_value();
     }
-    static bool Parse(std::istringstream& words, double& target) {
-        std::string word;
-        if (!(words >> word)) return false;
+    static bool Parse(const std::string& word, double& target) {
         char* end = nullptr;
         target = std::strtod(word.c_str(), &end);
         return end == word.c_str() + word.size();
     }
 
-    ConfigLines lines_;
+    std::FILE* file_;
+    int number_ = 0;  // the lines read, counted from 1
+    bool ended_ = false;
     std::string current_, pending_, problem_;
     bool hasPending_ = false;
+};
+
+// Writes the lines DescribeConfig names.
+class ConfigWriter {
+public:
+    std::string text;
+
+    void Header(const char* header) { Line(header); }
+    bool OptionalHeader(const char* header) {
+        Line(header);
+        return true;
+    }
+    // Up to a NUL byte, as the file always held it.
+    void Text(const std::string& value, const char*) { Line(value.c_str()); }
+    // '-' reads back as "not set".
+    void Letter(int32_t value, const char* letters, const char*, bool) {
+        Line(std::string(1, value == 0 || value == 1 ? letters[value] : '-'));
+    }
+    void Flag(int32_t value, const char* what) { Numbers(what, value != 0 ? 1 : 0); }
+    // Tab-separated, whole numbers as "%d" writes them and numbers as "%lf".
+    template <typename... Values>
+    void Numbers(const char*, const Values&... values) {
+        std::string line;
+        ((line += line.empty() ? "" : "\t", line += std::to_string(values)), ...);
+        Line(line);
+    }
+
+private:
+    void Line(std::string_view line) { text.append(line).push_back('\n'); }
 };
 
 }  // namespace
@@ -227,60 +231,13 @@ bool AnalysisParameters::LoadConfig(const std::string& path, std::string* proble
     SkipByteOrderMark(file.get());
     AnalysisParameters read;  // the record after Reset, then what the file holds
     ConfigReader in(file.get());
-    int mode = 0, type = 0;
-    ScaleProgression& avg = read.averageProgression;
-    ScaleProgression& files = read.fileProgression;
-    in.Header();  // 1
-    // 2: not followed by a skip of blank lines, so that an empty name on
-    // line 3 is read as the name.
-    in.Letter(mode, "the input file mode letter (S or M)", false);
-    in.Text(read.inputFileName, "the input file name");                      // 3
-    in.Letter(type, "the input file type letter (T or B)", true);            // 4
-    in.Header();                                                             // 5
-    in.Text(read.outputPath, "the output path");                             // 6
-    in.Header();                                                             // 7
-    in.Numbers("the computation type, a whole number", read.computationType);  // 8
-    in.Header();                                                             // 9
-    in.Numbers("the data size and offset, two whole numbers", read.dataSize, read.dataOffset);  // 10
-    in.Header();                                                             // 11
-    in.Numbers("the window size, a whole number", read.windowSize);          // 12
-    in.Header();                                                             // 13
-    in.Numbers("the progression type, a whole number", avg.type);            // 14
-    in.Numbers("the progression start, end and step, three whole numbers", avg.start, avg.end,
-               avg.step);                                                    // 15
-    in.Header();                                                             // 16
-    in.Text(avg.customFile, "the custom progression file");                  // 17
-    in.Header();                                                             // 18
-    in.Numbers("the file start, end and step, three whole numbers", files.start, files.end,
-               files.step);                                                  // 19
-    in.Header();                                                             // 20
-    in.Text(read.inputFilesPath, "the input files path");                    // 21
-    in.Header();                                                             // 22
-    in.Text(read.filePrefix, "the file prefix");                             // 23
-    in.Header();                                                             // 24
-    in.Numbers("the moving average type, a whole number", read.movingAverageType);  // 25
-    in.Header();                                                             // 26
-    in.Numbers("the distribution type and step, a whole number and a number", read.distributionType,
-               read.distributionStep);                                       // 27
-    in.Header();                                                             // 28
-    in.Text(read.testName, "the test name");                                 // 29
-    in.Header();                                                             // 30
-    in.Numbers("the DMA weight and lambda, a whole number and a number", read.dmaWeight,
-               read.dmaLambda);                                              // 31
-    in.Header();                                                             // 32
-    in.Numbers("the DFA order, a whole number", read.dfaOrder);              // 33
-    in.Header();                                                             // 34
-    in.Numbers("the shift percentage, a number", read.shiftPercentage);      // 35
-    // 36 and 37, which files of 35 lines lack (no integration).
-    if (in.OptionalHeader("[Integrate")) in.Numbers("whether to integrate the values, 0 or 1", read.integrate);
+    DescribeConfig(in, read);
     if (!in.Problem().empty()) {
         why = in.Problem();
         return false;
     }
-    read.inputFileMode = ModeFromLetter(mode);
-    read.inputFileType = TypeFromLetter(type);
     // A geometric progression is stored as linear with the same numbers.
-    if (avg.type == kGeometric) avg.type = kLinear;
+    if (read.averageProgression.type == kGeometric) read.averageProgression.type = kLinear;
     // The fields the file does not hold get their defaults.
     *this = std::move(read);
     if (ExpandInputFiles()) return true;
@@ -289,57 +246,10 @@ bool AnalysisParameters::LoadConfig(const std::string& path, std::string* proble
     return false;
 }
 
-namespace {
-
-void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string& text, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (length > 0) {
-        const size_t old = text.size();
-        text.resize(old + static_cast<size_t>(length) + 1);
-        std::vsnprintf(text.data() + old, static_cast<size_t>(length) + 1, format, copy);
-        text.resize(old + static_cast<size_t>(length));
-    }
-    va_end(copy);
-}
-
-}  // namespace
-
 std::string AnalysisParameters::ConfigText() const {
-    const ScaleProgression& avg = averageProgression;
-    std::string text;
-    Append(text, "[Input file mode (S-single, M-multi), name and type (T-text, B-binary)]\n");
-    Append(text, "%c\n", ModeLetter(inputFileMode));
-    Append(text, "%s\n", inputFileName.c_str());
-    Append(text, "%c\n", TypeLetter(inputFileType));
-    Append(text, "[Output path]\n%s\n", outputPath.c_str());
-    Append(text, "[Computation type (see below)]\n%d\n", computationType);
-    Append(text, "[Data size and offset (see below)]\n%d\t%d\n", dataSize, dataOffset);
-    Append(text, "[Window size (see below)]\n%d\n", windowSize);
-    Append(text,
-           "[Average progression type (0-linear, 1-geometric, 2-custom), Average start, "
-           "end, step (see below)]\n");
-    Append(text, "%d\n%d\t%d\t%d\n", avg.type, avg.start, avg.end, avg.step);
-    Append(text, "[Custom progression file (see below)]\n%s\n", avg.customFile.c_str());
-    Append(text, "[File start, end, step (see below)]\n%d\t%d\t%d\n", fileProgression.start,
-           fileProgression.end, fileProgression.step);
-    Append(text, "[Input files path]\n%s\n", inputFilesPath.c_str());
-    // Earlier files have "File prefix]", without its '[': headers are not compared.
-    Append(text, "[File prefix]\n%s\n", filePrefix.c_str());
-    Append(text, "[Moving average type (0-normal 1-extended)]\n%d\n", movingAverageType);
-    Append(text, "[Distribution Type (0-linear 1-log), step]\n%d\t%lf\n", distributionType,
-           distributionStep);
-    Append(text, "[Test custom name]\n%s\n", testName.c_str());
-    Append(text, "[DMA weight, Lambda]\n%d\t%lf\n", dmaWeight, dmaLambda);
-    Append(text, "[DFA order (0-constant, 1-linear)]\n%d\n", dfaOrder);
-    Append(text, "[DMA shift percentage]\n%lf\n", shiftPercentage);
-    Append(text, "%s\n%d\n", kIntegrateHeader, integrate != 0 ? 1 : 0);
-    return text;
+    ConfigWriter out;
+    DescribeConfig(out, *this);
+    return out.text;
 }
 
 bool AnalysisParameters::SaveConfig(const std::string& path) const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/method_settings.h"
 #include "setup/progression.h"
 
 namespace fractan {
@@ -14,37 +15,34 @@ inline constexpr double kDefaultBadAbove = 100000.0;
 
 class AnalysisParameters {
 public:
-    AnalysisParameters() { Reset(); }
-    virtual ~AnalysisParameters() = default;
-
-    int32_t inputFileType;   // 0 text, 1 binary, −1 not set
-    int32_t inputFileMode;   // 0 single file, 1 files list, −1 not set
-    int32_t computationType; // 0 … 9, −1 not set
-    int32_t dataSize;
-    int32_t dfaOrder;
-    int32_t dmaWeight;
+    int32_t inputFileType = -1;    // 0 text, 1 binary, −1 not set
+    int32_t inputFileMode = -1;    // 0 single file, 1 files list, −1 not set
+    int32_t computationType = -1;  // 0 … 9, −1 not set
+    int32_t dataSize = 0;
+    int32_t dfaOrder = DefaultOf<int32_t>(kUsesOrder);
+    int32_t dmaWeight = DefaultOf<int32_t>(kUsesWeight);
     std::string filePrefix;
     std::string inputFilesPath;
     std::string inputFileName;
-    int32_t dataOffset;
+    int32_t dataOffset = 0;
     std::string outputPath;
-    double dmaLambda;
-    double shiftPercentage;
-    int32_t windowSize;
+    double dmaLambda = DefaultOf<double>(kUsesLambda);
+    double shiftPercentage = DefaultOf<double>(kUsesShift);
+    int32_t windowSize = 0;
     std::string testName;
-    int32_t distributionType;
-    double distributionStep;
-    int32_t movingAverageType;
+    int32_t distributionType = 0;
+    double distributionStep = 1.0;
+    int32_t movingAverageType = 0;
     std::vector<std::string> inputFiles;
     ScaleProgression averageProgression;
     ScaleProgression fileProgression;
-    int32_t integrate;  // flag: each series is replaced by its cumulative sum less its mean
+    int32_t integrate = 0;  // flag: each series is replaced by its cumulative sum less its mean
     // Not stored in the configuration file.
-    int32_t globalStatisticsOnly;
-    int32_t generateMovingAverageFiles;
-    int32_t dynamicStep;
-    int32_t jobs;       // the files of a list analysed at once; 0 or less: one per core
-    double badAbove;    // cluster analysis: samples above it are bad data
+    int32_t globalStatisticsOnly = 1;
+    int32_t generateMovingAverageFiles = 0;
+    int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
+    int32_t jobs = 0;                  // the files of a list analysed at once; 0 or less: one per core
+    double badAbove = kDefaultBadAbove;  // cluster analysis: samples above it are bad data
 
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();
@@ -69,9 +67,5 @@ public:
 // False, with the list untouched, when the file cannot be opened. `note`, when
 // given, names the blank line when files are named after it (empty otherwise).
 bool ReadFilesList(const std::string& path, std::vector<std::string>& files, std::string* note = nullptr);
-
-// The configuration file's mode and type letters.
-char ModeLetter(int32_t mode);
-char TypeLetter(int32_t type);
 
 }  // namespace fractan

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
-#include <optional>
 
 #include "setup/files.h"
+#include "setup/line_reader.h"
 
 namespace fractan {
 namespace {
@@ -46,16 +45,6 @@ std::string NextWord(std::FILE* file) {
     }
     return word;
 }
-
-std::optional<int32_t> WholeNumber(const std::string& word) {
-    int32_t value = 0;
-    const char* first = word.data() + (word.size() > 1 && word[0] == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, word.data() + word.size(), value);
-    if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
-    return value;
-}
-
-std::string Shown(const std::string& word) { return "\"" + (word.size() > 40 ? word.substr(0, 40) + "..." : word) + "\""; }
 
 }  // namespace
 
