@@ -169,22 +169,18 @@ bool ClusterAnalyzer::WriteDistributions(const std::string& stem, const SizeList
     auto write = [&](Distribution& d, const std::string& path) {
         d.SetStep(step);
         const bool written = d.Write(path, logarithmic);
-        char line[512];
-        if (written && d.Step() != step) {
-            std::snprintf(line, sizeof line, "Distribution [%s]: step %g would need more than %lld bins; it is written with step %g.\n",
-                          path.c_str(), step, static_cast<long long>(Distribution::kMaxBins), d.Step());
-            notes.push_back(line);
-        }
+        const long long most = Distribution::kMaxBins;
+        if (written && d.Step() != step)
+            notes.push_back(Formatted("Distribution [%s]: step %g would need more than %lld bins; it is written with step %g.\n",
+                                      path.c_str(), step, most, d.Step()));
         if (written || d.Count() == 0 || !(step > 0)) return;
         if (!std::isfinite(d.Minimum()) || !std::isfinite(d.Maximum()))
-            std::snprintf(line, sizeof line, "Distribution [%s] is not written: it holds a value that is not finite.\n",
-                          path.c_str());
+            notes.push_back("Distribution [" + path + "] is not written: it holds a value that is not finite.\n");
         else if (!d.Writable())
-            std::snprintf(line, sizeof line, "Distribution [%s] is not written: step %g would need more than %lld bins.\n",
-                          path.c_str(), step, static_cast<long long>(Distribution::kMaxBins));
+            notes.push_back(Formatted("Distribution [%s] is not written: step %g would need more than %lld bins.\n",
+                                      path.c_str(), step, most));
         else
-            std::snprintf(line, sizeof line, "Error writing distribution file [%s].\n", path.c_str());
-        notes.push_back(line);
+            notes.push_back("Error writing distribution file [" + path + "].\n");
         unwritten_.push_back(path);
     };
     for (int32_t w = 0; w < K; ++w) {
@@ -293,9 +289,8 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
             return file;
         }
         if (params.generateMovingAverageFiles) {
-            char name[64];
-            std::snprintf(name, sizeof name, ".clusters.average(%d).txt", sizes[j]);
-            const std::string averagePath = JoinPath(params.outputPath, params.testName + name);
+            const std::string averagePath = JoinPath(
+                params.outputPath, params.testName + ".clusters.average(" + std::to_string(sizes[j]) + ").txt");
             if (!analyzer.WriteMovingAverageFile(averagePath)) {
                 PrintFormatted("Error writing moving average file [%s].\n", averagePath.c_str());
                 file.unwritten.push_back(averagePath);

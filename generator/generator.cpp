@@ -41,14 +41,95 @@ double SeriesBytes(int32_t method, int32_t levels) {
 }
 
 std::string MemoryRefusal(int32_t method, int32_t levels) {
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "A series of 2^%d + 1 points needs %.0f MiB, more than this machine's memory.",
-                  levels, SeriesBytes(method, levels) / 1048576.0);
-    return text;
+    return Formatted("A series of 2^%d + 1 points needs %.0f MiB, more than this machine's memory.", levels,
+                     SeriesBytes(method, levels) / 1048576.0);
 }
 
 std::mutex generatorMutex;
+
+// The calendar time in seconds, as a positive state.
+int32_t TimeSeed() {
+    const int32_t seconds = static_cast<int32_t>(std::time(nullptr) & 0x7fffffff);
+    return seconds > 0 ? seconds : 1;
+}
+
+// Names keep two significant digits of H: exponents closer than that share
+// their files, and the later series replace the earlier ones.
+void WarnOfSharedNames(const GeneratorSettings& s) {
+    if (s.seriesCount <= 0) return;
+    std::string previous;
+    double previousH = 0.0;
+    for (double h : HurstExponents(s)) {
+        const std::string name = SeriesBaseName(s.outputPath, s.filePrefix, h, 1);
+        if (name == previous) {
+            PrintFormatted("Warning: H=%g and H=%g share the file names %s-*; the later series "
+                           "replace the earlier ones.\n", previousH, h, name.substr(0, name.rfind('-')).c_str());
+            return;
+        }
+        previous = name;
+        previousH = h;
+    }
+}
+
+// The state 1 + s mod (2^31 − 2) of a chosen seed s of 0 or above; its
+// table is built, once a request, from the state half the generator's period
+// away (the modulus less the state, as 16807 is a primitive root), 1 below it
+// for the two largest seeds, whose states wrap round.
+struct ChosenStart {
+    int32_t state;
+    int32_t table;
+};
+ChosenStart StartOf(int32_t seed) {
+    constexpr int32_t kStates = kMinimalStandardModulus - 1;
+    const int32_t state = 1 + seed % kStates;
+    return {state, kMinimalStandardModulus - state - seed / kStates};
+}
+
+// A chosen seed starts every exponent of a request from the random source of
+// a fresh program, so that a request repeats exactly whatever ran before it
+// in the process; one of 0 or above builds its table. The first draw of a
+// program builds the shuffle table from state 1 whatever positive state it
+// meets, so a time-based request would repeat the same series on every run:
+// its table is built from the time instead.
+void StartAfresh(int32_t seed) {
+    int32_t primer = 0;
+    if (seed != kTimeSeed) {
+        SharedRandomSource() = RandomSource{};
+        if (seed >= 0) primer = -StartOf(seed).table;
+    } else if (SharedRandomSource().lastOutput == 0) {
+        primer = -TimeSeed();
+    }
+    if (primer < 0) UniformDeviate(primer);
+}
+
+// One series of a request, held until it is written.
+struct BuiltSeries {
+    const SeriesPoint* first = nullptr;  // of midpoint displacement
+    std::vector<double> values;          // of the spectral method
+    std::string failure;                 // why it was not built; empty after a stop
+    bool Built() const { return first || !values.empty(); }
+    SeriesValues Values() const { return first ? SeriesValues(first) : SeriesValues(std::span(values)); }
+};
+
+// `stream` counts the series of the request over every exponent, from 1.
+BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double hurst, int32_t series, int32_t stream) {
+    int32_t seed = s.seed == kTimeSeed ? TimeSeed() : s.seed;
+    BuiltSeries built;
+    if (s.method == kSpectralMethod) {
+        SpectralDraws draws(seed, series, hurst);
+        built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
+    } else {
+        if (s.seed >= 0) seed = MidpointStart(s.seed, stream);
+        built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
+    }
+    return built;
+}
+
+// Room for the midpoint series of a request: none for the spectral method,
+// whose series hold their own.
+size_t PoolCapacity(const GeneratorSettings& s) {
+    return s.method == kMidpointMethod ? SeriesLength(s.lengthExponent) : 0;
+}
 
 }  // namespace
 
@@ -99,48 +180,6 @@ std::string GeneratorRefusal(const GeneratorSettings& s) {
     return {};
 }
 
-namespace {
-
-// The calendar time in seconds, as a positive state.
-int32_t TimeSeed() {
-    const int32_t seconds = static_cast<int32_t>(std::time(nullptr) & 0x7fffffff);
-    return seconds > 0 ? seconds : 1;
-}
-
-// Names keep two significant digits of H: exponents closer than that share
-// their files, and the later series replace the earlier ones.
-void WarnOfSharedNames(const GeneratorSettings& s) {
-    if (s.seriesCount <= 0) return;
-    std::string previous;
-    double previousH = 0.0;
-    for (double h : HurstExponents(s)) {
-        const std::string name = SeriesBaseName(s.outputPath, s.filePrefix, h, 1);
-        if (name == previous) {
-            PrintFormatted("Warning: H=%g and H=%g share the file names %s-*; the later series "
-                           "replace the earlier ones.\n", previousH, h, name.substr(0, name.rfind('-')).c_str());
-            return;
-        }
-        previous = name;
-        previousH = h;
-    }
-}
-
-// The state 1 + s mod (2^31 − 2) of a chosen seed s of 0 or above; its
-// table is built, once a request, from the state half the generator's period
-// away (the modulus less the state, as 16807 is a primitive root), 1 below it
-// for the two largest seeds, whose states wrap round.
-struct ChosenStart {
-    int32_t state;
-    int32_t table;
-};
-ChosenStart StartOf(int32_t seed) {
-    constexpr int32_t kStates = kMinimalStandardModulus - 1;
-    const int32_t state = 1 + seed % kStates;
-    return {state, kMinimalStandardModulus - state - seed / kStates};
-}
-
-}  // namespace
-
 int32_t MidpointStart(int32_t seed, int32_t series) {
     // The period times the golden ratio's fraction spreads a run's starts
     // evenly round the cycle, and apart from the neighbouring seeds' (seed
@@ -148,56 +187,6 @@ int32_t MidpointStart(int32_t seed, int32_t series) {
     constexpr uint64_t kSeriesSpacing = 1327217884;
     return MinimalStandardAdvance(StartOf(seed).state, static_cast<uint64_t>(series - 1) * kSeriesSpacing);
 }
-
-namespace {
-
-// A chosen seed starts every exponent of a request from the random source of
-// a fresh program, so that a request repeats exactly whatever ran before it
-// in the process; one of 0 or above builds its table. The first draw of a
-// program builds the shuffle table from state 1 whatever positive state it
-// meets, so a time-based request would repeat the same series on every run:
-// its table is built from the time instead.
-void StartAfresh(int32_t seed) {
-    int32_t primer = 0;
-    if (seed != kTimeSeed) {
-        SharedRandomSource() = RandomSource{};
-        if (seed >= 0) primer = -StartOf(seed).table;
-    } else if (SharedRandomSource().lastOutput == 0) {
-        primer = -TimeSeed();
-    }
-    if (primer < 0) UniformDeviate(primer);
-}
-
-// One series of a request, held until it is written.
-struct BuiltSeries {
-    const SeriesPoint* first = nullptr;  // of midpoint displacement
-    std::vector<double> values;          // of the spectral method
-    std::string failure;                 // why it was not built; empty after a stop
-    bool Built() const { return first || !values.empty(); }
-    SeriesValues Values() const { return first ? SeriesValues(first) : SeriesValues(std::span(values)); }
-};
-
-// `stream` counts the series of the request over every exponent, from 1.
-BuiltSeries BuildOne(const GeneratorSettings& s, SeriesPointPool& pool, double hurst, int32_t series, int32_t stream) {
-    int32_t seed = s.seed == kTimeSeed ? TimeSeed() : s.seed;
-    BuiltSeries built;
-    if (s.method == kSpectralMethod) {
-        SpectralDraws draws(seed, series, hurst);
-        built.values = BuildSpectralSeries(s.lengthExponent, hurst, draws, series, built.failure);
-    } else {
-        if (s.seed >= 0) seed = MidpointStart(s.seed, stream);
-        built.first = BuildSeries(pool, s.lengthExponent, series, hurst, seed);
-    }
-    return built;
-}
-
-// Room for the midpoint series of a request: none for the spectral method,
-// whose series hold their own.
-size_t PoolCapacity(const GeneratorSettings& s) {
-    return s.method == kMidpointMethod ? SeriesLength(s.lengthExponent) : 0;
-}
-
-}  // namespace
 
 GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int32_t seed) {
     GeneratorSettings settings;
@@ -220,11 +209,9 @@ GeneratedSeries GenerateSeries(int32_t method, int32_t levels, double hurst, int
         series.reason = built.failure.empty() ? "Stopped." : built.failure;
         return series;
     }
-    if (built.first) {
-        for (const SeriesPoint* point = built.first; point; point = point->next) series.values.push_back(point->y);
-    } else {
-        series.values = std::move(built.values);
-    }
+    // The spectral series as it is, or the values of the midpoint list.
+    series.values = std::move(built.values);
+    for (const SeriesPoint* point = built.first; point; point = point->next) series.values.push_back(point->y);
     return series;
 }
 
@@ -256,24 +243,17 @@ GeneratorStatus Generate(GeneratorSettings settings, GeneratorSummary* summary) 
         // A chosen midpoint seed gives every series of the request, at every H,
         // draws of its own; the request's first is GenerateSeries's.
         for (int32_t i = 1; i <= settings.seriesCount; ++i) {
-            char begun[64];
-            std::snprintf(begun, sizeof begun, "Building series #%d (H=%.2f)\n", i - 1, h);
+            const std::string begun = Formatted("Building series #%d (H=%.2f)\n", i - 1, h);
             ReportProgress({Progress::Kind::kSeries, begun, stream, total});
             const BuiltSeries built = BuildOne(settings, pool, h, i, ++stream);
-            if (!built.Built()) {
-                if (built.failure.empty()) {
-                    status = kGeneratorStopped;
-                    break;
-                }
+            int32_t written = built.failure.empty() ? kSeriesStopped : kSeriesNotWritten;
+            if (built.Built()) {
+                PrintFormatted("Building series %d (H=%g).\n", i, h);
+                written = WriteSeries(built.Values(), SeriesBaseName(settings.outputPath, settings.filePrefix, h, i),
+                                      settings.outputKind, settings.precision);
+            } else if (!built.failure.empty()) {
                 PrintProgress(built.failure);
-                ++counts.seriesFailed;
-                status = kSomeSeriesFailed;
-                continue;
             }
-            PrintFormatted("Building series %d (H=%g).\n", i, h);
-            const int32_t written = WriteSeries(built.Values(), SeriesBaseName(settings.outputPath, settings.filePrefix, h, i),
-                                                settings.outputKind, settings.precision);
-            pool.Release();
             if (written == kSeriesStopped) {
                 status = kGeneratorStopped;
                 break;

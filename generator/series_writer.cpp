@@ -39,9 +39,7 @@ void WriteLittleEndian(std::FILE* file, double value) {
 
 std::string SeriesBaseName(const std::string& outputPath, const std::string& prefix, double hurst,
                            int32_t series) {
-    char number[64];
-    std::snprintf(number, sizeof number, "H=%.2g-%d", hurst, series);
-    return JoinPath(outputPath, prefix + number);
+    return JoinPath(outputPath, prefix + Formatted("H=%.2g-%d", hurst, series));
 }
 
 int32_t WriteSeries(SeriesValues values, std::string baseName, int32_t kind, int32_t precision) {

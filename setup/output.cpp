@@ -1,5 +1,6 @@
 #include "setup/output.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -23,40 +24,41 @@ thread_local OutputSink* currentSink = nullptr;
 
 OutputSink& Sink() { return currentSink ? *currentSink : DefaultSink(); }
 
+std::string FormattedList(const char* format, va_list args) {
+    char small[512];
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    if (length < 0 || static_cast<size_t>(length) < sizeof small) return std::string(small, std::max(length, 0));
+    std::string large(static_cast<size_t>(length), '\0');
+    std::vsnprintf(large.data(), large.size() + 1, format, args);
+    return large;
+}
+
 }  // namespace
 
 void WriteOutput(std::string_view text) { Sink().Write(text); }
 
 OutputSink& CurrentOutputSink() { return Sink(); }
 
-void PrintFormatted(const char* format, ...) {
-    char small[512];
+std::string Formatted(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(small, sizeof small, format, args);
+    std::string text = FormattedList(format, args);
     va_end(args);
-    if (length < 0) {
-        va_end(copy);
-        return;
-    }
-    if (static_cast<size_t>(length) < sizeof small) {
-        WriteOutput(std::string_view(small, length));
-    } else {
-        std::string large(static_cast<size_t>(length) + 1, '\0');
-        std::vsnprintf(large.data(), large.size(), format, copy);
-        large.resize(static_cast<size_t>(length));
-        WriteOutput(large);
-    }
-    va_end(copy);
+    return text;
+}
+
+void PrintFormatted(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteOutput(FormattedList(format, args));
+    va_end(args);
 }
 
 void PrintProgress(std::string_view text) {
-    std::string line;
-    line.reserve(text.size() + 1);
-    line.append(text);
-    line.push_back('\n');
+    const std::string line = std::string(text) + '\n';
     ReportProgress({Progress::Kind::kPhase, line});
 }
 
@@ -69,8 +71,6 @@ ScopedOutputRedirect::ScopedOutputRedirect(OutputSink& sink) : previous_(current
 ScopedOutputRedirect::~ScopedOutputRedirect() { currentSink = previous_; }
 
 OutputCapture::OutputCapture() : redirect_(*this) {}
-
-OutputCapture::~OutputCapture() = default;
 
 void OutputCapture::Write(std::string_view text) {
     std::lock_guard lock(mutex_);
@@ -85,13 +85,8 @@ std::string OutputCapture::Text() const {
 std::vector<std::string> OutputCapture::Lines() const {
     std::string text = Text();
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }

@@ -45,6 +45,9 @@ void WriteOutput(std::string_view text);
 // share a computation print to it.
 OutputSink& CurrentOutputSink();
 
+// The text printf would print.
+std::string Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // printf-style line with a format string of its own (which carries its own line end).
 void PrintFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -68,7 +71,6 @@ private:
 class OutputCapture : public OutputSink {
 public:
     OutputCapture();
-    ~OutputCapture() override;
     void Write(std::string_view text) override;
 
     std::string Text() const;

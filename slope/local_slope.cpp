@@ -1,12 +1,8 @@
 #include "slope/local_slope.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
-#include <string>
 
-#include "engine/result_reading.h"
 #include "setup/containers.h"
 #include "setup/files.h"
 #include "setup/output.h"
@@ -23,17 +19,9 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
                               const std::string& source) {
     LocalSlopeResult result;
     result.status = kLocalSlopeRefused;
-    char reason[256];
-    if (!(width > 0.0)) {
-        std::snprintf(reason, sizeof reason, "Window width is %g, it must be greater than 0.", width);
-        result.reason = reason;
-        return result;
-    }
-    if (!(delta > 0.0)) {
-        std::snprintf(reason, sizeof reason, "Window delta is %g, it must be greater than 0.", delta);
-        result.reason = reason;
-        return result;
-    }
+    if (!(width > 0.0)) result.reason = Formatted("Window width is %g, it must be greater than 0.", width);
+    else if (!(delta > 0.0)) result.reason = Formatted("Window delta is %g, it must be greater than 0.", delta);
+    if (!result.reason.empty()) return result;
     StopCheck stopRequested;
     std::vector<double> xs, ys;
     for (size_t k = 0; k < points.size(); ++k) {
@@ -43,27 +31,24 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
         // Its logarithm would make every fit around it not a number.
         if (!std::isfinite(xs.back()) || !std::isfinite(ys.back())) {
             const bool badN = !std::isfinite(xs.back());
-            std::snprintf(reason, sizeof reason, ", %s %lld: %s is %g; n and F must be finite and above 0.",
-                          point.line > 0 ? "line" : "point",
-                          static_cast<long long>(point.line > 0 ? point.line : k + 1), badN ? "n" : "F",
-                          badN ? point.n : point.f);
-            result.reason = source + reason;
+            result.reason = source + Formatted(", %s %lld: %s is %g; n and F must be finite and above 0.",
+                                               point.line > 0 ? "line" : "point",
+                                               static_cast<long long>(point.line > 0 ? point.line : k + 1),
+                                               badN ? "n" : "F", badN ? point.n : point.f);
             return result;
         }
     }
     if (!xs.empty()) {
-        const double xFirst = xs.front();
         const double xLast = xs.back();
-        double c = (std::trunc(xFirst / delta) + 0.5) * delta;
+        double c = (std::trunc(xs.front() / delta) + 0.5) * delta;
         // A delta below the rounding step of the centres would never move them.
         if ((xLast - c) / delta > kMaxLocalSlopeWindows || !(c + delta > c)) {
-            std::snprintf(reason, sizeof reason, "Window delta %g gives more than %.0f windows over the chart.", delta,
-                          kMaxLocalSlopeWindows);
-            result.reason = reason;
+            result.reason = Formatted("Window delta %g gives more than %.0f windows over the chart.", delta,
+                                      kMaxLocalSlopeWindows);
             return result;
         }
         const double half = width * 0.5;
-        while (c < xLast) {
+        for (; c < xLast; c = c + delta) {
             if (stopRequested()) {
                 result.status = kLocalSlopeStopped;
                 return result;
@@ -85,7 +70,6 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
                 result.centres.push_back(c);
                 result.slopes.push_back(LeastSquaresSlope(sx, sy, sxy, sxx, n));
             }
-            c = c + delta;
         }
     }
     result.status = kLocalSlopeDone;

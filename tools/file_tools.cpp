@@ -1,7 +1,5 @@
 #include "tools/file_tools.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -11,29 +9,21 @@
 #include "setup/stop.h"
 
 namespace fractan {
-namespace {
 
 constexpr size_t kChunk = 1 << 16;
 
-}  // namespace
-
 int64_t CountLines(const std::string& path) {
     StopCheck stopRequested;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) return kCountNotOpened;
     std::vector<char> buffer(kChunk);
     int64_t lines = 0;
     size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
-        if (stopRequested()) {
-            std::fclose(file);
-            return kCountStopped;
-        }
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
+        if (stopRequested()) return kCountStopped;
         lines += std::count(buffer.data(), buffer.data() + got, '\n');
     }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return failed ? kCountNotOpened : lines;
+    return std::ferror(file.get()) ? kCountNotOpened : lines;
 }
 
 std::string SampleFilePath(const std::string& path) { return path + ".sample"; }
@@ -42,7 +32,7 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
     StopCheck stopRequested;
     SampleStatus ignored;
     SampleStatus& outcome = status ? *status : ignored;
-    std::FILE* input = OpenRegularFile(path, "r");
+    const FilePtr input(OpenRegularFile(path, "r"));
     if (!input) {
         outcome = SampleStatus::kInputNotOpened;
         return 0;
@@ -50,7 +40,6 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
     const std::string samplePath = SampleFilePath(path);
     std::FILE* sample = std::fopen(samplePath.c_str(), "w");
     if (!sample) {
-        std::fclose(input);
         outcome = SampleStatus::kSampleNotOpened;
         return 0;
     }
@@ -60,15 +49,14 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
     bool readFailed = false;
     while (left > 0) {
         if (stopRequested()) {
-            std::fclose(input);
             std::fclose(sample);
             std::remove(samplePath.c_str());
             outcome = SampleStatus::kStopped;
             return 0;
         }
-        const size_t got = std::fread(buffer.data(), 1, buffer.size(), input);
+        const size_t got = std::fread(buffer.data(), 1, buffer.size(), input.get());
         if (got == 0) {
-            readFailed = std::ferror(input) != 0;
+            readFailed = std::ferror(input.get()) != 0;
             break;
         }
         const int64_t dropped = std::min<int64_t>(toSkip, static_cast<int64_t>(got));
@@ -78,9 +66,7 @@ int64_t MakeSampleFile(const std::string& path, uint32_t count, uint32_t skip, S
         left -= take;
         written += take;
     }
-    std::fclose(input);
-    const bool sampleWritten = CloseWritten(sample);
-    outcome = sampleWritten && !readFailed ? SampleStatus::kWritten : SampleStatus::kWriteFailed;
+    outcome = CloseWritten(sample) && !readFailed ? SampleStatus::kWritten : SampleStatus::kWriteFailed;
     return written;
 }
 
