@@ -23,8 +23,6 @@ public:
 
     // True when only white space (or nothing) is left.
     bool AtEnd() { return !Prepare() && !tooLong_; }
-    // False when the text at the current place is not a number.
-    bool Next(double& value) { return Read(&value, 1) == 1; }
     // Reads up to `most` numbers into `out` (they are only skipped when it is
     // null); fewer when the numbers end, at the end or at text that is not one.
     int64_t Read(double* out, int64_t most);

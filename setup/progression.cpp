@@ -12,13 +12,9 @@ namespace {
 
 constexpr int32_t kGrowthChunk = 10;
 
-// Also true for an unknown type, which gives no size.
-bool NeverEnds(const ScaleProgression& p) {
-    if (p.type == kLinear) return p.step <= 0;
-    if (p.type == kGeometric) return p.step <= 1 || p.start <= 0;
-    return true;
-}
-
+// Why a linear or geometric progression gives no size before it is stepped
+// through (an unknown type, one that would never end, a start above the
+// end), or empty.
 std::string EmptyReason(const ScaleProgression& p) {
     if (p.type != kLinear && p.type != kGeometric)
         return "progression type " + std::to_string(p.type) + " is not 0 (linear), 1 (geometric) or 2 (custom)";
@@ -30,7 +26,7 @@ std::string EmptyReason(const ScaleProgression& p) {
         return "a geometric progression needs a start of 1 or more; the start is " + std::to_string(p.start);
     if (p.start > p.end)
         return "the progression starts at " + std::to_string(p.start) + ", above its end " + std::to_string(p.end);
-    return "the progression leaves the range of whole numbers up to " + std::to_string(INT32_MAX);
+    return {};
 }
 
 // The next white-space separated word of the file, empty at its end.
@@ -53,22 +49,19 @@ SizeList ScaleProgression::Expand(std::string* note) const {
     if (type == kCustom) return ReadCustomProgression(customFile, note);
 
     SizeList sizes(0, kGrowthChunk);
-    if (NeverEnds(*this) || start > end) {
-        if (note) *note = EmptyReason(*this);
+    if (const std::string reason = EmptyReason(*this); !reason.empty()) {
+        if (note) *note = reason;
         return sizes;
     }
-
     int64_t v = start;
-    for (;;) {
+    do {
         sizes.Append(static_cast<int32_t>(v));
-        if (type == kLinear) v += step;
-        else v *= step;
+        v = type == kLinear ? v + step : v * step;
         if (v > INT32_MAX) {  // would wrap and never end
-            if (note) *note = EmptyReason(*this);
+            if (note) *note = "the progression leaves the range of whole numbers up to " + std::to_string(INT32_MAX);
             return SizeList(0, kGrowthChunk);
         }
-        if (v > end) break;
-    }
+    } while (v <= end);
     return sizes;
 }
 
@@ -77,14 +70,14 @@ SizeList ReadCustomProgression(const std::string& path, std::string* note) {
     std::string ignored;
     std::string& problem = note ? *note : ignored;
     problem.clear();
+    const std::string where = "custom progression file [" + path + "]";
     const FilePtr file(std::fopen(path.c_str(), "r"));
     if (!file) {
-        problem = "custom progression file [" + path + "] cannot be read";
+        problem = where + " cannot be read";
         return sizes;
     }
     const std::string first = NextWord(file.get());
     const std::optional<int32_t> count = WholeNumber(first);
-    const std::string where = "custom progression file [" + path + "]";
     if (!count) {
         problem = where + " should begin with the number of sizes; it begins with " + Shown(first);
         return sizes;
