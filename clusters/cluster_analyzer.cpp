@@ -197,25 +197,6 @@ bool ClusterAnalyzer::WriteDistributions(const std::string& stem, const SizeList
     return true;
 }
 
-namespace {
-
-// The reasons of CheckClusterParameters for window sizes already expanded.
-std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
-    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
-    if (std::string refusal = TestNameRefusal(params.filePrefix, "File prefix"); !refusal.empty()) return refusal;
-    if (params.windowSize < kLeastClusterSamples)
-        return "Window size is " + std::to_string(params.windowSize) + ", it must be at least " +
-               std::to_string(kLeastClusterSamples) + ": a cluster runs from one crossing to the next.";
-    if (std::string reason = BadAboveRefusal(params.badAbove); !reason.empty()) return reason;
-    return ClusterWindowsRefusal(std::span<const int32_t>(sizes.begin(), sizes.end()), params.movingAverageType == 1);
-}
-
-}  // namespace
-
-std::string CheckClusterParameters(const AnalysisParameters& params) {
-    return ClusterRefusal(params, params.averageProgression.Expand());
-}
-
 std::string BadAboveRefusal(double above) {
     if (!std::isnan(above)) return {};
     return "The bad-data threshold is nan; samples above a number are taken for bad data.";
@@ -233,6 +214,17 @@ std::string ClusterWindowsRefusal(std::span<const int32_t> sizes, bool extended)
 }
 
 namespace {
+
+// The reasons of CheckClusterParameters for window sizes already expanded.
+std::string ClusterRefusal(const AnalysisParameters& params, const SizeList& sizes) {
+    if (std::string refusal = TestNameRefusal(params.testName); !refusal.empty()) return refusal;
+    if (std::string refusal = TestNameRefusal(params.filePrefix, "File prefix"); !refusal.empty()) return refusal;
+    if (params.windowSize < kLeastClusterSamples)
+        return "Window size is " + std::to_string(params.windowSize) + ", it must be at least " +
+               std::to_string(kLeastClusterSamples) + ": a cluster runs from one crossing to the next.";
+    if (std::string reason = BadAboveRefusal(params.badAbove); !reason.empty()) return reason;
+    return ClusterWindowsRefusal(std::span<const int32_t>(sizes.begin(), sizes.end()), params.movingAverageType == 1);
+}
 
 // The clusters of one file of a run, for every window size.
 struct FileClusters {
@@ -319,7 +311,6 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, Load
 
     StopCheck stopRequested;
     ClusterAnalyzer analyzer;
-    const std::string base = JoinPath(params.outputPath, params.testName + "." + params.filePrefix);
     auto stopped = [&] {
         report.stopped = true;
         report.clusters = analyzer.Clusters().Size();
@@ -377,7 +368,8 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, Load
     if (!(step > 0))
         PrintFormatted("Distribution step %g is not above 0: no distribution file is written.\n", step);
     const bool logarithmic = params.distributionType != 0;
-    const std::string stem = base + (logarithmic ? ".Out.Log" : ".Out.Lin");
+    const std::string stem = JoinPath(params.outputPath, params.testName + "." + params.filePrefix) +
+                             (logarithmic ? ".Out.Log" : ".Out.Lin");
     if (!params.globalStatisticsOnly && !analyzer.WriteDistributions(stem, &sizes, step, logarithmic)) return stopped();
     if (!analyzer.WriteDistributions(stem, nullptr, step, logarithmic)) return stopped();
     report.clusters = analyzer.Clusters().Size();
@@ -386,6 +378,10 @@ bool AnalyseClusters(AnalysisParameters& params, ClusterRunSummary& report, Load
 }
 
 }  // namespace
+
+std::string CheckClusterParameters(const AnalysisParameters& params) {
+    return ClusterRefusal(params, params.averageProgression.Expand());
+}
 
 bool RunClusterAnalysis(AnalysisParameters& params, ClusterRunSummary* summary, LoadedSeries* loaded) {
     ClusterRunSummary local;

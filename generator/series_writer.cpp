@@ -29,9 +29,8 @@ std::FILE* OpenSeriesFile(const std::string& path, const char* mode) {
 void WriteLittleEndian(std::FILE* file, double value) {
     unsigned char bytes[sizeof value];
     std::memcpy(bytes, &value, sizeof value);
-    if constexpr (std::endian::native == std::endian::big) {
+    if constexpr (std::endian::native == std::endian::big)
         for (size_t i = 0; i < sizeof value / 2; ++i) std::swap(bytes[i], bytes[sizeof value - 1 - i]);
-    }
     std::fwrite(bytes, 1, sizeof bytes, file);
 }
 
@@ -46,22 +45,13 @@ int32_t WriteSeries(SeriesValues values, std::string baseName, int32_t kind, int
     StopCheck stopRequested;
     const std::string textName = baseName + ".txt";
     const std::string binaryName = baseName + ".dat";
-    std::FILE* text = nullptr;
-    std::FILE* binary = nullptr;
-    if (kind & kTextSeries) {
-        text = OpenSeriesFile(textName, "w");
-        if (!text) kind = 0;  // no binary file either
-    }
-    if (kind & kBinarySeries) {
-        binary = OpenSeriesFile(binaryName, "wb");
-        if (!binary) {
-            PrintProgress(kNoFile);
-            CloseWritten(text);
-            return kSeriesNotWritten;
-        }
-    }
-    if (!text && !binary) {
+    std::FILE* text = kind & kTextSeries ? OpenSeriesFile(textName, "w") : nullptr;
+    // Without the text file asked for, the binary one is not attempted either.
+    const bool binaryWanted = (kind & kBinarySeries) && (text || !(kind & kTextSeries));
+    std::FILE* binary = binaryWanted ? OpenSeriesFile(binaryName, "wb") : nullptr;
+    if (!binary && (!text || (kind & kBinarySeries))) {
         PrintProgress(kNoFile);
+        CloseWritten(text);
         return kSeriesNotWritten;
     }
 

@@ -90,10 +90,7 @@ public:
 
     // Releases storage when at least one whole chunk is unused.
     void Compact() {
-        if (size_ == 0) return;
-        if (capacity_ - chunk_ < size_) return;
-        int32_t c = RoundUp(size_);
-        if (c != capacity_) SetCapacity(c);
+        if (size_ > 0 && capacity_ - chunk_ >= size_) SetCapacity(RoundUp(size_));
     }
 
     // New plain elements are not cleared.
@@ -103,13 +100,10 @@ public:
             Clear();
             return;
         }
-        if (n < size_) {
-            size_ = n;
-            Compact();
-        } else {
-            if (n > capacity_) SetCapacity(RoundUp(n));
-            size_ = n;
-        }
+        if (n > capacity_) SetCapacity(RoundUp(n));
+        const bool shrinks = n < size_;
+        size_ = n;
+        if (shrinks) Compact();
     }
 
     // Appends one element. A full array doubles (in whole chunks), so that
@@ -134,10 +128,8 @@ private:
     }
     void CopyFrom(const ChunkedArray& other) {
         Clear();
-        if (other.size_ == 0) return;
-        SetCapacity(RoundUp(other.size_));
-        for (int32_t i = 0; i < other.size_; ++i) data_[i] = other.data_[i];
-        size_ = other.size_;
+        SetSize(other.size_);
+        std::copy(other.begin(), other.end(), begin());
     }
     void Swap(ChunkedArray& other) noexcept {
         std::swap(data_, other.data_);

@@ -93,23 +93,21 @@ void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_
     std::vector<char> done(static_cast<size_t>(count), 0);
     int32_t nextCommit = 0;
 
+    // f(i), its output passed on in list order.
+    auto inTurn = [&](const std::function<void(int32_t)>& f, int32_t i) {
+        IndexSink sink(output, i);
+        ScopedOutputRedirect redirect(sink);
+        f(i);
+    };
     auto worker = [&] {
         for (;;) {
             const int32_t i = next.fetch_add(1);
             if (i >= count || (stop && stop->StopRequested())) return;
-            {
-                IndexSink sink(output, i);
-                ScopedOutputRedirect redirect(sink);
-                work(i);
-            }
+            inTurn(work, i);
             std::lock_guard lock(commitMutex);
             done[i] = 1;
             while (nextCommit < count && done[nextCommit]) {
-                {
-                    IndexSink sink(output, nextCommit);
-                    ScopedOutputRedirect redirect(sink);
-                    commit(nextCommit);
-                }
+                inTurn(commit, nextCommit);
                 output.Advance();
                 ++nextCommit;
             }
