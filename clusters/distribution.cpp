@@ -1,7 +1,6 @@
 #include "clusters/distribution.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "setup/files.h"

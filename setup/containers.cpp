@@ -1,7 +1,5 @@
 #include "setup/containers.h"
 
-#include <algorithm>
-
 namespace fractan {
 
 void RunningWindow::SetLength(int32_t n) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 

@@ -91,25 +91,24 @@ public:
         return true;
     }
     void Text(std::string& target, const char* what) {
-        std::string line;
-        if (Line(what, &line)) target = line;
+        if (const std::optional<std::string> line = Line(what)) target = *line;
     }
     // One of the two letters (0 or 1, in either case), or none (−1, not set);
     // `skipBlank` as for a number line.
     void Letter(int32_t& target, const char* letters, const char* what, bool skipBlank) {
-        std::string line;
-        if (!Line(what, &line)) return;
-        if (line.size() > 1) return Fail(std::string(what) + ", one letter");
-        const int c = line.empty() ? '\n' : std::toupper(static_cast<unsigned char>(line[0]));
+        const std::optional<std::string> line = Line(what);
+        if (!line) return;
+        if (line->size() > 1) return Fail(std::string(what) + ", one letter");
+        const int c = line->empty() ? '\n' : std::toupper(static_cast<unsigned char>((*line)[0]));
         target = c == letters[0] ? 0 : c == letters[1] ? 1 : -1;
         if (skipBlank) SkipBlankLines();
     }
     void Flag(int32_t& target, const char* what) { Numbers(what, target); }
     template <typename... Targets>
     void Numbers(const char* what, Targets&... targets) {
-        std::string line;
-        if (!Line(what, &line)) return;
-        std::istringstream words(line);
+        const std::optional<std::string> line = Line(what);
+        if (!line) return;
+        std::istringstream words(*line);
         std::string word;
         const bool read = ((words >> word && Parse(word, targets)) && ...) && !(words >> word);
         if (!read) return Fail(what);
@@ -132,8 +131,9 @@ private:
         line = Trim(line);
         return true;
     }
-    bool Line(const char* what, std::string* line = nullptr) {
-        if (!problem_.empty()) return false;
+    // The next line, which should hold `what`; none after a problem.
+    std::optional<std::string> Line(const char* what) {
+        if (!problem_.empty()) return std::nullopt;
         std::string text;
         if (hasPending_) {
             text = std::move(pending_);
@@ -142,17 +142,16 @@ private:
             problem_ = number_ == 0 ? std::string("the file is empty; a configuration file has 35 lines")
                                     : "the file ends after line " + std::to_string(number_) + "; line " +
                                           std::to_string(number_ + 1) + " should hold " + what;
-            return false;
+            return std::nullopt;
         }
         current_ = text;
         // No name or number holds a NUL byte, and a name cut at one would
         // save as another record.
         if (text.find('\0') != std::string::npos) {
             problem_ = "line " + std::to_string(number_) + " should hold " + what + "; it holds a NUL byte";
-            return false;
+            return std::nullopt;
         }
-        if (line) *line = text;
-        return true;
+        return text;
     }
     void Fail(const std::string& what) {
         problem_ = "line " + std::to_string(number_) + " should hold " + what + "; it holds " + Shown(current_);

@@ -5,10 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "setup/number_scanner.h"

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "setup/containers.h"
