@@ -41,7 +41,7 @@ public:
     int32_t globalStatisticsOnly = 1;
     int32_t generateMovingAverageFiles = 0;
     int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
-    int32_t jobs = 0;                  // the files of a list analysed at once; 0 or less: one per core
+    int32_t jobs = 0;  // the files of a list analysed at once; 0 or less: one per core
     double badAbove = kDefaultBadAbove;  // cluster analysis: samples above it are bad data
 
     // Every field back to its default; `inputFiles` is left as it is.
