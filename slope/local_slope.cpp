@@ -76,21 +76,21 @@ LocalSlopeResult LocalSlopeOf(const std::vector<ChartPoint>& points, double widt
     return result;
 }
 
-int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written) {
+int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written, std::string* reason) {
     if (written) *written = false;
     std::vector<ChartPoint> points;
     if (!ReadChartPoints(chartPath, points)) return kChartNotOpened;
-    const LocalSlopeResult slopes = LocalSlopeOf(points, width, delta, "Chart file [" + chartPath + "]");
+    LocalSlopeResult slopes = LocalSlopeOf(points, width, delta, "Chart file [" + chartPath + "]");
+    if (slopes.status == kLocalSlopeDone && points.empty()) {
+        slopes.status = kLocalSlopeRefused;
+        slopes.reason = "No chart point was read from [" + chartPath +
+                        "]: a chart's lines begin with two numbers, n and F(n).";
+    }
     if (slopes.status == kLocalSlopeRefused) {
         WriteOutput(slopes.reason + "\n");
-        return kLocalSlopeRefused;
+        if (reason) *reason = slopes.reason;
     }
     if (slopes.status != kLocalSlopeDone) return slopes.status;
-    if (points.empty()) {
-        PrintFormatted("No chart point was read from [%s]: a chart's lines begin with two numbers, n and F(n).\n",
-                       chartPath.c_str());
-        return kLocalSlopeRefused;
-    }
 
     const std::string resultPath = LocalSlopePath(chartPath);
     std::FILE* result = std::fopen(resultPath.c_str(), "w");

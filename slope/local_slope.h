@@ -43,7 +43,9 @@ std::string EmptyLocalSlopeNote(const std::string& resultPath);
 // c = the middle of the delta-wide cell of the first point, then every delta
 // while c lies below the last point. `written`, when given, tells whether the
 // result file was written. A point whose n or F is not a finite number above
-// 0 is refused, naming its line (its point, for points in memory).
-int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written = nullptr);
+// 0 is refused, naming its line (its point, for points in memory); `reason`,
+// when given, says why a refused chart is.
+int32_t LocalSlope(const std::string& chartPath, double width, double delta, bool* written = nullptr,
+                   std::string* reason = nullptr);
 
 }  // namespace fractan

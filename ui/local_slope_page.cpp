@@ -67,6 +67,7 @@ void CLocalSlopePage::ChooseInput() {
 struct CLocalSlopePage::Outcome {
     int32_t code = kLocalSlopeDone;
     bool written = false;
+    std::string reason;  // of a refusal
 };
 
 void CLocalSlopePage::GetLocalSlope() {
@@ -81,11 +82,12 @@ void CLocalSlopePage::GetLocalSlope() {
     const std::string chart = input_->text().toStdString();
     status_->SetText("Calculating...");
     status_->SetBusy(true);
-    output_.Take();
-    // A refusal (a width or delta of 0 or less, too many windows) says why
-    // in a line, which goes to the status line.
+    output_.Take();  // the lines of an earlier calculation
+    // A refusal (a width or delta of 0 or less, too many windows) says why in the status line.
     auto outcome = std::make_shared<Outcome>();
-    worker_->Start([chart, width, delta, outcome] { outcome->code = LocalSlope(chart, width, delta, &outcome->written); },
+    worker_->Start([chart, width, delta, outcome] {
+                       outcome->code = LocalSlope(chart, width, delta, &outcome->written, &outcome->reason);
+                   },
                    [this, chart, outcome] { Finished(chart, *outcome); });
 }
 
@@ -99,14 +101,13 @@ void CLocalSlopePage::StopAndWait() { worker_->StopAndWait(); }
 
 void CLocalSlopePage::Finished(const std::string& chart, const Outcome& outcome) {
     status_->SetBusy(false);
-    const QStringList said = output_.Take().split('\n', Qt::SkipEmptyParts);
     const QString slopePath = QString::fromStdString(LocalSlopePath(chart));
     switch (outcome.code) {
         case kChartNotOpened:
             status_->SetError(QString("Cannot read the chart file [%1].").arg(QString::fromStdString(chart)));
             return;
         case kLocalSlopeRefused:
-            status_->SetError(said.isEmpty() ? QString("No local slope file was written.") : said.last());
+            status_->SetError(QString::fromStdString(outcome.reason));
             return;
         case kLocalSlopeStopped:
             status_->SetText("Calculating... Stopped: nothing was written.");

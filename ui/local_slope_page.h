@@ -48,7 +48,7 @@ private:
     QLineEdit* delta_ = nullptr;
     PageStatus* status_ = nullptr;
     ResultChart* chart_ = nullptr;
-    OutputBuffer output_;  // a refusal's line, for the status line
+    OutputBuffer output_;  // the calculation's lines, which the page does not show
     // Last: its thread uses the output buffer and is joined before it goes.
     std::unique_ptr<WorkerThread> worker_;
 };
