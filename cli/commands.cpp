@@ -82,9 +82,8 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
         err << "fractan: --no-run only goes with --save-config.\n";
         return kExitUsage;
     }
-    if (params.averageProgression.type == kGeometric) {
-        err << "fractan: a configuration file reads a geometric progression back as linear; "
-               "save a linear or custom progression (--progression linear|custom).\n";
+    if (const std::string refusal = params.SaveRefusal(); !refusal.empty()) {
+        err << "fractan: " << refusal << " (--progression linear|custom).\n";
         return kExitFailure;
     }
     // The processes of a run across machines share the file: one writes it.

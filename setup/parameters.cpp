@@ -251,6 +251,11 @@ std::string AnalysisParameters::ConfigText() const {
     return out.text;
 }
 
+std::string AnalysisParameters::SaveRefusal() const {
+    if (averageProgression.type != kGeometric) return {};
+    return "A configuration file reads a geometric progression back as linear; save a linear or custom progression";
+}
+
 bool AnalysisParameters::SaveConfig(const std::string& path) const {
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file) return false;

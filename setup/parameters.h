@@ -54,6 +54,9 @@ public:
     bool LoadConfig(const std::string& path, std::string* problem = nullptr);
     // False when the file cannot be written.
     bool SaveConfig(const std::string& path) const;
+    // Why the record is not saved as it stands, or empty: a configuration
+    // file reads a geometric progression back as linear.
+    std::string SaveRefusal() const;
     // The lines that SaveConfig writes: the 35 of the format, then the
     // integration's header and flag, which a reader of 35 lines ignores.
     std::string ConfigText() const;

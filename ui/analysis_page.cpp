@@ -284,6 +284,10 @@ void CAnalysisPage::Save() {
         services_.Message("Please enter config file name");
         return;
     }
+    if (const std::string refusal = record_.SaveRefusal(); !refusal.empty()) {
+        services_.Message(QString::fromStdString(refusal + "."));
+        return;
+    }
     const QString path =
         services_.SaveFile("Configuration files (*.txt)|*.txt|All files (*.*)|*.*||", name);
     if (path.isEmpty()) return;

@@ -88,6 +88,10 @@ void AnalysisPageTest::loadAndSaveAConfiguration() {
                                            ": the file ends after line 7; line 8 should hold the computation type, a whole number.");
     QCOMPARE(Text(&dma, "windowSize"), QString("999"));
     QCOMPARE(dma.ConfigFileName(), saved);
+    // A geometric progression would load back as linear: it is not saved.
+    Set(&dma, {{"progressionType", "1"}});
+    dma.Save();
+    QVERIFY(services.messages.last().startsWith("A configuration file reads a geometric progression back as linear"));
     // The choosers' filters: several patterns in a pair, a description without parentheses, all files.
     QCOMPARE(ChooserFilter("Series|*.txt;*.dat|All files (*.*)|*.*||"), QString("Series (*.txt *.dat);;All files (*)"));
 }
