@@ -32,7 +32,9 @@ public:
     // Receives text exactly as printed: whole lines, or pieces without a line end.
     virtual void Write(std::string_view text) = 0;
     // Receives progress; printing its line is what most sinks do with it.
-    virtual void Report(const Progress& progress) { Write(progress.line); }
+    virtual void Report(const Progress& progress) {
+        if (!progress.line.empty()) Write(progress.line);
+    }
 };
 
 // Hands progress to the calling thread's sink.
