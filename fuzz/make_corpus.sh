@@ -6,7 +6,7 @@ build=$1 corpus=$2
 fractan=$build/fractan
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$corpus"/{config,fileslist,progression,text_series,binary_series,chart,incremental}
+mkdir -p "$corpus"/{config,fileslist,progression,text_series,binary_series,chart}
 "$fractan" generate --levels 8 --hurst-start 0.3 --hurst-end 0.7 --hurst-step 0.4 --seed -2 -o "$work" > /dev/null
 cp "$work"/*.txt "$corpus/text_series/"
 cp "$work"/*.dat "$corpus/binary_series/"
@@ -15,10 +15,7 @@ printf '4\n\n  64\n16\n8 abc\n' > "$corpus/progression/damaged"
 "$fractan" config template > "$corpus/config/template"
 series=$(ls "$work"/*H=0.3*.txt)
 "$fractan" dfa "$series" -p linear --start 8 --step 8 --end 32 -o "$work" --test-name c --save-config "$corpus/config/dfa" > /dev/null
-"$fractan" dfa "$series" -t 1 -w 64 -p custom --custom-file "$corpus/progression/linear" -o "$work" --test-name d \
-  --dynamic-step 7 > /dev/null
 cp "$work"/c.*.chart.txt "$corpus/chart/"
-cp "$work"/d.*.inc.txt "$corpus/incremental/"
 "$fractan" fileslist --path "$work" --prefix s --start 1 --step 2 --end 9 -o "$corpus/fileslist/list" > /dev/null
 printf 'a.txt\n  b.txt \n\nc.txt\n' > "$corpus/fileslist/blank"
 printf '1,5\n2 3\n\xEF\xBB\xBF4\ninf\n0x1p3\n' > "$corpus/text_series/forms"
