@@ -84,6 +84,7 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
     const AnalysisParameters& params = plan.record;
     if (params.inputFiles.empty()) {
         report.refusal = "There is no input file: the files list cannot be read or its first line is empty.";
+        WriteOutput(report.refusal + " Nothing is analysed.\n");
         return report;
     }
     if (!plan.listNote.empty()) WriteOutput(plan.listNote + "\n");
