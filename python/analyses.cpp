@@ -28,8 +28,8 @@ Result Analysis(const py::object& x, AnalysisSettings s, MethodFamily family, co
                 const py::object& scales) {
     const Samples samples = SamplesOf(x);
     const int64_t n = samples.size();
-    if (const Refusal refusal = CheckSettings(s, 0, family); refusal.field == "computationType")
-        throw py::value_error(refusal.reason);
+    if (const Method* method = FindMethod(s.computationType); !method || method->family != family)
+        throw py::value_error(CheckSettings(s, 0, family).reason);  // the type's refusal
     const bool dfa = IsDfaType(s.computationType);
     if (!window.is_none()) s.windowSize = WholeArgument(window, "window");
     auto defaultScales = [&] {
