@@ -6,7 +6,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run gui python screenshots test bench sanitize coverage fuzz clean
+.PHONY: all deps configure build run gui python python-check screenshots test bench sanitize coverage fuzz clean
 
 all: build
 
@@ -32,6 +32,10 @@ gui: build
 # The Python module: PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 -c "import fractan"
 python: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target fractan_python
+
+# The module installed with pip into a fresh venv, and its tests run against it.
+python-check: build
+	bash tests/python/installed.sh $(BUILD_DIR)
 
 # The pictures of the desktop pages in docs/, taken under a virtual display.
 screenshots: build

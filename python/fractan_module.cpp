@@ -11,6 +11,7 @@ PYBIND11_MODULE(fractan, m) {
         "fluctuation analysis (DFA), the cluster analysis of the crossings of a series and its moving "
         "averages, series by random midpoint displacement or exact by FFT, and the local slope of a log-log chart. "
         "The numbers are those of the fractan command on the same series.";
+    m.attr("__version__") = FRACTAN_VERSION;
     AddAnalyses(m);
     AddClusters(m);
     AddGenerators(m);
