@@ -6,7 +6,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run gui python python-check screenshots test bench sanitize coverage fuzz clean
+.PHONY: all deps configure build install run gui python python-check screenshots test bench sanitize coverage fuzz clean
 
 all: build
 
@@ -20,6 +20,12 @@ configure: deps $(BUILD_DIR)/build.ninja
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The programs, the desktop entry and icon, the core with its headers and its
+# CMake package (find_package(fractan)), under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # The main job on a built-in default: synthesise a series and estimate its H.
 run: build
