@@ -163,6 +163,8 @@ def test_arguments(tmp_path):
 
 
 def test_ctrl_c_stops_a_long_call():
+    # Python's own handler, also when the shell that started the tests ignores SIGINT (a job in the background).
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     x = walk(2_000_000, 5)
     timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
     timer.start()
