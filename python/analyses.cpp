@@ -2,10 +2,12 @@
 
 #include "python/common.h"
 
+#include <cmath>
 #include <initializer_list>
 #include <string>
 
 #include "engine/analysis.h"
+#include "engine/dma_frames.h"
 #include "engine/checks.h"
 #include "engine/methods.h"
 
@@ -99,6 +101,41 @@ Result Dfa(const py::object& x, const py::object& typeArg, const py::object& ord
     return Analysis(x, s, MethodFamily::kDfa, window, scales);
 }
 
+// The least-squares line of log10 F against log10 n over the scales from
+// `least` to `most`, without computing F again.
+struct Fit {
+    double hurst = 0.0, intercept = 0.0, hurstError = 0.0;
+    py::object scales;
+};
+
+Fit FitOf(const Result& r, const py::object& least, const py::object& most) {
+    if (!r.positions.is_none()) throw py::value_error("a dynamic result has no F(n) to fit");
+    const double lo = least.is_none() ? -HUGE_VAL : NumberArgument(least, "min_scale");
+    const double hi = most.is_none() ? HUGE_VAL : NumberArgument(most, "max_scale");
+    const auto n = r.scales.unchecked<1>();
+    const auto f = r.fluctuation.unchecked<1>();
+    SizeList sizes(0, 10);
+    std::vector<double> chosen;
+    double sx = 0.0, sy = 0.0;
+    for (py::ssize_t k = 0; k < n.shape(0); ++k) {
+        if (n(k) < lo || n(k) > hi) continue;
+        sizes.Append(n(k));
+        chosen.push_back(f(k));
+        sx += std::log10(n(k));
+        sy += std::log10(f(k));
+    }
+    if (sizes.Size() < 2)
+        throw py::value_error("the scales from " + py::str(least).cast<std::string>() + " to " +
+                              py::str(most).cast<std::string>() + " are " + std::to_string(sizes.Size()) +
+                              "; a fit needs two or more");
+    Fit fit;
+    fit.hurst = HurstOf(sizes, chosen);
+    fit.hurstError = HurstStandardError(sizes, chosen);
+    fit.intercept = (sy - fit.hurst * sx) / sizes.Size();
+    fit.scales = ArrayOf(std::vector<int32_t>(sizes.begin(), sizes.end()));
+    return fit;
+}
+
 std::string ResultRepr(const Result& r) {
     if (!r.positions.is_none())
         return "<fractan.Result " + std::string(ComputationTypeFileName(r.type)) + ": " +
@@ -146,7 +183,22 @@ void AddAnalyses(py::module_& m) {
                       "Dynamic types: the evaluated positions (0-based sample indices); None otherwise.")
         .def_readonly("position", &Result::position,
                       "Static types: the result line's position field, M + W (W for DFA).")
+        .def_property_readonly(
+            "intercept",
+            [](const Result& r) -> py::object {
+                if (!r.positions.is_none()) return py::none();
+                return py::float_(FitOf(r, py::none(), py::none()).intercept);
+            },
+            "Static types: the intercept of the fitted line of log10 F against log10 n; None otherwise.")
+        .def("fit", &FitOf, py::arg("min_scale") = py::none(), py::arg("max_scale") = py::none(),
+             "The line of log10 F against log10 n over the scales from min_scale to max_scale (all by "
+             "default), from the F(n) already computed: a Fit with hurst, intercept, hurst_error and scales.")
         .def("__repr__", &ResultRepr);
+    py::class_<Fit>(m, "Fit", "The fitted line of Result.fit().")
+        .def_readonly("hurst", &Fit::hurst, "The slope: H over the scales fitted.")
+        .def_readonly("intercept", &Fit::intercept, "log10 F at n = 1 on the line.")
+        .def_readonly("hurst_error", &Fit::hurstError, "The standard error of the slope (NaN below three scales).")
+        .def_readonly("scales", &Fit::scales, "The scales fitted.");
 
     static const std::string dmaDoc = AnalysisDoc(
         "Detrending moving average analysis", MethodFamily::kDma,

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <bit>
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -62,17 +61,8 @@ public:
 
 private:
     // Whether ours is SIGINT's handler, installing it over a handler of
-    // Python's. The answer is kept for 0.1 s: asking the system costs a short
-    // call a fifth of its time, and a handler set meanwhile is seen by the
-    // calls after.
+    // Python's. Asked at every call: a program may set another between calls.
     static bool HandlerInstalled() {
-        using Clock = std::chrono::steady_clock;
-        static Clock::time_point asked;
-        static bool installed = false;
-        const Clock::time_point now = Clock::now();
-        if (installed && now - asked < std::chrono::milliseconds(100)) return true;
-        asked = now;
-        installed = false;
         struct sigaction current;
         if (sigaction(SIGINT, nullptr, &current) != 0 || current.sa_handler == SIG_IGN ||
             current.sa_handler == SIG_DFL)
@@ -84,7 +74,7 @@ private:
             chainedInterrupt = current;
             if (sigaction(SIGINT, &ours, nullptr) != 0) return false;
         }
-        return installed = true;
+        return true;
     }
 
     bool armed_ = false;

@@ -118,6 +118,13 @@ def test_refuses_what_every_front_end_refuses(row):
 
 def test_arguments(tmp_path):
     x = walk(4000, 3)
+    # A fit over part of the scales is numpy's line through those points; over all of them, H.
+    r = fractan.dfa(x)
+    part = r.fit(16, 256)
+    keep = (r.scales >= 16) & (r.scales <= 256)
+    assert list(part.scales) == list(r.scales[keep]) and r.fit().hurst == r.hurst
+    assert fractan.dfa(x, type=1, window=2000, step=500).intercept is None
+    assert (part.hurst, part.intercept) == pytest.approx(np.polyfit(np.log10(part.scales), np.log10(r.fluctuation[keep]), 1), rel=1e-9)
     # Any numeric dtype, any stride, a list: the same numbers.
     whole = fractan.dfa(np.round(x * 100).astype(np.int64))
     assert fractan.dfa(list(np.round(x * 100))).hurst == whole.hurst
