@@ -1,6 +1,7 @@
-"""The Python module `fractan`, built by the project's own CMake build: its
-target fractan_python, for the Python that runs this, without the command,
-the desktop, the tests or the benchmarks. The version is the CMake project's."""
+"""The Python package `fractan`: its Python files from python/fractan, and its
+extension fractan._fractan built by the project's own CMake build (the target
+fractan_python) for the Python that runs this, without the command, the
+desktop, the tests or the benchmarks. The version is the CMake project's."""
 import os
 import re
 import shutil
@@ -25,7 +26,7 @@ class CMakeBuild(build_ext):
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *options], check=True)
         subprocess.run(["cmake", "--build", str(build), "--target", "fractan_python", "-j", str(os.cpu_count() or 1)],
                        check=True)
-        built = build / "python" / Path(self.get_ext_filename(ext.name)).name
+        built = build / "python" / "fractan" / Path(self.get_ext_filename(ext.name)).name
         if not built.exists():
             sys.exit(f"the CMake build made no {built}: is pybind11 (pybind11-dev) there for {sys.executable}?")
         target = Path(self.get_ext_fullpath(ext.name))
@@ -34,5 +35,6 @@ class CMakeBuild(build_ext):
 
 
 # The setuptools build folder is not the CMake one, build/.
-setup(version=VERSION, packages=[], py_modules=[], ext_modules=[Extension("fractan", sources=[])],
+setup(version=VERSION, packages=["fractan"], package_dir={"fractan": "python/fractan"},
+      package_data={"fractan": ["__init__.pyi", "py.typed"]}, ext_modules=[Extension("fractan._fractan", sources=[])],
       cmdclass={"build_ext": CMakeBuild}, options={"build": {"build_base": "build-python"}}, zip_safe=False)

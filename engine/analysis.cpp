@@ -271,6 +271,48 @@ AnalysisResult ComputeResult(std::span<const double> samples, const AnalysisSett
     return result;
 }
 
+namespace {
+
+double Lag1Autocorrelation(std::span<const double> values) {
+    const size_t n = values.size();
+    if (n < 2) return std::numeric_limits<double>::quiet_NaN();
+    double mean = 0.0;
+    for (double v : values) mean += v;
+    mean /= static_cast<double>(n);
+    double lagged = 0.0, squares = 0.0;
+    for (size_t t = 0; t < n; ++t) {
+        const double d = values[t] - mean;
+        squares += d * d;
+        if (t + 1 < n) lagged += d * (values[t + 1] - mean);
+    }
+    return lagged / squares;
+}
+
+double MedianHurst(std::vector<double> hursts) {
+    std::erase_if(hursts, [](double h) { return !std::isfinite(h); });
+    if (hursts.empty()) return std::numeric_limits<double>::quiet_NaN();
+    const auto middle = hursts.begin() + static_cast<std::ptrdiff_t>(hursts.size() / 2);
+    std::nth_element(hursts.begin(), middle, hursts.end());
+    return *middle;
+}
+
+}  // namespace
+
+std::optional<IncrementsSigns> IncrementsSignsOf(std::span<const double> values, const AnalysisResult& result,
+                                                 const AnalysisSettings& settings) {
+    // The lambda filter gives every window size the same F: its H, 0, says nothing of the values.
+    const Method* method = FindMethod(settings.computationType);
+    if (settings.integrate || result.status != AnalysisStatus::kAnalysed || !method ||
+        method->detrending == Detrending::kLambda)
+        return std::nullopt;
+    IncrementsSigns signs;
+    signs.hurst = method->dynamic ? MedianHurst(result.hursts) : result.hurst;
+    if (!(signs.hurst < 0.6)) return std::nullopt;
+    signs.lag1 = Lag1Autocorrelation(values);
+    if (signs.hurst < kIncrementsHurst || signs.lag1 < 0.5) return signs;
+    return std::nullopt;
+}
+
 AnalysisResult Analyse(std::span<const double> samples, const AnalysisSettings& settings) {
     const SizeList sizes = SizesOf(settings);
     if (std::string reason = ComputationRefusal(settings, sizes, static_cast<int64_t>(samples.size()));

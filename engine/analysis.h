@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -75,6 +76,20 @@ int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale);
 // Said, on a line of its own after "Note: ", of a fit over two scales.
 inline constexpr const char* kTwoScalesNote =
     "H rests on two points: with two scales the fit is the line through them, and it has no standard error";
+
+// Values analysed as given that look like increments (noise, returns) given
+// where a profile is expected: their H is below kIncrementsHurst (fractional
+// noise of every H gives one near 0 when it is not integrated), or their lag-1
+// autocorrelation is below 0.5 (a walk's is near 1) and their H below 0.6.
+inline constexpr double kIncrementsHurst = 0.15;
+struct IncrementsSigns {
+    double hurst = 0.0;  // H; the median along the series of a dynamic result
+    double lag1 = 0.0;   // the lag-1 autocorrelation of the values
+};
+// The signs of values that look like increments; nullopt when they do not,
+// were integrated, or the method's H does not hang on them.
+std::optional<IncrementsSigns> IncrementsSignsOf(std::span<const double> values, const AnalysisResult& result,
+                                                 const AnalysisSettings& settings);
 
 // The refusal texts are those of the file runs ("it holds 80 samples, fewer
 // than the 101 that window size 100 needs", "the box size 0 is below 1", ...).

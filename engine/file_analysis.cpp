@@ -42,31 +42,18 @@ std::string NameInRun(const std::string& given, const std::string& composed) {
     return given;
 }
 
-double Lag1Autocorrelation(std::span<const double> values) {
-    const size_t n = values.size();
-    if (n < 2) return std::numeric_limits<double>::quiet_NaN();
-    double mean = 0.0;
-    for (double v : values) mean += v;
-    mean /= static_cast<double>(n);
-    double lagged = 0.0, squares = 0.0;
-    for (size_t t = 0; t < n; ++t) {
-        const double d = values[t] - mean;
-        squares += d * d;
-        if (t + 1 < n) lagged += d * (values[t + 1] - mean);
-    }
-    return lagged / squares;
-}
-
-// Values that hardly follow each other and an H below that of a walk: the
-// increments of a series, given where its profile is expected.
-std::string Suggestion(const VariantCall& call, double lag1, double hurst) {
-    if (!(lag1 < 0.5) || !(hurst < 0.6)) return {};
+// Values that look like the increments of a series, given where its profile
+// is expected.
+std::string Suggestion(const VariantCall& call, std::span<const double> values, const AnalysisResult& r,
+                       const AnalysisSettings& s) {
+    const std::optional<IncrementsSigns> signs = IncrementsSignsOf(values, r, s);
+    if (!signs) return {};
     char line[1024];
     std::snprintf(line, sizeof line,
                   "The values of [%s] look like increments (lag-1 autocorrelation %.2f, H %.2f), while DMA "
                   "and DFA take a profile such as a walk: to analyse their cumulative sum, integrate them "
                   "(--integrate, or \"Integrate the values\" on the page).\n",
-                  call.inputPath.c_str(), lag1, hurst);
+                  call.inputPath.c_str(), signs->lag1, signs->hurst);
     return line;
 }
 
@@ -167,7 +154,6 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
         return outcome;
     }
     const std::span<double> samples(data.Data(), static_cast<size_t>(data.Size()));
-    const double lag1 = s.integrate ? 1.0 : Lag1Autocorrelation(samples);
     if (s.integrate) Integrate(samples);
 
     std::optional<IncrementalWriter> writer;
@@ -190,14 +176,14 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
         }
         if (r.status == AnalysisStatus::kNotFinite) WriteOutput(NotFiniteLine(call, r.reason));
         outcome.status = r.status == AnalysisStatus::kNotFinite ? kNotFinite : kAnalysed;
-        if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, lag1, r.hursts.back());
+        if (outcome.status == kAnalysed) outcome.suggestion = Suggestion(call, samples, r, s);
         return outcome;
     }
 
     const std::string chartPath = NameInRun(call.chartPath, ChartFilePath(call.resultPath, call.inputPath));
     if (WriteChart(chartPath, sizes, r.fluctuations)) outcome.chartFile = chartPath;
     PrintProgress("Done.");
-    outcome.suggestion = Suggestion(call, lag1, r.hurst);
+    outcome.suggestion = Suggestion(call, samples, r, s);
     outcome.pending = true;
     outcome.status = kAnalysed;
     return outcome;

@@ -1,64 +1,50 @@
 // The Python module's analyses: dma() and dfa() and their Result.
 
-#include "python/common.h"
+#include "python/analyses.h"
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 
-#include "engine/analysis.h"
-#include "engine/dma_frames.h"
 #include "engine/checks.h"
-#include "engine/methods.h"
+#include "engine/dma_frames.h"
 
 namespace fractan::python {
-namespace {
 
-// The result of an analysis, as Python sees it.
-struct Result {
-    int32_t type = 0;
-    py::array_t<int32_t> scales;
-    py::array_t<double> fluctuation;
-    py::object hurst;
-    py::object hurstError = py::none();
-    py::object positions = py::none();
-    int32_t position = 0;
-};
-
-// Settings with the command line's defaults for what is left open.
-Result Analysis(const py::object& x, AnalysisSettings s, MethodFamily family, const py::object& window,
-                const py::object& scales) {
-    const Samples samples = SamplesOf(x);
-    const int64_t n = samples.size();
-    if (const Method* method = FindMethod(s.computationType); !method || method->family != family)
-        throw py::value_error(CheckSettings(s, 0, family).reason);  // the type's refusal
+AnalysisSettings SettingsFor(const AnalysisCall& call, int64_t length, const std::string& series) {
+    AnalysisSettings s = call.settings;
+    const std::string prefix = series.empty() ? "" : series + ": ";
+    if (const Method* method = FindMethod(s.computationType); !method || method->family != call.family)
+        throw py::value_error(CheckSettings(s, 0, call.family).reason);  // the type's refusal
     const bool dfa = IsDfaType(s.computationType);
-    if (!window.is_none()) s.windowSize = WholeArgument(window, "window");
-    auto defaultScales = [&] {
-        const int32_t largest = DefaultLargestScale(s.computationType, n, s.windowSize, 4);
+    if (call.window) s.windowSize = *call.window;
+    if (dfa && !call.window) s.windowSize = DefaultWindowSize(s.computationType, length, 0);
+    if (call.scales) {
+        s.sizes = *call.scales;
+    } else {
+        const int32_t largest = DefaultLargestScale(s.computationType, length, s.windowSize, 4);
         const SizeList sizes = ScaleProgression{4, largest, 2, kGeometric, {}}.Expand();
-        return std::vector<int32_t>(sizes.begin(), sizes.end());
-    };
-    if (dfa && window.is_none()) s.windowSize = DefaultWindowSize(s.computationType, n, 0);
-    s.sizes = scales.is_none() ? defaultScales() : SizesOf(scales);
-    if (!dfa && window.is_none())
-        s.windowSize = DefaultWindowSize(s.computationType, n, s.sizes.empty() ? 0 : s.sizes.back());
-    if (const Refusal refusal = CheckSettings(s, n, family)) {
-        const bool fewDefaults = scales.is_none() && IsScaleCountReason(refusal.reason);
-        throw py::value_error(refusal.reason + (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
-                                                          std::string(dfa ? "window" : "series") +
-                                                          ": give scales for a series this short."
-                                                    : ""));
+        s.sizes.assign(sizes.begin(), sizes.end());
     }
+    if (!dfa && !call.window)
+        s.windowSize = DefaultWindowSize(s.computationType, length, s.sizes.empty() ? 0 : s.sizes.back());
+    if (const Refusal refusal = CheckSettings(s, length, call.family)) {
+        const bool fewDefaults = !call.scales && IsScaleCountReason(refusal.reason);
+        throw py::value_error(prefix + refusal.reason +
+                              (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
+                                                 std::string(dfa ? "window" : "series") +
+                                                 ": give scales for a series this short."
+                                           : ""));
+    }
+    return s;
+}
 
-    const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), s); });
-    if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
-    if (s.sizes.size() == 2) Warn(PyExc_UserWarning, kTwoScalesNote);
-    if (r.status == AnalysisStatus::kNotFinite) Warn(PyExc_RuntimeWarning, r.reason);
+Result ResultOf(const AnalysisResult& r, int32_t type) {
     Result result;
-    result.type = s.computationType;
+    result.type = type;
     result.scales = ArrayOf(r.sizes);
-    if (IsDynamicType(s.computationType)) {
+    if (IsDynamicType(type)) {
         result.positions = ArrayOf(r.positions);
         result.hurst = ArrayOf(r.hursts);
     } else {
@@ -70,35 +56,93 @@ Result Analysis(const py::object& x, AnalysisSettings s, MethodFamily family, co
     return result;
 }
 
+void WarnAbout(const std::vector<const AnalysisResult*>& results, const std::vector<std::span<const double>>& values,
+               const std::vector<std::string>& series, const AnalysisCall& call) {
+    // "x", or "x[3]" and how many more of the series.
+    auto which = [&](size_t first, size_t count) {
+        return count <= 1 || results.size() == 1 ? series[first]
+                                                 : series[first] + " and " + std::to_string(count - 1) + " more of the " +
+                                                       std::to_string(results.size()) + " series";
+    };
+    size_t notFiniteCount = 0, notFiniteFirst = 0, incrementsCount = 0;
+    std::optional<IncrementsSigns> increments;
+    size_t incrementsFirst = 0;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const AnalysisResult& r = *results[i];
+        if (r.status == AnalysisStatus::kNotFinite && !notFiniteCount++) notFiniteFirst = i;
+        if (const auto signs = IncrementsSignsOf(values[i], r, call.settings); signs && !incrementsCount++) {
+            incrementsFirst = i;
+            increments = signs;
+        }
+    }
+    if (!results.empty() && results.front()->sizes.size() == 2) Warn(PyExc_UserWarning, kTwoScalesNote);
+    if (notFiniteCount)
+        Warn(PyExc_RuntimeWarning, (results.size() > 1 ? which(notFiniteFirst, notFiniteCount) + ": " : "") +
+                                       results[notFiniteFirst]->reason);
+    if (incrementsCount) {
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "lag-1 autocorrelation %.2f, H %.2f", increments->lag1, increments->hurst);
+        Warn(PyExc_UserWarning, "the values of " + which(incrementsFirst, incrementsCount) + " look like increments (" +
+                                    shown +
+                                    "), while DMA and DFA take a profile such as a walk: to analyse their "
+                                    "cumulative sum, pass integrate=True");
+    }
+}
+
+namespace {
+
+// One series' result, and its warnings.
+py::object AnalyseOne(const py::object& x, const AnalysisCall& call) {
+    const Samples samples = SamplesOf(x);
+    const AnalysisSettings s = SettingsFor(call, samples.size(), "");
+    const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), s); });
+    if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
+    WarnAbout({&r}, {SpanOf(samples)}, {"x"}, call);
+    return py::cast(ResultOf(r, s.computationType));
+}
+
+py::object Analysis(const py::object& x, const AnalysisCall& call) {
+    return HoldsManySeries(x) ? AnalyseMany(x, call) : AnalyseOne(x, call);
+}
+
 bool FlagArgument(const py::object& value, const char* name) {
     if (!py::isinstance<py::bool_>(value) && !py::isinstance(value, py::module_::import("numpy").attr("bool_")))
         throw py::type_error(std::string(name) + " must be True or False");
     return value.cast<bool>();
 }
 
-Result Dma(const py::object& x, const py::object& typeArg, const py::object& window, const py::object& scales,
-           const py::object& weight, const py::object& shift, const py::object& lambda, const py::object& step,
-           const py::object& integrate) {
-    const int32_t type = WholeArgument(typeArg, "type");
-    AnalysisSettings s;
-    s.computationType = type;
+// The call's arguments that every analysis takes.
+AnalysisCall CallOf(MethodFamily family, const py::object& type, const py::object& window, const py::object& scales,
+                    const py::object& step, const py::object& integrate, const py::object& jobs) {
+    AnalysisCall call;
+    call.family = family;
+    call.settings.computationType = WholeArgument(type, "type");
+    call.settings.dynamicStep = WholeArgument(step, "step");
+    call.settings.integrate = FlagArgument(integrate, "integrate");
+    if (!window.is_none()) call.window = WholeArgument(window, "window");
+    if (!scales.is_none()) call.scales = SizesOf(scales);
+    call.jobs = WholeArgument(jobs, "jobs");
+    if (call.jobs < 0) throw py::value_error("jobs must be 0 (every core) or more");
+    return call;
+}
+
+py::object Dma(const py::object& x, const py::object& type, const py::object& window, const py::object& scales,
+               const py::object& weight, const py::object& shift, const py::object& lambda, const py::object& step,
+               const py::object& integrate, const py::object& jobs) {
+    AnalysisCall call = CallOf(MethodFamily::kDma, type, window, scales, step, integrate, jobs);
+    AnalysisSettings& s = call.settings;
     s.dmaWeight = WholeArgument(weight, "weight");
     s.shiftPercentage = NumberArgument(shift, "shift");
     s.dmaLambda = NumberArgument(lambda, "lambda_");
-    s.dynamicStep = WholeArgument(step, "step");
-    s.integrate = FlagArgument(integrate, "integrate");
-    return Analysis(x, s, MethodFamily::kDma, window, scales);
+    return Analysis(x, call);
 }
 
-Result Dfa(const py::object& x, const py::object& typeArg, const py::object& order, const py::object& window,
-           const py::object& scales, const py::object& step, const py::object& integrate) {
-    const int32_t type = WholeArgument(typeArg, "type");
-    AnalysisSettings s;
-    s.computationType = type;
-    s.dfaOrder = WholeArgument(order, "order");
-    s.dynamicStep = WholeArgument(step, "step");
-    s.integrate = FlagArgument(integrate, "integrate");
-    return Analysis(x, s, MethodFamily::kDfa, window, scales);
+py::object Dfa(const py::object& x, const py::object& type, const py::object& order, const py::object& window,
+               const py::object& scales, const py::object& step, const py::object& integrate,
+               const py::object& jobs) {
+    AnalysisCall call = CallOf(MethodFamily::kDfa, type, window, scales, step, integrate, jobs);
+    call.settings.dfaOrder = WholeArgument(order, "order");
+    return Analysis(x, call);
 }
 
 // The least-squares line of log10 F against log10 n over the scales from
@@ -155,16 +199,25 @@ py::arg_v SettingArg(MethodSetting setting) {
 std::string AnalysisDoc(const char* what, MethodFamily family, const char* windowAndScales,
                         std::initializer_list<MethodSetting> settings) {
     auto column = [](std::string name) { return name.append(name.size() < 10 ? 10 - name.size() : 1, ' '); };
-    std::string doc = std::string(what) + " of the series x (any 1-D array-like of numbers).\n\n" + column("type") +
+    std::string doc = std::string(what) +
+                      " of the series x (any 1-D array-like of numbers), or of each series of a 2-D array (a\n"
+                      "series a row), a list of array-likes or a pandas DataFrame (a series a column).\n\n" +
+                      column("type") +
                       MethodList(family) + " (default " + std::to_string(DefaultType(family)) + ")\n" +
                       windowAndScales;
     for (MethodSetting setting : settings) doc += column(DescriptionOf(setting).keyword) + SettingHelp(setting) + "\n";
+    char shownIncrementsHurst[16];
+    std::snprintf(shownIncrementsHurst, sizeof shownIncrementsHurst, "%.2f", kIncrementsHurst);
     return doc + column("integrate") +
-           "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n\n"
-           "Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic).\n"
+           "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n" +
+           column("jobs") + "many series: analysed on this many threads (0: one per core)\n\n"
+           "Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic);\n"
+           "for many series, Results: a Result per series, and their hurst and fluctuation as arrays.\n"
            "Raises ValueError with the reason when the parameters are refused or a sample is not finite.\n"
            "Warns with the reason (RuntimeWarning) when H is not a finite number, and (UserWarning) when\n"
-           "two scales leave H resting on two points.";
+           "two scales leave H resting on two points or the values look like increments where\n"
+           "integrate=True was meant (an H below " + shownIncrementsHurst +
+           ", or a lag-1 autocorrelation below 0.5 with an H below 0.6).";
 }
 
 }  // namespace
@@ -173,6 +226,8 @@ void AddAnalyses(py::module_& m) {
     using py::arg;
     py::class_<Result>(m, "Result", "The result of dma() or dfa().")
         .def_readonly("type", &Result::type, "The computation type.")
+        .def_property_readonly(
+            "method", [](const Result& r) { return FindMethod(r.type)->name; }, "The method's name.")
         .def_readonly("scales", &Result::scales, "The window or box sizes n.")
         .def_readonly("fluctuation", &Result::fluctuation, "Static types: F(n) for each scale.")
         .def_readonly("hurst", &Result::hurst, "Static types: H; dynamic types: H at every position.")
@@ -209,7 +264,8 @@ void AddAnalyses(py::module_& m) {
         {kUsesWeight, kUsesShift, kUsesLambda, kUsesStep});
     m.def("dma", &Dma, arg("x"), arg("type") = DefaultType(MethodFamily::kDma), arg("window") = py::none(),
           arg("scales") = py::none(), SettingArg<int32_t>(kUsesWeight), SettingArg<double>(kUsesShift),
-          SettingArg<double>(kUsesLambda), SettingArg<int32_t>(kUsesStep), arg("integrate") = false, dmaDoc.c_str());
+          SettingArg<double>(kUsesLambda), SettingArg<int32_t>(kUsesStep), arg("integrate") = false, arg("jobs") = 0,
+          dmaDoc.c_str());
     static const std::string dfaDoc = AnalysisDoc(
         "Detrended fluctuation analysis", MethodFamily::kDfa,
         "window    W: samples tiled by the boxes (default: every sample but the first for Static DFA;\n"
@@ -219,7 +275,8 @@ void AddAnalyses(py::module_& m) {
         {kUsesOrder, kUsesStep});
     m.def("dfa", &Dfa, arg("x"), arg("type") = DefaultType(MethodFamily::kDfa), SettingArg<int32_t>(kUsesOrder),
           arg("window") = py::none(), arg("scales") = py::none(), SettingArg<int32_t>(kUsesStep),
-          arg("integrate") = false, dfaDoc.c_str());
+          arg("integrate") = false, arg("jobs") = 0, dfaDoc.c_str());
+    AddBatch(m);
 }
 
 }  // namespace fractan::python

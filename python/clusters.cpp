@@ -38,6 +38,7 @@ struct Clusters {
     py::dict all;
     py::list perWindow;
     std::vector<int32_t> sizes;
+    std::string binning;
 
     py::dict Distribution(const std::string& quantity, const py::object& window) const {
         py::dict set = all;
@@ -86,6 +87,7 @@ Clusters ClustersOf(const py::object& x, const py::object& scales, const std::st
     out.all = DistributionsOf(r.all);
     for (const ClusterDistributions& d : r.perWindow) out.perWindow.append(DistributionsOf(d));
     out.sizes = s.sizes;
+    out.binning = distribution;
     return out;
 }
 
@@ -97,6 +99,7 @@ void AddClusters(py::module_& m) {
     py::class_<Clusters>(m, "Clusters", "The result of clusters().")
         .def_readonly("clusters", &Clusters::clusters,
                       "One row a cluster: start, end, window, lifetime, length, area, diameter.")
+        .def_readonly("binning", &Clusters::binning, "How the distributions are binned: \"linear\" or \"log\".")
         .def("distribution", &Clusters::Distribution, arg("quantity"), arg("window") = py::none(),
              "The binned distribution of lifetime, area, length or diameter, over all windows or of one "
              "window size (with per_window=True): a dict of count, step (the bin width: step, or its least "
@@ -116,7 +119,7 @@ per_window    also the distributions of every window size
 bad_above     samples above it (and nan) are bad data, each replaced by the one before, as
               the command does (--bad-above)
 
-Returns a Clusters object: .clusters and .distribution(quantity, window=None).)");
+Returns a Clusters object: .clusters, .distribution(quantity, window=None) and .plot().)");
 
 }
 

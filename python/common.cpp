@@ -84,7 +84,7 @@ private:
 // would read a list of strings of digits as numbers.
 py::array NumbersOf(const py::object& value, const std::string& name, const char* what) {
     py::array array = py::array::ensure(value);
-    if (!array || std::string("biufO").find(array.dtype().kind()) == std::string::npos) {
+    if (!array || !HoldsNumbers(array)) {
         PyErr_Clear();
         throw py::type_error(name + " must be a one-dimensional array of " + what);
     }
@@ -125,23 +125,30 @@ void RunInterruptible(const std::function<void()>& work) {
     throw py::error_already_set();
 }
 
-Samples SamplesOf(const py::object& x, const char* name) {
+bool HoldsNumbers(const py::array& array) {
+    return std::string("biufO").find(array.dtype().kind()) != std::string::npos;
+}
+
+Samples SamplesOf(const py::object& x, const std::string& name) {
     Samples samples = Samples::ensure(NumbersOf(x, name, "numbers"));
     if (!samples) {
         PyErr_Clear();
-        throw py::type_error(std::string(name) + " must be a one-dimensional array of numbers");
+        throw py::type_error(name + " must be a one-dimensional array of numbers");
     }
+    CheckFinite(samples.data(), samples.size(), name);
+    return samples;
+}
+
+void CheckFinite(const double* values, py::ssize_t count, const std::string& name) {
     // The exponent bits of every sample, all set only for one that is not
     // finite: a scan the compiler vectorises, and a search only when it finds one.
-    const double* values = samples.data();
     uint64_t notFinite = 0;
-    for (py::ssize_t i = 0; i < samples.size(); ++i)
+    for (py::ssize_t i = 0; i < count; ++i)
         notFinite |= (std::bit_cast<uint64_t>(values[i]) & kExponentBits) == kExponentBits;
-    for (py::ssize_t i = 0; notFinite && i < samples.size(); ++i)
+    for (py::ssize_t i = 0; notFinite && i < count; ++i)
         if (!std::isfinite(values[i]))
             throw py::value_error("sample " + std::to_string(i) + " (counted from 0) of " + name +
                                   " is not a finite number");
-    return samples;
 }
 
 std::span<const double> SpanOf(const Samples& samples) {
@@ -187,7 +194,7 @@ std::vector<int32_t> SizesOf(const py::object& scales) {
 }
 
 void Warn(PyObject* category, const std::string& text) {
-    if (PyErr_WarnEx(category, text.c_str(), 1) != 0) throw py::error_already_set();  // warnings as errors
+    if (PyErr_WarnEx(category, text.c_str(), 2) != 0) throw py::error_already_set();  // warnings as errors
 }
 
 }  // namespace fractan::python

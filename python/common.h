@@ -37,7 +37,14 @@ auto Interruptible(Work work) -> decltype(work()) {
 }
 
 // A 1-D array of numbers, every one finite.
-Samples SamplesOf(const py::object& x, const char* name = "x");
+Samples SamplesOf(const py::object& x, const std::string& name = "x");
+
+// ValueError naming the first of the values that is not a finite number.
+void CheckFinite(const double* values, py::ssize_t count, const std::string& name);
+
+// Whether an array's numbers are numbers (bool, integers, floats): numpy would
+// read a list of strings of digits as numbers.
+bool HoldsNumbers(const py::array& array);
 
 std::span<const double> SpanOf(const Samples& samples);
 

@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev 
           qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
           xvfb xauth imagemagick locales libfast-float-dev
           pybind11-dev python3-dev python3-numpy python3-pytest gcovr
-          python3-venv python3-pip python3-setuptools python3-wheel python3-build python3-matplotlib
+          python3-venv python3-pip python3-setuptools python3-wheel python3-build python3-matplotlib python3-pandas
           clang libclang-rt-14-dev libopenmpi-dev openmpi-bin libfftw3-dev)
 
 missing=()

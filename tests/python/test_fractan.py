@@ -2,6 +2,7 @@
 import os
 import signal
 import subprocess
+import sys
 import threading
 import time
 
@@ -9,6 +10,11 @@ import numpy as np
 import pytest
 
 import fractan
+
+try:
+    import pandas
+except ImportError:  # an optional input
+    pandas = None
 
 FRACTAN = os.environ["FRACTAN"]
 
@@ -97,6 +103,48 @@ def test_clusters_series_and_local_slope_give_the_files_of_the_command(tmp_path)
     assert written == [["%g" % c, "%g" % s] for c, s in zip(centres, slopes)]
 
 
+def test_many_series_give_one_call_each():
+    x = np.stack([walk(600, seed) for seed in range(4)])
+    inputs = [x, [x[0], x[1][:300], list(x[2])]] + ([pandas.DataFrame(x.T, columns=list("abcd"))] if pandas else [])
+    for many in inputs:
+        rows = [np.asarray(row) for row in (many.T.to_numpy() if hasattr(many, "columns") else many)]
+        for call, settings in [(fractan.dfa, {}), (fractan.dma, dict(type=0, window=200, step=50, jobs=1))]:
+            results = call(many, **settings)
+            singles = [call(row, **settings) for row in rows]
+            assert len(results) == len(rows)
+            for i, one in enumerate(singles):
+                got = results[results.names[i] if results.names else i]
+                assert np.array_equal(got.hurst, one.hurst) and np.array_equal(got.scales, one.scales)
+            if one.positions is None:
+                assert list(results.hurst) == [one.hurst for one in singles]
+                stacked = results.fluctuation if len(set(map(len, rows))) == 1 else np.concatenate(results.fluctuation)
+                assert np.array_equal(np.ravel(stacked), np.concatenate([one.fluctuation for one in singles]))
+
+
+def test_stubs_name_every_function_and_argument():
+    import ast
+    stub = ast.parse(open(os.path.join(os.path.dirname(fractan.__file__), "__init__.pyi")).read())
+    declared = {f.name: [a.arg for a in f.args.args] for f in stub.body if isinstance(f, ast.FunctionDef)}
+    assert set(declared) == {name for name in fractan.__all__ if name[0].islower()}
+    for name, arguments in declared.items():
+        line = getattr(fractan, name).__doc__.splitlines()[0]
+        assert [part.split(":")[0].strip() for part in line[line.find("(") + 1:line.rfind(") ->")].split(", ")] == arguments
+
+
+def test_plots_import_matplotlib_only_when_asked():
+    code = "import sys, fractan; assert 'matplotlib' not in sys.modules"
+    subprocess.run([sys.executable, "-c", code], check=True, env=dict(os.environ, MPLBACKEND="Agg"))
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    x = walk(3000, 2)
+    r = fractan.dfa(x)
+    ax = r.plot()
+    assert np.array_equal(ax.lines[0].get_ydata(), r.fluctuation) and "H = %.3f" % r.hurst in ax.get_legend().texts[1].get_text()
+    assert np.array_equal(fractan.dfa(x, type=1, window=1000, step=100).plot().lines[0].get_xdata(),
+                          fractan.dfa(x, type=1, window=1000, step=100).positions)
+    assert len(fractan.clusters(x, [10, 20]).plot()) == 4
+
+
 def refusal_rows():
     with open(os.path.join(os.path.dirname(__file__), "..", "refusals.tsv")) as table:
         return [line.rstrip("\n").split("\t") for line in table if line.strip() and not line.startswith("#")]
@@ -134,7 +182,13 @@ def test_arguments(tmp_path):
     for call, error, said in [
         (lambda: fractan.geometric(4, 64, 1), ValueError, "a geometric progression needs a step of 2 or more"),
         (lambda: fractan.dfa(["1", "2", "3"]), TypeError, "x must be a one-dimensional array of numbers"),
-        (lambda: fractan.dfa(np.zeros((10, 10))), TypeError, "x must be one-dimensional"),
+        (lambda: fractan.dfa(np.zeros((2, 2, 10))), TypeError, "^x must be one series .1-D., or one series a row .2-D.$"),
+        (lambda: fractan.dfa([x, x[:40]]), ValueError, "^x.1.: .*give scales for a series this short"),
+        (lambda: fractan.dfa(x, jobs=-1), ValueError, "^jobs must be 0"),
+        # What the extension would answer with its signatures and the array: one line.
+        (lambda: fractan.dfa(x, foo=1), TypeError, "^dfa.. has no argument 'foo'; it takes x, type, order"),
+        (lambda: fractan.geometric(4, "64"), TypeError, "^end must be a whole number, not str$"),
+        (lambda: fractan.clusters(x, [4], step="1"), TypeError, "^step must be a number, not str$"),
         # The command's refusals, in its words, with the default scales' own hint.
         (lambda: fractan.dma(x[:40]), ValueError, "gives 1 scale.*give scales for a series this short"),
         # Arguments the engine cannot take as they are: one line naming them.
@@ -153,6 +207,9 @@ def test_arguments(tmp_path):
         fractan.dfa(np.ones(100), scales=[8, 16, 32])
     with pytest.warns(UserWarning, match="H rests on two points"):
         fractan.dfa(x, scales=[8, 16])
+    for noise in (np.diff(x), np.diff(fractan.generate_fft(14, 0.8, seed=1))):  # returns; noise of H 0.8
+        with pytest.warns(UserWarning, match="look like increments .* pass integrate=True"):
+            fractan.dma(noise)
     nan = x.copy()
     nan[123] = np.nan
     with pytest.raises(ValueError, match="sample 123 .counted from 0. of x is not a finite number"):

@@ -1,10 +1,11 @@
-// The Python module `fractan`: the engine on numpy arrays.
-// Each area of it (python/analyses.cpp, clusters.cpp, generators.cpp,
-// tools.cpp) adds its own classes and functions.
+// The extension `fractan._fractan`: the engine on numpy arrays, which the
+// package `fractan` (python/fractan/__init__.py) presents. Each area of it
+// (python/analyses.cpp, batch.cpp, clusters.cpp, generators.cpp, tools.cpp)
+// adds its own classes and functions.
 
 #include "python/common.h"
 
-PYBIND11_MODULE(fractan, m) {
+PYBIND11_MODULE(_fractan, m) {
     using namespace fractan::python;
     m.doc() =
         "FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and detrended "

@@ -1,0 +1,56 @@
+"""Result.plot and Clusters.plot: matplotlib is imported only when plotting."""
+import numpy as np
+
+
+def _axes(ax):
+    if ax is not None:
+        return ax
+    import matplotlib.pyplot as plt
+
+    return plt.subplots()[1]
+
+
+def plot_result(self, ax=None):
+    """F(n) on log-log axes with the fitted line and H, or H along the series for a
+    dynamic result, on the matplotlib axes ax (new ones by default). Returns the axes."""
+    ax = _axes(ax)
+    if self.positions is not None:
+        ax.plot(self.positions, self.hurst, lw=1)
+        ax.set_xlabel("position")
+        ax.set_ylabel("H")
+    else:
+        n = np.asarray(self.scales, dtype=float)
+        ax.loglog(n, self.fluctuation, "o", label="F(n)")
+        error = "" if np.isnan(self.hurst_error) else f" ± {self.hurst_error:.3f}"
+        ax.loglog(n, 10**self.intercept * n**self.hurst, "-", label=f"H = {self.hurst:.3f}{error}")
+        ax.set_xlabel("n")
+        ax.set_ylabel("F(n)")
+        ax.legend()
+    ax.set_title(self.method)
+    return ax
+
+
+_QUANTITIES = ("lifetime", "area", "length", "diameter")
+
+
+def plot_clusters(self, quantity=None, window=None, axes=None):
+    """The distribution of quantity (lifetime, area, length or diameter; all four by
+    default), over all windows or of one window size, as frequency against value on
+    log axes, on the matplotlib axes given (new ones by default). Returns the axes."""
+    quantities = _QUANTITIES if quantity is None else (quantity,)
+    if axes is None:
+        import matplotlib.pyplot as plt
+
+        axes = plt.subplots(1, len(quantities), figsize=(4 * len(quantities), 3.5), squeeze=False)[1][0]
+    axes = np.atleast_1d(axes)
+    for ax, name in zip(axes, quantities):
+        d = self.distribution(name, window)
+        seen = d["frequencies"] > 0
+        if self.binning == "log":  # centres are decimal logarithms already
+            ax.semilogy(d["centres"][seen], d["frequencies"][seen], ".")
+            ax.set_xlabel(f"log10 {name}")
+        else:
+            ax.loglog(d["centres"][seen], d["frequencies"][seen], ".")
+            ax.set_xlabel(name)
+        ax.set_ylabel("frequency")
+    return axes if quantity is None else axes[0]
