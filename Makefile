@@ -59,7 +59,6 @@ bench: build
 	bash bench/mpi_spread.sh $(BUILD_DIR)
 	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_dfa.py
 	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_overhead.py
-	PYTHONPATH=$(BUILD_DIR)/python /usr/bin/python3 bench/python_batch.py
 
 # The tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
