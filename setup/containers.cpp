@@ -15,6 +15,7 @@ void FirstOrderWindow::SetLength(int32_t n) {
     m_ = n - 1;
     cursor_ = CircularIndex(m_);
     sum_ = 0.0;
+    weighted_ = 0.0;
     count_ = 0;
     pending_ = 0.0;
     buffer_.assign(static_cast<size_t>(std::max(m_, 1)), 0.0);
@@ -22,10 +23,12 @@ void FirstOrderWindow::SetLength(int32_t n) {
 
 double FirstOrderWindow::Push(double x) {
     const bool full = ++count_ > m_ + 1;
-    if (full) sum_ = sum_ - buffer_[cursor_];
+    const double oldest = buffer_[cursor_], before = sum_;
+    if (full) sum_ = sum_ - oldest;
     buffer_[cursor_] = pending_;
     ++cursor_;
     sum_ = sum_ + pending_;
+    const double entering = pending_;
     pending_ = x;
     if (!full) return 0.0;
 
@@ -33,12 +36,20 @@ double FirstOrderWindow::Push(double x) {
     // newest (j = 0) backwards, centre = (m − 1)/2, so that they sum to 0 and a
     // constant added to the samples moves only the mean; the divisor is the sum
     // of their squares, m(m² − 1)/12. For odd m the centre is the whole ⌊m/2⌋.
+    // The weighted sum follows the window as it moves, each sample's weight
+    // falling by one, and is summed afresh once every m samples, so that
+    // rounding cannot gather: O(1) a sample.
     const double centre = (m_ - 1) * 0.5;
-    double acc = 0.0;
-    CircularIndex slot = cursor_;
-    for (int32_t j = 0; j < m_; ++j) {
-        --slot;
-        acc = acc + (centre - j) * buffer_[slot];
+    if (count_ == m_ + 2 || cursor_ == 0) {
+        double acc = 0.0;
+        CircularIndex slot = cursor_;
+        for (int32_t j = 0; j < m_; ++j) {
+            --slot;
+            acc = acc + (centre - j) * buffer_[slot];
+        }
+        weighted_ = acc;
+    } else {
+        weighted_ = weighted_ - before + centre * entering + (m_ - centre) * oldest;
     }
     const double d = static_cast<double>(m_) * static_cast<double>(m_ + 1) *
                      static_cast<double>(m_ - 1) * (1.0 / 12.0);
@@ -47,7 +58,7 @@ double FirstOrderWindow::Push(double x) {
     // The line at the sample g after the ⌊m/2⌋-th back from the newest: g after
     // the centre for odd m, g − ½ for even m.
     const double ahead = g - (m_ / 2 - centre);
-    return acc / d * ahead + sum_ / m_;
+    return weighted_ / d * ahead + sum_ / m_;
 }
 
 }  // namespace fractan

@@ -188,6 +188,7 @@ private:
     CircularIndex cursor_;
     int32_t m_ = 0;
     double sum_ = 0.0;
+    double weighted_ = 0.0;  // Σ (centre − j) · sample j back from the newest
     int32_t count_ = 0;
     double pending_ = 0.0;
 };
