@@ -170,7 +170,7 @@ void BM_FindClusters(benchmark::State& state) {
     NullSink sink;
     ScopedOutputRedirect quiet(sink);
     ClusterAnalyzer analyzer;
-    analyzer.LoadBinarySeries(Files().binary, 0, kN);
+    analyzer.Load(Files().binary, kBinaryInput, 0, kN);
     int32_t window = 0;
     for (auto _ : state) {
         analyzer.SetWindowLength(static_cast<int32_t>(state.range(0)));
@@ -184,7 +184,7 @@ void BM_ClusterTextLoad(benchmark::State& state) {
     ScopedOutputRedirect quiet(sink);
     ClusterAnalyzer analyzer;
     const std::string& path = Files().text;  // made once, outside the timing
-    for (auto _ : state) analyzer.LoadTextSeries(path, 0, kN);
+    for (auto _ : state) analyzer.Load(path, kTextInput, 0, kN);
     state.SetItemsProcessed(state.iterations() * kN);
 }
 BENCHMARK(BM_ClusterTextLoad)->Unit(benchmark::kMillisecond);

@@ -12,9 +12,10 @@ AnalysisOptions dma, dfa;
 // The input and the data window.
 void AddInputOptions(CLI::App& cmd, AnalysisOptions& o, const char* windowHelp) {
     cmd.add_option("input", o.input,
-                   "Series file (one number per line, or 8-byte doubles); with --mode multi, a "
-                   "files-list file naming one series per line")
+                   "Series file (one number per line, a table with a header line, a .npy array, or 8-byte "
+                   "doubles); with --mode multi, a files-list file naming one series per line")
         ->required();
+    AddColumnOption(cmd, o.column);
     cmd.add_option("-m,--mode", o.mode, "Input mode: single or multi")->capture_default_str();
     cmd.add_option("-f,--file-type", o.fileType,
                    "Input file type: text, binary, or auto (binary for .dat and .bin)")

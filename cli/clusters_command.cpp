@@ -14,10 +14,11 @@ void DeclareClusters(CLI::App& cmd) {
     AnalysisOptions& o = clusters;
     o.family = Family::kClusters;
     cmd.add_option("input", o.input,
-                   "Series file (one number per line, or 8-byte doubles); with --mode multi, a "
-                   "files-list file; or a configuration file (one that starts with '['), run "
-                   "as it stands")
+                   "Series file (one number per line, a table with a header line, a .npy array, or 8-byte "
+                   "doubles); with --mode multi, a files-list file; or a configuration file (one that starts "
+                   "with '['), run as it stands")
         ->required();
+    AddColumnOption(cmd, o.column);
     cmd.add_option("-m,--mode", o.mode, "Input mode: single or multi")->capture_default_str();
     cmd.add_option("-f,--file-type", o.fileType,
                    "Input file type: text, binary, or auto (binary for .dat and .bin)")
@@ -64,15 +65,17 @@ void DeclareClusters(CLI::App& cmd) {
 
 int RunClusters(const CLI::App& cmd) {
     if (!LooksLikeConfiguration(clusters.input)) return RunClustersCommand(clusters, std::cout, std::cerr);
-    size_t given = 0;  // options besides the configuration file itself
+    size_t given = 0;  // options besides the configuration file itself and those it does not hold
     for (const CLI::Option* option : cmd.get_options())
-        if (option->get_name() != "input" && option->get_name() != "--jobs" && option->count() > 0) ++given;
+        if (option->get_name() != "input" && option->get_name() != "--jobs" && option->get_name() != "--column" &&
+            option->count() > 0)
+            ++given;
     if (given > 0) {
         std::cerr << "fractan: [" << clusters.input
                   << "] is a configuration file, which is run as it stands: give no options with it.\n";
         return kExitUsage;
     }
-    return RunClustersConfigCommand(clusters.input, std::cout, std::cerr, clusters.jobs);
+    return RunClustersConfigCommand(clusters.input, std::cout, std::cerr, clusters.jobs, clusters.column);
 }
 
 }  // namespace

@@ -23,10 +23,6 @@
 namespace fractan::cli {
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 std::optional<int32_t> ParseChoice(std::string value, std::initializer_list<const char*> names) {
     std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) { return std::tolower(c); });
     int32_t index = 0;
@@ -103,6 +99,9 @@ std::optional<int> SaveRequestedConfig(const AnalysisOptions& options, const Ana
     if (options.family == Family::kClusters && params.generateMovingAverageFiles)
         err << "fractan: warning: the configuration file does not hold --moving-average-files; "
                "running it writes none.\n";
+    if (!params.column.empty())
+        err << "fractan: warning: the configuration file does not hold --column; give --column " << params.column
+            << " again to the command that runs it.\n";
     if (options.family == Family::kClusters && params.badAbove != defaults.badAbove)
         err << "fractan: warning: the configuration file does not hold --bad-above; running it takes "
                "samples above " << defaults.badAbove << " as bad data.\n";
@@ -179,10 +178,12 @@ RunSummary RunCheckedAnalysis(const AnalysisParameters& record, std::ostream& ou
     return summary;
 }
 
-int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs,
+                     const std::string& column) {
     AnalysisParameters params;
     if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
     params.jobs = jobs;
+    params.column = column;
     int code = kExitOk;
     RunCheckedAnalysis(params, out, err, &code);
     return code;
@@ -192,16 +193,22 @@ namespace {
 
 // The samples of a text file from the offset, loaded into `loaded` (which
 // then names the file), as a count of the whole file; −1 when it cannot be
-// read, with the system's reason in `note`. The loader says what stopped it.
-int64_t LoadedCount(const std::string& file, int32_t offset, LoadedSeries& loaded, SeriesNote& note) {
+// read, with the reason in `note`. The loader says what stopped it.
+int64_t LoadedCount(const std::string& file, int32_t offset, const std::string& column, LoadedSeries& loaded,
+                    SeriesNote& note) {
     if (!FilePtr(OpenRegularFile(file, "r"))) {
         note.text = std::strerror(errno);
         return -1;
     }
-    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note)) return offset;
-    note.text.clear();  // the loader said it
+    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note, column)) {
+        if (note.failure.empty()) return offset;
+        note.text = note.failure;
+        return -1;
+    }
+    if (!note.decimalComma) note.text.clear();  // the loader said it; the refusal of a decimal comma says it again
     loaded.path = file;
     loaded.type = kTextInput;
+    loaded.column = column;
     loaded.offset = offset;
     return int64_t{offset} + loaded.samples.Size();
 }
@@ -221,8 +228,8 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
     for (const std::string& file : p.inputFiles) {
         SeriesNote note;
         const int64_t count = loaded && p.inputFiles.size() == 1 && p.inputFileType == kTextInput
-                                  ? LoadedCount(file, p.dataOffset, *loaded, note)
-                                  : CountSamples(file, p.inputFileType, &note);
+                                  ? LoadedCount(file, p.dataOffset, p.column, *loaded, note)
+                                  : CountSamples(file, p.inputFileType, &note, p.column);
         if (count < 0) {
             if (unreadable.empty()) unreadable = (p.inputFileMode == 1 ? "[" + file + "]: " : "") + note.text;
             continue;
@@ -231,7 +238,8 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
         if (note.decimalComma) {
             // The number before the comma was read as a whole one: the series is wrong.
             err << "fractan: " << note.text << " The number before the comma would be taken whole: write "
-                   "decimal points (and one number a line, or columns apart by blanks).\n";
+                   "decimal points, or semicolons between columns; columns of whole numbers apart by commas "
+                   "need a header line naming them.\n";
             return std::nullopt;
         }
         if (!note.text.empty()) err << "fractan: warning: " << note.text << "\n";
@@ -320,6 +328,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.outputPath = o.outputPath;
     p.integrate = o.integrate ? 1 : 0;
     p.jobs = o.jobs;
+    p.column = o.column;
     if (o.testName) p.testName = *o.testName;
     else if (o.family == Family::kClusters) p.testName = "fractan";
     else p.testName = InputStem(o.input);
@@ -341,8 +350,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     }
 
     if (o.fileType == "auto") {
-        const std::string& first = p.inputFiles.front();
-        p.inputFileType = (EndsWith(first, ".dat") || EndsWith(first, ".bin")) ? kBinaryInput : kTextInput;
+        p.inputFileType = InputTypeOf(p.inputFiles.front());
     } else if (const auto type = ParseChoice(o.fileType, {"text", "binary"})) {
         p.inputFileType = *type;
     } else {
@@ -483,10 +491,12 @@ int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::o
     return RunCheckedClusters(params, out, err, &loaded);
 }
 
-int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs) {
+int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs,
+                             const std::string& column) {
     AnalysisParameters params;
     if (!LoadConfigFile(configPath, params, err)) return kExitFailure;
     params.jobs = jobs;
+    params.column = column;
     return RunCheckedClusters(params, out, err);
 }
 

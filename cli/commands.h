@@ -29,6 +29,7 @@ struct AnalysisOptions {
     std::string input;
     std::string mode = "single";      // single | multi
     std::string fileType = "auto";    // text | binary | auto (by extension)
+    std::string column;               // of every input file with several: its number from 1 or its header name
     std::optional<int32_t> dataSize;  // default: every sample from the offset on
     int32_t dataOffset = 0;
     std::optional<int32_t> windowSize;  // default: derived from the data size and the family
@@ -65,8 +66,10 @@ struct AnalysisOptions {
 };
 
 // `fractan run CONFIG`
-// `jobs`: the files of a list analysed at once (0: one per core).
-int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs = 0);
+// `jobs`: the files of a list analysed at once (0: one per core); `column`:
+// that of every input file (--column), which the configuration does not hold.
+int RunConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err, int32_t jobs = 0,
+                     const std::string& column = {});
 
 // `fractan dma INPUT [options]` and `fractan dfa INPUT [options]`
 int RunAnalysisCommand(const AnalysisOptions& options, std::ostream& out, std::ostream& err);
@@ -76,7 +79,7 @@ int RunClustersCommand(const AnalysisOptions& options, std::ostream& out, std::o
 
 // `fractan clusters CONFIG`
 int RunClustersConfigCommand(const std::string& configPath, std::ostream& out, std::ostream& err,
-                             int32_t jobs = 0);
+                             int32_t jobs = 0, const std::string& column = {});
 
 // True when the file starts like a configuration file (a bracketed header),
 // not like a series.

@@ -6,11 +6,12 @@
 namespace fractan::cli {
 namespace {
 
-std::string configPath;
+std::string configPath, runColumn;
 int32_t runJobs = 0;
 
 void DeclareRun(CLI::App& cmd) {
     cmd.add_option("config", configPath, "Configuration file (see `fractan config template`)")->required();
+    AddColumnOption(cmd, runColumn);
     AddJobsOption(cmd, runJobs);
 }
 
@@ -30,7 +31,7 @@ int RunConfig(const CLI::App&) {  // its only subcommand: template
 
 const Subcommand kRunCommand{
     "run", "Run the analysis that a configuration file describes", DeclareRun,
-    [](const CLI::App&) { return RunConfigCommand(configPath, std::cout, std::cerr, runJobs); }, true};
+    [](const CLI::App&) { return RunConfigCommand(configPath, std::cout, std::cerr, runJobs, runColumn); }, true};
 
 const Subcommand kConfigCommand{"config", "Configuration file helpers", DeclareConfig, RunConfig, false};
 

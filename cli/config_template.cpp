@@ -39,8 +39,10 @@ std::string ConfigTemplate() {
 # Line  2  input mode: S one series file, M a files list (one path per line,
 #          up to the first empty line).
 # Line  3  the series file, or the files-list file in mode M.
-# Line  4  file type: T text (one number per line), B binary (8-byte
-#          little-endian doubles, no header).
+# Line  4  file type: T text (one number per line, or a table: its first
+#          column, or that of --column, which this file does not hold), B
+#          binary (8-byte little-endian doubles, no header); a .npy file is
+#          read as its array with either.
 # Line  6  output folder of the result files.
 )" + MethodLines() + R"(# Line 10  data size and offset: how many samples to load, from which sample
 #          (counted from 0), separated by a tab.

@@ -47,6 +47,13 @@ inline CLI::Validator AtLeast(int least) {
         ">= " + std::to_string(least));
 }
 
+// The column of every input file, which the configuration file does not hold.
+inline void AddColumnOption(CLI::App& cmd, std::string& column) {
+    cmd.add_option("--column", column,
+                   "Column of every input file that has several (a text table, a 2-D .npy array): its number "
+                   "from 1, or its name in the file's header line (default: the first, said when there are more)");
+}
+
 // The files of a list analysed at once.
 inline void AddJobsOption(CLI::App& cmd, int32_t& jobs) {
     cmd.add_option("-j,--jobs", jobs,

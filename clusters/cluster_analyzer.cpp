@@ -13,32 +13,11 @@
 
 namespace fractan {
 
-bool ClusterAnalyzer::LoadTextSeries(const std::string& path, int32_t offset, int32_t count) {
-    series_.Clear();
-    FilePtr file = OpenInputFile(path, "r");
-    if (!file) return false;
-    if (count <= 0) return true;
-    const TextSamples read = ReadTextSamples(file.get(), path, &series_, offset, count, 100000);
-    if (read.stopped) return false;
-    if (!read.stopNote.empty()) WriteOutput(read.stopNote + "\n");
-    if (!read.crowdedNote.empty()) WriteOutput(read.crowdedNote + "\n");
+bool ClusterAnalyzer::Load(const std::string& path, int32_t fileType, int32_t offset, int32_t count,
+                           const std::string& column) {
+    if (!LoadSeriesPart(series_, path, fileType, offset, count, 100000, column)) return false;
     series_.Compact();
     return true;
-}
-
-bool ClusterAnalyzer::LoadBinarySeries(const std::string& path, int32_t offset, int32_t count) {
-    series_.Clear();
-    FilePtr file = OpenInputFile(path, "rb");
-    if (!file) return false;
-    const int64_t numbers = BinaryNumberCount(file.get());
-    // Numbers before the offset are skipped, not read.
-    const int64_t first = offset < 0 ? 0 : offset;
-    const int64_t kept = std::max<int64_t>(0, std::min<int64_t>(count, numbers - first));
-    if (kept == 0) return true;
-    series_.SetSize(static_cast<int32_t>(kept));
-    if (ReadBinarySamples(file.get(), path, first, kept, series_.Data())) return true;
-    series_.Clear();
-    return false;
 }
 
 void ClusterAnalyzer::ReplaceBadData(double above) {
@@ -254,11 +233,11 @@ FileClusters FindFileClusters(const AnalysisParameters& params, const SizeList& 
     const std::string& path = params.inputFiles[i];
     SampleArray samples;
     const bool handed =
-        loadedBefore && loadedBefore->Take(path, params.inputFileType, params.windowSize, params.dataOffset, samples);
+        loadedBefore &&
+        loadedBefore->Take(path, params.inputFileType, params.column, params.windowSize, params.dataOffset, samples);
     if (handed) analyzer.SetSeries(std::move(samples));
-    const bool loaded = handed || (params.inputFileType == 0
-                                      ? analyzer.LoadTextSeries(path, params.dataOffset, params.windowSize)
-                                      : analyzer.LoadBinarySeries(path, params.dataOffset, params.windowSize));
+    const bool loaded =
+        handed || analyzer.Load(path, params.inputFileType, params.dataOffset, params.windowSize, params.column);
     if (stopRequested()) {
         file.stopped = true;
         return file;

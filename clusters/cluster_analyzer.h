@@ -49,11 +49,11 @@ class ClusterAnalyzer {
 public:
     static constexpr int32_t kClusterBlock = 100000;
 
-    // `count` numbers from number `offset` on, or fewer when the file is
-    // shorter. False, after "Error opening file [..]", when it cannot be
-    // opened, and false (quietly) when a stop is requested.
-    bool LoadTextSeries(const std::string& path, int32_t offset, int32_t count);
-    bool LoadBinarySeries(const std::string& path, int32_t offset, int32_t count);
+    // `count` samples from sample `offset` on (of the file's `column`), or
+    // fewer when the file is shorter, as LoadSeriesPart reads them. False,
+    // after a line naming the file, when it cannot be opened or read as
+    // asked, and false (quietly) when a stop is requested.
+    bool Load(const std::string& path, int32_t fileType, int32_t offset, int32_t count, const std::string& column = {});
     // Samples above `above`, and values that are not numbers, are replaced by
     // the sample before (0.0 for the first): a line names each of the first
     // kBadDataNamed, and one more counts them all when there are more.

@@ -29,6 +29,7 @@ std::vector<VariantCall> CallsOf(const AnalysisParameters& p, const std::string&
     std::vector<VariantCall> calls;
     for (const std::string& input : p.inputFiles) {
         VariantCall call{input, p.inputFileType, resultPath, p.dataSize, p.dataOffset};
+        call.column = p.column;
         if (dynamic) call.incrementalPath = names.Claim(IncrementalFilePath(resultPath, input), ".inc.txt");
         else call.chartPath = names.Claim(ChartFilePath(resultPath, input), ".chart.txt");
         calls.push_back(std::move(call));

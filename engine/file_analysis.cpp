@@ -136,8 +136,9 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
 
     SampleArray data;
     const bool loaded =
-        (call.loaded && call.loaded->Take(call.inputPath, call.inputType, call.dataSize, call.dataOffset, data)) ||
-        LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset);
+        (call.loaded &&
+         call.loaded->Take(call.inputPath, call.inputType, call.column, call.dataSize, call.dataOffset, data)) ||
+        LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset, nullptr, call.column);
     if (stopRequested()) {
         outcome.status = kStopped;
         return outcome;

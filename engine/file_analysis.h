@@ -31,6 +31,7 @@ struct VariantCall {
     // composed names when empty): a run gives later files of the same name a
     // suffix, so that none wipes another's.
     std::string chartPath, incrementalPath;
+    std::string column;              // of a table or an array (LoadSeries)
     LoadedSeries* loaded = nullptr;  // the series when the caller has loaded it already
 };
 

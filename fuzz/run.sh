@@ -11,7 +11,7 @@ corpus=$fuzz/corpus findings=$fuzz/findings
 rm -rf "$corpus"
 mkdir -p "$findings"
 bash "$here/make_corpus.sh" "$build" "$corpus"
-for target in config fileslist progression text_series binary_series chart; do
+for target in config fileslist progression text_series binary_series npy_series chart; do
   mkdir -p "$corpus/$target"
   [ -d "$here/regressions/$target" ] && cp "$here/regressions/$target"/* "$corpus/$target"/ 2>/dev/null || true
   dict=()

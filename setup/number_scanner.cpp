@@ -18,18 +18,25 @@ static_assert(kLongestWord >= kBufferSize);
 inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
+// Where fast_float reads the number that starts at `first` (after a '+'),
+// when it is a plain decimal, the bulk of a series, which fast_float reads
+// exactly as strtod does (out-of-range values included); null for the other
+// forms (hexadecimal, which fast_float reads as 0, inf, nan with its payload),
+// which are left to strtod. `first` is before `last`.
+inline const char* PlainDecimal(const char* first, const char* last) {
+    const char* number = first + (*first == '+');
+    const char* digits = number + (number == first && *first == '-');
+    if (digits >= last) return nullptr;
+    const bool plain = IsDigit(*digits) ? !(digits[0] == '0' && digits + 1 < last && (digits[1] | 0x20) == 'x')
+                                        : *digits == '.';
+    return plain ? number : nullptr;
+}
+
 // The end of the number that starts at `first` and its value, as strtod reads
 // them; null when no number starts there. `first` is not white space, and the
 // word it starts ends before `last` or at it, where a '\0' follows.
 inline const char* ParseNumber(const char* first, const char* last, double& value) {
-    // fast_float takes plain decimals, the bulk of a series, exactly as strtod
-    // does (out-of-range values included) but no leading '+', and it reads
-    // "0x1p3" as 0; the other forms (hexadecimal, inf, nan with its payload)
-    // are left to strtod.
-    const char* number = first + (*first == '+');
-    const char* digits = number + (number == first && *first == '-');
-    const bool plain = IsDigit(*digits) ? !(digits[0] == '0' && (digits[1] | 0x20) == 'x') : *digits == '.';
-    if (plain) {
+    if (const char* number = PlainDecimal(first, last)) {
         const auto [end, ec] = fast_float::from_chars(number, last, value);
         if (ec == std::errc()) return end;
     }
@@ -40,7 +47,22 @@ inline const char* ParseNumber(const char* first, const char* last, double& valu
 
 }  // namespace
 
-NumberScanner::NumberScanner(std::FILE* file) : file_(file), buffer_(kBufferSize + 1) { SkipByteOrderMark(file); }
+bool ParseWholeNumber(const char* first, const char* last, double& value) {
+    if (first == last) return false;
+    if (const char* number = PlainDecimal(first, last)) {
+        const auto [end, ec] = fast_float::from_chars(number, last, value);
+        if (ec == std::errc()) return end == last;
+    }
+    const std::string word(first, last);  // strtod reads up to a '\0'
+    char* end = nullptr;
+    value = std::strtod(word.c_str(), &end);
+    return end == word.c_str() + word.size();
+}
+
+NumberScanner::NumberScanner(std::FILE* file, int64_t firstLine)
+    : file_(file), buffer_(kBufferSize + 1), line_(firstLine) {
+    SkipByteOrderMark(file);
+}
 
 void NumberScanner::Refill() {
     for (;;) {

@@ -16,10 +16,15 @@ namespace fractan {
 // space) ends the numbers like text that is not one.
 inline constexpr size_t kLongestWord = size_t{1} << 20;
 
+// The number the whole of first … last is, as strtod reads it: false when
+// it is empty, is not a number or goes on after one.
+bool ParseWholeNumber(const char* first, const char* last, double& value);
+
 class NumberScanner {
 public:
-    // Skips a UTF-8 byte-order mark at the start of the file.
-    explicit NumberScanner(std::FILE* file);
+    // Skips a UTF-8 byte-order mark at the start of the file. `firstLine`: the
+    // line the file's current place is on (after a header line, say).
+    explicit NumberScanner(std::FILE* file, int64_t firstLine = 1);
 
     // True when only white space (or nothing) is left.
     bool AtEnd() { return !Prepare() && !tooLong_; }

@@ -43,6 +43,9 @@ public:
     int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
     int32_t jobs = 0;  // the files of a list analysed at once; 0 or less: one per core
     double badAbove = kDefaultBadAbove;  // cluster analysis: samples above it are bad data
+    // The column read of every input file that has several (a table, a 2-D
+    // .npy array): its number from 1 or its header name; empty for the first.
+    std::string column;
 
     // Every field back to its default; `inputFiles` is left as it is.
     void Reset();

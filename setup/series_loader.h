@@ -1,5 +1,8 @@
 #pragma once
-// Loading one stretch of an input series, text or binary.
+// Loading one stretch of an input series: text (one number per line, or a
+// column of a table with or without a header line: setup/text_table.h), or
+// binary (raw 8-byte doubles); a numpy .npy file, known by its first bytes,
+// is read whatever the type given (setup/binary_array.h).
 
 #include <climits>
 #include <cstdint>
@@ -12,6 +15,9 @@
 namespace fractan {
 
 enum InputFileType : int32_t { kTextInput = 0, kBinaryInput = 1 };
+
+// The type a file's name suggests: binary for .dat and .bin, text otherwise.
+int32_t InputTypeOf(const std::string& path);
 
 inline constexpr const char* kSubseriesMessage =
     "Please check the size and/or offset of the subseries.\n";
@@ -27,6 +33,11 @@ inline constexpr int32_t kAllSamples = INT32_MIN;
 struct SeriesNote {
     std::string text;
     bool decimalComma = false;  // they ended at a decimal comma: the file's numbers are not those read
+    // LoadSeries: why the file could not be read as asked (it could not be
+    // opened, its column is not there or a row lacks it, a .npy header that is
+    // not read, ...), without the file's name; empty when it was, or when it
+    // held too few samples.
+    std::string failure;
 };
 
 // Loads samples dataOffset … dataOffset + dataSize − 1 of the file into target,
@@ -35,22 +46,47 @@ struct SeriesNote {
 // to the end or to the first text that is not one (a line names its line and
 // text), or every whole 8-byte group (a line says when a part of one is left
 // over); no sample there is a failure, with a line naming the file. `note`,
-// when given, receives the line on where text ended the numbers.
+// when given, receives the line on where text ended the numbers. `column`:
+// that of a table or a 2-D array, its number from 1 or its name in the
+// header line; empty for the first, with a line saying so when there are more.
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
-                int32_t dataOffset, SeriesNote* note = nullptr);
+                int32_t dataOffset, SeriesNote* note = nullptr, const std::string& column = {});
+
+// A whole series file, for callers that take samples rather than lines (the
+// Python module's fractan.load): read as LoadSeries reads every sample, of
+// the type InputTypeOf gives, with its lines; on failure the samples are
+// empty and `reason` names the file and says why, a series cut at a decimal
+// comma included.
+struct SeriesFile {
+    SampleArray samples;
+    std::string reason;
+};
+SeriesFile LoadSeriesFile(const std::string& path, const std::string& column = {});
+
+// Samples offset … offset + count − 1 of a file into target (replacing what it
+// held), or fewer when the file ends first, and none when count is 0 or less:
+// what the cluster analysis takes. Only the notes are printed, and the
+// progress of a text file every progressEvery samples; false after a line
+// when the file cannot be opened or read as asked, and false quietly when a
+// stop is requested.
+bool LoadSeriesPart(SampleArray& target, const std::string& path, int32_t fileType, int32_t offset, int32_t count,
+                    int64_t progressEvery, const std::string& column = {});
 
 // A series its caller loaded before the run, so that the run does not read
-// the file again: the samples of `path` (of `type`) from `offset` on.
+// the file again: the samples of `path` (of `type`, its `column`) from `offset` on.
 struct LoadedSeries {
     std::string path;
     int32_t type = kTextInput;
+    std::string column;
     int32_t offset = 0;
     SampleArray samples;
 
     // The samples for a load of this file, taken over (once); false when they
     // are not those asked for.
-    bool Take(const std::string& file, int32_t fileType, int32_t size, int32_t from, SampleArray& target) {
-        if (file != path || fileType != type || from != offset || size != samples.Size()) return false;
+    bool Take(const std::string& file, int32_t fileType, const std::string& fileColumn, int32_t size, int32_t from,
+              SampleArray& target) {
+        if (file != path || fileType != type || fileColumn != column || from != offset || size != samples.Size())
+            return false;
         target = std::move(samples);
         path.clear();
         return true;
@@ -67,38 +103,14 @@ inline constexpr const char* kNotRegularBinary =
     "it is not a regular file, and a binary series is counted by its length, which such a file does not give";
 
 // The number of samples a file holds (readable numbers of a text file up to the
-// first one that is not; whole 8-byte groups of a binary file); −1, with the
-// reason in `note`, when it cannot be opened, is a folder or is binary and not
-// a regular file, and −1 when a stop is requested while counting. `note`,
-// when given, says so when a text file goes on after its numbers with text
-// that is not one (its line and text), or a binary file with a part of a
+// first one that is not, or the rows of its `column`; the rows of a .npy
+// file; whole 8-byte groups of a binary file); −1, with the reason in `note`,
+// when it cannot be opened, is a folder, is binary and not a regular file, or
+// cannot give its column, and −1 when a stop is requested while counting.
+// `note`, when given, says so when a text file goes on after its numbers with
+// text that is not one (its line and text), or a binary file with a part of a
 // number; it is empty otherwise.
-int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note = nullptr);
-
-// What ReadTextSamples did.
-struct TextSamples {
-    int64_t numbers = 0;      // the numbers read from the start of the file
-    bool stopped = false;     // a stop was requested
-    bool atEnd = false;       // only white space follows the last number read
-    std::string stopNote;     // TextStopNote, when text that is not a number ends the numbers wanted
-    bool decimalComma = false;  // that text is a decimal comma
-    std::string crowdedNote;  // the first line that held more than one number, or empty
-};
-
-// Reads numbers of an open text file, in the semantics of NumberScanner, and
-// stores numbers offset … offset + count − 1 (from 0) into target (replacing
-// what it held; only counted when it is null), fewer when the numbers end
-// first; the first number is read even when count is 0. After number i, when i
-// is a multiple of progressEvery (a multiple of 1000, or 0 for never), prints
-// "Processing sample i (stored)"; the stop is polled every 1000 numbers. This
-// is the one loop every text series is read with.
-TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArray* target, int64_t offset,
-                            int64_t count, int64_t progressEvery);
-
-// Reads numbers first … first + count − 1 of an open binary file into out, in
-// blocks of a few megabytes between which the stop is polled. False after
-// "Error reading file [path]" when they cannot be read, and false without a
-// line when a stop is requested.
-bool ReadBinarySamples(std::FILE* file, const std::string& path, int64_t first, int64_t count, double* out);
+int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note = nullptr,
+                     const std::string& column = {});
 
 }  // namespace fractan

@@ -169,6 +169,11 @@ QWidget* CAnalysisPage::BuildFileGroup() {
     Bind(inputFile, "Input file", FIELD(inputFileName));
     fileForm_->addRow("Input file", Row({inputFile, inputBrowse, inputView_, countLines_}));
     fileType_ = AddRow(fileForm_, "File type", ListField("fileType", {"Text", "Binary"}), FIELD(inputFileType));
+    auto* columnField = AddRow(fileForm_, "Column", TextField("column"), FIELD(column));
+    columnField->setPlaceholderText("its number or header name; empty: the first");
+    columnField->setToolTip("The column read of every input file that has several: a table (with or without a "
+                            "header line naming its columns) or a 2-D .npy array. Not stored in the configuration "
+                            "file.");
     AddRow(fileForm_, "Offset", NumberField("offset"), FIELD(dataOffset));
     AddRow(fileForm_, "Window size", NumberField("windowSize"), FIELD(windowSize));
     dataSize_ = AddRow(fileForm_, "Data size", NumberField("dataSize"), FIELD(dataSize));
@@ -303,15 +308,17 @@ void CAnalysisPage::Save() {
 // command fills its defaults: its type by the extension, then from its length.
 void CAnalysisPage::ChooseInputFile() {
     const QString path = services_.OpenFile(
-        "Text input files (*.txt)|*.txt|Binary input files (*.dat)|*.dat|All files (*.*)|*.*||", QString());
+        "Text input files (*.txt)|*.txt|Binary input files (*.dat)|*.dat|Tables (*.csv)|*.csv|"
+        "NumPy arrays (*.npy)|*.npy|All files (*.*)|*.*||",
+        QString());
     if (path.isEmpty() || !ReadForm()) return;
     record_.inputFileName = path.toStdString();
     record_.ExpandInputFiles();
     if (record_.inputFileMode == 0) {
-        if (record_.inputFileType < 0)
-            record_.inputFileType = path.endsWith(".dat") || path.endsWith(".bin") ? kBinaryInput : kTextInput;
+        if (record_.inputFileType < 0) record_.inputFileType = InputTypeOf(record_.inputFileName);
         WaitCursor wait;
-        const int64_t samples = CountSamples(record_.inputFileName, record_.inputFileType) - record_.dataOffset;
+        const int64_t samples =
+            CountSamples(record_.inputFileName, record_.inputFileType, nullptr, record_.column) - record_.dataOffset;
         if (samples > 0) FollowSeries(static_cast<int32_t>(std::min<int64_t>(samples, kInt32High)));
     }
     ShowRecord();

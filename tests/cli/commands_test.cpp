@@ -94,7 +94,7 @@ TEST(AnalysisCommand, RefusesWhatEveryFrontEndRefuses) {
 TEST(AnalysisCommand, UserMistakesSayWhy) {
     test::TempDir dir;
     test::WriteNumbers(dir.File("a.txt"), test::RandomWalk(300, 1));
-    test::WriteText(dir.File("header.txt"), "time value\n1\n2\n");
+    test::WriteText(dir.File("header.txt"), "time value\n");
     test::WriteText(dir.File("comma.txt"), "1,5\n2,25\n");
     test::WriteNumbers(dir.File("flat.txt"), std::vector<double>(300, 2.0));
     AnalysisOptions o;
@@ -106,8 +106,9 @@ TEST(AnalysisCommand, UserMistakesSayWhy) {
     for (const auto& [change, said] : std::vector<std::pair<Change, std::string>>{
              {[](auto& a) { a.progression = "diagonal"; }, "fractan: progression type [diagonal] is not linear, geometric or custom.\n"},
              {[&](auto& a) { a.input = dir.File("none.txt"); }, "fractan: cannot read input file [" + dir.File("none.txt") + "]: No such file or directory.\n"},
-             {[&](auto& a) { a.input = dir.File("comma.txt"); }, "would be taken whole: write decimal points (and one number a line, or columns apart by blanks).\n"},
+             {[&](auto& a) { a.input = dir.File("comma.txt"); }, "is not a number (a decimal comma? numbers are read with a decimal point); the series is cut there, after 1 numbers. The number before the comma would be taken whole"},
              {[&](auto& a) { a.input = dir.File("header.txt"); }, "header.txt] holds no sample from offset 0 (one number per line expected)."},
+             {[](auto& a) { a.column = "price"; }, "a.txt]: there is no column named \"price\": its columns have no names"},
              {[](auto& a) { a.dataSize = -5; }, "the data size (-n) is -5; it must be at least 1."},
              {[](auto& a) { a.windowSize = 0; }, "the window size (-w) is 0; it must be at least 1."},
              {[](auto& a) { a.end = 4; }, "fractan: The progression gives 1 scale; H is the slope over two or more. Widen --start "

@@ -91,6 +91,12 @@ grep -q "Hurst step is 0" gen-err.txt || fail "generate step 0: $(cat gen-err.tx
 [ "$(cat list.txt)" = "$(printf 'g/Artificial_H=0.4-1.dat\ng/Artificial_H=0.4-2.dat')" ] || fail "files list: $(cat list.txt)"
 "$FRACTAN" dfa list.txt --mode multi --order 1 -o . --test-name multi > /dev/null || fail "dfa of the files list"
 [ "$(wc -l < "multi.Static DFA (3).out.txt")" -eq 2 ] || fail "multi-file DFA: $(cat "multi.Static DFA (3).out.txt")"
+# A table's column chosen by its header name is the series itself; without --column the first is read, and said so.
+awk 'BEGIN { print "index,value" } { print NR "," $1 }' g/Artificial_H=0.3-1.txt > g/table.csv
+"$FRACTAN" dfa g/Artificial_H=0.3-1.txt -o . --test-name plain | grep "^H =" | cut -d: -f1 > plain-h.txt
+"$FRACTAN" dfa g/table.csv --column value -o . --test-name table | grep "^H =" | cut -d: -f1 > table-h.txt
+[ -s plain-h.txt ] && cmp -s plain-h.txt table-h.txt || fail "--column value: $(cat table-h.txt), not $(cat plain-h.txt)"
+"$FRACTAN" dfa g/table.csv -o . | grep -qF 'has 2 columns apart by commas; column 1 ("index") is read' || fail "no column line"
 [ "$("$FRACTAN" countlines "  g/Artificial_H=0.3-1.txt ")" = "1025" ] || fail "countlines"
 "$FRACTAN" sample g/Artificial_H=0.3-1.txt --bytes 13 > sample.txt || fail "sample exited $?"
 [ "$(cat sample.txt)" = "Sample file: [g/Artificial_H=0.3-1.txt.sample], 13 characters" ] || fail "sample: $(cat sample.txt)"

@@ -26,7 +26,7 @@ Found Detect(const std::vector<double>& y, int n, bool extended) {
     ClusterAnalyzer analyzer;
     OutputCapture quiet;
     test::WriteNumbers(dir.File("s.txt"), y);
-    EXPECT_TRUE(analyzer.LoadTextSeries(dir.File("s.txt"), 0, 1000));
+    EXPECT_TRUE(analyzer.Load(dir.File("s.txt"), kTextInput, 0, 1000));
     analyzer.SetWindowLength(n);
     EXPECT_TRUE(extended ? analyzer.FindClustersExtended(0, 0) : analyzer.FindClusters(0, 0));
     Found found;
@@ -56,16 +56,16 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
     ClusterAnalyzer a;
     test::WriteNumbers(dir.File("s.txt"), {1, 2, 3, 4, 5});
     test::WriteBinary(dir.File("s.dat"), {1, 2, 3, 4, 5});
-    ASSERT_TRUE(a.LoadTextSeries(dir.File("s.txt"), 1, 3));
+    ASSERT_TRUE(a.Load(dir.File("s.txt"), kTextInput, 1, 3));
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), (std::vector<double>{2, 3, 4}));
     EXPECT_EQ(out.Lines(), Lines{"Processing sample 0 (0)"});
-    ASSERT_TRUE(a.LoadBinarySeries(dir.File("s.dat"), 3, 10));  // shorter than asked: what there is
+    ASSERT_TRUE(a.Load(dir.File("s.dat"), kBinaryInput, 3, 10));  // shorter than asked: what there is
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), (std::vector<double>{4, 5}));
-    ASSERT_TRUE(a.LoadBinarySeries(dir.File("s.dat"), 9, 10));
+    ASSERT_TRUE(a.Load(dir.File("s.dat"), kBinaryInput, 9, 10));
     EXPECT_EQ(a.Series().Size(), 0);
 
     test::WriteText(dir.File("bad.txt"), "200000\n300000\n5\n100000.0\n100000.5\n-200000\nnan\n");
-    ASSERT_TRUE(a.LoadTextSeries(dir.File("bad.txt"), 0, 10));
+    ASSERT_TRUE(a.Load(dir.File("bad.txt"), kTextInput, 0, 10));
     OutputCapture messages;
     a.ReplaceBadData();
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()),
@@ -76,7 +76,7 @@ TEST(ClusterLoading, OffsetsCountsShortFilesAndBadData) {
                                        "Found bad datum (nan). Replacing with (-200000)"}));
     // A threshold of its own; past the first ten, one line counts them all.
     test::WriteNumbers(dir.File("cents.txt"), std::vector<double>(12, 50.0));
-    ASSERT_TRUE(a.LoadTextSeries(dir.File("cents.txt"), 0, 20));
+    ASSERT_TRUE(a.Load(dir.File("cents.txt"), kTextInput, 0, 20));
     OutputCapture many;
     a.ReplaceBadData(10.0);
     EXPECT_EQ(std::vector<double>(a.Series().begin(), a.Series().end()), std::vector<double>(12, 0.0));

@@ -100,7 +100,17 @@ TEST(NumberScanner, ReadsEveryFormAsStrtod) {
     ExpectSameAsStrtod("0." + std::string(kLongestWord - 2, '3') + "\n5");  // the longest word read
 }
 
-// Every stretch a load can ask for, and the lines it prints.
+// A .npy file: numpy's magic bytes, the version, the header's length and header, the values.
+template <class T>
+std::string Npy(const std::string& type, const std::string& shape, const std::vector<T>& values, char version = 1,
+                const std::string& order = "False") {
+    const std::string header = "{'descr': '" + type + "', 'fortran_order': " + order + ", 'shape': " + shape + ", }\n";
+    const uint32_t length = static_cast<uint32_t>(header.size());
+    return std::string("\x93NUMPY") + version + '\0' + std::string(reinterpret_cast<const char*>(&length), version == 1 ? 2 : 4) +
+           header + std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+}
+
+// Every stretch a load can ask for, of every kind of file, and the lines it prints.
 TEST(LoadSeries, StretchesAndTheirLines) {
     test::TempDir dir;
     const std::string ten = dir.File("ten.txt"), cut = dir.File("cut.txt"), many = dir.File("many.txt");
@@ -114,6 +124,24 @@ TEST(LoadSeries, StretchesAndTheirLines) {
     const std::vector<double> large = Range(0, 600002);  // more than one block of 4 MB
     test::WriteBinary(big, large);
     test::WriteText(big, test::ReadText(big) + "abc");  // a part of a number after the last
+    const std::string csv = dir.File("t.csv"), semicolons = dir.File("s.csv"), tabs = dir.File("t.tsv");
+    const std::string blanks = dir.File("b.txt"), headed = dir.File("h.txt");
+    test::WriteText(csv, "\xEF\xBB\xBFtime,price\n0, 1.5\n1,2.5\n\n2\n3,x\n");
+    test::WriteText(semicolons, "a;b\n1;3,25\n2;-0,5e1\n3;x\n");
+    test::WriteText(tabs, "x\ty\n1\t2\n3\t4\n");
+    test::WriteText(blanks, "1 10\n 2\t20\n");
+    test::WriteText(headed, "price\n5\n6\n");
+    const std::string f8 = dir.File("f8.npy"), f4 = dir.File("f4"), i4 = dir.File("i4.npy"), i8 = dir.File("i8.npy");
+    const std::string bigEndian = dir.File("big.npy"), fortran = dir.File("fortran.npy"), shortNpy = dir.File("short.npy");
+    test::WriteText(f8, Npy<double>("<f8", "(3,)", {1.5, -2, 3}));
+    test::WriteText(f4, Npy<float>("<f4", "(2,)", {0.25f, -8}, 2));
+    test::WriteText(i4, Npy<int32_t>("<i4", "(2, 2)", {1, -2, 3, -4}, 3));
+    test::WriteText(i8, Npy<int64_t>("<i8", "(2,)", {int64_t{1} << 40, -7}));
+    test::WriteText(bigEndian, Npy<double>(">f8", "(1,)", {1}));
+    test::WriteText(fortran, Npy<double>("<f8", "(1, 2)", {1, 2}, 1, "True"));
+    test::WriteText(shortNpy, Npy<double>("<f8", "(4,)", {1, 2}));
+    auto said = [](const std::string& path, const std::string& what) { return "[" + path + "]: " + what + "."; };
+    const std::string another = "Another is chosen by its number: --column, or the Column field.";
     const std::string check = "Please check the size and/or offset of the subseries.";
     const std::string cutNote = "[" + cut + "] line 4: \"not a number\" is not a number; the series is cut there, after 3 numbers.";
     struct Case {
@@ -121,6 +149,7 @@ TEST(LoadSeries, StretchesAndTheirLines) {
         int32_t type, size, offset;
         std::vector<double> values;
         Lines lines;  // after "Loading data..."
+        std::string column = {};
     };
     for (const Case& c : std::vector<Case>{
              {ten, kTextInput, 5, 2, {3, 4, 5, 6, 7}, {"Processing sample 0 (0)", "Done."}},
@@ -148,10 +177,35 @@ TEST(LoadSeries, StretchesAndTheirLines) {
                "Done."}},
              {big, kBinaryInput, kAllSamples, 600003, {},
               {"[" + big + "] holds no sample from offset 600003.", check, ""}},
+             // Tables: a header line, separators, a column by name or number, the lines that refuse one.
+             {csv, kTextInput, 2, 0, {1.5, 2.5}, {"Processing sample 0 (1)", "Done."}, "price"},
+             {csv, kTextInput, kAllSamples, 0, {}, {"Processing sample 0 (1)", said(csv, "line 5 has 1 column; there is no column 2 (\"price\")")}, "2"},
+             {csv, kTextInput, kAllSamples, 1, {1, 2, 3}, {"Processing sample 0 (0)", "Done."}, "time"},
+             {csv, kTextInput, kAllSamples, 0, {0, 1, 2, 3}, {"Processing sample 0 (1)", "[" + csv + "] has 2 columns apart by commas; "
+              "column 1 (\"time\") is read. Another is chosen by its number or its name: --column, or the Column field.", "Done."}},
+             {csv, kTextInput, 1, 0, {}, {said(csv, "there is no column named \"Price\"; the header line names \"time\", \"price\"")}, "Price"},
+             {csv, kTextInput, 1, 0, {}, {said(csv, "columns are counted from 1: there is no column 0")}, "0"},
+             {semicolons, kTextInput, 2, 0, {3.25, -5}, {"Processing sample 0 (1)", "Done."}, "b"},
+             {semicolons, kTextInput, 3, 0, {}, {"Processing sample 0 (1)", said(semicolons, "line 4: column 2 (\"b\") holds \"x\", which is not a number")}, "b"},
+             {tabs, kTextInput, kAllSamples, 0, {2, 4}, {"Processing sample 0 (1)", "Done."}, "y"},
+             {blanks, kTextInput, kAllSamples, 0, {10, 20}, {"Processing sample 0 (1)", "Done."}, "2"},
+             {headed, kTextInput, kAllSamples, 0, {5, 6}, {"Processing sample 0 (1)", "Done."}},
+             // .npy arrays, whatever the type given: each type read, a column, and those refused.
+             {f8, kTextInput, kAllSamples, 1, {-2, 3}, {"Done."}},
+             {f4, kBinaryInput, kAllSamples, 0, {0.25, -8}, {"Done."}},
+             {i4, kTextInput, kAllSamples, 0, {-2, -4}, {"Done."}, "2"},
+             {i4, kTextInput, kAllSamples, 0, {1, 3}, {"[" + i4 + "] has 2 columns; column 1 is read. " + another, "Done."}},
+             {i4, kTextInput, kAllSamples, 0, {}, {said(i4, "it has 2 columns; there is no column 3")}, "3"},
+             {i8, kBinaryInput, 2, 0, {1099511627776.0, -7}, {"Done."}},
+             {f8, kTextInput, 1, 0, {}, {said(f8, "there is no column named \"x\": its columns have no names; choose one by its number")}, "x"},
+             {bigEndian, kTextInput, 1, 0, {}, {said(bigEndian, "its values are of type '>f8', which is not read: the types read are '<f8', '<f4', '<i4' and '<i8'")}},
+             {fortran, kTextInput, 1, 0, {}, {said(fortran, "its values are in Fortran order, column by column; save the array in C order (np.ascontiguousarray)")}},
+             {shortNpy, kBinaryInput, 1, 0, {}, {said(shortNpy, "it ends before its values: its shape gives 4 rows of 1 value of 8 bytes, and 16 bytes follow its header")}},
          }) {
         SampleArray data;
         OutputCapture out;
-        EXPECT_EQ(LoadSeries(data, c.path, c.type, c.size, c.offset), !c.values.empty()) << c.path << " " << c.size;
+        EXPECT_EQ(LoadSeries(data, c.path, c.type, c.size, c.offset, nullptr, c.column), !c.values.empty())
+            << c.path << " " << c.size;
         EXPECT_EQ(Values(data), c.values);
         Lines lines{"Loading data..."};
         lines.insert(lines.end(), c.lines.begin(), c.lines.end());
@@ -178,7 +232,7 @@ TEST(LoadSeries, NotesOnFilesThatMislead) {
                   "[" + path + "] line 3 holds more than one number; every number is taken as a sample of its own "
                   "(one number per line expected: a column of an index and a value is read interleaved).");
     }
-    SeriesNote note{"x", true};
+    SeriesNote note{"x", true, "y"};
     test::WriteText(path, "\xEF\xBB\xBF" "3\n4\n");  // a byte-order mark some editors write first
     EXPECT_EQ(CountSamples(path, kTextInput, &note), 2);
     EXPECT_EQ(note.text, "");
@@ -187,6 +241,14 @@ TEST(LoadSeries, NotesOnFilesThatMislead) {
     EXPECT_EQ(note.text, "[" + path + "] line 1: \",5\" is not a number (a decimal comma? numbers are read with a "
                          "decimal point); the series is cut there, after 1 numbers.");
     EXPECT_TRUE(note.decimalComma);
+    EXPECT_EQ(LoadSeriesFile(path).reason, note.text + " The numbers before the commas would be taken whole.");
+    test::WriteText(path, "1,5 2,5\n");  // decimal commas in columns apart by blanks: refused, not cut
+    EXPECT_EQ(CountSamples(path, kTextInput, &note), -1);
+    EXPECT_TRUE(note.decimalComma);
+    EXPECT_EQ(LoadSeriesFile(path, "1").reason, "[" + path + "]: line 1: column 1 holds \"1,5\", which is not a number (a "
+              "decimal comma? numbers are read with a decimal point, or with a comma in columns apart by semicolons)");
+    test::WriteText(path, "a,b\n1,2\n");
+    EXPECT_EQ(Values(LoadSeriesFile(path, "b").samples), std::vector<double>{2});
     // A text file read as binary is said to look like text.
     const std::string textFile = dir.File("text.dat");
     test::WriteNumbers(textFile, test::RandomWalk(100, 3));
