@@ -6,11 +6,25 @@
 
 #include "engine/checks.h"
 #include "engine/driver.h"
+#include "setup/output.h"
 #include "setup/progression.h"
+#include "setup/series_loader.h"
 #include "slope/local_slope.h"
 
 namespace fractan::python {
 namespace {
+
+// The lines printed while it lives, but not their progress.
+class NotesOnly : public OutputSink {
+public:
+    explicit NotesOnly(std::string& notes) : notes_(notes), redirect_(*this) {}
+    void Write(std::string_view text) override { notes_.append(text); }
+    void Report(const Progress&) override {}
+
+private:
+    std::string& notes_;
+    ScopedOutputRedirect redirect_;
+};
 
 py::array_t<int32_t> Progression(int32_t start, int32_t end, int32_t step, int32_t type) {
     std::string why;
@@ -53,6 +67,24 @@ py::dict RunConfig(const std::string& path, int32_t jobs) {
     return out;
 }
 
+// The samples of a series file, and its notes (the columns it has, text that
+// ends its numbers) as a UserWarning; ValueError with the reason when it
+// cannot be read.
+py::array_t<double> Load(const std::string& path, const py::object& column) {
+    std::string chosen;
+    if (py::isinstance<py::str>(column)) chosen = column.cast<std::string>();
+    else if (!column.is_none()) chosen = std::to_string(WholeArgument(column, "column"));
+    std::string notes;
+    const SeriesFile file = Interruptible([&] {
+        NotesOnly keep(notes);
+        return LoadSeriesFile(path, chosen);
+    });
+    if (!file.reason.empty()) throw py::value_error(file.reason);
+    while (!notes.empty() && notes.back() == '\n') notes.pop_back();
+    if (!notes.empty()) Warn(PyExc_UserWarning, notes);
+    return py::array_t<double>(file.samples.Size(), file.samples.Data());
+}
+
 }  // namespace
 
 void AddTools(py::module_& m) {
@@ -69,6 +101,12 @@ void AddTools(py::module_& m) {
 `delta` decades: returns (centres, slopes), both empty when no window holds two points. A point
 whose n or F is not a finite number above 0 raises ValueError naming it ("The chart, point 3: F
 is -1; ...").)");
+    m.def("load", &Load, arg("path"), arg("column") = py::none(),
+          R"(The samples of a series file as the command reads it: one number a line, 8-byte doubles
+(.dat, .bin), numpy's .npy, or a table with a header line and columns apart by commas,
+semicolons, tabs or blanks, of which `column` (a number from 1, or a header name; the first by
+default) is read. Raises ValueError naming the file and the problem when it cannot be read;
+warns (UserWarning) with the file's notes, such as the columns it has.)");
     m.def("run_config", &RunConfig, arg("path"), arg("jobs") = 0,
           R"(Runs a configuration file as `fractan run` does, files and all, analysing the files of a list
 `jobs` at a time (0: one per core). Returns the files written and those not analysed.)");

@@ -141,8 +141,8 @@ bool ReadNumbers(Reader& reader, SampleArray* target, int64_t offset, int64_t co
         if (i < end) break;  // the numbers end
         if (i - 1 != poll) continue;
         if (progressEvery > 0 && poll % progressEvery == 0)
-            PrintFormatted("Processing sample %lld (%lld)\n", static_cast<long long>(poll),
-                           static_cast<long long>(std::clamp<int64_t>(i - offset, 0, count)));
+            PrintProgress(Formatted("Processing sample %lld (%lld)", static_cast<long long>(poll),
+                                    static_cast<long long>(std::clamp<int64_t>(i - offset, 0, count))));
         if (stopRequested()) return false;
     }
     return true;

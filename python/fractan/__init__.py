@@ -22,10 +22,11 @@ generate_rmd = with_plain_errors(_fractan.generate_rmd)
 generate_fft = with_plain_errors(_fractan.generate_fft)
 linear = with_plain_errors(_fractan.linear)
 geometric = with_plain_errors(_fractan.geometric)
+load = with_plain_errors(_fractan.load)
 local_slope = with_plain_errors(_fractan.local_slope)
 run_config = with_plain_errors(_fractan.run_config)
 for _cls, _name in [(Result, "fit"), (Clusters, "distribution")]:
     setattr(_cls, _name, with_plain_errors(getattr(_cls, _name)))
 
 __all__ = ["Clusters", "Fit", "Result", "Results", "clusters", "dfa", "dma", "generate_fft", "generate_rmd",
-           "geometric", "linear", "local_slope", "run_config"]
+           "geometric", "linear", "load", "local_slope", "run_config"]

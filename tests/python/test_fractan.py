@@ -173,6 +173,11 @@ def test_arguments(tmp_path):
     assert list(part.scales) == list(r.scales[keep]) and r.fit().hurst == r.hurst
     assert fractan.dfa(x, type=1, window=2000, step=500).intercept is None
     assert (part.hurst, part.intercept) == pytest.approx(np.polyfit(np.log10(part.scales), np.log10(r.fluctuation[keep]), 1), rel=1e-9)
+    # A table with a header line, and numpy's own files, read as they come.
+    (tmp_path / "t.csv").write_text("day,price\n" + "".join("%d,%r\n" % (i, v) for i, v in enumerate(x[:50])))
+    np.save(tmp_path / "x.npy", x)
+    assert np.array_equal(fractan.load(str(tmp_path / "t.csv"), column="price"), x[:50])
+    assert np.array_equal(fractan.load(str(tmp_path / "x.npy")), x)
     # Any numeric dtype, any stride, a list: the same numbers.
     whole = fractan.dfa(np.round(x * 100).astype(np.int64))
     assert fractan.dfa(list(np.round(x * 100))).hurst == whole.hurst
@@ -196,6 +201,7 @@ def test_arguments(tmp_path):
         (lambda: fractan.dfa(x, scales=["8", "16"]), TypeError, "^scales must be a one-dimensional array of whole numbers$"),
         (lambda: fractan.dma(x, window=1000.7), ValueError, "^window must be a whole number .* it is 1000.7"),
         (lambda: fractan.dfa(x, [8, 16]), TypeError, "^type must be a whole number, not list .give arrays by name"),
+        (lambda: fractan.load(str(tmp_path / "t.csv"), column="volume"), ValueError, 'no column named "volume"'),
         (lambda: fractan.clusters(x[:2], [4]), ValueError, "^There are 2 samples; a cluster needs at least 3.$"),
     ]:
         with pytest.raises(error, match=said):
