@@ -48,6 +48,15 @@ void AddRunOptions(CLI::App& cmd, AnalysisOptions& o, MethodFamily family) {
     cmd.add_flag("--integrate", o.integrate,
                  "Analyse the cumulative sum of the values less their mean: for a series of increments "
                  "(returns, noise) rather than of its profile (a walk)");
+    cmd.add_flag("--ci", o.interval,
+                 "Static types: an interval on H by parametric bootstrap (exact fractional Brownian motions of "
+                 "the series' length at the H found, analysed alike), in the closing lines and in the file "
+                 "<result>.interval.txt");
+    cmd.add_option("--ci-level", o.intervalRequest.level, "The interval's level")->capture_default_str();
+    cmd.add_option("--bootstrap", o.intervalRequest.replicates, "The interval's number of series B")
+        ->capture_default_str();
+    cmd.add_option("--ci-seed", o.intervalRequest.seed,
+                   "The interval's seed, 0 or more: the same interval every time (default: drawn anew)");
     cmd.add_option("--save-config", o.saveConfig,
                    "Also write these parameters as a configuration file for `fractan run`");
     cmd.add_flag("--no-run", o.noRun, "With --save-config: only write the file, compute nothing");

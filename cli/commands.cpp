@@ -17,6 +17,7 @@
 #include "clusters/cluster_analyzer.h"
 #include "setup/line_reader.h"
 #include "setup/ordered_jobs.h"
+#include "setup/output.h"
 #include "setup/paths.h"
 #include "setup/series_loader.h"
 
@@ -159,7 +160,16 @@ RunSummary RunCheckedAnalysis(const AnalysisParameters& record, std::ostream& ou
         std::snprintf(line, sizeof line, "H = %.4f, standard error of the fitted slope %.4f: [", file.hurst,
                       file.standardError);
         out << line << file.input << "]\n";
+        if (const auto& i = file.interval) {
+            out << (i->none.empty() ? Formatted("H = %.4f, corrected %.4f, %g %% interval %.4f ... %.4f (%d "
+                                                "bootstrap series): [",
+                                                file.hurst, i->corrected, 100 * i->level, i->low, i->high,
+                                                i->replicates)
+                                    : "No interval on H of [")
+                << file.input << "]" << (i->none.empty() ? "" : ": " + i->none + ".") << "\n";
+        }
     }
+    if (!summary.intervalPath.empty()) out << "Interval file: [" << summary.intervalPath << "]\n";
     *code = kExitOk;
     if (!summary.refusal.empty()) {
         err << "fractan: " << summary.refusal << "\n";
@@ -328,6 +338,10 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.outputPath = o.outputPath;
     p.integrate = o.integrate ? 1 : 0;
     p.jobs = o.jobs;
+    if (o.interval) {
+        p.interval = o.intervalRequest;
+        p.interval->jobs = o.jobs;
+    }
     p.column = o.column;
     if (o.testName) p.testName = *o.testName;
     else if (o.family == Family::kClusters) p.testName = "fractan";

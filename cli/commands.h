@@ -58,6 +58,8 @@ struct AnalysisOptions {
     int32_t fileStep = 0;
     bool integrate = false;           // dma, dfa: analyse the cumulative sum of the values less their mean
     int32_t jobs = 0;                 // files of a list analysed at once; 0: one per core
+    bool interval = false;            // dma, dfa: an interval on every H by parametric bootstrap
+    IntervalRequest intervalRequest;  // its level, series and seed
     bool globalOnly = true;           // clusters: only the distributions over all windows
     bool movingAverageFiles = false;  // clusters: the series and each moving average
     double badAbove = kDefaultBadAbove;  // clusters: samples above it are bad data

@@ -10,6 +10,7 @@
 #include "engine/methods.h"
 #include "engine/window_sets.h"
 #include "setup/output.h"
+#include "setup/stop.h"
 
 namespace fractan {
 namespace {
@@ -103,6 +104,7 @@ AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note)
     s.dmaLambda = record.dmaLambda;
     s.shiftPercentage = record.shiftPercentage;
     s.integrate = record.integrate != 0;
+    s.interval = record.interval;
     return s;
 }
 
@@ -261,6 +263,11 @@ AnalysisResult ComputeResult(std::span<const double> samples, const AnalysisSett
     result.position = StaticPosition(settings, sizes);
     if (std::isfinite(result.hurst)) {
         result.status = AnalysisStatus::kAnalysed;
+        if (settings.interval) {
+            result.interval = BootstrapInterval(settings, static_cast<int64_t>(samples.size()), result.hurst,
+                                                *settings.interval);
+            if (StopRequested()) result.status = AnalysisStatus::kStopped;
+        }
     } else {
         const int64_t first = FirstStaticSample(settings, sizes, static_cast<int64_t>(samples.size()));
         result.reason = "H is not a finite number: " +

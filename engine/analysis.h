@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/interval.h"
 #include "setup/parameters.h"
 
 namespace fractan {
@@ -36,6 +37,7 @@ struct AnalysisSettings {
     double dmaLambda = 0.0;       // type 9: the blend of the earlier output
     double shiftPercentage = 0.0; // shifted DMA (5, 6): the shift as a fraction of each window
     bool integrate = false;       // analyse the cumulative sum of the samples less their mean
+    std::optional<IntervalRequest> interval;  // static types: an interval on H (engine/interval.h)
 };
 
 // The settings of a record, its progression expanded (reading a custom file;
@@ -61,6 +63,7 @@ struct AnalysisResult {
     double hurst = std::numeric_limits<double>::quiet_NaN();
     double hurstError = std::numeric_limits<double>::quiet_NaN();  // standard error of the fitted slope
     int32_t position = 0;              // the result line's position field: M + W (W for DFA)
+    std::optional<HurstInterval> interval;  // when asked: the interval, or why there is none
     // Dynamic types: every evaluated position (0-based index in the samples) and its H.
     std::vector<int32_t> positions;
     std::vector<double> hursts;

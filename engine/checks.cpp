@@ -152,6 +152,11 @@ Refusal CheckSettings(const AnalysisSettings& s, int64_t length, std::optional<M
         return {"computationType", std::string(method->name) + " is not a valid computation type for " +
                                        FamilyName(*family) + "; the valid ones are " + TypesText(of(*family)) + "."};
     if (Refusal refusal = SettingRangeRefusal(*method, s)) return refusal;
+    if (s.interval) {
+        if (method->dynamic) return {"interval", "An interval on H is given for static methods only."};
+        if (const std::string reason = IntervalRequestRefusal(*s.interval); !reason.empty())
+            return {"interval", reason};
+    }
     return method->family == MethodFamily::kDfa ? DfaRefusal(*method, s, length, note)
                                                 : DmaRefusal(*method, s, length, note);
 }

@@ -43,6 +43,25 @@ bool CouldTruncate(const std::string& folder, const std::string& file) {
     return ::access(file.c_str(), F_OK) == 0 ? ::access(file.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0;
 }
 
+// The interval of every analysed file, or why it has none, in list order: the
+// path written, or empty after a line saying why it could not be.
+std::string WriteIntervalFile(const std::string& resultPath, const std::vector<FileReport>& files) {
+    const std::string path = IntervalFilePath(resultPath);
+    std::string text = kIntervalHeader;
+    for (const FileReport& f : files) {
+        if (!f.interval) continue;
+        const HurstInterval& i = *f.interval;
+        text += Formatted("%s\t%.6f\t%.6f\t%.6f\t%.6f\t%.6f\t%d\t%g\t%s\n", FileNameOf(f.input).c_str(), f.hurst,
+                          i.corrected, i.low, i.high, i.deviation, i.replicates, i.level, i.none.c_str());
+    }
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    bool written = file && std::fputs(text.c_str(), file) >= 0;
+    if (file) written = std::fclose(file) == 0 && written;
+    if (written) return path;
+    PrintFormatted("Cannot write [%s]: %s.\n", path.c_str(), std::strerror(errno));
+    return {};
+}
+
 FileReport ReportOf(const std::string& input, int32_t status, FileOutcome& outcome) {
     FileReport report;
     report.input = input;
@@ -54,6 +73,7 @@ FileReport ReportOf(const std::string& input, int32_t status, FileOutcome& outco
     report.fluctuations = std::move(computed.fluctuations);
     report.positions = std::move(computed.positions);
     report.hursts = std::move(computed.hursts);
+    report.interval = std::move(computed.interval);
     report.chartFile = std::move(outcome.chartFile);
     report.incrementalFile = std::move(outcome.incrementalFile);
     return report;
@@ -94,7 +114,7 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
         report.refusal = refusal;
         return report;
     }
-    const AnalysisSettings& settings = plan.settings;
+    AnalysisSettings settings = plan.settings;
     if (params.averageProgression.type == kCustom && !plan.progressionNote.empty())
         WriteOutput("Warning: " + plan.progressionNote + ".\n");
     NoteTwoScales(settings.sizes.size());
@@ -119,6 +139,8 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
         ListWork list;
         list.count = static_cast<int32_t>(calls.size());
         list.jobs = JobsFor(params.jobs);
+        // Files on every core leave none for the intervals' series.
+        if (settings.interval && calls.size() > 1 && list.jobs > 1) settings.interval->jobs = 1;
         list.work = [&](int32_t i) {
             try {
                 outcomes[i] = AnalyseFile(settings, calls[i]);
@@ -150,6 +172,7 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
             report.stopped = true;
             return report;
         }
+        if (settings.interval && CommitsHere()) report.intervalPath = WriteIntervalFile(report.resultPath, report.files);
     }
     PrintProgress("Exiting...");
     return report;

@@ -45,6 +45,7 @@ struct FileReport {
     // Dynamic types: every evaluated position and its H.
     std::vector<int32_t> positions;
     std::vector<double> hursts;
+    std::optional<HurstInterval> interval;  // when asked: the interval on H, or why there is none
     std::string chartFile;        // written by a static type
     std::string incrementalFile;  // written by a dynamic type, when it holds a line
 };
@@ -52,6 +53,7 @@ struct FileReport {
 struct RunSummary {
     std::string refusal;  // why nothing was analysed (no input file, no result file, ...)
     std::string resultPath;
+    std::string intervalPath;  // the intervals' file, when asked and written
     std::vector<int32_t> scales;
     std::vector<FileReport> files;  // in list order, up to a stop
     bool stopped = false;

@@ -195,7 +195,9 @@ std::string Pack(const FileOutcome& o) {
     Packer packer;
     packer.Put(o.status).Put(o.read).Put(o.pending).Put(o.chartFile).Put(o.incrementalFile).Put(o.suggestion);
     packer.Put(static_cast<int32_t>(r.status)).Put(r.reason).Put(r.fluctuations).Put(r.hurst).Put(r.hurstError);
-    packer.Put(r.position).Put(r.positions).Put(r.hursts);
+    packer.Put(r.position).Put(r.positions).Put(r.hursts).Put(r.interval.has_value());
+    if (const auto& i = r.interval)
+        packer.Put(i->none).Put(i->level).Put(i->low).Put(i->high).Put(i->corrected).Put(i->deviation).Put(i->replicates);
     return packer.Bytes();
 }
 
@@ -206,7 +208,12 @@ FileOutcome UnpackOutcome(const std::string& bytes) {
     Unpacker unpacker(bytes);
     unpacker.Get(o.status).Get(o.read).Get(o.pending).Get(o.chartFile).Get(o.incrementalFile).Get(o.suggestion);
     unpacker.Get(status).Get(r.reason).Get(r.fluctuations).Get(r.hurst).Get(r.hurstError);
-    unpacker.Get(r.position).Get(r.positions).Get(r.hursts);
+    bool interval = false;
+    unpacker.Get(r.position).Get(r.positions).Get(r.hursts).Get(interval);
+    if (interval) {
+        HurstInterval& i = r.interval.emplace();
+        unpacker.Get(i.none).Get(i.level).Get(i.low).Get(i.high).Get(i.corrected).Get(i.deviation).Get(i.replicates);
+    }
     r.status = static_cast<AnalysisStatus>(status);
     return o;
 }

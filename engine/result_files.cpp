@@ -27,6 +27,12 @@ std::string ChartFilePath(const std::string& resultPath, const std::string& inpu
     return resultPath + "." + FileNameOf(inputPath) + ".chart.txt";
 }
 
+std::string IntervalFilePath(const std::string& resultPath) {
+    const std::string tail = ".out.txt";
+    const bool hasTail = resultPath.size() >= tail.size() && resultPath.ends_with(tail);
+    return (hasTail ? resultPath.substr(0, resultPath.size() - tail.size()) : resultPath) + ".interval.txt";
+}
+
 bool WriteResultLine(std::FILE* file, const std::string& fileName, int32_t dataSize,
                      int32_t dataOffset, int32_t position, double hurst) {
     return std::fprintf(file, kResultLineFormat, fileName.c_str(), static_cast<long>(dataSize),

@@ -1,7 +1,7 @@
 #pragma once
 // The files that every variant writes: the run's result file (".out.txt"), the
 // incremental file of a dynamic variant (".inc.txt") and the chart file of a
-// static one (".chart.txt").
+// static one (".chart.txt"), and the intervals on H when asked (".interval.txt").
 
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +22,11 @@ std::string IncrementalFilePath(const std::string& resultPath, const std::string
 
 // Result path + "." + input file name + ".chart.txt".
 std::string ChartFilePath(const std::string& resultPath, const std::string& inputPath);
+
+// The file of the intervals on H of a run beside its result file: the result
+// path less ".out.txt", then ".interval.txt". A header line names its columns.
+std::string IntervalFilePath(const std::string& resultPath);
+inline constexpr const char* kIntervalHeader = "File\tH\tCorrected H\tLow\tHigh\tSD of H\tSeries\tLevel\tNote\n";
 
 // The result line of every variant: input file name (after the last separator),
 // data size, data offset, position, H.

@@ -3,7 +3,10 @@
 #include <fftw3.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <new>
 
 #include "setup/output.h"
@@ -15,19 +18,88 @@ namespace {
 // The stop is polled once per this many values.
 constexpr size_t kStopStride = size_t{1} << 16;
 
+// FFTW's planner is not thread-safe: plans are made and destroyed one at a
+// time, while executing them may go on in any thread.
+std::mutex planner;
+
+template <class Make>
+fftw_plan MakePlan(Make make) {
+    std::lock_guard lock(planner);
+    return make();
+}
+
+void DestroyPlan(fftw_plan plan) {
+    std::lock_guard lock(planner);
+    if (plan) fftw_destroy_plan(plan);
+}
+
 // An FFTW plan for one transform, destroyed with its owner. The guru64
 // interface takes lengths beyond 2^31.
 struct Transform {
     fftw_plan plan;
-    ~Transform() {
-        if (plan) fftw_destroy_plan(plan);
-    }
+    ~Transform() { DestroyPlan(plan); }
     // False when FFTW could not plan it (out of memory for its tables).
     bool Run() const {
         if (plan) fftw_execute(plan);
         return plan != nullptr;
     }
 };
+
+// The covariances of fractional Gaussian noise of n values embedded in a
+// circulant of order 2n: a[0 … 2n − 1]; false after a stop.
+bool FillCovariances(double hurst, size_t n, double* a) {
+    StopCheck stopRequested;
+    const size_t m = 2 * n;
+    for (size_t k = 0; k <= n; ++k) {
+        a[k] = FgnAutocovariance(hurst, static_cast<int64_t>(k));
+        if (k % kStopStride == 0 && stopRequested()) return false;
+    }
+    for (size_t k = n + 1; k < m; ++k) a[k] = a[m - k];
+    return true;
+}
+
+// The deviation of each complex draw, from the eigenvalues eigen[k·stride],
+// k = 0 … n, into roots[k·rootStride]: the square root of the eigenvalue at 0
+// and n, whose draws are real, and of half of it between. Rounding may leave
+// an eigenvalue slightly below 0; the reason when one is clearly so.
+std::string EigenvalueRoots(double hurst, size_t n, const double* eigen, size_t stride, double* roots,
+                            size_t rootStride) {
+    const double rounding = 2e-10 * static_cast<double>(n);
+    for (size_t k = 0; k <= n; ++k) {
+        double eigenvalue = eigen[k * stride];
+        if (eigenvalue < 0.0) {
+            if (eigenvalue < -rounding)
+                return "The circulant embedding for H=" + std::to_string(hurst) + " has a negative eigenvalue.";
+            eigenvalue = 0.0;
+        }
+        roots[k * rootStride] = k == 0 || k == n ? std::sqrt(eigenvalue) : std::sqrt(eigenvalue / 2.0);
+    }
+    return {};
+}
+
+// Each root scales its complex Gaussian, in order; the conjugate half is
+// implied. `roots` may be the spectrum's own real parts. False after a stop.
+bool DrawSpectrum(const double* roots, size_t rootStride, size_t n, SpectralDraws& draws, fftw_complex* spectrum) {
+    StopCheck stopRequested;
+    for (size_t k = 0; k <= n; ++k) {
+        const double root = roots[k * rootStride];
+        spectrum[k][0] = root * draws.Gaussian();
+        spectrum[k][1] = k == 0 || k == n ? 0.0 : root * draws.Gaussian();
+        if (k % kStopStride == 0 && stopRequested()) return false;
+    }
+    return true;
+}
+
+// The least length of n or more whose only prime factors are 2, 3, 5 and 7,
+// which FFTW transforms fastest.
+size_t SmoothLength(size_t n) {
+    for (size_t length = std::max<size_t>(n, 1);; ++length) {
+        size_t rest = length;
+        for (size_t p : {2, 3, 5, 7})
+            while (rest % p == 0) rest /= p;
+        if (rest == 1) return length;
+    }
+}
 
 }  // namespace
 
@@ -102,44 +174,27 @@ std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDr
     }
 
     stage("Covariances");
-    for (size_t k = 0; k <= n; ++k) {
-        a[k] = FgnAutocovariance(hurst, static_cast<int64_t>(k));
-        if (k % kStopStride == 0 && stopRequested()) return {};
-    }
-    for (size_t k = n + 1; k < m; ++k) a[k] = a[m - k];
+    if (!FillCovariances(hurst, n, a.data())) return {};
 
     stage("Eigenvalues");
     auto* spectrum = reinterpret_cast<fftw_complex*>(a.data());
     const fftw_iodim64 length{static_cast<ptrdiff_t>(m), 1, 1};
-    if (!Transform{fftw_plan_guru64_dft_r2c(1, &length, 0, nullptr, a.data(), spectrum, FFTW_ESTIMATE)}.Run())
+    if (!Transform{MakePlan([&] {
+            return fftw_plan_guru64_dft_r2c(1, &length, 0, nullptr, a.data(), spectrum, FFTW_ESTIMATE);
+        })}.Run())
         return noMemory();
     if (stopRequested()) return {};
 
-    // Each eigenvalue scales its complex Gaussian; the conjugate half is implied.
+    // The roots overwrite the real parts their eigenvalues were read from.
     stage("Gaussian draws");
-    const double rounding = 1e-10 * static_cast<double>(m);
-    for (size_t k = 0; k <= n; ++k) {
-        double eigenvalue = spectrum[k][0];
-        if (eigenvalue < 0.0) {
-            if (eigenvalue < -rounding) {
-                reason = "The circulant embedding for H=" + std::to_string(hurst) + " has a negative eigenvalue.";
-                return {};
-            }
-            eigenvalue = 0.0;
-        }
-        if (k == 0 || k == n) {
-            spectrum[k][0] = std::sqrt(eigenvalue) * draws.Gaussian();
-            spectrum[k][1] = 0.0;
-        } else {
-            const double deviation = std::sqrt(eigenvalue / 2.0);
-            spectrum[k][0] = deviation * draws.Gaussian();
-            spectrum[k][1] = deviation * draws.Gaussian();
-        }
-        if (k % kStopStride == 0 && stopRequested()) return {};
-    }
+    reason = EigenvalueRoots(hurst, n, a.data(), 2, a.data(), 2);
+    if (!reason.empty()) return {};
+    if (!DrawSpectrum(a.data(), 2, n, draws, spectrum)) return {};
 
     stage("Transform");
-    if (!Transform{fftw_plan_guru64_dft_c2r(1, &length, 0, nullptr, spectrum, a.data(), FFTW_ESTIMATE)}.Run())
+    if (!Transform{MakePlan([&] {
+            return fftw_plan_guru64_dft_c2r(1, &length, 0, nullptr, spectrum, a.data(), FFTW_ESTIMATE);
+        })}.Run())
         return noMemory();
     if (stopRequested()) return {};
 
@@ -151,6 +206,54 @@ std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDr
     for (size_t j = 1; j <= n; ++j) a[j] += a[j - 1];
     a.resize(n + 1);
     return a;
+}
+
+}  // namespace fractan
+
+namespace fractan {
+
+NoiseSampler::NoiseSampler(int64_t length, double hurst)
+    : length_(static_cast<size_t>(std::max<int64_t>(length, 1))), n_(SmoothLength(length_)) {
+    const size_t m = 2 * n_;
+    double* a = static_cast<double*>(fftw_malloc(sizeof(double) * (m + 2)));
+    if (!a) {
+        reason_ = "Not enough memory for noise of " + std::to_string(length) + " values.";
+        return;
+    }
+    auto* spectrum = reinterpret_cast<fftw_complex*>(a);
+    const fftw_iodim64 dimension{static_cast<ptrdiff_t>(m), 1, 1};
+    if (!FillCovariances(hurst, n_, a)) {
+        reason_ = "stopped";
+    } else if (Transform{MakePlan([&] {
+                   return fftw_plan_guru64_dft_r2c(1, &dimension, 0, nullptr, a, spectrum, FFTW_ESTIMATE);
+               })}.Run()) {
+        roots_.resize(n_ + 1);
+        reason_ = EigenvalueRoots(hurst, n_, a, 2, roots_.data(), 1);
+        if (reason_.empty())
+            plan_ = MakePlan([&] { return fftw_plan_guru64_dft_c2r(1, &dimension, 0, nullptr, spectrum, a, FFTW_ESTIMATE); });
+    }
+    fftw_free(a);
+    if (reason_.empty() && !plan_) reason_ = "Not enough memory for noise of " + std::to_string(length) + " values.";
+}
+
+NoiseSampler::~NoiseSampler() {
+    DestroyPlan(static_cast<fftw_plan>(plan_));
+}
+
+bool NoiseSampler::Draw(SpectralDraws& draws, std::vector<double>& noise) const {
+    if (!plan_) return false;
+    const size_t m = 2 * n_;
+    // An array of FFTW's own alignment, as the plan was made on.
+    std::unique_ptr<double, decltype(&fftw_free)> a(static_cast<double*>(fftw_malloc(sizeof(double) * (m + 2))),
+                                                    &fftw_free);
+    if (!a) return false;
+    auto* spectrum = reinterpret_cast<fftw_complex*>(a.get());
+    if (!DrawSpectrum(roots_.data(), 1, n_, draws, spectrum)) return false;
+    fftw_execute_dft_c2r(static_cast<fftw_plan>(plan_), spectrum, a.get());
+    const double scale = 1.0 / std::sqrt(static_cast<double>(m));
+    noise.resize(length_);
+    for (size_t j = 0; j < length_; ++j) noise[j] = a.get()[j] * scale;
+    return true;
 }
 
 }  // namespace fractan

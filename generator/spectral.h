@@ -44,4 +44,27 @@ double FgnAutocovariance(double hurst, int64_t lag);
 std::vector<double> BuildSpectralSeries(int32_t levels, double hurst, SpectralDraws& draws, int32_t series,
                                         std::string& reason);
 
+// Exact fractional Gaussian noise of any length at one H, drawn many times:
+// the circulant's eigenvalues and the transform's plan are made once, and
+// Draw may then run on many threads at once.
+class NoiseSampler {
+public:
+    NoiseSampler(int64_t length, double hurst);
+    ~NoiseSampler();
+    NoiseSampler(const NoiseSampler&) = delete;
+    NoiseSampler& operator=(const NoiseSampler&) = delete;
+
+    // Why no noise can be drawn (no memory, a negative eigenvalue); empty when it can.
+    const std::string& Reason() const { return reason_; }
+    // `length` values of unit-variance noise from `draws`; false without memory.
+    bool Draw(SpectralDraws& draws, std::vector<double>& noise) const;
+
+private:
+    size_t length_ = 0;
+    size_t n_ = 0;               // the embedded length: length or more, of small prime factors
+    std::vector<double> roots_;  // the deviation of each complex draw
+    void* plan_ = nullptr;       // the FFTW plan of the inverse transform, in place
+    std::string reason_;
+};
+
 }  // namespace fractan

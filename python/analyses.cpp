@@ -40,9 +40,26 @@ AnalysisSettings SettingsFor(const AnalysisCall& call, int64_t length, const std
     return s;
 }
 
-Result ResultOf(const AnalysisResult& r, int32_t type) {
+namespace {
+
+IntervalFields FieldsOf(const std::optional<HurstInterval>& interval) {
+    IntervalFields fields;
+    if (!interval || !interval->none.empty()) return fields;
+    fields.ci = py::make_tuple(interval->low, interval->high);
+    fields.corrected = py::float_(interval->corrected);
+    fields.deviation = py::float_(interval->deviation);
+    return fields;
+}
+
+}  // namespace
+
+Result ResultOf(const AnalysisResult& r, const std::shared_ptr<const AnalysisSettings>& settings, int64_t length) {
+    const int32_t type = settings->computationType;
     Result result;
     result.type = type;
+    result.settings = settings;
+    result.length = length;
+    result.interval = FieldsOf(r.interval);
     result.scales = ArrayOf(r.sizes);
     if (IsDynamicType(type)) {
         result.positions = ArrayOf(r.positions);
@@ -64,12 +81,13 @@ void WarnAbout(const std::vector<const AnalysisResult*>& results, const std::vec
                                                  : series[first] + " and " + std::to_string(count - 1) + " more of the " +
                                                        std::to_string(results.size()) + " series";
     };
-    size_t notFiniteCount = 0, notFiniteFirst = 0, incrementsCount = 0;
+    size_t notFiniteCount = 0, notFiniteFirst = 0, incrementsCount = 0, noIntervalCount = 0, noIntervalFirst = 0;
     std::optional<IncrementsSigns> increments;
     size_t incrementsFirst = 0;
     for (size_t i = 0; i < results.size(); ++i) {
         const AnalysisResult& r = *results[i];
         if (r.status == AnalysisStatus::kNotFinite && !notFiniteCount++) notFiniteFirst = i;
+        if (r.interval && !r.interval->none.empty() && !noIntervalCount++) noIntervalFirst = i;
         if (const auto signs = IncrementsSignsOf(values[i], r, call.settings); signs && !incrementsCount++) {
             incrementsFirst = i;
             increments = signs;
@@ -79,6 +97,9 @@ void WarnAbout(const std::vector<const AnalysisResult*>& results, const std::vec
     if (notFiniteCount)
         Warn(PyExc_RuntimeWarning, (results.size() > 1 ? which(notFiniteFirst, notFiniteCount) + ": " : "") +
                                        results[notFiniteFirst]->reason);
+    if (noIntervalCount)
+        Warn(PyExc_UserWarning, "no interval on H of " + which(noIntervalFirst, noIntervalCount) + ": " +
+                                    results[noIntervalFirst]->interval->none);
     if (incrementsCount) {
         char shown[64];
         std::snprintf(shown, sizeof shown, "lag-1 autocorrelation %.2f, H %.2f", increments->lag1, increments->hurst);
@@ -94,11 +115,11 @@ namespace {
 // One series' result, and its warnings.
 py::object AnalyseOne(const py::object& x, const AnalysisCall& call) {
     const Samples samples = SamplesOf(x);
-    const AnalysisSettings s = SettingsFor(call, samples.size(), "");
-    const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), s); });
+    const auto s = std::make_shared<const AnalysisSettings>(SettingsFor(call, samples.size(), ""));
+    const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), *s); });
     if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
     WarnAbout({&r}, {SpanOf(samples)}, {"x"}, call);
-    return py::cast(ResultOf(r, s.computationType));
+    return py::cast(ResultOf(r, s, samples.size()));
 }
 
 py::object Analysis(const py::object& x, const AnalysisCall& call) {
@@ -113,7 +134,8 @@ bool FlagArgument(const py::object& value, const char* name) {
 
 // The call's arguments that every analysis takes.
 AnalysisCall CallOf(MethodFamily family, const py::object& type, const py::object& window, const py::object& scales,
-                    const py::object& step, const py::object& integrate, const py::object& jobs) {
+                    const py::object& step, const py::object& integrate, const py::object& jobs,
+                    const py::object& ci, const py::object& bootstrap, const py::object& seed) {
     AnalysisCall call;
     call.family = family;
     call.settings.computationType = WholeArgument(type, "type");
@@ -123,13 +145,22 @@ AnalysisCall CallOf(MethodFamily family, const py::object& type, const py::objec
     if (!scales.is_none()) call.scales = SizesOf(scales);
     call.jobs = WholeArgument(jobs, "jobs");
     if (call.jobs < 0) throw py::value_error("jobs must be 0 (every core) or more");
+    if (!ci.is_none()) {
+        IntervalRequest& request = call.settings.interval.emplace();
+        request.level = NumberArgument(ci, "ci");
+        request.replicates = WholeArgument(bootstrap, "bootstrap");
+        request.seed = seed.is_none() ? -1 : WholeArgument(seed, "seed");
+        if (!seed.is_none() && request.seed < 0) throw py::value_error("seed must be 0 or more");
+        request.jobs = call.jobs;
+    }
     return call;
 }
 
 py::object Dma(const py::object& x, const py::object& type, const py::object& window, const py::object& scales,
                const py::object& weight, const py::object& shift, const py::object& lambda, const py::object& step,
-               const py::object& integrate, const py::object& jobs) {
-    AnalysisCall call = CallOf(MethodFamily::kDma, type, window, scales, step, integrate, jobs);
+               const py::object& integrate, const py::object& jobs, const py::object& ci, const py::object& bootstrap,
+               const py::object& seed) {
+    AnalysisCall call = CallOf(MethodFamily::kDma, type, window, scales, step, integrate, jobs, ci, bootstrap, seed);
     AnalysisSettings& s = call.settings;
     s.dmaWeight = WholeArgument(weight, "weight");
     s.shiftPercentage = NumberArgument(shift, "shift");
@@ -139,20 +170,22 @@ py::object Dma(const py::object& x, const py::object& type, const py::object& wi
 
 py::object Dfa(const py::object& x, const py::object& type, const py::object& order, const py::object& window,
                const py::object& scales, const py::object& step, const py::object& integrate,
-               const py::object& jobs) {
-    AnalysisCall call = CallOf(MethodFamily::kDfa, type, window, scales, step, integrate, jobs);
+               const py::object& jobs, const py::object& ci, const py::object& bootstrap, const py::object& seed) {
+    AnalysisCall call = CallOf(MethodFamily::kDfa, type, window, scales, step, integrate, jobs, ci, bootstrap, seed);
     call.settings.dfaOrder = WholeArgument(order, "order");
     return Analysis(x, call);
 }
 
 // The least-squares line of log10 F against log10 n over the scales from
-// `least` to `most`, without computing F again.
+// `least` to `most`, without computing F again; the interval of a result that
+// has one is that of this fit.
 struct Fit {
     double hurst = 0.0, intercept = 0.0, hurstError = 0.0;
     py::object scales;
+    IntervalFields interval;
 };
 
-Fit FitOf(const Result& r, const py::object& least, const py::object& most) {
+Fit FitOf(const Result& r, const py::object& least, const py::object& most, bool withInterval = true) {
     if (!r.positions.is_none()) throw py::value_error("a dynamic result has no F(n) to fit");
     const double lo = least.is_none() ? -HUGE_VAL : NumberArgument(least, "min_scale");
     const double hi = most.is_none() ? HUGE_VAL : NumberArgument(most, "max_scale");
@@ -177,6 +210,13 @@ Fit FitOf(const Result& r, const py::object& least, const py::object& most) {
     fit.hurstError = HurstStandardError(sizes, chosen);
     fit.intercept = (sy - fit.hurst * sx) / sizes.Size();
     fit.scales = ArrayOf(std::vector<int32_t>(sizes.begin(), sizes.end()));
+    if (r.settings->interval && withInterval) {
+        const HurstInterval interval = Interruptible([&] {
+            return BootstrapInterval(*r.settings, r.length, fit.hurst, *r.settings->interval, ScaleRange{lo, hi});
+        });
+        if (!interval.none.empty()) Warn(PyExc_UserWarning, "no interval on this fit's H: " + interval.none);
+        fit.interval = FieldsOf(interval);
+    }
     return fit;
 }
 
@@ -210,7 +250,10 @@ std::string AnalysisDoc(const char* what, MethodFamily family, const char* windo
     std::snprintf(shownIncrementsHurst, sizeof shownIncrementsHurst, "%.2f", kIncrementsHurst);
     return doc + column("integrate") +
            "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n" +
-           column("jobs") + "many series: analysed on this many threads (0: one per core)\n\n"
+           column("jobs") + "threads for many series, or for an interval's series (0: one per core)\n" +
+           column("ci") + "an interval on H of this level (such as 0.95) by parametric bootstrap (static types)\n" +
+           column("bootstrap") + "the interval's number of exact fractional Brownian motions\n" +
+           column("seed") + "the interval's seed (0 or more): the same interval every time\n\n"
            "Returns a Result: scales, fluctuation and hurst (static), or positions and hurst (dynamic);\n"
            "for many series, Results: a Result per series, and their hurst and fluctuation as arrays.\n"
            "Raises ValueError with the reason when the parameters are refused or a sample is not finite.\n"
@@ -220,20 +263,39 @@ std::string AnalysisDoc(const char* what, MethodFamily family, const char* windo
            ", or a lag-1 autocorrelation below 0.5 with an H below 0.6).";
 }
 
+// The interval's properties, on a Result and on a Fit.
+template <class Owner>
+void DefInterval(py::class_<Owner>& owner) {
+    owner
+        .def_property_readonly(
+            "hurst_ci", [](const Owner& o) { return o.interval.ci; },
+            "With ci=: the interval on H, (low, high), by parametric bootstrap; None otherwise.")
+        .def_property_readonly(
+            "hurst_corrected", [](const Owner& o) { return o.interval.corrected; },
+            "With ci=: H less the bias its bootstrap series show, the interval's centre; None otherwise.")
+        .def_property_readonly(
+            "hurst_sd", [](const Owner& o) { return o.interval.deviation; },
+            "With ci=: the standard deviation of H over the bootstrap series; None otherwise.");
+}
+
+// The slope's standard error under the name that says what it is, and under its old one.
+template <class Owner>
+void DefResidualError(py::class_<Owner>& owner, const char* doc) {
+    owner.def_readonly("hurst_residual_error", &Owner::hurstError, doc)
+        .def_readonly("hurst_error", &Owner::hurstError, "The old name of hurst_residual_error.");
+}
+
 }  // namespace
 
 void AddAnalyses(py::module_& m) {
     using py::arg;
-    py::class_<Result>(m, "Result", "The result of dma() or dfa().")
-        .def_readonly("type", &Result::type, "The computation type.")
+    py::class_<Result> result(m, "Result", "The result of dma() or dfa().");
+    result.def_readonly("type", &Result::type, "The computation type.")
         .def_property_readonly(
             "method", [](const Result& r) { return FindMethod(r.type)->name; }, "The method's name.")
         .def_readonly("scales", &Result::scales, "The window or box sizes n.")
         .def_readonly("fluctuation", &Result::fluctuation, "Static types: F(n) for each scale.")
         .def_readonly("hurst", &Result::hurst, "Static types: H; dynamic types: H at every position.")
-        .def_readonly("hurst_error", &Result::hurstError,
-                      "Static types: the standard error of the fitted slope H (NaN below three scales); "
-                      "None otherwise.")
         .def_readonly("positions", &Result::positions,
                       "Dynamic types: the evaluated positions (0-based sample indices); None otherwise.")
         .def_readonly("position", &Result::position,
@@ -242,18 +304,26 @@ void AddAnalyses(py::module_& m) {
             "intercept",
             [](const Result& r) -> py::object {
                 if (!r.positions.is_none()) return py::none();
-                return py::float_(FitOf(r, py::none(), py::none()).intercept);
+                return py::float_(FitOf(r, py::none(), py::none(), false).intercept);
             },
             "Static types: the intercept of the fitted line of log10 F against log10 n; None otherwise.")
-        .def("fit", &FitOf, py::arg("min_scale") = py::none(), py::arg("max_scale") = py::none(),
+        .def("fit", [](const Result& r, const py::object& least, const py::object& most) { return FitOf(r, least, most); },
+             py::arg("min_scale") = py::none(), py::arg("max_scale") = py::none(),
              "The line of log10 F against log10 n over the scales from min_scale to max_scale (all by "
-             "default), from the F(n) already computed: a Fit with hurst, intercept, hurst_error and scales.")
+             "default), from the F(n) already computed: a Fit with hurst, intercept, hurst_residual_error and "
+             "scales, and for a result with ci= the interval of this fit (bootstrap series analysed anew).")
         .def("__repr__", &ResultRepr);
-    py::class_<Fit>(m, "Fit", "The fitted line of Result.fit().")
-        .def_readonly("hurst", &Fit::hurst, "The slope: H over the scales fitted.")
+    DefResidualError(result,
+                     "Static types: the standard error of the fitted slope, from the scatter of the points about "
+                     "the line (NaN below three scales): far below H's own error, which hurst_ci gives; None "
+                     "otherwise.");
+    DefInterval(result);
+    py::class_<Fit> fit(m, "Fit", "The fitted line of Result.fit().");
+    fit.def_readonly("hurst", &Fit::hurst, "The slope: H over the scales fitted.")
         .def_readonly("intercept", &Fit::intercept, "log10 F at n = 1 on the line.")
-        .def_readonly("hurst_error", &Fit::hurstError, "The standard error of the slope (NaN below three scales).")
         .def_readonly("scales", &Fit::scales, "The scales fitted.");
+    DefResidualError(fit, "The standard error of the slope from the points' scatter (NaN below three scales).");
+    DefInterval(fit);
 
     static const std::string dmaDoc = AnalysisDoc(
         "Detrending moving average analysis", MethodFamily::kDma,
@@ -265,6 +335,7 @@ void AddAnalyses(py::module_& m) {
     m.def("dma", &Dma, arg("x"), arg("type") = DefaultType(MethodFamily::kDma), arg("window") = py::none(),
           arg("scales") = py::none(), SettingArg<int32_t>(kUsesWeight), SettingArg<double>(kUsesShift),
           SettingArg<double>(kUsesLambda), SettingArg<int32_t>(kUsesStep), arg("integrate") = false, arg("jobs") = 0,
+          arg("ci") = py::none(), arg("bootstrap") = IntervalRequest{}.replicates, arg("seed") = py::none(),
           dmaDoc.c_str());
     static const std::string dfaDoc = AnalysisDoc(
         "Detrended fluctuation analysis", MethodFamily::kDfa,
@@ -275,7 +346,8 @@ void AddAnalyses(py::module_& m) {
         {kUsesOrder, kUsesStep});
     m.def("dfa", &Dfa, arg("x"), arg("type") = DefaultType(MethodFamily::kDfa), SettingArg<int32_t>(kUsesOrder),
           arg("window") = py::none(), arg("scales") = py::none(), SettingArg<int32_t>(kUsesStep),
-          arg("integrate") = false, arg("jobs") = 0, dfaDoc.c_str());
+          arg("integrate") = false, arg("jobs") = 0, arg("ci") = py::none(),
+          arg("bootstrap") = IntervalRequest{}.replicates, arg("seed") = py::none(), dfaDoc.c_str());
     AddBatch(m);
 }
 

@@ -4,6 +4,7 @@
 
 #include "python/common.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,6 +30,13 @@ struct AnalysisCall {
 // when it is not empty, when they are refused.
 AnalysisSettings SettingsFor(const AnalysisCall& call, int64_t length, const std::string& series);
 
+// An interval on H as Python sees it: None where there is none.
+struct IntervalFields {
+    py::object ci = py::none();  // (low, high)
+    py::object corrected = py::none();
+    py::object deviation = py::none();
+};
+
 // The result of an analysis of one series.
 struct Result {
     int32_t type = 0;
@@ -38,9 +46,13 @@ struct Result {
     py::object hurstError = py::none();
     py::object positions = py::none();
     int32_t position = 0;
+    IntervalFields interval;
+    // What a fit over part of the scales needs for its own interval.
+    std::shared_ptr<const AnalysisSettings> settings;
+    int64_t length = 0;
 };
 
-Result ResultOf(const AnalysisResult& r, int32_t type);
+Result ResultOf(const AnalysisResult& r, const std::shared_ptr<const AnalysisSettings>& settings, int64_t length);
 
 // The warnings of the results of `series` (one name each), one of each kind:
 // two scales, an H that is not a finite number, values that look like increments.

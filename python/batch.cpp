@@ -4,6 +4,8 @@
 #include "python/analyses.h"
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 #include <map>
 
 #include "setup/ordered_jobs.h"
@@ -79,6 +81,7 @@ ManySeries SeriesOf(const py::object& x) {
 struct Results {
     int32_t type = 0;
     std::vector<AnalysisResult> results;
+    std::vector<std::shared_ptr<const AnalysisSettings>> settings;  // of each series, shared by those of a length
     py::object labels = py::none();
 
     size_t IndexOf(const py::object& key) const {
@@ -94,7 +97,9 @@ struct Results {
         if (i < 0 || i >= count) throw py::index_error("there are " + std::to_string(count) + " series");
         return static_cast<size_t>(i);
     }
-    Result At(const py::object& key) const { return ResultOf(results[IndexOf(key)], type); }
+    Result At(size_t i) const { return ResultOf(results[i], settings[i], settings[i] ? Length(i) : 0); }
+    int64_t Length(size_t i) const { return lengths[i]; }
+    std::vector<int64_t> lengths;
 
     bool Dynamic() const { return IsDynamicType(type); }
 
@@ -125,6 +130,21 @@ struct Results {
     py::object Hurst() const {
         return Dynamic() ? Stacked(&AnalysisResult::hursts, &AnalysisResult::positions)
                          : PerSeries(&AnalysisResult::hurst);
+    }
+    // An interval's number for each series, NaN where it has none; None when none was asked.
+    py::object PerInterval(double HurstInterval::*value) const {
+        if (!settings.front()->interval) return py::none();
+        py::array_t<double> out(static_cast<py::ssize_t>(results.size()));
+        std::transform(results.begin(), results.end(), out.mutable_data(), [&](const AnalysisResult& r) {
+            return r.interval && r.interval->none.empty() ? (*r.interval).*value
+                                                          : std::numeric_limits<double>::quiet_NaN();
+        });
+        return out;
+    }
+    py::object HurstCi() const {
+        if (!settings.front()->interval) return py::none();
+        return py::module_::import("numpy").attr("column_stack")(
+            py::make_tuple(PerInterval(&HurstInterval::low), PerInterval(&HurstInterval::high)));
     }
     py::object HurstError() const { return Dynamic() ? py::none() : PerSeries(&AnalysisResult::hurstError); }
     py::object Fluctuation() const {
@@ -160,23 +180,35 @@ py::object AnalyseMany(const py::object& x, const AnalysisCall& call) {
     const ManySeries many = SeriesOf(x);
     const auto count = static_cast<int32_t>(many.spans.size());
     // The settings hang on the length only: checked once for each length.
-    std::map<size_t, AnalysisSettings> byLength;
-    std::vector<const AnalysisSettings*> settings;
+    // The series run on every core, each interval on one.
+    AnalysisCall each = call;
+    if (each.settings.interval) each.settings.interval->jobs = 1;
+    std::map<size_t, std::shared_ptr<const AnalysisSettings>> byLength;
+    Results out;
     for (int32_t i = 0; i < count; ++i) {
         const size_t length = many.spans[i].size();
         auto at = byLength.find(length);
         if (at == byLength.end())
-            at = byLength.emplace(length, SettingsFor(call, static_cast<int64_t>(length), many.names[i])).first;
-        settings.push_back(&at->second);
+            at = byLength
+                     .emplace(length, std::make_shared<const AnalysisSettings>(
+                                          SettingsFor(each, static_cast<int64_t>(length), many.names[i])))
+                     .first;
+        out.settings.push_back(at->second);
+        // Each series' interval draws its own series: series i from seed + i.
+        if (const auto& interval = at->second->interval; interval && interval->seed >= 0 && i > 0) {
+            auto own = std::make_shared<AnalysisSettings>(*at->second);
+            own->interval->seed = static_cast<int32_t>((int64_t{interval->seed} + i) % (int64_t{1} << 31));
+            out.settings.back() = std::move(own);
+        }
+        out.lengths.push_back(static_cast<int64_t>(length));
     }
-    Results out;
     out.type = call.settings.computationType;
     out.labels = many.labels;
     out.results.resize(count);
     RunInterruptible([&] {
         RunInListOrder(
-            count, JobsFor(call.jobs), [&](int32_t i) { out.results[i] = Analyse(many.spans[i], *settings[i]); },
-            [](int32_t) {});
+            count, JobsFor(call.jobs),
+            [&](int32_t i) { out.results[i] = Analyse(many.spans[i], *out.settings[i]); }, [](int32_t) {});
     });
     std::vector<const AnalysisResult*> results;
     for (int32_t i = 0; i < count; ++i) {
@@ -195,17 +227,27 @@ void AddBatch(py::module_& m) {
         .def_readonly("type", &Results::type, "The computation type.")
         .def_readonly("names", &Results::labels, "A DataFrame's column labels, in order; None otherwise.")
         .def("__len__", [](const Results& r) { return r.results.size(); })
-        .def("__getitem__", &Results::At)
+        .def("__getitem__", [](const Results& r, const py::object& key) { return r.At(r.IndexOf(key)); })
         .def("__iter__",
              [](const Results& r) {
                  py::list all;
-                 for (size_t i = 0; i < r.results.size(); ++i) all.append(ResultOf(r.results[i], r.type));
+                 for (size_t i = 0; i < r.results.size(); ++i) all.append(r.At(i));
                  return py::iter(all);
              })
         .def_property_readonly("hurst", &Results::Hurst,
                                "Static types: H of each series; dynamic types: H at every position, a row a series.")
-        .def_property_readonly("hurst_error", &Results::HurstError,
-                               "Static types: the standard error of each series' H; None otherwise.")
+        .def_property_readonly("hurst_residual_error", &Results::HurstError,
+                               "Static types: the fitted slope's standard error of each series; None otherwise.")
+        .def_property_readonly("hurst_error", &Results::HurstError, "The old name of hurst_residual_error.")
+        .def_property_readonly("hurst_ci", &Results::HurstCi,
+                               "With ci=: each series' interval, a row (low, high) a series, NaN where it has "
+                               "none; None otherwise.")
+        .def_property_readonly(
+            "hurst_corrected", [](const Results& r) { return r.PerInterval(&HurstInterval::corrected); },
+            "With ci=: each series' bias-corrected H; None otherwise.")
+        .def_property_readonly(
+            "hurst_sd", [](const Results& r) { return r.PerInterval(&HurstInterval::deviation); },
+            "With ci=: each series' standard deviation of H over its bootstrap series; None otherwise.")
         .def_property_readonly("scales", &Results::Scales,
                                "The scales n: one array when the series share them, a list of arrays otherwise.")
         .def_property_readonly("fluctuation", &Results::Fluctuation,

@@ -69,6 +69,17 @@ private:
     OutputSink* previous_;
 };
 
+// Discards everything the calling thread prints while it is alive.
+class OutputSilence : public OutputSink {
+public:
+    OutputSilence() : redirect_(*this) {}
+    void Write(std::string_view) override {}
+    void Report(const Progress&) override {}
+
+private:
+    ScopedOutputRedirect redirect_;
+};
+
 // Collects everything printed while it is alive and hands it back line by line.
 class OutputCapture : public OutputSink {
 public:

@@ -2,6 +2,7 @@
 // The record of one analysis and its configuration file.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,14 @@ namespace fractan {
 
 // A cluster analysis takes samples above this for bad data, unless told another.
 inline constexpr double kDefaultBadAbove = 100000.0;
+
+// What an interval on H by parametric bootstrap is asked with (engine/interval.h).
+struct IntervalRequest {
+    double level = 0.95;      // the share of intervals that cover the true H
+    int32_t replicates = 50;  // B: 20 covers as well, with noisier widths
+    int32_t seed = -1;        // 0 or more: the same interval every time; less: drawn anew
+    int32_t jobs = 0;         // threads for the replicates; 0: one per core
+};
 
 class AnalysisParameters {
 public:
@@ -43,6 +52,7 @@ public:
     int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
     int32_t jobs = 0;  // the files of a list analysed at once; 0 or less: one per core
     double badAbove = kDefaultBadAbove;  // cluster analysis: samples above it are bad data
+    std::optional<IntervalRequest> interval;  // static types: an interval on every H
     // The column read of every input file that has several (a table, a 2-D
     // .npy array): its number from 1 or its header name; empty for the first.
     std::string column;

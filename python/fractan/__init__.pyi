@@ -13,7 +13,11 @@ ManySeries = Any  # a 2-D array (a series a row), a list of array-likes, a panda
 class Fit:
     hurst: float
     intercept: float
-    hurst_error: float
+    hurst_residual_error: float
+    hurst_error: float  # the old name of hurst_residual_error
+    hurst_ci: Optional[tuple[float, float]]
+    hurst_corrected: Optional[float]
+    hurst_sd: Optional[float]
     scales: npt.NDArray[np.int32]
 
 class Result:
@@ -22,7 +26,11 @@ class Result:
     scales: npt.NDArray[np.int32]
     fluctuation: npt.NDArray[np.float64]
     hurst: Union[float, npt.NDArray[np.float64]]
-    hurst_error: Optional[float]
+    hurst_residual_error: Optional[float]
+    hurst_error: Optional[float]  # the old name of hurst_residual_error
+    hurst_ci: Optional[tuple[float, float]]
+    hurst_corrected: Optional[float]
+    hurst_sd: Optional[float]
     positions: Optional[npt.NDArray[np.int32]]
     position: int
     intercept: Optional[float]
@@ -33,7 +41,11 @@ class Results:
     type: int
     names: Optional[list]
     hurst: Union[npt.NDArray[np.float64], list]
+    hurst_residual_error: Optional[npt.NDArray[np.float64]]
     hurst_error: Optional[npt.NDArray[np.float64]]
+    hurst_ci: Optional[npt.NDArray[np.float64]]
+    hurst_corrected: Optional[npt.NDArray[np.float64]]
+    hurst_sd: Optional[npt.NDArray[np.float64]]
     scales: Union[npt.NDArray[np.int32], list]
     fluctuation: Union[npt.NDArray[np.float64], list, None]
     positions: Union[npt.NDArray[np.int32], list, None]
@@ -49,10 +61,12 @@ class Clusters:
 
 def dma(x: Union[Series, ManySeries], type: int = ..., window: Optional[int] = None,
         scales: Optional[ArrayLike] = None, weight: int = ..., shift: float = ..., lambda_: float = ...,
-        step: int = ..., integrate: bool = False, jobs: int = 0) -> Union[Result, Results]: ...
+        step: int = ..., integrate: bool = False, jobs: int = 0, ci: Optional[float] = None,
+        bootstrap: int = 50, seed: Optional[int] = None) -> Union[Result, Results]: ...
 def dfa(x: Union[Series, ManySeries], type: int = ..., order: int = ..., window: Optional[int] = None,
         scales: Optional[ArrayLike] = None, step: int = ..., integrate: bool = False,
-        jobs: int = 0) -> Union[Result, Results]: ...
+        jobs: int = 0, ci: Optional[float] = None, bootstrap: int = 50,
+        seed: Optional[int] = None) -> Union[Result, Results]: ...
 def clusters(x: Series, scales: ArrayLike, average: str = "standard", distribution: str = "linear",
              step: float = 1.0, per_window: bool = False, bad_above: float = ...) -> Clusters: ...
 def generate_rmd(levels: int, hurst: float, seed: int = ...) -> npt.NDArray[np.float64]: ...
@@ -61,4 +75,5 @@ def linear(start: int, end: int, step: int) -> npt.NDArray[np.int32]: ...
 def geometric(start: int, end: int, step: int = 2) -> npt.NDArray[np.int32]: ...
 def local_slope(scales: ArrayLike, fluctuation: ArrayLike, width: float = 1.0,
                 delta: float = 0.1) -> tuple[npt.NDArray[np.float64], npt.NDArray[np.float64]]: ...
+def load(path: str, column: Union[int, str, None] = None) -> npt.NDArray[np.float64]: ...
 def run_config(path: str, jobs: int = 0) -> dict: ...

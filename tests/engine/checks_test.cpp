@@ -22,6 +22,7 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         int weight = 0;
         double theta = 0.0;
         std::string reason = "";
+        std::optional<IntervalRequest> interval = {};
     };
     const ScaleProgression p{5, 50, 5, kLinear, {}}, one{1, 50, 7, kLinear, {}};
     const ScaleProgression typeSeven{5, 50, 5, 7, {}};
@@ -45,6 +46,12 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
                                               "or more; the step is 0); H is the slope over two or more."},
         {kCommand, 12, 10, 111, &p, 0, 0,
          "Computation type 12 is not one of the types 0 ... 9: 0, 2 and 4 ... 9 for DMA, 1 and 3 for DFA."},
+        {kDmaPage, 2, 10, 111, &p, 0, 0, "", IntervalRequest{}},
+        {kDfaPage, 1, 100, 101, &p, 0, 0, "An interval on H is given for static methods only.", IntervalRequest{}},
+        {kDmaPage, 2, 10, 111, &p, 0, 0, "The interval's level is 1; it must lie between 0 and 1, such as 0.95.",
+         IntervalRequest{1.0}},
+        {kDfaPage, 3, 100, 101, &p, 0, 0, "The bootstrap is asked for 1 series; it takes 2 or more.",
+         IntervalRequest{0.9, 1}},
     };
     for (const Case& k : cases) {
         AnalysisParameters r;
@@ -55,6 +62,7 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         r.dmaWeight = k.weight;
         r.shiftPercentage = k.theta;
         r.dfaOrder = 0;  // boxes of 2 hold a residual
+        r.interval = k.interval;
         const std::optional<MethodFamily> family = k.check == kDmaPage   ? std::optional(MethodFamily::kDma)
                                                    : k.check == kDfaPage ? std::optional(MethodFamily::kDfa)
                                                                          : std::nullopt;

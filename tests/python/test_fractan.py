@@ -173,6 +173,10 @@ def test_arguments(tmp_path):
     assert list(part.scales) == list(r.scales[keep]) and r.fit().hurst == r.hurst
     assert fractan.dfa(x, type=1, window=2000, step=500).intercept is None
     assert (part.hurst, part.intercept) == pytest.approx(np.polyfit(np.log10(part.scales), np.log10(r.fluctuation[keep]), 1), rel=1e-9)
+    # A seeded interval repeats, and a fit over every scale has the result's own.
+    r = fractan.dfa(x, ci=0.95, bootstrap=20, seed=3)
+    assert r.hurst_ci[0] < r.hurst < r.hurst_ci[1]
+    assert r.hurst_ci == fractan.dfa(x, ci=0.95, bootstrap=20, seed=3).hurst_ci == r.fit().hurst_ci
     # A table with a header line, and numpy's own files, read as they come.
     (tmp_path / "t.csv").write_text("day,price\n" + "".join("%d,%r\n" % (i, v) for i, v in enumerate(x[:50])))
     np.save(tmp_path / "x.npy", x)
@@ -190,6 +194,7 @@ def test_arguments(tmp_path):
         (lambda: fractan.dfa(np.zeros((2, 2, 10))), TypeError, "^x must be one series .1-D., or one series a row .2-D.$"),
         (lambda: fractan.dfa([x, x[:40]]), ValueError, "^x.1.: .*give scales for a series this short"),
         (lambda: fractan.dfa(x, jobs=-1), ValueError, "^jobs must be 0"),
+        (lambda: fractan.dma(x, ci=1.5), ValueError, "^The interval's level is 1.5; it must lie between 0 and 1"),
         # What the extension would answer with its signatures and the array: one line.
         (lambda: fractan.dfa(x, foo=1), TypeError, "^dfa.. has no argument 'foo'; it takes x, type, order"),
         (lambda: fractan.geometric(4, "64"), TypeError, "^end must be a whole number, not str$"),
