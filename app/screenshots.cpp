@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
     services.answers = {series};
     dma->findChild<QPushButton*>("inputBrowse")->click();
     FillCommon(dma, series, work.path());
+    dma->findChild<QCheckBox*>("interval")->setChecked(true);  // the interval on H, drawn on the chart
+    Text(dma, "intervalSeed", "1");
     dma->Calculate();
     sheet.Pages()->setCurrentWidget(dma);
     ok &= Save(&sheet, pictures + "/gui-dma.png");

@@ -338,10 +338,9 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.outputPath = o.outputPath;
     p.integrate = o.integrate ? 1 : 0;
     p.jobs = o.jobs;
-    if (o.interval) {
-        p.interval = o.intervalRequest;
-        p.interval->jobs = o.jobs;
-    }
+    p.interval = o.interval ? 1 : 0;
+    p.intervalRequest = o.intervalRequest;
+    p.intervalRequest.jobs = o.jobs;
     p.column = o.column;
     if (o.testName) p.testName = *o.testName;
     else if (o.family == Family::kClusters) p.testName = "fractan";

@@ -104,7 +104,7 @@ AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note)
     s.dmaLambda = record.dmaLambda;
     s.shiftPercentage = record.shiftPercentage;
     s.integrate = record.integrate != 0;
-    s.interval = record.interval;
+    if (record.interval) s.interval = record.intervalRequest;
     return s;
 }
 

@@ -2,7 +2,6 @@
 // The record of one analysis and its configuration file.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +51,8 @@ public:
     int32_t dynamicStep = DefaultOf<int32_t>(kUsesStep);
     int32_t jobs = 0;  // the files of a list analysed at once; 0 or less: one per core
     double badAbove = kDefaultBadAbove;  // cluster analysis: samples above it are bad data
-    std::optional<IntervalRequest> interval;  // static types: an interval on every H
+    int32_t interval = 0;  // flag: static types give an interval on every H, as `intervalRequest` asks
+    IntervalRequest intervalRequest;
     // The column read of every input file that has several (a table, a 2-D
     // .npy array): its number from 1 or its header name; empty for the first.
     std::string column;

@@ -478,6 +478,17 @@ QWidget* CScalingPage::BuildComputationGroup() {
     AddRow(computationForm_, nullptr, CheckField("integrate", "Integrate the values"), FIELD(integrate))
         ->setToolTip("Analyse the cumulative sum of the values less their mean: for a series of increments "
                      "(returns, noise) rather than its profile (a walk)");
+    // An interval on H, for the static methods (not stored in the configuration file).
+    intervalFields_ = {
+        AddRow(computationForm_, nullptr, CheckField("interval", "Interval on H (parametric bootstrap)"),
+               FIELD(interval)),
+        AddRow(computationForm_, "Interval level", NumberField("intervalLevel"), FIELD(intervalRequest.level)),
+        AddRow(computationForm_, "Bootstrap series", NumberField("bootstrap"), FIELD(intervalRequest.replicates)),
+        AddRow(computationForm_, "Interval seed", NumberField("intervalSeed"), FIELD(intervalRequest.seed))};
+    intervalFields_[0]->setToolTip("Exact fractional Brownian motions of the series' length at the H found, "
+                                   "analysed alike, give the spread and bias of H: the interval is drawn on the "
+                                   "chart and written to <result>.interval.txt");
+    intervalFields_[3]->setToolTip("0 or more: the same interval every time; -1: drawn anew");
     // Kept in the record for a cluster analysis of the same configuration; DMA does not read it.
     if (family_ == MethodFamily::kDma)
         AddRow(computationForm_, nullptr, CheckField("generateMovingAverageFiles", "Generate moving average files"),
@@ -491,6 +502,7 @@ void CScalingPage::ApplyComputationRules() {
     const int index = computationType_->currentIndex();
     const Method* method = index >= 0 ? FindMethod(types_[index]) : nullptr;
     for (const auto& [setting, field] : settings_) ShowRow(computationForm_, field, method && method->Uses(setting));
+    for (QWidget* field : intervalFields_) ShowRow(computationForm_, field, method && !method->dynamic);
 }
 
 CAnalysisPage::Job CScalingPage::Plan() const {
@@ -510,7 +522,7 @@ CAnalysisPage::Job CScalingPage::Plan() const {
         if (drawn != summary.files.end())
             outcome.show = [file = std::move(*drawn), scales = std::move(summary.scales)](ResultChart& chart) {
                 const QString name = QFileInfo(QString::fromStdString(file.input)).fileName();
-                if (file.hursts.empty()) chart.ShowScaling(scales, file.fluctuations, file.hurst, name);
+                if (file.hursts.empty()) chart.ShowScaling(scales, file.fluctuations, file.hurst, name, file.interval);
                 else chart.ShowHurstSeries(file.positions, file.hursts, name);
             };
         return outcome;

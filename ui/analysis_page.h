@@ -172,6 +172,7 @@ private:
     QComboBox* computationType_ = nullptr;
     QFormLayout* computationForm_ = nullptr;
     std::vector<std::pair<MethodSetting, QLineEdit*>> settings_;
+    std::vector<QWidget*> intervalFields_;  // shown for the static methods
 };
 
 class CDMAPage : public CScalingPage {

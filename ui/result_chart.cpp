@@ -1,6 +1,7 @@
 #include "ui/result_chart.h"
 
 #include <QChart>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QScatterSeries>
@@ -45,7 +46,7 @@ void ResultChart::ShowNote(const QString& note) {
 }
 
 void ResultChart::ShowScaling(const std::vector<int32_t>& scales, const std::vector<double>& fluctuations,
-                              double hurst, const QString& name) {
+                              double hurst, const QString& name, const std::optional<HurstInterval>& interval) {
     auto* chart = new QChart;
     auto* scatter = new QScatterSeries;
     scatter->setName("F(n)");
@@ -66,6 +67,14 @@ void ResultChart::ShowScaling(const std::vector<int32_t>& scales, const std::vec
     }
     plotted_ = static_cast<int>(scatter->count());
     hurstText_ = std::isfinite(hurst) ? QString("H = %1").arg(hurst, 0, 'f', 4) : QString("H is not a finite number");
+    if (interval && interval->none.empty())
+        hurstText_ += QString(", %1 % interval %2 … %3 (corrected H %4)")
+                          .arg(100 * interval->level)
+                          .arg(interval->low, 0, 'f', 4)
+                          .arg(interval->high, 0, 'f', 4)
+                          .arg(interval->corrected, 0, 'f', 4);
+    else if (interval)
+        hurstText_ += QString(", no interval: %1").arg(QString::fromStdString(interval->none));
 
     chart->setTitle(QString("%1 — %2").arg(hurstText_, name));
     if (plotted_ == 0) {
@@ -77,16 +86,28 @@ void ResultChart::ShowScaling(const std::vector<int32_t>& scales, const std::vec
     chart->addSeries(scatter);
     if (std::isfinite(hurst)) {
         // The least-squares line of slope H passes through the points' centre.
-        const double intercept = (sumLogF - hurst * sumLogN) / plotted_;
-        auto* fit = new QLineSeries;
-        fit->setName("least-squares line");
-        for (double n : {nLow, nHigh}) {
-            const double f = std::pow(10.0, intercept + hurst * std::log10(n));
-            fit->append(n, f);
-            fLow = std::min(fLow, f);
-            fHigh = std::max(fHigh, f);
+        // The lines of slope H, and of the interval's ends, through the points' centre.
+        const double centreN = sumLogN / plotted_, centreF = sumLogF / plotted_;
+        auto line = [&](double slope, const QString& caption, Qt::PenStyle style) {
+            auto* fit = new QLineSeries;
+            fit->setName(caption);
+            for (double n : {nLow, nHigh}) {
+                const double f = std::pow(10.0, centreF + slope * (std::log10(n) - centreN));
+                fit->append(n, f);
+                fLow = std::min(fLow, f);
+                fHigh = std::max(fHigh, f);
+            }
+            chart->addSeries(fit);
+            if (style == Qt::SolidLine) return;
+            fit->setPen(QPen(Qt::gray, 1.5, style));
+            if (caption.isEmpty())
+                for (QLegendMarker* marker : chart->legend()->markers(fit)) marker->setVisible(false);
+        };
+        line(hurst, "least-squares line", Qt::SolidLine);
+        if (interval && interval->none.empty()) {
+            line(interval->low, "interval's ends", Qt::DashLine);
+            line(interval->high, "", Qt::DashLine);
         }
-        chart->addSeries(fit);
     }
     auto* xAxis = DecadeAxis(nLow, nHigh, "n");
     auto* yAxis = DecadeAxis(fLow, fHigh, "F(n)");

@@ -8,7 +8,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "engine/interval.h"
 
 namespace fractan::ui {
 
@@ -18,9 +21,10 @@ public:
     explicit ResultChart(QWidget* parent = nullptr);
 
     // A static run's F at its scales n, and the line of slope H through
-    // them; `name`: the input's, for the title.
+    // them; `name`: the input's, for the title. With an interval on H, its
+    // ends as dashed lines through the points' centre, and it in the title.
     void ShowScaling(const std::vector<int32_t>& scales, const std::vector<double>& fluctuations, double hurst,
-                     const QString& name);
+                     const QString& name, const std::optional<HurstInterval>& interval = {});
     // A dynamic run's H at each position.
     void ShowHurstSeries(const std::vector<int32_t>& positions, const std::vector<double>& hursts,
                          const QString& name);

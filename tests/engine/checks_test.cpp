@@ -62,7 +62,8 @@ TEST(Checks, RefusalsOfThePagesAndTheCommand) {
         r.dmaWeight = k.weight;
         r.shiftPercentage = k.theta;
         r.dfaOrder = 0;  // boxes of 2 hold a residual
-        r.interval = k.interval;
+        r.interval = k.interval.has_value();
+        r.intervalRequest = k.interval.value_or(IntervalRequest{});
         const std::optional<MethodFamily> family = k.check == kDmaPage   ? std::optional(MethodFamily::kDma)
                                                    : k.check == kDfaPage ? std::optional(MethodFamily::kDfa)
                                                                          : std::nullopt;
