@@ -3,6 +3,9 @@
 //   StaticDfa10M / PlainStaticDfa10M     static DFA-1 of a 10^7-sample binary walk, 20 box sizes 10 … N/10
 //   DynamicDma10M / PlainDynamicDma10M   dynamic DMA on 10^7 samples in memory, K = 20, W = 1000, step 1
 //   FilesList40/1 / FilesList40/2        a files list of 40 series of 10^6 samples with --jobs 1 and 2
+//   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
+//                                        fBm of 2^16 and 2^20 samples, in wall time, beside
+//   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +19,7 @@
 #include "engine/analysis.h"
 #include "engine/dfa.h"
 #include "engine/driver.h"
+#include "generator/spectral.h"
 #include "setup/output.h"
 #include "setup/series_loader.h"
 
@@ -212,6 +216,42 @@ void BM_FilesList40(benchmark::State& state) {
     for (auto _ : state) RunAnalysis(p);
 }
 BENCHMARK(BM_FilesList40)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Exact fractional Brownian motion of 2^levels + 1 samples at H = 0.7, and
+// the command's static DFA-1 settings for it.
+struct IntervalCase {
+    std::vector<double> x;
+    AnalysisSettings settings;
+
+    explicit IntervalCase(int32_t levels) {
+        SpectralDraws draws(1, 1, 0.7);
+        std::string reason;
+        x = BuildSpectralSeries(levels, 0.7, draws, 1, reason);
+        settings.computationType = 3;
+        settings.windowSize = DefaultWindowSize(3, static_cast<int64_t>(x.size()), 0);
+        const SizeList sizes =
+            ScaleProgression{4, DefaultLargestScale(3, static_cast<int64_t>(x.size()), settings.windowSize, 4), 2,
+                             kGeometric, {}}
+                .Expand();
+        settings.sizes.assign(sizes.begin(), sizes.end());
+    }
+};
+
+void BM_Interval(benchmark::State& state) {
+    OutputSilence quiet;
+    IntervalCase c(static_cast<int32_t>(state.range(0)));
+    c.settings.interval = IntervalRequest{0.95, 50, 1, 0};
+    for (auto _ : state) benchmark::DoNotOptimize(Analyse(c.x, c.settings).interval->high);
+}
+BENCHMARK(BM_Interval)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PlainAnalyses(benchmark::State& state) {
+    OutputSilence quiet;
+    const IntervalCase c(static_cast<int32_t>(state.range(0)));
+    for (auto _ : state)
+        for (int i = 0; i < 51; ++i) benchmark::DoNotOptimize(Analyse(c.x, c.settings).hurst);
+}
+BENCHMARK(BM_PlainAnalyses)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace fractan
