@@ -11,7 +11,7 @@ def _axes(ax):
 
 
 def plot_result(self, ax=None):
-    """F(n) on log-log axes with the fitted line and H, or H along the series for a
+    """F(n) on log-log axes with the fitted line and H (and its interval, with ci=), or H along the series for a
     dynamic result, on the matplotlib axes ax (new ones by default). Returns the axes."""
     ax = _axes(ax)
     if self.positions is not None:
@@ -21,8 +21,8 @@ def plot_result(self, ax=None):
     else:
         n = np.asarray(self.scales, dtype=float)
         ax.loglog(n, self.fluctuation, "o", label="F(n)")
-        error = "" if np.isnan(self.hurst_error) else f" ± {self.hurst_error:.3f}"
-        ax.loglog(n, 10**self.intercept * n**self.hurst, "-", label=f"H = {self.hurst:.3f}{error}")
+        interval = "" if self.hurst_ci is None else ", interval %.3f … %.3f" % self.hurst_ci
+        ax.loglog(n, 10**self.intercept * n**self.hurst, "-", label=f"H = {self.hurst:.3f}{interval}")
         ax.set_xlabel("n")
         ax.set_ylabel("F(n)")
         ax.legend()
