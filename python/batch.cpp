@@ -82,6 +82,7 @@ struct Results {
     int32_t type = 0;
     std::vector<AnalysisResult> results;
     std::vector<std::shared_ptr<const AnalysisSettings>> settings;  // of each series, shared by those of a length
+    std::vector<int64_t> lengths;
     py::object labels = py::none();
 
     size_t IndexOf(const py::object& key) const {
@@ -97,9 +98,7 @@ struct Results {
         if (i < 0 || i >= count) throw py::index_error("there are " + std::to_string(count) + " series");
         return static_cast<size_t>(i);
     }
-    Result At(size_t i) const { return ResultOf(results[i], settings[i], settings[i] ? Length(i) : 0); }
-    int64_t Length(size_t i) const { return lengths[i]; }
-    std::vector<int64_t> lengths;
+    Result At(size_t i) const { return ResultOf(results[i], settings[i], lengths[i]); }
 
     bool Dynamic() const { return IsDynamicType(type); }
 
