@@ -103,6 +103,7 @@ void DeclareDfa(CLI::App& cmd) {
     AddScaleOptions(cmd, dfa, "box size", "Largest box size (default: an eighth of the window size)");
     AddRunOptions(cmd, dfa, MethodFamily::kDfa);
     AddSettingOption(cmd, kUsesOrder, dfa.dfaOrder);
+    AddSettingOption(cmd, kUsesBoxes, dfa.dfaBoxes);
     AddStoredOptions(cmd, dfa);
 }
 

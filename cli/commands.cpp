@@ -349,6 +349,7 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.dmaLambda = o.dmaLambda;
     p.shiftPercentage = o.shiftPercentage;
     p.dfaOrder = o.dfaOrder;
+    p.dfaBoxes = o.dfaBoxes;
     p.movingAverageType = o.movingAverageType;
     p.distributionType = o.distributionType;
     p.distributionStep = o.distributionStep;

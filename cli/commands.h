@@ -48,6 +48,7 @@ struct AnalysisOptions {
     double dmaLambda = DefaultOf<double>(kUsesLambda);
     double shiftPercentage = DefaultOf<double>(kUsesShift);
     int32_t dfaOrder = DefaultOf<int32_t>(kUsesOrder);
+    std::string dfaBoxes = DefaultOf<std::string>(kUsesBoxes);
     int32_t movingAverageType = 0;
     int32_t distributionType = 0;
     double distributionStep = 1.0;

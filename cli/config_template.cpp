@@ -5,6 +5,8 @@
 namespace fractan::cli {
 namespace {
 
+constexpr int kMostOrder = static_cast<int>(DescriptionOf(kUsesOrder).most);
+
 // Line 8's explanation: every computation type by its number.
 std::string MethodLines() {
     std::string text = "# Line  8  computation type:\n";
@@ -28,13 +30,14 @@ std::string ConfigTemplate() {
     example.averageProgression = ScaleProgression{8, 2048, 8, kLinear, {}};
     example.testName = "run1";
 
-    // The reader takes 35 lines, and lines 36 and 37 when line 36 is their
-    // header; everything after them is free text.
+    // The reader takes 35 lines, then lines 36 and 37 and lines 38 and 39
+    // when their headers come; everything after them is free text.
     return example.ConfigText() + R"(
 # ---------------------------------------------------------------------------
-# FRACTAN configuration file. Only the first 37 lines above are read; the
+# FRACTAN configuration file. Only the first 39 lines above are read; the
 # bracketed lines are headers that the reader skips without comparing them,
-# but for line 36: a file may end after line 35 (no integration).
+# but for lines 36 and 38: a file may end after line 35 (no integration,
+# boxes from the end) or after line 37.
 #
 # Line  2  input mode: S one series file, M a files list (one path per line,
 #          up to the first empty line).
@@ -61,10 +64,15 @@ std::string ConfigTemplate() {
 # Line 27  cluster analysis: distribution type (0 linear, 1 logarithmic) and step.
 # Line 29  test name: the first part of every result file name.
 # Line 31  smoothed DMA: filter weight and lambda.
-# Line 33  DFA order: 0 constant, 1 linear.
+# Line 33  DFA order: the degree of the polynomial fitted in each box, 0
+#          constant, 1 linear, 2 quadratic, ... up to )" + std::to_string(kMostOrder) + R"(.
 # Line 35  shifted DMA: the shift as a fraction of the window (0.5 = half).
 # Line 37  1: analyse the cumulative sum of the values less their mean (for
 #          increments such as returns or noise), as --integrate does; 0: not.
+# Line 39  where the boxes of DFA lie, as --boxes takes it: end (the boxes tile
+#          the window from its end), both (the tilings from its end and from
+#          its start together), overlap (a box ending at every sample) or
+#          overlap:STEP (box ends STEP of a box apart, 0 < STEP <= 1).
 #
 # Run it with:  fractan run THIS_FILE
 )";

@@ -100,6 +100,7 @@ AnalysisSettings SettingsOf(const AnalysisParameters& record, std::string* note)
     AnalysisSettings s = SettingsOf(record.computationType, record.windowSize, record.averageProgression, note);
     s.dynamicStep = record.dynamicStep;
     s.dfaOrder = record.dfaOrder;
+    s.dfaBoxes = record.dfaBoxes;
     s.dmaWeight = record.dmaWeight;
     s.dmaLambda = record.dmaLambda;
     s.shiftPercentage = record.shiftPercentage;
@@ -118,6 +119,11 @@ std::string ComputationRefusal(const AnalysisSettings& s, const SizeList& sizes,
     int64_t needed = int64_t{s.windowSize} + 1;
     std::string windowRefusal;
     if (dfa) {
+        if (s.dfaOrder < 0 || s.dfaOrder > kMostDfaOrder)
+            return "the DFA order is " + std::to_string(s.dfaOrder) + ", not one of 0 ... " +
+                   std::to_string(kMostDfaOrder);
+        if (!ParseBoxPlacement(s.dfaBoxes))
+            return "the DFA boxes [" + s.dfaBoxes + "] are not " + kBoxPlacementTexts;
         // A box of one sample leaves no residual from a constant, of two none from a line.
         windowRefusal = WindowsBelow(sizes, FindMethod(s.computationType)->leastScale + s.dfaOrder, "box size");
     } else {
@@ -177,7 +183,7 @@ std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s
     const int exponent = BroughtToRange(samples, scaled);
     std::optional<std::vector<double>> f =
         IsDfaType(s.computationType)
-            ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder)
+            ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder, *ParseBoxPlacement(s.dfaBoxes))
             : std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
                          WindowsOf(s));
     if (f && exponent != 0)
@@ -190,7 +196,8 @@ bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::spa
     std::vector<double> scaled;
     BroughtToRange(samples, scaled);  // H alone is kept, and a scale leaves it as it is
     if (IsDfaType(s.computationType))
-        return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range);
+        return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range,
+                            *ParseBoxPlacement(s.dfaBoxes));
     return std::visit(
         [&](auto windows) { return DynamicExponents(samples, sizes, s.windowSize, s.dynamicStep, windows, sink, range); },
         WindowsOf(s));

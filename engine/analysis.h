@@ -32,7 +32,8 @@ struct AnalysisSettings {
     int32_t windowSize = 0;       // W
     std::vector<int32_t> sizes;   // moving-average window or DFA box sizes; the last is M
     int32_t dynamicStep = 100;    // dynamic types: every step-th position (below 2: every one)
-    int32_t dfaOrder = 1;         // DFA: 0 constant, 1 line (the checks refuse other orders)
+    int32_t dfaOrder = 1;         // DFA: the polynomial's degree, 0 constant … 5
+    std::string dfaBoxes = "end"; // DFA: where the boxes lie, end, both, overlap or overlap:STEP (engine/dfa.h)
     int32_t dmaWeight = 0;        // smoothed DMA (4, 8, 9): filter length, 0 for the plain average
     double dmaLambda = 0.0;       // type 9: the blend of the earlier output
     double shiftPercentage = 0.0; // shifted DMA (5, 6): the shift as a fraction of each window

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/computation.h"
+#include "engine/dfa.h"
 #include "engine/first_order_dma.h"
 #include "engine/methods.h"
 #include "engine/shifted_dma.h"
@@ -50,8 +51,16 @@ double ValueOf(const AnalysisSettings& s, MethodSetting setting) {
         case kUsesShift: return s.shiftPercentage;
         case kUsesOrder: return s.dfaOrder;
         case kUsesStep: return s.dynamicStep;
+        case kUsesBoxes: break;  // text, which TextRefusal checks
     }
     return 0.0;
+}
+
+// Why the text of a setting held as text cannot be taken, or empty.
+std::string TextRefusal(const AnalysisSettings& s, const SettingDescription& d) {
+    if (d.setting == kUsesBoxes && !ParseBoxPlacement(s.dfaBoxes))
+        return std::string(d.caption) + " [" + s.dfaBoxes + "] is not " + kBoxPlacementTexts + ".";
+    return {};
 }
 
 std::string Shortest(double value) {
@@ -63,8 +72,13 @@ std::string Shortest(double value) {
 // The first setting the method reads whose value lies outside its range.
 Refusal SettingRangeRefusal(const Method& method, const AnalysisSettings& s) {
     for (const SettingDescription& d : kSettingDescriptions) {
+        if (!method.Uses(d.setting)) continue;
+        if (d.textDefault) {
+            if (std::string reason = TextRefusal(s, d); !reason.empty()) return {d.field, reason};
+            continue;
+        }
         const double value = ValueOf(s, d.setting);
-        if (!method.Uses(d.setting) || (value >= d.least && value <= d.most)) continue;
+        if (value >= d.least && value <= d.most) continue;
         const std::string what = std::isnan(value)          ? "is not a number"
                                  : d.most == kUnbounded      ? Shortest(value) + " is below " + Shortest(d.least)
                                                              : Shortest(value) + " is outside " + Shortest(d.least) +

@@ -1,7 +1,10 @@
 #include "engine/dfa.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "engine/dma_frames.h"
@@ -10,100 +13,125 @@
 namespace fractan {
 namespace {
 
-// The sums of one box in coordinates of its own: u counts the samples from the
-// box's first one, and v is a sample less that first sample. Sums over the
-// whole series would be differences of large, nearly equal numbers on a long
-// series or one far from zero, and the fitted line would lose its digits.
-struct BoxSums {
-    double v = 0.0, uv = 0.0;  // Σ v, Σ u·v
+double NotANumber() { return std::numeric_limits<double>::quiet_NaN(); }
+
+// How the boxes of one size lie: `count` boxes whose ends are `step` samples
+// apart, the last ending at the end position; for both-end boxes as many
+// again, ending `lag` samples earlier.
+struct BoxRow {
+    int32_t n, step, count, lag = -1;
+
+    BoxRow(int32_t size, int32_t W, const BoxPlacement& boxes) : n(size), step(boxes.StepIn(size)) {
+        count = n > W ? 0 : step < n ? (W - n) / step + 1 : W / n;
+        // Two tilings that coincide are one.
+        if (boxes.kind == BoxPlacement::Kind::kBoth && W % n != 0) lag = W % n;
+    }
+    int32_t Boxes() const { return lag < 0 ? count : 2 * count; }
+    bool Tiles() const { return step == n; }
 };
 
-// What a box of n samples shares with every other box of that size: the sums
-// of u and u², and the parts of the least-squares slope that follow from them.
-struct BoxShape {
-    int32_t n;
-    double su, mx, denominator, r;
-
-    explicit BoxShape(int32_t length) : n(length) {
-        const double N = length;
-        su = N * (N - 1.0) * 0.5;                                               // Σ u
-        const double suu = (N - 1.0) * N * (2.0 * N - 1.0) * 0.16666666666666666;  // Σ u²
-        mx = (1.0 / n) * su;
-        denominator = suu - mx * su;
-        r = 1.0 / n;
+// A sum that is updated at every position for as long as the series runs:
+// compensated (Neumaier), so that rounding does not build up over millions of
+// additions and removals. Values that are not finite are counted apart, so
+// that the sum is whole again once they have been removed.
+class RunningSum {
+public:
+    void Add(double x) {
+        if (!std::isfinite(x)) {
+            ++notFinite_;
+            return;
+        }
+        const double t = sum_ + x;
+        carry_ += std::fabs(sum_) >= std::fabs(x) ? (sum_ - t) + x : (x - t) + sum_;
+        sum_ = t;
     }
+    void Remove(double x) {
+        if (std::isfinite(x)) Add(-x);
+        else --notFinite_;
+    }
+    double Value() const { return notFinite_ > 0 ? NotANumber() : sum_ + carry_; }
+
+private:
+    double sum_ = 0.0, carry_ = 0.0;
+    int32_t notFinite_ = 0;
 };
 
-// The least-squares line v = u·slope + intercept of one box (slope 0 for
-// order 0, so that the intercept is the box mean). The slope is that of
-// LeastSquaresSlope, term for term.
-struct BoxLine {
-    double slope = 0.0, intercept = 0.0;
-
-    BoxLine(const BoxSums& sums, const BoxShape& shape, bool linear) {
-        if (linear) slope = (sums.uv - shape.mx * sums.v) / shape.denominator;
-        intercept = shape.r * sums.v - shape.r * shape.su * slope;
+// One box size along the whole series: the box ending at every position
+// slides on by one sample, and for every class of positions the same
+// distance apart (`step`), the sum of R/n over the last `count` boxes.
+template <int M>
+class BoxTrack {
+public:
+    BoxTrack(const double* samples, const BoxBasis& basis, const BoxRow& row, int32_t W)
+        : row_(row), box_(samples, basis), ring_(static_cast<size_t>(W) + 1, 0.0), slot_(W + 1), expired_(W + 1),
+          sums_(static_cast<size_t>(row.step)), class_(row.step) {
+        // The slot of the box `count` boxes back: never written yet, it holds 0.
+        for (int64_t i = 0; i < int64_t{row.count} * row.step; ++i) --expired_;
     }
+    // Takes in the box that ends at position p: the first of the series, then
+    // the box of every next position in turn.
+    void At(int32_t p, bool first) {
+        if (first) box_.Start(p - row_.n + 1);
+        else box_.Advance(), ++slot_, ++expired_, ++class_;
+        const double r = box_.Residual();
+        RunningSum& sum = sums_[class_];
+        sum.Remove(ring_[expired_]);
+        sum.Add(r);
+        ring_[slot_] = r;
+    }
+    // F² at the position of the last box.
+    double Square() const {
+        if (row_.count == 0) return NotANumber();  // a box size above W
+        double total = sums_[class_].Value();
+        if (row_.lag >= 0) total += sums_[(class_ - row_.lag + row_.step) % row_.step].Value();
+        return total / row_.Boxes();
+    }
+
+private:
+    BoxRow row_;
+    SlidingBox<M> box_;
+    std::vector<double> ring_;  // R/n of the last W + 1 boxes
+    CircularIndex slot_, expired_;
+    std::vector<RunningSum> sums_;
+    CircularIndex class_;
 };
-
-BoxSums SumBox(const double* box, int32_t n) {
-    BoxSums sums;
-    const double first = box[0];
-    double u = n - 1;
-    for (int32_t i = n - 1; i >= 0; --i, u -= 1.0) {
-        const double v = box[i] - first;
-        sums.v += v;
-        sums.uv += u * v;
-    }
-    return sums;
-}
-
-// R / n for the box of n samples starting at `box`, its residuals summed from
-// the end of the box backwards. The sums of the box at `next` (of n samples
-// too) are taken in the same pass: the chains of additions then overlap
-// instead of costing a pass each.
-double BoxResidual(const double* box, int32_t n, const BoxLine& line, const double* next,
-                   BoxSums& nextSums) {
-    const double first = box[0], nextFirst = next[0];
-    double residual = 0.0;
-    BoxSums sums;
-    double u = n - 1;
-    for (int32_t i = n - 1; i >= 0; --i, u -= 1.0) {
-        const double d = (box[i] - first) - (u * line.slope + line.intercept);
-        residual += d * d;
-        const double v = next[i] - nextFirst;
-        sums.v += v;
-        sums.uv += u * v;
-    }
-    nextSums = sums;
-    return residual / n;
-}
 
 // The working data of one computation: the samples and the boxes.
 struct DfaState {
     std::span<const double> samples;
     SizeList sizes;
-    TrendWindowTable table;
-    bool linear = false;
+    int32_t W, order;
+    BoxPlacement boxes;
+    std::vector<BoxBasis> bases;
+    std::vector<BoxRow> rows;
 
-    DfaState(std::span<const double> x, const SizeList& boxSizes, int32_t order)
-        : samples(x), sizes(boxSizes), linear(order >= 1) {}
+    DfaState(std::span<const double> x, const SizeList& boxSizes, int32_t window, int32_t fitOrder,
+             const BoxPlacement& placement)
+        : samples(x), sizes(boxSizes), W(window), order(fitOrder), boxes(placement) {}
 
-    // F_k at end position p: the boxes in record order, each fitted on its own.
+    // F_k at end position p, every box fitted on its own (overlapping boxes
+    // slide from one to the next).
     double Fluctuation(int32_t k, int32_t p) const {
-        const ChunkedArray<TrendWindow>& boxes = table.Boxes(k);
-        const int32_t count = boxes.Size();
-        auto start = [&](int32_t i) { return samples.data() + (p + boxes[i].offset - boxes[i].length + 1); };
-        if (count == 0) return std::numeric_limits<double>::quiet_NaN();  // a box size above W
-        const BoxShape shape(boxes[0].length);  // every box of a size has its length
-        BoxSums sums = SumBox(start(0), shape.n);
-        double total = 0.0;
-        for (int32_t i = 0; i < count; ++i) {
-            const BoxLine line(sums, shape, linear);
-            // The last box takes its own sums again, unused.
-            total += BoxResidual(start(i), shape.n, line, start(i + 1 < count ? i + 1 : i), sums);
-        }
-        return std::sqrt(total / static_cast<double>(count));
+        const BoxRow& row = rows[k];
+        if (row.count == 0) return NotANumber();  // a box size above W
+        const double* y = samples.data();
+        const double total = WithOrder(order, [&]<int M>() {
+            if (!row.Tiles()) {
+                SlidingBox<M> box(y, bases[k]);
+                box.Start(p - int64_t{row.count - 1} * row.step - row.n + 1);
+                double sum = box.Residual();
+                int32_t steps = 0;
+                box.Slide(int64_t{row.count - 1} * row.step, [&](double residual) {
+                    if (++steps == row.step) sum += residual, steps = 0;
+                });
+                return sum;
+            }
+            // From the end backwards, then for both ends from the start on.
+            double sum = TilingResiduals<M>(y + (p - row.n + 1), -row.n, row.count, bases[k]);
+            if (row.lag >= 0) sum += TilingResiduals<M>(y + (p - W + 1), row.n, row.count, bases[k]);
+            return sum;
+        });
+        return std::sqrt(total / static_cast<double>(row.Boxes()));
     }
 
     // H at end position p.
@@ -113,36 +141,91 @@ struct DfaState {
         return fit.Slope(sizes.Size());
     }
 
-    void Prepare(int32_t W) {
+    void Prepare() {
         PrintProgress("Setting up trend-lines windows...");
-        table.Build(sizes, W);
+        for (int32_t n : sizes) {
+            bases.emplace_back(n, order);
+            rows.emplace_back(n, W, boxes);
+        }
         PrintProgress("Done.");
-        // The phase keeps its lines, which logs of earlier runs show, though
-        // the sums are now taken box by box.
+    }
+
+    // Whether following every position with sliding boxes costs less than
+    // fitting the boxes afresh at every step-th one: a tiling costs about as
+    // many operations as its W samples, a slide as about eight samples of it;
+    // overlapping boxes slide over W positions in either case.
+    bool Slides(int32_t step) const {
+        return boxes.kind == BoxPlacement::Kind::kOverlap ? step < W : int64_t{step} * 8 < W;
+    }
+
+    // H at every step-th position from W on, every box size followed along the series.
+    template <int M>
+    bool SlideAlong(int32_t step, PositionSink& sink, DynamicRange& range, const std::vector<double>& logSizes) {
+        StopCheck stopRequested;
+        const int32_t N = static_cast<int32_t>(samples.size());
+        std::vector<BoxTrack<M>> tracks;
+        for (int32_t k = 0; k < sizes.Size(); ++k) tracks.emplace_back(samples.data(), bases[k], rows[k], W);
+        // The first box of every size starts at sample 1, the first of the window at W.
         PrintProgress("Setting up sums...");
+        for (int32_t p = 1; p < W; ++p) {
+            if (stopRequested()) return false;
+            for (int32_t k = 0; k < sizes.Size(); ++k)
+                if (p >= sizes[k]) tracks[k].At(p, p == sizes[k]);
+        }
         PrintProgress("Done.");
+        PercentProgress progress(N, sink);
+        PrintProgress("Performing Hurst exponent calculation...");
+        for (int32_t p = W; p < N; ++p) {
+            if (stopRequested()) return false;
+            progress.At(p);  // at every position, computed or not
+            for (int32_t k = 0; k < sizes.Size(); ++k)
+                if (p >= sizes[k]) tracks[k].At(p, p == sizes[k]);
+            if (p % step != 0) continue;
+            LogLogFit fit;
+            for (int32_t k = 0; k < sizes.Size(); ++k)
+                fit.Add(logSizes[k], std::log10(std::sqrt(tracks[k].Square())));
+            sink.Append(p, fit.Slope(sizes.Size()));
+            ++range.evaluated;
+        }
+        PrintProgress("Done.");
+        return true;
     }
 };
 
 }  // namespace
 
-void TrendWindowTable::Build(const SizeList& sizes, int32_t windowSize) {
-    boxes_ = ChunkedArray<ChunkedArray<TrendWindow>>(sizes.Size(), 10);
-    for (int32_t k = 0; k < sizes.Size(); ++k) {
-        const int32_t n = sizes[k];
-        ChunkedArray<TrendWindow>& boxes = boxes_[k];
-        boxes = ChunkedArray<TrendWindow>(windowSize / n, 10);
-        for (int32_t i = 0; i < boxes.Size(); ++i) boxes[i] = TrendWindow{-i * n, n};
-    }
+int32_t BoxPlacement::StepIn(int32_t n) const {
+    if (kind != Kind::kOverlap) return n;
+    const double samples = std::round(step * n);
+    return samples < 1.0 ? 1 : samples > n ? n : static_cast<int32_t>(samples);
+}
+
+std::optional<BoxPlacement> ParseBoxPlacement(const std::string& text) {
+    using enum BoxPlacement::Kind;
+    if (text == "end") return BoxPlacement{kEnd, 0.0};
+    if (text == "both") return BoxPlacement{kBoth, 0.0};
+    if (text == "overlap") return BoxPlacement{kOverlap, 0.0};
+    constexpr std::string_view kStepped = "overlap:";
+    if (!text.starts_with(kStepped) || text.size() == kStepped.size()) return std::nullopt;
+    char* end = nullptr;
+    const char* step = text.c_str() + kStepped.size();
+    const double value = std::strtod(step, &end);
+    if (*end != '\0' || std::isspace(static_cast<unsigned char>(*step)) || !(value > 0.0 && value <= 1.0))
+        return std::nullopt;
+    return BoxPlacement{kOverlap, value};
 }
 
 std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
-                                                   int32_t W, int32_t order) {
+                                                   int32_t W, int32_t order, BoxPlacement boxes) {
     StopCheck stopRequested;
     PrintProgress("Shifting data...");
-    DfaState state(samples.subspan(samples.size() - (static_cast<size_t>(W) + 1)), sizes, order);
+    DfaState state(samples.subspan(samples.size() - (static_cast<size_t>(W) + 1)), sizes, W, order, boxes);
     PrintProgress("Done.");
-    state.Prepare(W);
+    state.Prepare();
+    // The phase keeps its lines, which logs of earlier runs show, though the
+    // sums are now taken box by box.
+    PrintProgress("Setting up sums...");
+    PrintProgress("Done.");
 
     PrintProgress("Performing Hurst exponent calculation...");
     std::vector<double> fluctuations(static_cast<size_t>(sizes.Size()));
@@ -154,16 +237,20 @@ std::optional<std::vector<double>> DfaFluctuations(std::span<const double> sampl
 }
 
 bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
-                  PositionSink& sink, DynamicRange& range) {
+                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes) {
     StopCheck stopRequested;
     if (step < 2) step = 1;
     const int32_t N = static_cast<int32_t>(samples.size());
     range = DynamicRange{W, N - 1, 0, step};
-    DfaState state(samples, sizes, order);
-    state.Prepare(W);
-    if (stopRequested()) return false;
-
+    DfaState state(samples, sizes, W, order, boxes);
+    state.Prepare();
     const std::vector<double> logSizes = LogSizes(sizes);
+    if (state.Slides(step))
+        return WithOrder(order, [&]<int M>() { return state.SlideAlong<M>(step, sink, range, logSizes); });
+
+    PrintProgress("Setting up sums...");
+    PrintProgress("Done.");
+    if (stopRequested()) return false;
     PercentProgress progress(N, sink);
     PrintProgress("Performing Hurst exponent calculation...");
     for (int32_t p = W; p < N; ++p) {

@@ -1,8 +1,9 @@
 #pragma once
-// Detrended fluctuation analysis. Boxes of every box size tile the last W
-// samples up to an end position; a constant (order 0) or a line (order 1) is
-// fitted in each box by least squares, and F(n) is the root of the mean squared
-// residual. The loaded values are used as they are: no profile is formed.
+// Detrended fluctuation analysis. Boxes of every box size lie in the last W
+// samples up to an end position (engine/box_fit.h fits them); a polynomial of
+// the order, 0 (a constant) to kMostDfaOrder, is fitted in each box by least
+// squares, and F(n) is the root of the mean squared residual over the boxes.
+// The loaded values are used as they are: no profile is formed.
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/box_fit.h"
 #include "engine/dma_frames.h"
 #include "engine/variant.h"
 #include "setup/containers.h"
@@ -17,35 +19,37 @@
 
 namespace fractan {
 
-// One box relative to an end position p: samples p + offset − length + 1 … p + offset.
-struct TrendWindow {
-    int32_t offset = 0;
-    int32_t length = 0;
+// Where the boxes of each size lie in the W samples up to an end position p.
+struct BoxPlacement {
+    enum class Kind {
+        kEnd,      // the W div n boxes that tile the window from its end backwards (the W mod n oldest left out)
+        kBoth,     // those and the W div n boxes that tile it from its start (the W mod n newest left out)
+        kOverlap,  // boxes ending at p, p − s, p − 2s, … as long as they fit, s = step·n
+    };
+    Kind kind = Kind::kEnd;
+    double step = 0.0;  // overlap: the step as a fraction of the box, 0 for every start (a step of 1 sample)
+
+    // The samples between the ends of successive boxes of size n: n for the
+    // tilings, step·n to the nearest sample and at least 1 for overlap.
+    int32_t StepIn(int32_t n) const;
 };
 
-// For every box size n_k, the W div n_k boxes that tile the window from its end
-// backwards; the W mod n_k oldest samples are left out.
-class TrendWindowTable {
-public:
-    // Box sizes must be at least 1.
-    void Build(const SizeList& sizes, int32_t windowSize);
-    int32_t SizeCount() const { return boxes_.Size(); }
-    const ChunkedArray<TrendWindow>& Boxes(int32_t k) const { return boxes_[k]; }
-
-private:
-    ChunkedArray<ChunkedArray<TrendWindow>> boxes_;
-};
+// "end", "both", "overlap" or "overlap:STEP" with 0 < STEP ≤ 1; nothing for any other text.
+std::optional<BoxPlacement> ParseBoxPlacement(const std::string& text);
+// The texts ParseBoxPlacement takes, for refusals and help.
+inline constexpr const char* kBoxPlacementTexts = "end, both, overlap or overlap:STEP with 0 < STEP <= 1";
 
 // F_k over the last W + 1 samples, with the phase lines from "Shifting
 // data..." to "Performing Hurst exponent calculation..."; nothing when a stop
-// is requested. The samples must suffice.
+// is requested. The samples must suffice, the order be 0 … kMostDfaOrder.
 std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
-                                                   int32_t W, int32_t order);
+                                                   int32_t W, int32_t order, BoxPlacement boxes = {});
 
 // H at every step-th end position p ≥ W, handed to the sink, with the phase
-// lines; false when a stop is requested.
+// lines; false when a stop is requested. Positions close together are
+// followed by boxes that slide on sample by sample, sparse ones fitted afresh.
 bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
-                  PositionSink& sink, DynamicRange& range);
+                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes = {});
 
 // Type 1: H at every step-th end position p ≥ W, appended to the incremental file.
 int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,

@@ -13,9 +13,10 @@ constexpr MethodPage kOnDmaPage = MethodPage::kDma, kOnDfaPage = MethodPage::kDf
 // The captions are the pages' own, the trailing blank of "3 - Static DFA " included.
 constexpr Method kMethods[kComputationTypeCount] = {
     {0, "Dynamic DMA (0)", "0 - Dynamic DMA", kDma, true, kOnDmaPage, kUsesStep, Detrending::kPlainAverage, 1},
-    {1, "Dynamic DFA (1)", "1 - Dynamic DFA", kDfa, true, kOnDfaPage, kUsesOrder | kUsesStep, Detrending::kBoxFit, 2},
+    {1, "Dynamic DFA (1)", "1 - Dynamic DFA", kDfa, true, kOnDfaPage, kUsesOrder | kUsesBoxes | kUsesStep,
+     Detrending::kBoxFit, 2},
     {2, "Static DMA (2)", "2 - Static DMA", kDma, false, kOnDmaPage, 0, Detrending::kPlainAverage, 1},
-    {3, "Static DFA (3)", "3 - Static DFA ", kDfa, false, kOnDfaPage, kUsesOrder, Detrending::kBoxFit, 2},
+    {3, "Static DFA (3)", "3 - Static DFA ", kDfa, false, kOnDfaPage, kUsesOrder | kUsesBoxes, Detrending::kBoxFit, 2},
     {4, "Static Smoothed DMA (4)", "4 - Static Smoothed DMA", kDma, false, kOnDmaPage, kUsesWeight,
      Detrending::kSmoothed, 1},
     {5, "Dynamic Shifted DMA (5)", "5 - Dynamic Shifted DMA", kDma, true, kOnDmaPage, kUsesShift | kUsesStep,

@@ -170,9 +170,11 @@ py::object Dma(const py::object& x, const py::object& type, const py::object& wi
 
 py::object Dfa(const py::object& x, const py::object& type, const py::object& order, const py::object& window,
                const py::object& scales, const py::object& step, const py::object& integrate,
-               const py::object& jobs, const py::object& ci, const py::object& bootstrap, const py::object& seed) {
+               const py::object& jobs, const std::string& boxes, const py::object& ci, const py::object& bootstrap,
+               const py::object& seed) {
     AnalysisCall call = CallOf(MethodFamily::kDfa, type, window, scales, step, integrate, jobs, ci, bootstrap, seed);
     call.settings.dfaOrder = WholeArgument(order, "order");
+    call.settings.dfaBoxes = boxes;
     return Analysis(x, call);
 }
 
@@ -343,10 +345,10 @@ void AddAnalyses(py::module_& m) {
         "          a quarter of that for Dynamic DFA)\n"
         "scales    the box sizes, an array or fractan.linear()/fractan.geometric()\n"
         "          (default: geometric 4, 8, ... up to an eighth of the window); boxes of order + 2 or more\n",
-        {kUsesOrder, kUsesStep});
+        {kUsesOrder, kUsesStep, kUsesBoxes});
     m.def("dfa", &Dfa, arg("x"), arg("type") = DefaultType(MethodFamily::kDfa), SettingArg<int32_t>(kUsesOrder),
           arg("window") = py::none(), arg("scales") = py::none(), SettingArg<int32_t>(kUsesStep),
-          arg("integrate") = false, arg("jobs") = 0, arg("ci") = py::none(),
+          arg("integrate") = false, arg("jobs") = 0, SettingArg<std::string>(kUsesBoxes), arg("ci") = py::none(),
           arg("bootstrap") = IntervalRequest{}.replicates, arg("seed") = py::none(), dfaDoc.c_str());
     AddBatch(m);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace fractan {
 
@@ -16,6 +17,7 @@ enum MethodSetting : uint32_t {
     kUsesShift = 1u << 2,   // shiftPercentage: the moving averages moved ahead
     kUsesOrder = 1u << 3,   // dfaOrder: the trend fitted in each box
     kUsesStep = 1u << 4,    // dynamicStep: every step-th position evaluated
+    kUsesBoxes = 1u << 5,   // dfaBoxes: where the boxes lie
 };
 
 struct SettingDescription {
@@ -27,6 +29,9 @@ struct SettingDescription {
     double defaultValue;
     double least, most;  // the values the checks accept; others need the scales as well
     const char* help;
+    // A setting held as text has its default here; its value, its check and
+    // its help say what it takes. Null for a number.
+    const char* textDefault = nullptr;
 };
 
 inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
@@ -41,7 +46,12 @@ inline constexpr SettingDescription kSettingDescriptions[] = {
      "evaluate H at every N-th position"},
     {kUsesLambda, "dmaLambda", "DMA lambda", "--lambda", "lambda_", 0, -kUnbounded, kUnbounded,
      "blend of the earlier output"},
-    {kUsesOrder, "dfaOrder", "DFA Order", "--order", "order", 1, 0, 1, "trend fitted in each box: 0 constant, 1 linear"},
+    {kUsesOrder, "dfaOrder", "DFA Order", "--order", "order", 1, 0, 5,
+     "degree of the polynomial fitted in each box: 0 constant, 1 linear, 2 quadratic, ..."},
+    {kUsesBoxes, "dfaBoxes", "DFA boxes", "--boxes", "boxes", 0, 0, 0,
+     "where the boxes lie: end (tiling from the end), both (the tilings from both ends), overlap (a box at every "
+     "start) or overlap:STEP (box starts STEP of a box apart, 0 < STEP <= 1)",
+     "end"},
 };
 
 constexpr const SettingDescription& DescriptionOf(MethodSetting setting) {
@@ -53,7 +63,8 @@ constexpr const SettingDescription& DescriptionOf(MethodSetting setting) {
 // A setting's default as the field's type.
 template <typename T>
 constexpr T DefaultOf(MethodSetting setting) {
-    return static_cast<T>(DescriptionOf(setting).defaultValue);
+    if constexpr (std::is_arithmetic_v<T>) return static_cast<T>(DescriptionOf(setting).defaultValue);
+    else return T(DescriptionOf(setting).textDefault);
 }
 
 }  // namespace fractan

@@ -62,7 +62,7 @@ void DescribeConfig(Format& f, Record& p) {
     f.Text(p.testName, "the test name");
     f.Header("[DMA weight, Lambda]");
     f.Numbers("the DMA weight and lambda, a whole number and a number", p.dmaWeight, p.dmaLambda);
-    f.Header("[DFA order (0-constant, 1-linear)]");
+    f.Header("[DFA order (0-constant, 1-linear, 2-quadratic, ...)]");
     f.Numbers("the DFA order, a whole number", p.dfaOrder);
     f.Header("[DMA shift percentage]");
     f.Numbers("the shift percentage, a number", p.shiftPercentage);
@@ -70,6 +70,9 @@ void DescribeConfig(Format& f, Record& p) {
     // of the 35 lines ignores them.
     if (f.OptionalHeader("[Integrate the values (0-no, 1-yes)]"))
         f.Flag(p.integrate, "whether to integrate the values, 0 or 1");
+    // Lines 38 and 39, which files of 35 or 37 lines lack (boxes from the end).
+    if (f.OptionalHeader("[Boxes of DFA (end, both, overlap, overlap:step)]"))
+        f.Text(p.dfaBoxes, "where the boxes of DFA lie");
 }
 
 // Reads the lines in order and keeps the first problem. A value line holds

@@ -45,6 +45,7 @@ public:
     ScaleProgression averageProgression;
     ScaleProgression fileProgression;
     int32_t integrate = 0;  // flag: each series is replaced by its cumulative sum less its mean
+    std::string dfaBoxes = DefaultOf<std::string>(kUsesBoxes);  // where DFA's boxes lie: end, both, overlap[:step]
     // Not stored in the configuration file.
     int32_t globalStatisticsOnly = 1;
     int32_t generateMovingAverageFiles = 0;
@@ -71,7 +72,8 @@ public:
     // file reads a geometric progression back as linear.
     std::string SaveRefusal() const;
     // The lines that SaveConfig writes: the 35 of the format, then the
-    // integration's header and flag, which a reader of 35 lines ignores.
+    // integration's header and flag and the DFA box placement's header and
+    // text, which a reader of 35 lines ignores.
     std::string ConfigText() const;
 
     // The input files: the one file, or the lines of the files-list file.

@@ -113,7 +113,7 @@ std::vector<RefusalRow> RefusalRows() {
         const std::vector<std::string> f = SplitTabs(line);
         auto whole = [&](size_t i) { return std::stoi(f.at(i)); };
         rows.push_back({f.at(0) == "dfa", whole(1), whole(2), whole(3), whole(4), whole(5), whole(6), whole(7),
-                        std::stod(f.at(8)), whole(9), whole(10), f.at(11)});
+                        std::stod(f.at(8)), whole(9), whole(10), f.at(11), f.at(12)});
     }
     return rows;
 }

@@ -60,7 +60,7 @@ struct RefusalRow {
     int type, samples, window, start, step, end, weight;
     double shift;
     int order, dynamicStep;
-    std::string reason;
+    std::string boxes, reason;
 };
 std::vector<RefusalRow> RefusalRows();
 

@@ -45,6 +45,7 @@ CAnalysisPage::Member SettingMember(MethodSetting setting) {
         case kUsesLambda: return FIELD(dmaLambda);
         case kUsesShift: return FIELD(shiftPercentage);
         case kUsesOrder: return FIELD(dfaOrder);
+        case kUsesBoxes: return FIELD(dfaBoxes);
         case kUsesStep: break;
     }
     return FIELD(dynamicStep);
@@ -471,10 +472,13 @@ QWidget* CScalingPage::BuildComputationGroup() {
     }
     computationType_ = AddRow(computationForm_, "Computation type", ListField("computationType", captions),
                               FIELD(computationType), types_);
-    for (const SettingDescription& setting : kSettingDescriptions)
-        if (used & setting.setting)
-            settings_.emplace_back(setting.setting, AddRow(computationForm_, setting.caption,
-                                                           NumberField(setting.field), SettingMember(setting.setting)));
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (!(used & setting.setting)) continue;
+        QLineEdit* field = setting.textDefault ? TextField(setting.field) : NumberField(setting.field);
+        field->setToolTip(QString::fromStdString(SettingHelp(setting.setting)));
+        settings_.emplace_back(setting.setting,
+                               AddRow(computationForm_, setting.caption, field, SettingMember(setting.setting)));
+    }
     AddRow(computationForm_, nullptr, CheckField("integrate", "Integrate the values"), FIELD(integrate))
         ->setToolTip("Analyse the cumulative sum of the values less their mean: for a series of increments "
                      "(returns, noise) rather than its profile (a walk)");

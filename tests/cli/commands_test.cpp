@@ -83,6 +83,7 @@ TEST(AnalysisCommand, RefusesWhatEveryFrontEndRefuses) {
         o.dmaWeight = row.weight;
         o.shiftPercentage = row.shift;
         o.dfaOrder = row.order;
+        o.dfaBoxes = row.boxes;
         o.dynamicStep = row.dynamicStep;
         const Said said = Call(RunAnalysisCommand, o);
         EXPECT_EQ(said.code, kExitFailure) << row.reason;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <span>
+
+#include "engine/analysis.h"
 
 #include "setup/series_loader.h"
 #include "dma_reference.h"
@@ -25,19 +29,85 @@ struct DfaCase : test::SeriesFolder {
     }
 };
 
-// F(n) at end position p from the definition: explicit least squares in each
-// of the W div n boxes that end at p, p − n, …
-double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order) {
-    double total = 0;
-    for (int last = p; last > p - W / n * n; last -= n) {
-        double mt = 0, my = 0, stt = 0, sty = 0, r = 0;
-        for (int t = last - n + 1; t <= last; ++t) mt += double(t) / n, my += y[t] / n;
-        for (int t = last - n + 1; t <= last; ++t) stt += (t - mt) * (t - mt), sty += (t - mt) * (y[t] - my);
-        const double slope = order >= 1 ? sty / stt : 0.0;
-        for (int t = last - n + 1; t <= last; ++t) r += std::pow(y[t] - (my + slope * (t - mt)), 2);
-        total += r / n;
+// R/n of the least-squares polynomial of the order through the n samples from
+// `first`: the normal equations in long double, over t scaled to [−1, 1],
+// solved by elimination, and the residuals summed plainly.
+long double PlainBoxResidual(const std::vector<double>& y, int first, int n, int order) {
+    const int m = order + 1;
+    long double a[6][7] = {}, c[6], r = 0;
+    for (int u = 0; u < n; ++u) {
+        long double power[11] = {1};  // t^0 … t^10
+        for (int i = 1; i < 2 * m - 1; ++i) power[i] = power[i - 1] * (2.0L * u - (n - 1)) / (n - 1);
+        for (int i = 0; i < m; ++i) {
+            for (int j = 0; j < m; ++j) a[i][j] += power[i + j];
+            a[i][m] += power[i] * y[first + u];
+        }
     }
-    return std::sqrt(total / (W / n));
+    for (int i = 0; i < m; ++i)
+        for (int k = i + 1; k < m; ++k)
+            for (int j = m; j >= i; --j) a[k][j] -= a[k][i] / a[i][i] * a[i][j];
+    for (int i = m - 1; i >= 0; --i) {
+        c[i] = a[i][m];
+        for (int j = i + 1; j < m; ++j) c[i] -= a[i][j] * c[j];
+        c[i] /= a[i][i];
+    }
+    for (int u = 0; u < n; ++u) {
+        long double fit = 0;
+        for (int i = m - 1; i >= 0; --i) fit = fit * (2.0L * u - (n - 1)) / (n - 1) + c[i];
+        r += (y[first + u] - fit) * (y[first + u] - fit);
+    }
+    return r / n;
+}
+
+// F(n) at end position p from the definition: the boxes in the W samples up
+// to p that end at p, p − s, … (s = n, or the overlap's step), and for both
+// ends those that start at p − W + 1, p − W + 1 + n, …
+double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order, const std::string& boxes = "end") {
+    const int step = boxes == "overlap"            ? 1
+                     : boxes.starts_with("overlap:") ? std::max(1, int(std::lround(std::stod(boxes.substr(8)) * n)))
+                                                   : n;
+    std::vector<int> firsts;
+    for (int first = p - n + 1; first > p - W; first -= step) firsts.push_back(first);
+    if (boxes == "both")
+        for (int first = p - W + 1; first + n - 1 <= p; first += n) firsts.push_back(first);
+    long double total = 0;
+    for (int first : firsts) total += PlainBoxResidual(y, first, n, order);
+    return double(std::sqrt(total / firsts.size()));
+}
+
+// Every order and placement of the boxes gives the F(n) of a plain fit in each
+// box, and the same F(n) after 1e9 is added to the walk (whose steps are
+// multiples of 2^-16, so that the sums hold them exactly); the dynamic DFA,
+// whose boxes slide on along the series, gives at every position the H of the
+// static DFA of the samples up to there.
+TEST(Dfa, EveryOrderAndPlacementIsAPlainFitInEachBox) {
+    std::vector<double> walk = test::RandomWalk(12000, 5), raised;
+    for (double& v : walk) raised.push_back((v = std::ldexp(std::round(std::ldexp(v, 16)), -16)) + 1e9);
+    const int W = 1500, N = int(walk.size());
+    const std::vector<double> head(walk.begin(), walk.begin() + W + 1), raisedHead(raised.begin(), raised.begin() + W + 1);
+    OutputCapture out;
+    for (int order = 0; order <= kMostDfaOrder; ++order)
+        for (const std::string boxes : {"end", "both", "overlap", "overlap:0.3"}) {
+            AnalysisSettings s;
+            s.computationType = 3;
+            s.windowSize = W;
+            s.sizes = {8, 21, 50, 128, 300};
+            s.dfaOrder = order;
+            s.dfaBoxes = boxes;
+            const AnalysisResult plain = Analyse(head, s), offset = Analyse(raisedHead, s);
+            for (size_t k = 0; k < s.sizes.size(); ++k) {
+                const double f = plain.fluctuations.at(k), expected = ReferenceF(head, W, W, s.sizes[k], order, boxes);
+                EXPECT_NEAR(f, expected, 1e-10 * expected) << order << " " << boxes << " " << k;
+                EXPECT_NEAR(offset.fluctuations.at(k), f, 1e-9 * f) << order << " " << boxes << " " << k;
+            }
+            s.computationType = 1;
+            s.dynamicStep = 1;
+            const AnalysisResult dynamic = Analyse(raised, s);
+            s.computationType = 3;
+            for (int p = N - 30; p < N; ++p)
+                EXPECT_NEAR(dynamic.hursts.at(p - W), Analyse(std::span(walk).first(p + 1), s).hurst, 1e-9)
+                    << order << " " << boxes << " " << p;
+        }
 }
 
 TEST(StaticDfa, WorkedExampleOfARamp) {

@@ -141,14 +141,16 @@ TEST(RunAnalysis, ANonFiniteSampleIsNamedWithThePositionsItSpoils) {
     test::WriteNumbers(c.dir.File("a.txt"), x);
     c.p.inputFileName = c.dir.File("a.txt");
     c.p.dataSize = 400;
-    c.p.dynamicStep = 10;
-    // DMA carries the sample in its running sums; a DFA window lets it go.
-    for (const auto& [type, integrate, spoiled] :
-         {std::tuple{0, 0, " at 28 of the 34 positions evaluated, from 120 to 390"},
-          std::tuple{1, 0, " at 5 of the 35 positions evaluated, from 120 to 160"},
-          std::tuple{1, 1, " at 28 of the 35 positions evaluated, from 120 to 390"}, std::tuple{2, 1, ""}}) {
+    // DMA carries the sample in its running sums; a DFA window lets it go,
+    // its boxes fitted afresh at every 10th position or sliding on to every 5th.
+    for (const auto& [type, integrate, step, spoiled] :
+         {std::tuple{0, 0, 10, " at 28 of the 34 positions evaluated, from 120 to 390"},
+          std::tuple{1, 0, 10, " at 5 of the 35 positions evaluated, from 120 to 160"},
+          std::tuple{1, 0, 5, " at 10 of the 70 positions evaluated, from 120 to 165"},
+          std::tuple{1, 1, 10, " at 28 of the 35 positions evaluated, from 120 to 390"}, std::tuple{2, 1, 10, ""}}) {
         c.p.computationType = type;
         c.p.integrate = integrate;
+        c.p.dynamicStep = step;
         OutputCapture out;
         const RunSummary summary = RunAnalysis(c.p);
         EXPECT_EQ(summary.Inputs({kNotFinite}), Lines{c.p.inputFileName});

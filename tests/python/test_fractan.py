@@ -152,13 +152,13 @@ def refusal_rows():
 
 @pytest.mark.parametrize("row", refusal_rows())
 def test_refuses_what_every_front_end_refuses(row):
-    family, type_, samples, window, start, step, end, weight, shift, order, dynamic_step, reason = row
+    family, type_, samples, window, start, step, end, weight, shift, order, dynamic_step, boxes, reason = row
     x = walk(int(samples), 1)
     common = dict(type=int(type_), window=int(window), scales=list(range(int(start), int(end) + 1, int(step))),
                   step=int(dynamic_step))
     with pytest.raises(ValueError) as refused:
         if family == "dfa":
-            fractan.dfa(x, order=int(order), **common)
+            fractan.dfa(x, order=int(order), boxes=boxes, **common)
         else:
             fractan.dma(x, weight=int(weight), shift=float(shift), **common)
     assert str(refused.value) == reason

@@ -32,10 +32,11 @@ AnalysisParameters Filled(const std::string& input) {
     p.dfaOrder = 1;
     p.shiftPercentage = 0.5;
     p.integrate = 1;
+    p.dfaBoxes = "overlap:0.25";
     return p;
 }
 
-// The 35 lines, and every stored field read back (the text holds them all).
+// The 35 lines and the optional ones, and every stored field read back (the text holds them all).
 TEST(AnalysisParameters, ConfigurationRoundTrip) {
     test::TempDir dir;
     const std::string config = dir.File("config.txt");
@@ -58,9 +59,10 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
               "[Distribution Type (0-linear 1-log), step]\n1\t0.250000\n"
               "[Test custom name]\nrun 1\n"
               "[DMA weight, Lambda]\n3\t0.123457\n"
-              "[DFA order (0-constant, 1-linear)]\n1\n"
+              "[DFA order (0-constant, 1-linear, 2-quadratic, ...)]\n1\n"
               "[DMA shift percentage]\n0.500000\n"
-              "[Integrate the values (0-no, 1-yes)]\n1\n");
+              "[Integrate the values (0-no, 1-yes)]\n1\n"
+              "[Boxes of DFA (end, both, overlap, overlap:step)]\noverlap:0.25\n");
     AnalysisParameters loaded;
     loaded.dynamicStep = 7;  // not stored: it gets its default
     ASSERT_TRUE(loaded.LoadConfig(config));
@@ -97,6 +99,7 @@ TEST(AnalysisParameters, ConfigurationRoundTrip) {
     EXPECT_EQ(loaded.testName, "run 1");
     EXPECT_EQ(loaded.shiftPercentage, 0.5);
     EXPECT_EQ(loaded.integrate, 0);
+    EXPECT_EQ(loaded.dfaBoxes, "end");
     EXPECT_EQ(loaded.filePrefix, "series_");
     test::WriteText(config, text.substr(0, text.find("[notes]")) + "[Integrate]\n1\n");  // a header in other words
     ASSERT_TRUE(loaded.LoadConfig(config));

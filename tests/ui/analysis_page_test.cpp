@@ -33,7 +33,8 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                     {"progressionType", "2"}, {"customFile", "/sizes"}, {"integrate", "1"}});
     // A chosen series fills the fields still fresh as the command does: type, data size, largest box, test name.
     fractan::test::WriteNumbers(clusters.dir.File("c.txt"), fractan::test::RandomWalk(5000, 6));
-    Set(&dfa.page, {{"computationType", "1"}, {"dfaOrder", "11"}, {"offset", "1000"}, {"windowSize", "1200"}});
+    Set(&dfa.page, {{"computationType", "1"}, {"dfaOrder", "11"}, {"dfaBoxes", "both"}, {"offset", "1000"},
+                    {"windowSize", "1200"}});
     dfa.services.answers = {Q(clusters.dir.File("c.txt"))};
     Click(&dfa.page, "inputBrowse");
     FillInput(&clusters.page, clusters.dir.File("c.txt"), clusters.dir.Path());
@@ -48,12 +49,12 @@ void AnalysisPageTest::everyFieldGoesToItsOwnMember() {
                           N(d.averageProgression.start), N(d.averageProgression.step), N(d.averageProgression.end),
                           N(d.dmaWeight), N(d.shiftPercentage), N(d.dynamicStep), N(d.inputFileMode),
                           N(d.inputFileType), N(d.averageProgression.type), Q(d.averageProgression.customFile),
-                          N(d.integrate), N(f.computationType), N(f.dfaOrder), N(f.inputFileType), N(f.dataSize),
+                          N(d.integrate), N(f.computationType), N(f.dfaOrder), Q(f.dfaBoxes), N(f.inputFileType), N(f.dataSize),
                           N(f.windowSize), N(f.averageProgression.end), Q(f.testName), N(c.distributionStep),
                           N(c.distributionType), N(c.movingAverageType), N(c.globalStatisticsOnly), N(c.badAbove),
                           N(c.generateMovingAverageFiles), clusters.page.StatusText()}),
              (QStringList{"5", "1", "2", "3", "4", "5", "6", "7", "8.5", "9", "1", "1", "2", "/sizes", "1", "3", "11",
-                          "0", "4000", "1200", "150", "c", "0.5", "1", "1", "0", "1e+06", "1", "Calculating... Done."}));
+                          "both", "0", "4000", "1200", "150", "c", "0.5", "1", "1", "0", "1e+06", "1", "Calculating... Done."}));
 
     // A field that is not a number stops the action with a message naming it.
     Set(&dma.page, {{"windowSize", "12x"}});
@@ -183,7 +184,7 @@ void AnalysisPageTest::refusesWhatEveryFrontEndRefuses() {
                     {"progressionStart", N(row.start)}, {"progressionStep", N(row.step)},
                     {"progressionEnd", N(row.end)}, {"progressionType", "0"}, {"testName", "t"},
                     {"dynamicStep", N(row.dynamicStep)}});
-        Set(&page, row.dfa ? std::initializer_list<std::pair<const char*, QString>>{{"dfaOrder", N(row.order)}}
+        Set(&page, row.dfa ? std::initializer_list<std::pair<const char*, QString>>{{"dfaOrder", N(row.order)}, {"dfaBoxes", Q(row.boxes)}}
                            : std::initializer_list<std::pair<const char*, QString>>{{"dmaWeight", N(row.weight)},
                                                                                    {"shiftPercentage", N(row.shift)}});
         page.Calculate();
