@@ -3,6 +3,10 @@
 //   StaticDfa10M / PlainStaticDfa10M     static DFA-1 of a 10^7-sample binary walk, 20 box sizes 10 … N/10
 //   DynamicDma10M / PlainDynamicDma10M   dynamic DMA on 10^7 samples in memory, K = 20, W = 1000, step 1
 //   FilesList40/1 / FilesList40/2        a files list of 40 series of 10^6 samples with --jobs 1 and 2
+//   DfaOrder1M/2, /3 / DfaOrder1M/1      static DFA of orders 2 and 3 against order 1, 10^6 samples, 20 box sizes
+//   OverlapDfa1M                         static DFA with a box at every start, 10^6 samples, 20 box sizes (a time)
+//   DynamicDfa1M / DynamicDma10M         dynamic DFA-1, W = 1000, step 1, 20 box sizes, a position against
+//                                        one of dynamic DMA
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
 //                                        fBm of 2^16 and 2^20 samples, in wall time, beside
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
@@ -195,6 +199,51 @@ void BM_PlainDynamicDma10M(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(PlainDynamicDma(x, sizes, 1000).size());
 }
 BENCHMARK(BM_PlainDynamicDma10M)->Unit(benchmark::kMillisecond);
+
+// 10^6 samples in memory and 20 box sizes spread evenly on the log axis from
+// `least` to `most`.
+struct DfaInMemory {
+    const std::vector<double>& x = Walk1M();
+    AnalysisSettings s;
+    DfaInMemory(int32_t type, int32_t least, int32_t most) {
+        s.computationType = type;
+        s.windowSize = static_cast<int32_t>(x.size()) - 1;
+        for (int k = 0; k < 20; ++k)
+            s.sizes.push_back(static_cast<int32_t>(std::lround(least * std::pow(double(most) / least, k / 19.0))));
+    }
+    static const std::vector<double>& Walk1M() {
+        static const std::vector<double> walk = Walk(Inputs::kShort, 7);
+        return walk;
+    }
+    void Run(benchmark::State& state) {
+        Silence silence;
+        ScopedOutputRedirect quiet(silence);
+        for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).status);
+    }
+};
+
+void BM_DfaOrder1M(benchmark::State& state) {
+    DfaInMemory dfa(3, 10, Inputs::kShort / 10);
+    dfa.s.dfaOrder = static_cast<int32_t>(state.range(0));
+    dfa.Run(state);
+}
+BENCHMARK(BM_DfaOrder1M)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+void BM_OverlapDfa1M(benchmark::State& state) {
+    DfaInMemory dfa(3, 10, Inputs::kShort / 10);
+    dfa.s.dfaBoxes = "overlap";
+    dfa.Run(state);
+}
+BENCHMARK(BM_OverlapDfa1M)->Unit(benchmark::kMillisecond);
+
+// Box sizes 8 … W/8.
+void BM_DynamicDfa1M(benchmark::State& state) {
+    DfaInMemory dfa(1, 8, 125);
+    dfa.s.windowSize = 1000;
+    dfa.s.dynamicStep = 1;
+    dfa.Run(state);
+}
+BENCHMARK(BM_DynamicDfa1M)->Unit(benchmark::kMillisecond);
 
 // Static DFA-1 of every file of the list (boxes 16 … 2^16), with --jobs 1 and 2.
 void BM_FilesList40(benchmark::State& state) {

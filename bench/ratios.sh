@@ -4,8 +4,12 @@
 # Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
 # loop (at most 2), a files list with --jobs 2 against --jobs 1 (at least 1.8,
 # and the same files), text loading against a bare fast_float loop (at most
-# 1.5), the interval on H in wall time (at most 0.3 s at 2^16 and 5 s at
-# 2^20) beside the analyses it holds, and the peak memory of a static DFA against the raw data (at most 3).
+# 1.5), static DFA of orders 2 and 3 against order 1 (at most 1.5), the time of
+# static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
+# position (at most 1.5 us, with its ratio to a dynamic DMA position), the
+# interval on H in wall time (at most 0.3 s at 2^16 and 5 s at 2^20) beside the
+# analyses it holds, and the peak memory of a static DFA against the raw data
+# (at most 3).
 set -euo pipefail
 build=${1:-build}
 json=$(mktemp)
@@ -13,7 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|LoadTextSeries|BareFastFloat|Interval|PlainAnalyses' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, sys
@@ -26,6 +30,14 @@ ratio("static DFA-1, 10^7 samples, 20 boxes, against a plain loop", "BM_StaticDf
 ratio("dynamic DMA, 10^7 samples, K = 20, W = 1000, step 1, against a plain loop", "BM_DynamicDma10M", "BM_PlainDynamicDma10M", "at most 2")
 ratio("files list of 40 series of 10^6 samples, --jobs 1 against --jobs 2", "BM_FilesList40/1/real_time", "BM_FilesList40/2/real_time", "at least 1.8")
 ratio("text file of 10^7 lines, loading against a bare fast_float loop", "BM_LoadTextSeries/-2147483648", "BM_BareFastFloat", "at most 1.5")
+for order in (2, 3):
+    ratio(f"static DFA-{order} against DFA-1, 10^6 samples, 20 boxes", f"BM_DfaOrder1M/{order}", "BM_DfaOrder1M/1", "at most 1.5")
+if "BM_OverlapDfa1M" in runs:
+    print(f"static DFA-1 with a box at every start, 10^6 samples, 20 boxes: {runs['BM_OverlapDfa1M'] / 1000:.3f} s (at most 0.2 s)")
+if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
+    dfa, dma = runs["BM_DynamicDfa1M"] / 1e6 * 1e3, runs["BM_DynamicDma10M"] / 1e7 * 1e3  # us a position
+    print(f"dynamic DFA-1, W = 1000, step 1, 20 boxes: {dfa:.2f} us a position (at most 1.5), "
+          f"{dfa / dma:.2f} times a dynamic DMA position ({dma:.2f} us)")
 for k, most in ((16, 300), (20, 5000)):
     ratio(f"interval on H (B = 50, every core) of static DFA-1 of 2^{k} samples, against its 51 analyses on one core",
           f"BM_Interval/{k}/real_time", f"BM_PlainAnalyses/{k}/real_time", f"the interval at most {most} ms")

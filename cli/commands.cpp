@@ -307,7 +307,7 @@ bool FillClusterFields(const AnalysisOptions& o, AnalysisParameters& p, std::ost
         p.windowSize = *size;
         out << "Window size: " << p.windowSize << " samples from offset " << p.dataOffset << "\n";
     }
-    p.averageProgression.end = o.end ? *o.end : std::max(o.start, p.windowSize / 8);
+    p.averageProgression.end = o.end ? *o.end : std::max(p.averageProgression.start, p.windowSize / 8);
     p.globalStatisticsOnly = o.globalOnly ? 1 : 0;
     p.generateMovingAverageFiles = o.movingAverageFiles ? 1 : 0;
     p.badAbove = o.badAbove;
@@ -356,7 +356,8 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
     p.inputFilesPath = o.inputFilesPath;
     p.filePrefix = o.filePrefix;
     p.fileProgression = ScaleProgression{o.fileStart, o.fileEnd, o.fileStep, kLinear, {}};
-    p.averageProgression = ScaleProgression{o.start, 0, o.step, *progression, o.customFile};
+    p.averageProgression = ScaleProgression{o.start.value_or(DefaultFirstScale(o.computationType, o.dfaOrder)), 0,
+                                            o.step, *progression, o.customFile};
 
     if (!p.ExpandInputFiles()) {
         err << "fractan: the files list [" << o.input << "] cannot be read or its first line is empty.\n";
@@ -399,10 +400,12 @@ bool BuildParameters(const AnalysisOptions& o, AnalysisParameters& p, std::ostre
         if (o.windowSize) p.windowSize = *o.windowSize;
         else derived(DefaultWindowSize(p.computationType, p.dataSize, 0));
         p.averageProgression.end =
-            o.end ? *o.end : DefaultLargestScale(p.computationType, p.dataSize, p.windowSize, o.start);
+            o.end ? *o.end
+                  : DefaultLargestScale(p.computationType, p.dataSize, p.windowSize, p.averageProgression.start);
         return true;
     }
-    p.averageProgression.end = o.end ? *o.end : DefaultLargestScale(p.computationType, p.dataSize, 0, o.start);
+    p.averageProgression.end =
+        o.end ? *o.end : DefaultLargestScale(p.computationType, p.dataSize, 0, p.averageProgression.start);
     if (o.windowSize) {
         p.windowSize = *o.windowSize;
     } else {

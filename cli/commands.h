@@ -33,7 +33,7 @@ struct AnalysisOptions {
     std::optional<int32_t> dataSize;  // default: every sample from the offset on
     int32_t dataOffset = 0;
     std::optional<int32_t> windowSize;  // default: derived from the data size and the family
-    int32_t start = 4;
+    std::optional<int32_t> start;  // default: DefaultFirstScale
     int32_t step = 2;
     std::optional<int32_t> end;  // default: an eighth of the data size (DMA) or of the window (DFA)
     std::string progression = "geometric";  // linear | geometric | custom | 0 | 1 | 2

@@ -64,7 +64,8 @@ inline void AddJobsOption(CLI::App& cmd, int32_t& jobs) {
 
 // The progression of the moving-average windows (DMA) or box sizes (DFA).
 inline void AddScaleOptions(CLI::App& cmd, AnalysisOptions& o, const std::string& noun, const char* endHelp) {
-    cmd.add_option("--start", o.start, "First " + noun)->capture_default_str();
+    cmd.add_option("--start", o.start, "First " + noun + " (default: 4" +
+                                           (o.family == Family::kDfa ? ", or order + 2 when above)" : ")"));
     cmd.add_option("--step", o.step, "Progression step (added when linear, multiplied when geometric)")
         ->capture_default_str();
     cmd.add_option("--end", o.end, endHelp);

@@ -27,6 +27,8 @@ ESTIMATORS = [
     ("smoothed DMA (type 4, w = 2)", lambda x, s: fractan.dma(x, type=4, weight=2, scales=s)),
     ("DFA-0 (type 3, order 0)", lambda x, s: fractan.dfa(x, type=3, order=0, scales=s)),
     ("DFA-1 (type 3, order 1)", lambda x, s: fractan.dfa(x, type=3, order=1, scales=s)),
+    ("DFA-2 (type 3, order 2)", lambda x, s: fractan.dfa(x, type=3, order=2, scales=s)),
+    ("DFA-3 (type 3, order 3)", lambda x, s: fractan.dfa(x, type=3, order=3, scales=s)),
 ]
 # First-order DMA fits a line in every window at every sample: O(N · Σn) work, about two
 # minutes a series at N = 2^20 with these scales; it is measured up to 2^16 unless --all.
@@ -124,7 +126,7 @@ def plot(results, path):
     except ImportError:
         print("matplotlib is not there: no plot")
         return False
-    figure, axes = plt.subplots(2, 3, figsize=(13, 7), sharex=True, sharey=True)
+    figure, axes = plt.subplots(2, (len(ESTIMATORS) + 1) // 2, figsize=(17, 7), sharex=True, sharey=True)
     for e, (name, _) in enumerate(ESTIMATORS):
         ax = axes.flat[e]
         for k, colour in zip(LEVELS[1:], ["tab:blue", "tab:red"]):

@@ -74,6 +74,11 @@ int32_t DefaultLargestScale(int32_t type, int64_t samples, int32_t windowSize, i
     return static_cast<int32_t>(std::clamp<int64_t>(basis / 8, firstScale, INT32_MAX));
 }
 
+int32_t DefaultFirstScale(int32_t type, int32_t dfaOrder) {
+    const Method* method = FindMethod(type);
+    return method && method->family == MethodFamily::kDfa ? std::max(4, method->leastScale + dfaOrder) : 4;
+}
+
 int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale) {
     if (!IsDfaType(type) && largestScale < 1) return 1;  // no scale: no window fits
     const int64_t whole = IsDfaType(type) ? samples - 1 : samples - 2 * int64_t{largestScale} - 1;

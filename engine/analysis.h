@@ -75,6 +75,8 @@ struct AnalysisResult {
 // first scale. W: every sample but the first for DFA, the largest that fits
 // (samples − 2M − 1) for DMA, a quarter of that for the dynamic types; at least 1.
 int32_t DefaultLargestScale(int32_t type, int64_t samples, int32_t windowSize, int32_t firstScale);
+// The first scale: 4, or for DFA the least box its order takes when above that.
+int32_t DefaultFirstScale(int32_t type, int32_t dfaOrder);
 int32_t DefaultWindowSize(int32_t type, int64_t samples, int32_t largestScale);
 
 // Said, on a line of its own after "Note: ", of a fit over two scales.

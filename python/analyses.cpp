@@ -23,8 +23,9 @@ AnalysisSettings SettingsFor(const AnalysisCall& call, int64_t length, const std
     if (call.scales) {
         s.sizes = *call.scales;
     } else {
-        const int32_t largest = DefaultLargestScale(s.computationType, length, s.windowSize, 4);
-        const SizeList sizes = ScaleProgression{4, largest, 2, kGeometric, {}}.Expand();
+        const int32_t first = DefaultFirstScale(s.computationType, s.dfaOrder);
+        const int32_t largest = DefaultLargestScale(s.computationType, length, s.windowSize, first);
+        const SizeList sizes = ScaleProgression{first, largest, 2, kGeometric, {}}.Expand();
         s.sizes.assign(sizes.begin(), sizes.end());
     }
     if (!dfa && !call.window)
@@ -32,7 +33,9 @@ AnalysisSettings SettingsFor(const AnalysisCall& call, int64_t length, const std
     if (const Refusal refusal = CheckSettings(s, length, call.family)) {
         const bool fewDefaults = !call.scales && IsScaleCountReason(refusal.reason);
         throw py::value_error(prefix + refusal.reason +
-                              (fewDefaults ? " The default scales run from 4 up to an eighth of the " +
+                              (fewDefaults ? " The default scales run from " +
+                                                 std::to_string(DefaultFirstScale(s.computationType, s.dfaOrder)) +
+                                                 " up to an eighth of the " +
                                                  std::string(dfa ? "window" : "series") +
                                                  ": give scales for a series this short."
                                            : ""));
@@ -344,7 +347,8 @@ void AddAnalyses(py::module_& m) {
         "window    W: samples tiled by the boxes (default: every sample but the first for Static DFA;\n"
         "          a quarter of that for Dynamic DFA)\n"
         "scales    the box sizes, an array or fractan.linear()/fractan.geometric()\n"
-        "          (default: geometric 4, 8, ... up to an eighth of the window); boxes of order + 2 or more\n",
+        "          (default: geometric 4, 8, ... up to an eighth of the window, from order + 2 when above 4);\n"
+        "          boxes of order + 2 or more\n",
         {kUsesOrder, kUsesStep, kUsesBoxes});
     m.def("dfa", &Dfa, arg("x"), arg("type") = DefaultType(MethodFamily::kDfa), SettingArg<int32_t>(kUsesOrder),
           arg("window") = py::none(), arg("scales") = py::none(), SettingArg<int32_t>(kUsesStep),

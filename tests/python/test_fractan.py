@@ -35,13 +35,23 @@ def only(folder, tail):
 
 # The module's settings and the command's options that give them.
 OPTIONS = {"window": "-w", "step": "--dynamic-step", "weight": "--weight", "shift": "--shift", "order": "--order",
-           "lambda_": "--lambda"}
+           "lambda_": "--lambda", "boxes": "--boxes"}
 # Every computation type with the settings it reads. Linear scales 8 … 40, step 8.
 CASES = [(0, "dma", dict(window=500, step=37)), (1, "dfa", dict(window=500, step=37)), (2, "dma", dict(window=1800)),
          (3, "dfa", dict(order=0)), (4, "dma", dict(window=1800, weight=3)),
          (5, "dma", dict(window=500, shift=0.5, step=37)), (6, "dma", dict(window=1800, shift=0.5)),
          (7, "dma", dict(window=1800)), (8, "dma", dict(window=500, weight=3, step=37)),
-         (9, "dma", dict(window=1800, weight=2, lambda_=0.3))]
+         (9, "dma", dict(window=1800, weight=2, lambda_=0.3)), (3, "dfa", dict(order=3, boxes="both")),
+         (1, "dfa", dict(window=500, step=5, order=2, boxes="overlap:0.5"))]
+
+
+def polyfit_dfa(x, n, order, boxes):
+    """F(n) of static DFA from numpy.polyfit in each box of the last len(x) - 1 samples."""
+    y, t = x[1:], np.arange(n)
+    firsts = [len(y) - (i + 1) * n for i in range(len(y) // n)] + (
+        [i * n for i in range(len(y) // n)] if boxes == "both" else [])
+    return np.sqrt(np.mean([np.mean((y[f:f + n] - np.polyval(np.polyfit(t, y[f:f + n], order), t)) ** 2)
+                            for f in firsts]))
 
 
 @pytest.mark.parametrize("type_, family, settings", CASES)
@@ -61,6 +71,9 @@ def test_every_type_gives_the_numbers_of_the_command(tmp_path, type_, family, se
         assert [line[1] for line in only(tmp_path, ".chart.txt")] == ["%.9f" % f for f in r.fluctuation]
         slope, cov = np.polyfit(np.log10(r.scales), np.log10(r.fluctuation), 1, cov=True)
         assert r.hurst_error == pytest.approx(np.sqrt(cov[0][0]), rel=1e-9)
+        if family == "dfa":
+            assert r.fluctuation == pytest.approx([polyfit_dfa(x, n, settings.get("order", 1), settings.get("boxes"))
+                                                   for n in r.scales], rel=1e-10)
 
 
 def as_file(d):
