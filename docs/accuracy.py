@@ -30,9 +30,6 @@ ESTIMATORS = [
     ("DFA-2 (type 3, order 2)", lambda x, s: fractan.dfa(x, type=3, order=2, scales=s)),
     ("DFA-3 (type 3, order 3)", lambda x, s: fractan.dfa(x, type=3, order=3, scales=s)),
 ]
-# First-order DMA fits a line in every window at every sample: O(N · Σn) work, about two
-# minutes a series at N = 2^20 with these scales; it is measured up to 2^16 unless --all.
-SLOW = {"first-order DMA (type 7)": 16}
 HURSTS = [0.2, 0.3, 0.5, 0.7, 0.8, 0.9]
 LEVELS = [12, 16, 20]
 GENERATORS = [("FFT", lambda levels, h, i: fractan.generate_fft(levels, h, seed=i + 1)),
@@ -41,15 +38,14 @@ GENERATORS = [("FFT", lambda levels, h, i: fractan.generate_fft(levels, h, seed=
 
 def estimates(task):
     """Ĥ of every estimator on every series of one generator, H and N (NaN where not measured)."""
-    generator, hurst, levels, count, everything = task
+    generator, hurst, levels, count = task
     make = dict(GENERATORS)[generator]
     scales = fractan.geometric(8, 2 ** levels // 16, 2)
     found = np.full((len(ESTIMATORS), count), np.nan)
     for i in range(count):
         x = make(levels, hurst, i)
         for e, (name, estimate) in enumerate(ESTIMATORS):
-            if everything or levels <= SLOW.get(name, levels):
-                found[e, i] = estimate(x, scales).hurst
+            found[e, i] = estimate(x, scales).hurst
     return task, found
 
 
@@ -103,9 +99,6 @@ def write_report(results, count, seconds, processes, path):
                 for g, _ in GENERATORS:
                     row += " %s |" % cell(results[(g, h, k)][e])
             lines.append(row)
-        if name in SLOW and not all(k <= SLOW[name] for k in LEVELS) and np.isnan(results[("FFT", 0.5, 20)][e]).all():
-            lines += ["", "—: not measured; this estimator fits a line in every window at every sample, about two",
-                      "minutes a series of 2^20 with these scales (`docs/accuracy.py --all` measures it too)."]
         lines.append("")
     if os.path.exists(os.path.splitext(path)[0] + ".png"):
         lines += ["![The bias of each estimator against H](accuracy.png)", "",
@@ -154,14 +147,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--series", type=int, default=100, help="series for each estimator, H and N")
     parser.add_argument("--processes", type=int, default=os.cpu_count(), help="processes at once")
-    parser.add_argument("--all", action="store_true", help="first-order DMA at N = 2^20 too (a day's work)")
     parser.add_argument("--output", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "accuracy.md"))
     args = parser.parse_args()
-    tasks = [(g, h, k, args.series, args.all) for k in reversed(LEVELS) for h in HURSTS for g, _ in GENERATORS]
+    tasks = [(g, h, k, args.series) for k in reversed(LEVELS) for h in HURSTS for g, _ in GENERATORS]
     start = time.time()
     results = {}
     with multiprocessing.Pool(args.processes) as pool:
-        for (g, h, k, _, _), found in pool.imap_unordered(estimates, tasks):
+        for (g, h, k, _), found in pool.imap_unordered(estimates, tasks):
             results[(g, h, k)] = found
             print("%s H=%.1f N=2^%d done (%.0f s)" % (g, h, k, time.time() - start), flush=True)
     png = os.path.splitext(args.output)[0] + ".png"
