@@ -8,6 +8,8 @@
 #include <span>
 
 #include "engine/analysis.h"
+#include "engine/multifractal.h"
+#include "setup/output.h"
 
 #include "setup/series_loader.h"
 #include "dma_reference.h"
@@ -174,6 +176,68 @@ TEST(DynamicDfa, EveryPositionMatchesTheDefinitionAndAStopEndsPromptly) {
     OutputCapture out;  // the stop is still requested
     EXPECT_EQ(c.Static(300, 1, 400), kStopped);
     EXPECT_FALSE(test::Exists(c.chart) || test::Exists(c.result));
+}
+
+// F_q(n) of multifractal DFA and DMA against the definition, segment by
+// segment, on a series with a flat stretch of zeros: its segments are left
+// out of q <= 0 and counted, and count as zero in the mean for q > 0.
+TEST(MultifractalTest, FluctuationsFollowTheDefinitionSegmentBySegment) {
+    struct Row {
+        MethodFamily family;
+        int order;
+        std::string boxes;
+        double theta;
+    };
+    const Row rows[] = {{MethodFamily::kDfa, 1, "end", 0},         {MethodFamily::kDfa, 2, "both", 0},
+                        {MethodFamily::kDfa, 0, "overlap:0.5", 0}, {MethodFamily::kDma, 0, "", 0},
+                        {MethodFamily::kDma, 0, "", 0.5},          {MethodFamily::kDma, 0, "", 1}};
+    std::vector<double> y(307);
+    for (int t = 0; t < 307; ++t) y[t] = t >= 100 && t < 200 ? 0.0 : std::sin(t * 0.7) * 3 + std::cos(t * t * 0.1);
+    const std::vector<double> q = {-3, -1, 0, 0.5, 2};
+    const int N = static_cast<int>(y.size());
+    for (const Row& row : rows) {
+        const MultifractalSettings s{row.family, q, {5, 8, 20}, row.order, row.boxes, row.theta, false};
+        OutputCapture capture;
+        const MultifractalResult r = AnalyseMultifractal(y, s);
+        ASSERT_EQ(r.status, AnalysisStatus::kAnalysed) << r.reason;
+        int64_t flat = 0;
+        for (size_t k = 0; k < s.scales.size(); ++k) {
+            const int n = s.scales[k];
+            std::vector<long double> squares;
+            if (row.family == MethodFamily::kDfa) {
+                const int step = row.boxes == "overlap:0.5" ? (n + 1) / 2 : n;
+                for (int first = N - n; first >= 0; first -= step) squares.push_back(PlainBoxResidual(y, first, n, row.order));
+                if (row.boxes == "both")
+                    for (int first = 0; first + n <= N; first += n) squares.push_back(PlainBoxResidual(y, first, n, row.order));
+            } else {
+                const int back = static_cast<int>(std::ceil((n - 1) * (1 - row.theta)));
+                for (int first = back; first + n <= N - (n - 1 - back); first += n) {
+                    long double sum = 0;
+                    for (int t = first; t < first + n; ++t) {
+                        long double average = 0;
+                        for (int u = t - back; u < t - back + n; ++u) average += y[u] / static_cast<long double>(n);
+                        sum += (y[t] - average) * (y[t] - average);
+                    }
+                    squares.push_back(sum / n);
+                }
+            }
+            for (size_t j = 0; j < q.size(); ++j) {
+                long double sum = 0;
+                int used = 0;
+                for (long double f2 : squares) {
+                    if (f2 == 0 && q[j] <= 0) continue;
+                    sum += q[j] == 0 ? std::log(f2) / 2 : std::pow(f2, q[j] / 2);
+                    ++used;
+                }
+                const double expected = q[j] == 0 ? std::exp(sum / used) : std::pow(sum / used, 1 / q[j]);
+                EXPECT_NEAR(r.fluctuation[j][k], expected, 1e-9 * expected) << row.boxes << row.theta << " n " << n;
+                if (j == 0) flat += static_cast<int64_t>(squares.size()) - used;
+            }
+        }
+        EXPECT_GT(flat, 0);
+        EXPECT_EQ(r.FlatSegments(), flat);
+        EXPECT_NE(capture.Text().find(std::to_string(flat) + " of the"), std::string::npos) << capture.Text();
+    }
 }
 
 }  // namespace

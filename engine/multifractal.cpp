@@ -1,0 +1,288 @@
+#include "engine/multifractal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "engine/box_fit.h"
+#include "engine/dfa.h"
+#include "engine/dma_frames.h"
+#include "setup/output.h"
+#include "setup/stop.h"
+
+namespace fractan {
+namespace {
+
+constexpr MultifractalMethod kMultifractalMethods[] = {
+    {"dfa", "MF-DFA", MethodFamily::kDfa, kUsesOrder | kUsesBoxes, 2},
+    {"dma", "MF-DMA", MethodFamily::kDma, 0, 2},
+};
+
+const MultifractalMethod& MethodOf(MethodFamily family) {
+    return kMultifractalMethods[family == MethodFamily::kDfa ? 0 : 1];
+}
+
+double NotANumber() { return std::numeric_limits<double>::quiet_NaN(); }
+
+std::string Shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+int32_t LeastScale(const MultifractalSettings& s) {
+    const MultifractalMethod& method = MethodOf(s.family);
+    return method.leastScale + (method.settings & kUsesOrder ? s.order : 0);
+}
+
+// The segments of n samples that a method cuts the profile of N samples into.
+int64_t MostScale(const MultifractalSettings& s, int64_t N) {
+    return s.family == MethodFamily::kDfa ? N : (N + 1) / 2;  // DMA: N − n + 1 residuals hold a segment
+}
+
+// F²(v) of every DFA box of n samples, placed as `boxes` says over the whole profile.
+std::vector<double> BoxSquares(std::span<const double> y, int32_t n, int32_t order, const BoxPlacement& boxes) {
+    const int64_t N = static_cast<int64_t>(y.size());
+    const BoxBasis basis(n, order);
+    std::vector<double> squares;
+    WithOrder(order, [&]<int M>() {
+        const int32_t step = boxes.StepIn(n);
+        const int64_t count = (N - n) / step + 1;
+        // Boxes far apart are fitted each on its own, exactly zero on a flat
+        // stretch; boxes a few samples apart slide from one to the next, as
+        // DFA's do, at the cost of a rounding floor on flat stretches.
+        if (boxes.kind == BoxPlacement::Kind::kOverlap && int64_t{step} * 8 >= n) {
+            for (int64_t i = 0; i < count; ++i)
+                squares.push_back(TilingResiduals<M>(y.data() + (N - n - i * step), n, 1, basis));
+            return;
+        }
+        if (boxes.kind == BoxPlacement::Kind::kOverlap) {
+            SlidingBox<M> box(y.data(), basis);
+            box.Start(N - (count - 1) * step - n);
+            squares.push_back(box.Residual());
+            int32_t moved = 0;
+            box.Slide((count - 1) * step, [&](double residual) {
+                if (++moved == step) squares.push_back(residual), moved = 0;
+            });
+            return;
+        }
+        for (int64_t i = 1; i <= count; ++i) squares.push_back(TilingResiduals<M>(y.data() + (N - i * n), n, 1, basis));
+        if (boxes.kind == BoxPlacement::Kind::kBoth && N % n != 0)  // two tilings that coincide are one
+            for (int64_t i = 0; i < count; ++i) squares.push_back(TilingResiduals<M>(y.data() + i * n, n, 1, basis));
+    });
+    return squares;
+}
+
+// F²(v) of the segments of n residuals y(t) − ỹ(t), ỹ the mean of y over
+// t − back … t + ahead, back = ⌈(n − 1)(1 − θ)⌉ and ahead = n − 1 − back,
+// cut from the first t whose window fits.
+std::vector<double> AverageSquares(std::span<const double> y, int32_t n, double theta) {
+    const int64_t N = static_cast<int64_t>(y.size());
+    const int32_t back = static_cast<int32_t>(std::ceil((n - 1) * (1.0 - theta) - 1e-9));
+    const int64_t count = (N - n + 1) / n;
+    std::vector<double> squares(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        const int64_t first = back + i * n;  // the segment's first residual
+        // Values less the reference keep their digits; the window sum is
+        // taken afresh for every segment, so that rounding does not build up.
+        const double reference = y[first];
+        double window = 0.0;
+        for (int64_t t = first - back; t < first - back + n; ++t) window += y[t] - reference;
+        double sum = 0.0;
+        for (int64_t t = first; t < first + n; ++t) {
+            if (t > first) window += (y[t - back + n - 1] - reference) - (y[t - back - 1] - reference);
+            const double residual = (y[t] - reference) - window / n;
+            sum += residual * residual;
+        }
+        squares[i] = sum / n;
+    }
+    return squares;
+}
+
+// F_q of one scale from its segments' F²; `flat` receives how many are zero.
+// Sums of powers are taken as exp(shift)·Σ exp(q/2·ln F² − shift), shift the
+// largest exponent, so that no large |q| overflows.
+std::vector<double> QOrderFluctuations(const std::vector<double>& squares, const std::vector<double>& q,
+                                       int64_t& flat) {
+    double mean = 0.0;
+    for (double s : squares) mean += s / static_cast<double>(squares.size());
+    // Below this, F² is the rounding of an exact fit: taken as zero.
+    const double zero = mean * 1e-24;
+    std::vector<double> logs;
+    for (double s : squares)
+        if (s > zero) logs.push_back(std::log(s));
+    flat = static_cast<int64_t>(squares.size() - logs.size());
+    std::vector<double> fluctuations(q.size(), NotANumber());
+    if (logs.empty()) return fluctuations;
+    for (size_t j = 0; j < q.size(); ++j) {
+        const double half = q[j] / 2.0;
+        if (half == 0.0) {
+            double sum = 0.0;
+            for (double l : logs) sum += l;
+            fluctuations[j] = std::exp(sum / (2.0 * static_cast<double>(logs.size())));
+            continue;
+        }
+        double shift = -std::numeric_limits<double>::infinity();
+        for (double l : logs) shift = std::max(shift, half * l);
+        double sum = 0.0;
+        for (double l : logs) sum += std::exp(half * l - shift);
+        // Zero segments add nothing to a positive power, but count in its mean.
+        const double segments = static_cast<double>(half > 0.0 ? squares.size() : logs.size());
+        fluctuations[j] = std::exp((shift + std::log(sum / segments)) / q[j]);
+    }
+    return fluctuations;
+}
+
+// h, τ, α and f from F_q(n): α by central differences in q, one-sided at the ends.
+void Spectrum(MultifractalResult& r) {
+    SizeList sizes;
+    for (int32_t n : r.scales) sizes.Append(n);
+    const size_t Q = r.q.size();
+    for (size_t j = 0; j < Q; ++j) {
+        r.h.push_back(HurstOf(sizes, r.fluctuation[j]));
+        r.tau.push_back(r.q[j] * r.h[j] - 1.0);
+    }
+    for (size_t j = 0; j < Q; ++j) {
+        const size_t before = j == 0 ? 0 : j - 1, after = j + 1 == Q ? j : j + 1;
+        const double alpha = Q < 2 ? NotANumber() : (r.tau[after] - r.tau[before]) / (r.q[after] - r.q[before]);
+        r.alpha.push_back(alpha);
+        r.f.push_back(r.q[j] * alpha - r.tau[j]);
+    }
+}
+
+}  // namespace
+
+std::span<const MultifractalMethod> MultifractalMethods() { return kMultifractalMethods; }
+
+const MultifractalMethod* FindMultifractalMethod(const std::string& name) {
+    for (const MultifractalMethod& method : kMultifractalMethods)
+        if (name == method.name) return &method;
+    return nullptr;
+}
+
+std::string MultifractalMethodNames() {
+    std::string text;
+    for (const MultifractalMethod& method : kMultifractalMethods)
+        text += (text.empty() ? "" : " or ") + std::string(method.name);
+    return text;
+}
+
+int64_t MultifractalResult::FlatSegments() const {
+    int64_t total = 0;
+    for (int64_t count : flat) total += count;
+    return total;
+}
+
+std::vector<double> DefaultMultifractalQ() {
+    std::vector<double> q;
+    for (int32_t i = -10; i <= 10; ++i) q.push_back(i / 2.0);
+    return q;
+}
+
+std::vector<int32_t> DefaultMultifractalScales(const MultifractalSettings& settings, int64_t length) {
+    const double first = std::max(10, LeastScale(settings)), last = static_cast<double>(length / 4);
+    std::vector<int32_t> scales;
+    for (int32_t k = 0; k < 20 && last > first; ++k) {
+        const int32_t n = static_cast<int32_t>(std::lround(first * std::pow(last / first, k / 19.0)));
+        if (scales.empty() || n > scales.back()) scales.push_back(n);
+    }
+    return scales;
+}
+
+Refusal CheckMultifractal(const MultifractalSettings& s, int64_t length) {
+    if (s.q.empty()) return {"q", "No q is given."};
+    for (size_t j = 0; j < s.q.size(); ++j) {
+        if (!std::isfinite(s.q[j])) return {"q", "q " + Shortest(s.q[j]) + " is not a finite number."};
+        if (j > 0 && !(s.q[j] > s.q[j - 1]))
+            return {"q", "The q values must rise: " + Shortest(s.q[j]) + " follows " + Shortest(s.q[j - 1]) + "."};
+    }
+    const MultifractalMethod& method = MethodOf(s.family);
+    if (method.settings & kUsesOrder) {
+        const SettingDescription& d = DescriptionOf(kUsesOrder);
+        if (s.order < d.least || s.order > d.most)
+            return {d.field, std::string(d.caption) + " " + std::to_string(s.order) + " is outside " +
+                                 Shortest(d.least) + " ... " + Shortest(d.most) + "."};
+    }
+    if ((method.settings & kUsesBoxes) && !ParseBoxPlacement(s.boxes))
+        return {DescriptionOf(kUsesBoxes).field,
+                std::string(DescriptionOf(kUsesBoxes).caption) + " [" + s.boxes + "] is not " + kBoxPlacementTexts + "."};
+    if (s.family == MethodFamily::kDma && !(s.theta >= 0.0 && s.theta <= 1.0))
+        return {"theta", "Theta " + Shortest(s.theta) + " is outside 0 ... 1 (0 backward, 0.5 centred, 1 forward)."};
+    std::vector<int32_t> sorted = s.scales;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::unique(sorted.begin(), sorted.end()) - sorted.begin() < 2)
+        return {"scales", "Fewer than two distinct scales are given: h(q) is the slope over two or more."};
+    const int32_t least = LeastScale(s);
+    const int64_t most = MostScale(s, length);
+    for (int32_t n : s.scales) {
+        if (n < least)
+            return {"scales", "Scale " + std::to_string(n) + " leaves no residual with " + method.title +
+                                  (method.settings & kUsesOrder ? " order " + std::to_string(s.order) : "") +
+                                  "; start the scales at " + std::to_string(least) + " or more."};
+        if (n > most)
+            return {"scales", "Scale " + std::to_string(n) + " leaves no segment in " + std::to_string(length) +
+                                  " samples; end the scales at " + std::to_string(most) + " or less."};
+    }
+    return {};
+}
+
+MultifractalResult AnalyseMultifractal(std::span<const double> samples, const MultifractalSettings& s) {
+    MultifractalResult r;
+    if (Refusal refusal = CheckMultifractal(s, static_cast<int64_t>(samples.size()))) {
+        r.reason = refusal.reason;
+        return r;
+    }
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (!std::isfinite(samples[i])) {
+            r.reason = "Sample " + std::to_string(i + 1) + " is not a finite number.";
+            return r;
+        }
+    std::vector<double> profile(samples.begin(), samples.end());
+    if (s.integrate) {
+        double mean = 0.0;
+        for (double x : samples) mean += x / static_cast<double>(samples.size());
+        double sum = 0.0;
+        for (double& y : profile) y = sum += y - mean;
+    }
+
+    StopCheck stopRequested;
+    r.q = s.q;
+    r.scales = s.scales;
+    r.fluctuation.assign(s.q.size(), std::vector<double>(s.scales.size()));
+    const BoxPlacement boxes = ParseBoxPlacement(s.boxes).value_or(BoxPlacement{});
+    PrintProgress("Performing q-order fluctuation calculation...");
+    for (size_t k = 0; k < s.scales.size(); ++k) {
+        if (stopRequested()) {
+            r.status = AnalysisStatus::kStopped;
+            return r;
+        }
+        const std::vector<double> squares = s.family == MethodFamily::kDfa
+                                                ? BoxSquares(profile, s.scales[k], s.order, boxes)
+                                                : AverageSquares(profile, s.scales[k], s.theta);
+        r.segments.push_back(static_cast<int64_t>(squares.size()));
+        r.flat.push_back(0);
+        const std::vector<double> fq = QOrderFluctuations(squares, s.q, r.flat.back());
+        for (size_t j = 0; j < s.q.size(); ++j) r.fluctuation[j][k] = fq[j];
+    }
+    PrintProgress("Done.");
+    if (const int64_t flat = r.FlatSegments(); flat > 0) {
+        int64_t segments = 0;
+        for (int64_t count : r.segments) segments += count;
+        PrintFormatted("Note: %lld of the %lld segments have zero fluctuation (flat stretches); they are left out "
+                       "of F_q for q <= 0.\n",
+                       static_cast<long long>(flat), static_cast<long long>(segments));
+    }
+    Spectrum(r);
+    r.status = AnalysisStatus::kAnalysed;
+    for (size_t j = 0; j < r.q.size(); ++j)
+        if (!std::isfinite(r.h[j])) {
+            r.status = AnalysisStatus::kNotFinite;
+            r.reason = "h(q) is not a finite number at q = " + Shortest(r.q[j]) +
+                       ": every segment of some scale has zero fluctuation.";
+            break;
+        }
+    return r;
+}
+
+}  // namespace fractan
