@@ -21,6 +21,7 @@ void AddAnalyses(py::module_& m);
 void AddClusters(py::module_& m);
 void AddGenerators(py::module_& m);
 void AddTools(py::module_& m);
+void AddMultifractal(py::module_& m);
 
 using Samples = py::array_t<double, py::array::c_style | py::array::forcecast>;
 

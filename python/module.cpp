@@ -17,4 +17,5 @@ PYBIND11_MODULE(_fractan, m) {
     AddClusters(m);
     AddGenerators(m);
     AddTools(m);
+    AddMultifractal(m);
 }

@@ -67,6 +67,22 @@ def dfa(x: Union[Series, ManySeries], type: int = ..., order: int = ..., window:
         scales: Optional[ArrayLike] = None, step: int = ..., integrate: bool = False,
         jobs: int = 0, boxes: str = "end", ci: Optional[float] = None, bootstrap: int = 50,
         seed: Optional[int] = None) -> Union[Result, Results]: ...
+class Multifractal:
+    method: str
+    q: npt.NDArray[np.float64]
+    scales: npt.NDArray[np.int32]
+    fluctuation: npt.NDArray[np.float64]  # a row per q
+    h: npt.NDArray[np.float64]
+    tau: npt.NDArray[np.float64]
+    alpha: npt.NDArray[np.float64]
+    f: npt.NDArray[np.float64]
+    flat_segments: npt.NDArray[np.int64]
+    def plot(self, axes: Any = None) -> Any: ...
+
+def mfdfa(x: Series, q: Optional[ArrayLike] = None, scales: Optional[ArrayLike] = None, order: int = ...,
+          boxes: str = ..., integrate: bool = False) -> Multifractal: ...
+def mfdma(x: Series, q: Optional[ArrayLike] = None, scales: Optional[ArrayLike] = None, theta: float = 0.0,
+          integrate: bool = False) -> Multifractal: ...
 def clusters(x: Series, scales: ArrayLike, average: str = "standard", distribution: str = "linear",
              step: float = 1.0, per_window: bool = False, bad_above: float = ...) -> Clusters: ...
 def generate_rmd(levels: int, hurst: float, seed: int = ...) -> npt.NDArray[np.float64]: ...

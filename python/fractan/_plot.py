@@ -30,6 +30,29 @@ def plot_result(self, ax=None):
     return ax
 
 
+def plot_multifractal(self, axes=None):
+    """F_q(n) on log-log axes (a line per q), h(q) and f(alpha), on three matplotlib axes (new ones by
+    default). Returns the axes."""
+    if axes is None:
+        import matplotlib.pyplot as plt
+
+        axes = plt.subplots(1, 3, figsize=(13, 4))[1]
+    fq, hq, spectrum = axes
+    n = np.asarray(self.scales, dtype=float)
+    for q, row in zip(self.q, self.fluctuation):
+        fq.loglog(n, row, "-", lw=1, label=f"q = {q:g}")
+    fq.set_xlabel("n")
+    fq.set_ylabel("F_q(n)")
+    fq.set_title(self.method)
+    hq.plot(self.q, self.h, "o-")
+    hq.set_xlabel("q")
+    hq.set_ylabel("h(q)")
+    spectrum.plot(self.alpha, self.f, "o-")
+    spectrum.set_xlabel("alpha")
+    spectrum.set_ylabel("f(alpha)")
+    return axes
+
+
 _QUANTITIES = ("lifetime", "area", "length", "diameter")
 
 
