@@ -64,7 +64,11 @@ void AddMultifractal(py::module_& m) {
         .def_readonly("alpha", &Multifractal::alpha, "alpha = d tau / dq (finite differences).")
         .def_readonly("f", &Multifractal::f, "f(alpha) = q alpha - tau.")
         .def_readonly("flat_segments", &Multifractal::flat,
-                      "Per scale: the segments of zero fluctuation, left out of F_q for q <= 0.");
+                      "Per scale: the segments of zero fluctuation, left out of F_q for q <= 0.")
+        .def("__repr__", [](const Multifractal& r) {
+            return "<fractan.Multifractal " + r.method + ": " + std::to_string(r.q.size()) + " q over " +
+                   std::to_string(r.scales.size()) + " scales>";
+        });
     static const std::string common =
         "q         the orders, rising (default: -5, -4.5, ..., 5)\n"
         "scales    the segment lengths (default: 20 spread evenly in log n from 10 to len(x) / 4)\n"
