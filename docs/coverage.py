@@ -8,9 +8,11 @@ docs/accuracy.md (everything after its coverage heading).
 For every estimator, H and length N = 2^k + 1, it asks for the interval (B = 50 bootstrap
 series) on --series exact fractional Brownian motions (fractan.generate_fft, seeds 1, 2, ...),
 the scales of docs/accuracy.py (8, 16, ... up to N/16), and counts the intervals that hold H.
---estimators remakes the tables of some only (their names' starts), keeping the others.
+Each cell is kept in docs/coverage.json as soon as it is done, and the tables are written from
+every cell kept there: --estimators (their names' starts) and --levels remake some cells only.
 """
 import argparse
+import json
 import os
 import time
 
@@ -42,7 +44,7 @@ def cell(levels, hurst, count, analyse, settings):
     low, high = r.hurst_ci[:, 0], r.hurst_ci[:, 1]
     given = ~np.isnan(low)
     held = given & (low <= hurst) & (hurst <= high)
-    return held.sum() / max(given.sum(), 1), 1 - given.mean(), np.mean(high[given] - low[given])
+    return [float(held.sum() / max(given.sum(), 1)), float(1 - given.mean()), float(np.mean(high[given] - low[given]))]
 
 
 def intro(count):
@@ -52,7 +54,8 @@ def intro(count):
         "`ci=0.95` (`--ci`) gives an interval on H by parametric bootstrap (see docs/methods.md): the share of",
         "intervals that hold the true H should be 95 %%. Each cell: %d exact series, the scales above, B = 50;" % count,
         "the share of intervals that hold H, then their mean half-width (and the share of series given none:",
-        "Ĥ outside 0.05 … 0.98). Remade by (about 70 minutes on 2 cores; `--estimators` remakes some tables):",
+        "Ĥ outside 0.05 … 0.98); —: not run yet. Remade by (about 70 minutes on an idle 2-core machine;",
+        "`--estimators` and `--levels` remake some cells, the others kept in docs/coverage.json):",
         "",
         "```",
         "PYTHONPATH=build/python /usr/bin/python3 docs/coverage.py",
@@ -61,12 +64,15 @@ def intro(count):
     ]
 
 
-def table(name, results, levels):
+def table(name, cells, levels):
     lines = ["### " + name, "", "| H |" + "".join(" N = 2^%d |" % k for k in levels), "|---|" + "---|" * len(levels)]
     for h in HURSTS:
         row = "| %.1f |" % h
         for k in levels:
-            held, none, width = results[(name, h, k)]
+            if "%s|%.1f|%d" % (name, h, k) not in cells:
+                row += " — |"
+                continue
+            held, none, width = cells["%s|%.1f|%d" % (name, h, k)]
             row += " %.1f %%, ±%.3f%s |" % (100 * held, width / 2, " (%.0f %% none)" % (100 * none) if none else "")
         lines.append(row)
     return "\n".join(lines) + "\n"
@@ -81,21 +87,21 @@ def main():
     args = parser.parse_args()
     warnings.simplefilter("ignore")  # no interval, or values like increments, are counted in the table
     chosen = [e for e in ESTIMATORS if not args.estimators or any(e[0].startswith(s) for s in args.estimators)]
+    kept_cells = os.path.join(os.path.dirname(args.output), "coverage.json")
+    cells = json.load(open(kept_cells)) if os.path.exists(kept_cells) else {}
     start = time.time()
-    results = {}
     for k in args.levels:
         for name, analyse, settings in chosen:
             for h in HURSTS:
-                results[(name, h, k)] = cell(k, h, args.series, analyse, settings)
-                print("%s H=%.1f N=2^%d: %.1f %% (%.0f s)" % (name, h, k, 100 * results[(name, h, k)][0],
+                cells["%s|%.1f|%d" % (name, h, k)] = cell(k, h, args.series, analyse, settings)
+                with open(kept_cells, "w") as out:
+                    json.dump(cells, out, indent=0, sort_keys=True)
+                print("%s H=%.1f N=2^%d: %.1f %% (%.0f s)" % (name, h, k, 100 * cells["%s|%.1f|%d" % (name, h, k)][0],
                                                             time.time() - start), flush=True)
-    # The tables of the estimators not run this time stay as they were.
     text = open(args.output).read() if os.path.exists(args.output) else ""
-    kept, _, coverage = text.partition(HEADING)
-    tables = {part.split("\n", 1)[0]: "### " + part for part in coverage.split("### ")[1:]}
-    for name, _, _ in chosen:
-        tables[name] = table(name, results, args.levels)
-    body = [tables[name].rstrip("\n") + "\n" for name, _, _ in ESTIMATORS if name in tables]
+    kept = text.partition(HEADING)[0]
+    levels = sorted({int(key.split("|")[2]) for key in cells})
+    body = [table(name, cells, levels) for name, _, _ in ESTIMATORS if any(key.startswith(name + "|") for key in cells)]
     with open(args.output, "w") as out:
         out.write(kept.rstrip("\n") + "\n\n" + "\n".join(intro(args.series)) + "\n".join(body))
     print("written: " + args.output)
