@@ -19,6 +19,7 @@ import time
 import numpy as np
 
 import fractan
+import sections
 
 ESTIMATORS = [
     ("static DMA (type 2)", lambda x, s: fractan.dma(x, type=2, scales=s)),
@@ -104,11 +105,8 @@ def write_report(results, count, seconds, processes, path):
         lines += ["![The bias of each estimator against H](accuracy.png)", "",
                   "The plot: mean Ĥ − H with one standard deviation, for N = 2^16 and 2^20, exact series solid,",
                   "midpoint displacement dashed.", ""]
-    # The coverage of the interval, remade by docs/coverage.py, stays as it is.
-    coverage = "## How often the interval holds H"
-    kept = open(path).read().partition(coverage) if os.path.exists(path) else ("", "", "")
-    with open(path, "w") as out:
-        out.write("\n".join(lines) + ("\n" + kept[1] + kept[2] if kept[1] else ""))
+    # The parts that docs/coverage.py and docs/multifractal_accuracy.py remake stay as they are.
+    sections.write(path, "", "\n".join(lines))
 
 
 def plot(results, path):

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """How often the interval on H (ci=0.95) covers the true H: remakes the coverage part of
-docs/accuracy.md (everything after its coverage heading).
+docs/accuracy.md (from its heading to the next of docs/sections.py).
 
     make python
     PYTHONPATH=build/python /usr/bin/python3 docs/coverage.py [--series 200] [--levels 10 12 16]
@@ -21,6 +21,7 @@ import warnings
 import numpy as np
 
 import fractan
+import sections
 
 ESTIMATORS = [
     ("static DMA (type 2)", fractan.dma, dict(type=2)),
@@ -98,12 +99,9 @@ def main():
                     json.dump(cells, out, indent=0, sort_keys=True)
                 print("%s H=%.1f N=2^%d: %.1f %% (%.0f s)" % (name, h, k, 100 * cells["%s|%.1f|%d" % (name, h, k)][0],
                                                             time.time() - start), flush=True)
-    text = open(args.output).read() if os.path.exists(args.output) else ""
-    kept = text.partition(HEADING)[0]
     levels = sorted({int(key.split("|")[2]) for key in cells})
     body = [table(name, cells, levels) for name, _, _ in ESTIMATORS if any(key.startswith(name + "|") for key in cells)]
-    with open(args.output, "w") as out:
-        out.write(kept.rstrip("\n") + "\n\n" + "\n".join(intro(args.series)) + "\n".join(body))
+    sections.write(args.output, HEADING, "\n".join(intro(args.series)) + "\n".join(body))
     print("written: " + args.output)
 
 
