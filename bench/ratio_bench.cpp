@@ -10,6 +10,8 @@
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
 //                                        fBm of 2^16 and 2^20 samples, in wall time, beside
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
+//   Multifractal1M/0, /1                 MF-DFA-1 and backward MF-DMA, 10^6 samples, q = −5 … 5 by 0.5,
+//                                        the 20 default scales (a time, one core)
 
 #include <benchmark/benchmark.h>
 
@@ -23,6 +25,7 @@
 #include "engine/analysis.h"
 #include "engine/dfa.h"
 #include "engine/driver.h"
+#include "engine/multifractal.h"
 #include "generator/spectral.h"
 #include "setup/output.h"
 #include "setup/series_loader.h"
@@ -244,6 +247,18 @@ void BM_DynamicDfa1M(benchmark::State& state) {
     dfa.Run(state);
 }
 BENCHMARK(BM_DynamicDfa1M)->Unit(benchmark::kMillisecond);
+
+void BM_Multifractal1M(benchmark::State& state) {
+    const std::vector<double>& x = DfaInMemory::Walk1M();
+    MultifractalSettings s;
+    s.family = state.range(0) == 0 ? MethodFamily::kDfa : MethodFamily::kDma;
+    s.q = DefaultMultifractalQ();
+    s.scales = DefaultMultifractalScales(s, static_cast<int64_t>(x.size()));
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) benchmark::DoNotOptimize(AnalyseMultifractal(x, s).status);
+}
+BENCHMARK(BM_Multifractal1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Static DFA-1 of every file of the list (boxes 16 … 2^16), with --jobs 1 and 2.
 void BM_FilesList40(benchmark::State& state) {

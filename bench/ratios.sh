@@ -8,7 +8,8 @@
 # static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
 # position (at most 1.5 us, with its ratio to a dynamic DMA position), the
 # interval on H in wall time (at most 0.3 s at 2^16 and 5 s at 2^20) beside the
-# analyses it holds, and the peak memory of a static DFA against the raw data
+# analyses it holds, MF-DFA-1 and MF-DMA with 21 q and 20 scales on 10^6 samples
+# (at most 0.2 s each), and the peak memory of a static DFA against the raw data
 # (at most 3).
 set -euo pipefail
 build=${1:-build}
@@ -17,7 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, sys
@@ -41,6 +42,10 @@ if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
 for k, most in ((16, 300), (20, 5000)):
     ratio(f"interval on H (B = 50, every core) of static DFA-1 of 2^{k} samples, against its 51 analyses on one core",
           f"BM_Interval/{k}/real_time", f"BM_PlainAnalyses/{k}/real_time", f"the interval at most {most} ms")
+for arg, method in ((0, "MF-DFA-1"), (1, "MF-DMA (theta = 0)")):
+    if f"BM_Multifractal1M/{arg}" in runs:
+        print(f"{method}, 10^6 samples, 21 q, 20 scales, one core: {runs[f'BM_Multifractal1M/{arg}'] / 1000:.3f} s "
+              "(at most 0.2 s)")
 PY
 
 # The same files whatever the number of jobs: a list of twelve series with a
