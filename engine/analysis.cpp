@@ -161,13 +161,6 @@ const std::vector<const char*>& RefusedPhases(int32_t type) {
     return IsDynamicType(type) ? kDynamicPhases : kStaticPhases;
 }
 
-namespace {
-
-// Samples so large or so small that their squared deviations would overflow or
-// underflow are brought near 1 by a power of two, which is exact: F scales back
-// exactly, and H does not change. Others are left as they are. Returns the
-// power of two taken out (the largest sample's exponent, which 2^−e itself
-// could not hold below 2^−1023), 0 when none was.
 int BroughtToRange(std::span<const double>& samples, std::vector<double>& storage) {
     double largest = 0.0;
     for (double v : samples)
@@ -179,8 +172,6 @@ int BroughtToRange(std::span<const double>& samples, std::vector<double>& storag
     samples = storage;
     return exponent;
 }
-
-}  // namespace
 
 std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s, const SizeList& sizes,
                                                        std::span<const double> samples) {

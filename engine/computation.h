@@ -27,6 +27,13 @@ void NoteTwoScales(size_t scales);
 // The phase lines a refused computation of this type still prints.
 const std::vector<const char*>& RefusedPhases(int32_t type);
 
+// Samples so large or so small that their squared deviations would overflow or
+// underflow are brought near 1 by a power of two, which is exact: F scales back
+// exactly, and H does not change. Others are left as they are. Returns the
+// power of two taken out (the largest sample's exponent, which 2^−e itself
+// could not hold below 2^−1023), 0 when none was; `samples` then views `storage`.
+int BroughtToRange(std::span<const double>& samples, std::vector<double>& storage);
+
 // Static types: F_k, with the phase lines up to "Performing Hurst exponent
 // calculation..."; nothing when a stop is requested.
 std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& settings, const SizeList& sizes,

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/box_fit.h"
+#include "engine/computation.h"
 #include "engine/dfa.h"
 #include "engine/dma_frames.h"
 #include "setup/output.h"
@@ -245,6 +246,10 @@ MultifractalResult AnalyseMultifractal(std::span<const double> samples, const Mu
         double sum = 0.0;
         for (double& y : profile) y = sum += y - mean;
     }
+    // Values far from 1 are analysed near it: F_q scales back exactly.
+    std::span<const double> analysed = profile;
+    std::vector<double> scaled;
+    const int exponent = BroughtToRange(analysed, scaled);
 
     StopCheck stopRequested;
     r.q = s.q;
@@ -258,12 +263,12 @@ MultifractalResult AnalyseMultifractal(std::span<const double> samples, const Mu
             return r;
         }
         const std::vector<double> squares = s.family == MethodFamily::kDfa
-                                                ? BoxSquares(profile, s.scales[k], s.order, boxes)
-                                                : AverageSquares(profile, s.scales[k], s.theta);
+                                                ? BoxSquares(analysed, s.scales[k], s.order, boxes)
+                                                : AverageSquares(analysed, s.scales[k], s.theta);
         r.segments.push_back(static_cast<int64_t>(squares.size()));
         r.flat.push_back(0);
         const std::vector<double> fq = QOrderFluctuations(squares, s.q, r.flat.back());
-        for (size_t j = 0; j < s.q.size(); ++j) r.fluctuation[j][k] = fq[j];
+        for (size_t j = 0; j < s.q.size(); ++j) r.fluctuation[j][k] = std::ldexp(fq[j], exponent);
     }
     PrintProgress("Done.");
     if (const int64_t flat = r.FlatSegments(); flat > 0) {

@@ -227,6 +227,8 @@ def test_arguments(tmp_path):
     # Series far from 1 give the H of the same series near 1; no F, no H: why, as a warning.
     assert fractan.dma(x * 2.0**-1040).hurst == pytest.approx(fractan.dma(x).hurst, rel=1e-9)
     assert fractan.dfa(x * 2.0**1000).fluctuation[0] == fractan.dfa(x).fluctuation[0] * 2.0**1000
+    assert fractan.mfdfa(x * 2.0**1000).fluctuation == pytest.approx(fractan.mfdfa(x).fluctuation * 2.0**1000, rel=1e-12)
+    assert fractan.mfdma(x * 2.0**-1040).h == pytest.approx(fractan.mfdma(x).h, rel=1e-9)
     with pytest.warns(RuntimeWarning, match="F.8. is 0: the samples do not deviate at that scale"):
         fractan.dfa(np.ones(100), scales=[8, 16, 32])
     with pytest.warns(UserWarning, match="H rests on two points"):
