@@ -1,7 +1,7 @@
 // fractan-gui-screenshots FOLDER: fills every page with a synthetic series or
 // what the pages before it wrote, runs it, and saves a picture of each page
 // into FOLDER (gui-generator.png, gui-dma.png, gui-dfa.png, gui-clusters.png,
-// gui-fileslist.png, gui-localslope.png) for the documentation.
+// gui-fileslist.png, gui-localslope.png, gui-multifractal.png) for the documentation.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +23,7 @@
 #include "ui/application.h"
 #include "ui/local_slope_page.h"
 #include "ui/main_sheet.h"
+#include "ui/multifractal_page.h"
 #include "ui/series_generator_page.h"
 
 namespace {
@@ -183,6 +184,20 @@ int main(int argc, char** argv) {
     localSlope->GetLocalSlope();
     sheet.Pages()->setCurrentWidget(localSlope);
     ok &= Save(&sheet, pictures + "/gui-localslope.png");
+
+    // MF-DFA-1 of the series on the default q and scales, its spectrum f(α) drawn.
+    auto* multifractal = sheet.MultifractalPage();
+    services.answers = {series};
+    multifractal->ChooseInput();
+    Pick(multifractal, "chartKind", 0);
+    multifractal->Calculate();
+    clock.restart();
+    while (multifractal->WorkerBusy() && clock.elapsed() < 60000) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    sheet.Pages()->setCurrentWidget(multifractal);
+    ok &= Save(&sheet, pictures + "/gui-multifractal.png");
     work.removeRecursively();
     return ok ? 0 : 1;
 }

@@ -3,8 +3,6 @@
 // and INPUT.mfdfa.spectrum.txt (q, h, tau, alpha, f); .mfdma. for MF-DMA.
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "cli/subcommands.h"
@@ -54,25 +52,13 @@ bool ReadList(const std::string& text, std::vector<double>& values) {
 
 // FIRST:LAST:STEP or a list.
 bool ReadQ(const std::string& text, std::vector<double>& q) {
-    std::vector<double> parts;
+    if (text.find(':') == std::string::npos) return ReadList(text, q);
     std::string list = text;
     std::replace(list.begin(), list.end(), ':', ',');
-    if (text.find(':') == std::string::npos) return ReadList(text, q);
-    if (!ReadList(list, parts) || parts.size() != 3 || !(parts[2] > 0.0) || parts[1] < parts[0]) return false;
-    for (int64_t i = 0; parts[0] + i * parts[2] <= parts[1] + parts[2] * 1e-9 && i < 100000; ++i)
-        q.push_back(parts[0] + i * parts[2]);
-    return true;
-}
-
-// Writes the table to path by way of a file beside it, so that a failed write leaves nothing half-written.
-bool WriteTable(const std::string& path, const std::string& text) {
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part);
-        out << text;
-        if (!out.flush()) return false;
-    }
-    return std::rename(part.c_str(), path.c_str()) == 0;
+    std::vector<double> parts;
+    if (!ReadList(list, parts) || parts.size() != 3) return false;
+    q = MultifractalQRange(parts[0], parts[1], parts[2]);
+    return !q.empty();
 }
 
 int Run(const CLI::App&) {
@@ -116,24 +102,13 @@ int Run(const CLI::App&) {
         return kExitStopped;
     }
     if (r.status == AnalysisStatus::kNotFinite) err << "fractan: [" << input << "]: " << r.reason << "\n";
-    std::string fq = "# n", spectrum = "# q h tau alpha f\n";
-    for (double q : r.q) fq += Formatted(" F_%g", q);
-    fq += "\n";
-    for (size_t k = 0; k < r.scales.size(); ++k) {
-        fq += std::to_string(r.scales[k]);
-        for (size_t j = 0; j < r.q.size(); ++j) fq += Formatted(" %.10g", r.fluctuation[j][k]);
-        fq += "\n";
+    const MultifractalFiles files = MultifractalFilesOf(input, *chosen);
+    if (const std::string failed = WriteMultifractalFiles(files, r); !failed.empty()) {
+        err << "fractan: cannot write [" << failed << "].\n";
+        return kExitFailure;
     }
-    for (size_t j = 0; j < r.q.size(); ++j)
-        spectrum += Formatted("%g %.10g %.10g %.10g %.10g\n", r.q[j], r.h[j], r.tau[j], r.alpha[j], r.f[j]);
-    const std::string base = input + ".mf" + chosen->name;
-    for (const auto& [path, text] : {std::pair{base + ".fq.txt", fq}, std::pair{base + ".spectrum.txt", spectrum}}) {
-        if (!WriteTable(path, text)) {
-            err << "fractan: cannot write [" << path << "].\n";
-            return kExitFailure;
-        }
+    for (const std::string& path : {files.fluctuations, files.spectrum})
         std::cout << chosen->title << " file: [" << path << "]\n";
-    }
     return r.status == AnalysisStatus::kAnalysed ? kExitOk : kExitFailure;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "engine/box_fit.h"
@@ -152,6 +153,21 @@ void Spectrum(MultifractalResult& r) {
     }
 }
 
+// Writes the text to path by way of a file beside it.
+bool WriteWhole(const std::string& path, const std::string& text) {
+    const std::string part = path + ".part";
+    {
+        std::ofstream out(part);
+        out << text;
+        if (!out.flush()) {
+            out.close();
+            std::remove(part.c_str());
+            return false;
+        }
+    }
+    return std::rename(part.c_str(), path.c_str()) == 0;
+}
+
 }  // namespace
 
 std::span<const MultifractalMethod> MultifractalMethods() { return kMultifractalMethods; }
@@ -173,6 +189,24 @@ int64_t MultifractalResult::FlatSegments() const {
     int64_t total = 0;
     for (int64_t count : flat) total += count;
     return total;
+}
+
+std::string MultifractalResult::FlatSegmentsNote() const {
+    const int64_t flatSegments = FlatSegments();
+    if (flatSegments == 0) return {};
+    int64_t total = 0;
+    for (int64_t count : segments) total += count;
+    return Formatted("Note: %lld of the %lld segments have zero fluctuation (flat stretches); they are left out "
+                     "of F_q for q <= 0.",
+                     static_cast<long long>(flatSegments), static_cast<long long>(total));
+}
+
+std::vector<double> MultifractalQRange(double first, double last, double step) {
+    std::vector<double> q;
+    if (!(step > 0.0) || !(last >= first) || !std::isfinite(last)) return q;
+    // A cap on the count, so that a step far below the range cannot exhaust the memory.
+    for (int64_t i = 0; first + i * step <= last + step * 1e-9 && i < 100000; ++i) q.push_back(first + i * step);
+    return q;
 }
 
 std::vector<double> DefaultMultifractalQ() {
@@ -271,13 +305,7 @@ MultifractalResult AnalyseMultifractal(std::span<const double> samples, const Mu
         for (size_t j = 0; j < s.q.size(); ++j) r.fluctuation[j][k] = std::ldexp(fq[j], exponent);
     }
     PrintProgress("Done.");
-    if (const int64_t flat = r.FlatSegments(); flat > 0) {
-        int64_t segments = 0;
-        for (int64_t count : r.segments) segments += count;
-        PrintFormatted("Note: %lld of the %lld segments have zero fluctuation (flat stretches); they are left out "
-                       "of F_q for q <= 0.\n",
-                       static_cast<long long>(flat), static_cast<long long>(segments));
-    }
+    if (const std::string note = r.FlatSegmentsNote(); !note.empty()) WriteOutput(note + "\n");
     Spectrum(r);
     r.status = AnalysisStatus::kAnalysed;
     for (size_t j = 0; j < r.q.size(); ++j)
@@ -288,6 +316,27 @@ MultifractalResult AnalyseMultifractal(std::span<const double> samples, const Mu
             break;
         }
     return r;
+}
+
+MultifractalFiles MultifractalFilesOf(const std::string& input, const MultifractalMethod& method) {
+    const std::string base = input + ".mf" + method.name;
+    return {base + ".fq.txt", base + ".spectrum.txt"};
+}
+
+std::string WriteMultifractalFiles(const MultifractalFiles& files, const MultifractalResult& r) {
+    std::string fq = "# n", spectrum = "# q h tau alpha f\n";
+    for (double q : r.q) fq += Formatted(" F_%g", q);
+    fq += "\n";
+    for (size_t k = 0; k < r.scales.size(); ++k) {
+        fq += std::to_string(r.scales[k]);
+        for (size_t j = 0; j < r.q.size(); ++j) fq += Formatted(" %.10g", r.fluctuation[j][k]);
+        fq += "\n";
+    }
+    for (size_t j = 0; j < r.q.size(); ++j)
+        spectrum += Formatted("%g %.10g %.10g %.10g %.10g\n", r.q[j], r.h[j], r.tau[j], r.alpha[j], r.f[j]);
+    if (!WriteWhole(files.fluctuations, fq)) return files.fluctuations;
+    if (!WriteWhole(files.spectrum, spectrum)) return files.spectrum;
+    return {};
 }
 
 }  // namespace fractan

@@ -52,6 +52,10 @@ struct MultifractalSettings {
     bool integrate = false;       // analyse the cumulative sum of the samples less their mean
 };
 
+// q from `first` to `last` by `step`, the last included when within rounding
+// of it; empty when the range does not rise (a step of 0 or less, last below first).
+std::vector<double> MultifractalQRange(double first, double last, double step);
+
 // q from −5 to 5 by 0.5, and 20 scales spread evenly in log n from the least
 // segment (at least 10) to a quarter of the samples.
 std::vector<double> DefaultMultifractalQ();
@@ -66,7 +70,20 @@ struct MultifractalResult {
     std::vector<int64_t> segments, flat;           // per scale: the segments, and those of zero fluctuation
     std::vector<double> h, tau, alpha, f;          // per q
     int64_t FlatSegments() const;
+    // "Note: 3 of the 420 segments have zero fluctuation ...", or an empty text when none has.
+    std::string FlatSegmentsNote() const;
 };
+
+// The files of a series' analysis, beside it: INPUT.mfdfa.fq.txt, F_q(n)
+// with a column per q, and INPUT.mfdfa.spectrum.txt (q, h, tau, alpha, f);
+// .mfdma. for MF-DMA.
+struct MultifractalFiles {
+    std::string fluctuations, spectrum;
+};
+MultifractalFiles MultifractalFilesOf(const std::string& input, const MultifractalMethod& method);
+// Writes both, each by way of a file beside it, so that a failed write leaves
+// nothing half-written; the path that could not be written, or an empty text.
+std::string WriteMultifractalFiles(const MultifractalFiles& files, const MultifractalResult& result);
 
 // The first refusal of the settings for a series of `length` samples, or none.
 Refusal CheckMultifractal(const MultifractalSettings& settings, int64_t length);

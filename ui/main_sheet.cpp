@@ -9,6 +9,7 @@
 #include "ui/analysis_page.h"
 #include "ui/data_series_page.h"
 #include "ui/local_slope_page.h"
+#include "ui/multifractal_page.h"
 #include "ui/series_generator_page.h"
 #include "ui/icons.h"
 
@@ -34,12 +35,15 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
     generatorPage_->setObjectName("seriesGeneratorPage");
     dataSeriesPage_->setObjectName("dataSeriesPage");
     localSlopePage_->setObjectName("localSlopePage");
+    multifractalPage_ = new CMultifractalPage(services);
+    multifractalPage_->setObjectName("multifractalPage");
     tabs_->addTab(generatorPage_, "Series generation");
     tabs_->addTab(dmaPage_, "DMA");
     tabs_->addTab(dfaPage_, "DFA");
     tabs_->addTab(clustersPage_, "Clusters analysis");
     tabs_->addTab(dataSeriesPage_, "Input file series generation");
     tabs_->addTab(localSlopePage_, "Local slope");
+    tabs_->addTab(multifractalPage_, "Multifractal");
     tabs_->setCurrentWidget(dmaPage_);
 
     // No Apply and no Help button.

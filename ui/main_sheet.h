@@ -1,5 +1,5 @@
 #pragma once
-// The application's one window: a sheet of six pages with OK and Cancel.
+// The application's one window: a sheet of seven pages with OK and Cancel.
 
 #include <QDialog>
 
@@ -18,6 +18,7 @@ class CClustersPage;
 class CSeriesGeneratorPage;
 class CDataSeriesPage;
 class CLocalSlopePage;
+class CMultifractalPage;
 
 class CMainSheet : public QDialog {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     CSeriesGeneratorPage* GeneratorPage() const { return generatorPage_; }
     CDataSeriesPage* DataSeriesPage() const { return dataSeriesPage_; }
     CLocalSlopePage* LocalSlopePage() const { return localSlopePage_; }
+    CMultifractalPage* MultifractalPage() const { return multifractalPage_; }
 
     // OK, Cancel, Escape and the close box end here. While a page's worker
     // runs, the user is asked first; its work is then stopped and
@@ -56,6 +58,7 @@ private:
     CSeriesGeneratorPage* generatorPage_;
     CDataSeriesPage* dataSeriesPage_;
     CLocalSlopePage* localSlopePage_;
+    CMultifractalPage* multifractalPage_;
 };
 
 }  // namespace fractan::ui

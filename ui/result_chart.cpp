@@ -186,4 +186,49 @@ void ResultChart::ShowLine(const std::vector<QPointF>& points, const QString& ti
     setChart(chart);
 }
 
+void ResultChart::ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
+                                  const QString& title, const QString& xTitle, const QString& yTitle) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    hurstText_.clear();
+    plotted_ = 0;
+    double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        auto* line = new QLineSeries;
+        line->setName(names.value(qsizetype(i)));
+        const double share = lines.size() > 1 ? double(i) / double(lines.size() - 1) : 0.0;
+        line->setColor(QColor::fromHsvF(0.66 * (1.0 - share), 0.85, 0.85));
+        for (const QPointF& p : lines[i]) {
+            if (!(p.x() > 0.0 && p.y() > 0.0 && std::isfinite(p.x()) && std::isfinite(p.y()))) continue;
+            line->append(p);
+            xLow = std::min(xLow, p.x());
+            xHigh = std::max(xHigh, p.x());
+            yLow = std::min(yLow, p.y());
+            yHigh = std::max(yHigh, p.y());
+        }
+        line->setPointsVisible(true);
+        plotted_ += static_cast<int>(line->count());
+        chart->addSeries(line);
+        if (i != 0 && i + 1 != lines.size())
+            for (QLegendMarker* marker : chart->legend()->markers(line)) marker->setVisible(false);
+    }
+    if (plotted_ == 0) {
+        chart->setTitle(title + ": no point can be drawn on logarithmic axes");
+        chart->removeAllSeries();
+        chart->legend()->hide();
+        setChart(chart);
+        return;
+    }
+    auto* xAxis = DecadeAxis(xLow, xHigh, xTitle);
+    auto* yAxis = DecadeAxis(yLow, yHigh, yTitle);
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    setChart(chart);
+}
+
 }  // namespace fractan::ui

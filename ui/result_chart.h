@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,11 @@ public:
     // when there are more than 20000; points that are not finite are left out.
     void ShowLine(const std::vector<QPointF>& points, const QString& title, const QString& xTitle,
                   const QString& yTitle);
+    // Lines on logarithmic axes, coloured from blue to red in their order,
+    // the first and the last named in the legend; points that cannot be
+    // placed on them are left out.
+    void ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
+                         const QString& title, const QString& xTitle, const QString& yTitle);
     // An empty chart with a note.
     void ShowNote(const QString& note);
 

@@ -9,11 +9,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/multifractal.h"
+#include "setup/series_loader.h"
 #include "slope/local_slope.h"
 #include "test_support.h"
 #include "ui/application.h"
 #include "ui/data_series_page.h"
 #include "ui/local_slope_page.h"
+#include "ui/multifractal_page.h"
 #include "ui/result_chart.h"
 #include "ui/series_generator_page.h"
 #include "ui_test_support.h"
@@ -48,6 +51,7 @@ private slots:
     void generationDrawsTheFirstSeriesFromItsFileUnderAnyLocale();
     void filesListPage();
     void localSlopePage();
+    void multifractalPage();
 };
 
 void ToolPagesTest::generatorPage() {
@@ -263,6 +267,46 @@ void ToolPagesTest::localSlopePage() {
     QCOMPARE(page.StatusText(), QString("The local slope is being calculated: stop it or wait for its end."));
     QVERIFY2(StoppedPromptly(page), "the local slope took too long to stop");
     QCOMPARE(page.StatusText(), QString("Calculating... Stopped: nothing was written."));
+}
+
+// The page's files are those of the core on the same settings, and its charts draw them.
+void ToolPagesTest::multifractalPage() {
+    ShownPage<CMultifractalPage> shown;
+    auto& [dir, services, page] = shown;
+    OutputCapture quiet;
+    const std::string input = dir.File("w.txt");
+    fractan::test::WriteNumbers(input, fractan::test::RandomWalk(4000, 3));
+    const SeriesFile series = LoadSeriesFile(input);
+    const struct { int method; const char *order, *boxes, *theta; MultifractalSettings s; } rows[] = {
+        {0, "2", "both", "x", {MethodFamily::kDfa, {-2, 0, 2}, {}, 2, "both", 0.0, false}},
+        {1, "x", "", "0.5", {MethodFamily::kDma, {-2, 0, 2}, {}, 1, "end", 0.5, false}}};
+    for (const auto& row : rows) {
+        Set(&page, {{"inputFile", Q(input)}, {"method", N(row.method)}, {"qFirst", "-2"}, {"qLast", "2"},
+                    {"qStep", "2"}, {"dfaOrder", row.order}, {"dfaBoxes", row.boxes}, {"theta", row.theta},
+                    {"chartKind", "0"}});
+        page.Calculate();  // a field the method does not read cannot stop it
+        WaitForWorker(page);
+        MultifractalSettings s = row.s;
+        s.scales = DefaultMultifractalScales(s, series.samples.Size());
+        const MultifractalResult expected = AnalyseMultifractal({&series.samples[0], 4000}, s);
+        const MultifractalFiles got = MultifractalFilesOf(input, MultifractalMethods()[size_t(row.method)]),
+                                want = MultifractalFilesOf(dir.File("core"), MultifractalMethods()[size_t(row.method)]);
+        QVERIFY(WriteMultifractalFiles(want, expected).empty());
+        QCOMPARE(page.StatusText(), QString("Calculating... Done: [%1] and [%2].").arg(Q(got.fluctuations), Q(got.spectrum)));
+        QCOMPARE(ReadText(got.fluctuations), ReadText(want.fluctuations));
+        QCOMPARE(ReadText(got.spectrum), ReadText(want.spectrum));
+        QCOMPARE(page.Chart()->PlottedPoints(), int(3 * s.scales.size()));
+        Set(&page, {{"chartKind", "2"}});
+        QCOMPARE(ChartLine(page.Chart()).value(2), QPointF(expected.alpha[2], expected.f[2]));
+    }
+    // A range that does not rise, and a refusal of the core, say why.
+    Set(&page, {{"qStep", "0"}});
+    page.Calculate();
+    QCOMPARE(services.messages.last(), QString("q: from -2 to 2 by 0 is not a rising range."));
+    Set(&page, {{"qStep", "1"}, {"scales", "10, 3000"}});
+    page.Calculate();
+    WaitForWorker(page);
+    QVERIFY2(StatusMark(&page) == "Error" && page.StatusText().startsWith("[" + Q(input) + "]: "), qPrintable(page.StatusText()));
 }
 
 #include "tool_pages_test.moc"
