@@ -1,26 +1,33 @@
 // `fractan multifractal INPUT`: F_q(n) and the multifractal spectrum of a
-// series by MF-DFA or MF-DMA, written to INPUT.mfdfa.fq.txt (a column per q)
-// and INPUT.mfdfa.spectrum.txt (q, h, tau, alpha, f); .mfdma. for MF-DMA.
+// series (or of every series of a files list, on --jobs threads) by MF-DFA or
+// MF-DMA, written to INPUT.mfdfa.fq.txt (a column per q) and
+// INPUT.mfdfa.spectrum.txt (q, h, tau, alpha, f); .mfdma. for MF-DMA.
 
 #include <algorithm>
 #include <sstream>
 
 #include "cli/subcommands.h"
 #include "engine/multifractal.h"
+#include "setup/ordered_jobs.h"
 #include "setup/output.h"
+#include "setup/parameters.h"
 #include "setup/series_loader.h"
+#include "setup/stop.h"
 
 namespace fractan::cli {
 namespace multifractal {
 namespace {
 
-std::string input, column, method = "dfa", qText = "-5:5:0.5", scalesText, boxes = "end";
-int32_t order = 1;
+std::string input, mode = "single", column, method = "dfa", qText = "-5:5:0.5", scalesText, boxes = "end";
+int32_t order = 1, jobs = 0;
 double theta = 0.0;
 bool integrate = false;
 
 void Declare(CLI::App& cmd) {
-    cmd.add_option("input", input, "Series file")->required();
+    cmd.add_option("input", input, "Series file; with --mode multi, a files-list file naming one series per line")
+        ->required();
+    cmd.add_option("-m,--mode", mode, "Input mode: single or multi")->capture_default_str();
+    AddJobsOption(cmd, jobs);
     cmd.add_option("--method", method, "Detrending: " + MultifractalMethodNames())->capture_default_str();
     cmd.add_option("--q", qText, "The orders q: FIRST:LAST:STEP, or a list separated by commas")
         ->capture_default_str();
@@ -61,11 +68,49 @@ bool ReadQ(const std::string& text, std::vector<double>& q) {
     return !q.empty();
 }
 
+// What became of one file: the lines its commit prints, and whether it failed.
+struct FileOutcome {
+    std::string out, err;
+    bool failed = false;
+};
+
+FileOutcome AnalyseFile(const std::string& file, MultifractalSettings s, const MultifractalMethod& chosen) {
+    FileOutcome o;
+    o.failed = true;
+    const SeriesFile series = LoadSeriesFile(file, column);
+    if (!series.reason.empty()) {
+        o.err = "fractan: " + series.reason + "\n";
+        return o;
+    }
+    const std::span<const double> samples(series.samples.Size() > 0 ? &series.samples[0] : nullptr,
+                                          static_cast<size_t>(series.samples.Size()));
+    if (s.scales.empty()) s.scales = DefaultMultifractalScales(s, static_cast<int64_t>(samples.size()));
+    const MultifractalResult r = AnalyseMultifractal(samples, s);
+    if (r.status == AnalysisStatus::kRefused || r.status == AnalysisStatus::kStopped) {
+        if (r.status == AnalysisStatus::kRefused) o.err = "fractan: [" + file + "]: " + r.reason + "\n";
+        return o;
+    }
+    if (r.status == AnalysisStatus::kNotFinite) o.err = "fractan: [" + file + "]: " + r.reason + "\n";
+    const MultifractalFiles files = MultifractalFilesOf(file, chosen);
+    if (const std::string failed = WriteMultifractalFiles(files, r); !failed.empty()) {
+        o.err += "fractan: cannot write [" + failed + "].\n";
+        return o;
+    }
+    for (const std::string& path : {files.fluctuations, files.spectrum})
+        o.out += std::string(chosen.title) + " file: [" + path + "]\n";
+    o.failed = r.status != AnalysisStatus::kAnalysed;
+    return o;
+}
+
 int Run(const CLI::App&) {
     std::ostream& err = std::cerr;
     const MultifractalMethod* chosen = FindMultifractalMethod(method);
     if (!chosen) {
         err << "fractan: the method [" << method << "] is not " << MultifractalMethodNames() << ".\n";
+        return kExitFailure;
+    }
+    if (mode != "single" && mode != "multi") {
+        err << "fractan: input mode [" << mode << "] is not single or multi.\n";
         return kExitFailure;
     }
     MultifractalSettings s;
@@ -78,38 +123,40 @@ int Run(const CLI::App&) {
         err << "fractan: --q [" << qText << "] is not FIRST:LAST:STEP (a rising range) or a list of numbers.\n";
         return kExitFailure;
     }
-    const SeriesFile series = LoadSeriesFile(input, column);
-    if (!series.reason.empty()) {
-        err << "fractan: " << series.reason << "\n";
-        return kExitFailure;
-    }
-    const std::span<const double> samples(series.samples.Size() > 0 ? &series.samples[0] : nullptr,
-                                          static_cast<size_t>(series.samples.Size()));
     std::vector<double> scales;
     if (!scalesText.empty() && !ReadList(scalesText, scales)) {
         err << "fractan: --scales [" << scalesText << "] is not a list of whole numbers.\n";
         return kExitFailure;
     }
     for (double n : scales) s.scales.push_back(static_cast<int32_t>(n));
-    if (scales.empty()) s.scales = DefaultMultifractalScales(s, static_cast<int64_t>(samples.size()));
-    const MultifractalResult r = AnalyseMultifractal(samples, s);
-    if (r.status == AnalysisStatus::kRefused) {
-        err << "fractan: [" << input << "]: " << r.reason << "\n";
-        return kExitFailure;
+    std::vector<std::string> files{input};
+    if (mode == "multi") {
+        files.clear();
+        std::string note;
+        if (!ReadFilesList(input, files, &note) || files.empty()) {
+            err << "fractan: the files list [" << input << "] cannot be read or its first line is empty.\n";
+            return kExitFailure;
+        }
+        if (!note.empty()) err << "fractan: " << note << "\n";
     }
-    if (r.status == AnalysisStatus::kStopped) {
-        err << "fractan: stopped; nothing was written.\n";
+    // The files on --jobs threads, each file's lines printed in list order.
+    std::vector<FileOutcome> outcomes(files.size());
+    int32_t failed = 0;
+    RunInListOrder(
+        static_cast<int32_t>(files.size()), JobsFor(jobs),
+        [&](int32_t i) { outcomes[i] = AnalyseFile(files[i], s, *chosen); },
+        [&](int32_t i) {
+            std::cout << outcomes[i].out << std::flush;
+            err << outcomes[i].err;
+            failed += outcomes[i].failed;
+        });
+    if (StopRequested()) {
+        err << "fractan: stopped; the files written so far are kept.\n";
         return kExitStopped;
     }
-    if (r.status == AnalysisStatus::kNotFinite) err << "fractan: [" << input << "]: " << r.reason << "\n";
-    const MultifractalFiles files = MultifractalFilesOf(input, *chosen);
-    if (const std::string failed = WriteMultifractalFiles(files, r); !failed.empty()) {
-        err << "fractan: cannot write [" << failed << "].\n";
-        return kExitFailure;
-    }
-    for (const std::string& path : {files.fluctuations, files.spectrum})
-        std::cout << chosen->title << " file: [" << path << "]\n";
-    return r.status == AnalysisStatus::kAnalysed ? kExitOk : kExitFailure;
+    if (failed > 0 && files.size() > 1)
+        err << "fractan: " << failed << " of " << files.size() << " input files could not be analysed.\n";
+    return failed == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace

@@ -91,6 +91,10 @@ grep -q "Hurst step is 0" gen-err.txt || fail "generate step 0: $(cat gen-err.tx
 [ "$(cat list.txt)" = "$(printf 'g/Artificial_H=0.4-1.dat\ng/Artificial_H=0.4-2.dat')" ] || fail "files list: $(cat list.txt)"
 "$FRACTAN" dfa list.txt --mode multi --order 1 -o . --test-name multi > /dev/null || fail "dfa of the files list"
 [ "$(wc -l < "multi.Static DFA (3).out.txt")" -eq 2 ] || fail "multi-file DFA: $(cat "multi.Static DFA (3).out.txt")"
+# The multifractal spectrum of every file of the list, on two threads, the two files of each in list order.
+"$FRACTAN" multifractal list.txt --mode multi --jobs 2 --q -2:2:1 > mf.txt || fail "multifractal of the files list"
+[ "$(grep -c '^MF-DFA file: \[g/Artificial_H=0.4-[12].dat.mfdfa' mf.txt)" -eq 4 ] || fail "multifractal: $(cat mf.txt)"
+[ "$(wc -l < g/Artificial_H=0.4-2.dat.mfdfa.spectrum.txt)" -ge 5 ] || fail "spectrum of $(cat g/Artificial_H=0.4-2.dat.mfdfa.spectrum.txt)"
 # A table's column chosen by its header name is the series itself; without --column the first is read, and said so.
 awk 'BEGIN { print "index,value" } { print NR "," $1 }' g/Artificial_H=0.3-1.txt > g/table.csv
 "$FRACTAN" dfa g/Artificial_H=0.3-1.txt -o . --test-name plain | grep "^H =" | cut -d: -f1 > plain-h.txt
