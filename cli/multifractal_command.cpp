@@ -32,7 +32,7 @@ void Declare(CLI::App& cmd) {
     cmd.add_option("--q", qText, "The orders q: FIRST:LAST:STEP, or a list separated by commas")
         ->capture_default_str();
     cmd.add_option("--scales", scalesText,
-                   "Segment lengths separated by commas (default: 20 spread evenly in log n from 10 to a quarter "
+                   "Segment lengths separated by commas (default: 20 spread evenly in log n from 16 to an eighth "
                    "of the samples)");
     cmd.add_option("--order", order, std::string("DFA: ") + DescriptionOf(kUsesOrder).help)->capture_default_str();
     cmd.add_option("--boxes", boxes, std::string("DFA: ") + DescriptionOf(kUsesBoxes).help)->capture_default_str();

@@ -43,8 +43,8 @@ def spread(first, last, count=20):
 
 N = 2 ** LEVELS
 SCALE_SETS = [  # (name, scales for the cascade)
-    ("10 … N/4 (the default)", None),
-    ("16 … N/8", spread(16, N // 8)),
+    ("16 … N/8 (the default)", None),
+    ("10 … N/4", spread(10, N // 4)),
     ("32 … N/8", spread(32, N // 8)),
     ("powers of 2, 16 … N/8", fractan.geometric(16, N // 8, 2)),
 ]
@@ -104,7 +104,7 @@ def cascade_tables(count, many):
     return summary + [""] + lines
 
 
-MOTION_SCALES = [("16 … N/8", spread(16, N // 8)), ("10 … N/4", None), ("32 … N/8", spread(32, N // 8))]
+MOTION_SCALES = [("16 … N/8 (the default)", None), ("10 … N/4", spread(10, N // 4)), ("32 … N/8", spread(32, N // 8))]
 
 
 def motion_table(count):
@@ -161,7 +161,7 @@ def main():
         "when n is even): a small offset in every residual, which swamps the segments of least",
         "fluctuation and so changes h(q) for negative q (by −0.55 at q = −5 for backward MF-DMA).",
         "",
-        "The scales: 20 spread evenly in log n (the command's default is 10 … N/4), or the powers of 2.",
+        "The scales: 20 spread evenly in log n (the command's default is 16 … N/8), or the powers of 2.",
         "The largest |error| over q for each set, for the mean of the %d cascades of the tables below" % args.series,
         "(and, in brackets, for the mean of %d):" % args.many,
         "",

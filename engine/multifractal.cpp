@@ -216,7 +216,8 @@ std::vector<double> DefaultMultifractalQ() {
 }
 
 std::vector<int32_t> DefaultMultifractalScales(const MultifractalSettings& settings, int64_t length) {
-    const double first = std::max(10, LeastScale(settings)), last = static_cast<double>(length / 4);
+    // From 16: the smallest segments still show the detrending in F_q(n) (docs/accuracy.md).
+    const double first = std::max(16, LeastScale(settings)), last = static_cast<double>(length / 8);
     std::vector<int32_t> scales;
     for (int32_t k = 0; k < 20 && last > first; ++k) {
         const int32_t n = static_cast<int32_t>(std::lround(first * std::pow(last / first, k / 19.0)));

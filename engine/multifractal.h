@@ -57,7 +57,7 @@ struct MultifractalSettings {
 std::vector<double> MultifractalQRange(double first, double last, double step);
 
 // q from −5 to 5 by 0.5, and 20 scales spread evenly in log n from the least
-// segment (at least 10) to a quarter of the samples.
+// segment (at least 16) to an eighth of the samples.
 std::vector<double> DefaultMultifractalQ();
 std::vector<int32_t> DefaultMultifractalScales(const MultifractalSettings& settings, int64_t length);
 

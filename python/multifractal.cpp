@@ -71,7 +71,7 @@ void AddMultifractal(py::module_& m) {
         });
     static const std::string common =
         "q         the orders, rising (default: -5, -4.5, ..., 5)\n"
-        "scales    the segment lengths (default: 20 spread evenly in log n from 10 to len(x) / 4)\n"
+        "scales    the segment lengths (default: 20 spread evenly in log n from 16 to len(x) / 8)\n"
         "integrate analyse the cumulative sum of x less its mean (x given as increments)\n";
     static const std::string dfaDoc =
         "Multifractal detrended fluctuation analysis: F_q(n) over boxes of n samples with a polynomial\n"

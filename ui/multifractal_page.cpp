@@ -33,7 +33,7 @@ CMultifractalPage::CMultifractalPage(FormServices& services, QWidget* parent)
     qLast_ = NumberField("qLast");
     qStep_ = NumberField("qStep");
     scales_ = TextField("scales");
-    scales_->setPlaceholderText("empty: 20 from 10 to a quarter of the samples");
+    scales_->setPlaceholderText("empty: 20 from 16 to an eighth of the samples");
     scales_->setToolTip("Segment lengths separated by commas");
     order_ = NumberField("dfaOrder");
     boxes_ = TextField("dfaBoxes");
