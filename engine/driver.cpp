@@ -135,7 +135,8 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
         std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
         if (calls.size() == 1) calls[0].loaded = loaded;
         std::vector<FileOutcome> outcomes(calls.size());
-        bool suggested = false, emptied = false;
+        bool suggested = false;
+        ResultFile resultFile;  // opened once, when the first file read is committed
         ListWork list;
         list.count = static_cast<int32_t>(calls.size());
         list.jobs = JobsFor(params.jobs);
@@ -158,11 +159,9 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
                 report.stopped = true;
                 return;
             }
-            if (outcome.read && !emptied) {
-                TruncateFile(report.resultPath);  // a line that cannot be appended says why
-                emptied = true;
-            }
-            const int32_t status = CommitFile(calls[i], outcome, suggested);
+            if (outcome.read && !resultFile.file && !resultFile.openError)
+                resultFile = ResultFile(report.resultPath, "w");  // a line that cannot be written says why
+            const int32_t status = CommitFile(calls[i], outcome, suggested, resultFile);
             report.files.push_back(ReportOf(calls[i].inputPath, status, outcome));
             outcome = FileOutcome{};
             ReportProgress({Progress::Kind::kFileDone, {}, i + 1, list.count, status});

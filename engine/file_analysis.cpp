@@ -218,22 +218,17 @@ FileOutcome UnpackOutcome(const std::string& bytes) {
     return o;
 }
 
-int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested) {
+int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested, const ResultFile& resultFile) {
     const AnalysisResult& result = outcome.computed;
     if (outcome.pending) {
-        std::FILE* file = std::fopen(call.resultPath.c_str(), "a");
-        if (!file) {
+        std::FILE* file = resultFile.file.get();
+        if (file) PrintProgress("Writing output file...");
+        // Flushed line by line: a run that stops keeps every line written before.
+        if (!file || !WriteResultLine(file, FileNameOf(call.inputPath), call.dataSize, call.dataOffset,
+                                      result.position, result.hurst) || std::fflush(file) != 0) {
             PrintProgress("Error writing to output file.");
-            PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
-            outcome.computed.reason = "the result file [" + call.resultPath + "] could not be written";
-            return outcome.status = kNotAnalysed;
-        }
-        PrintProgress("Writing output file...");
-        const bool written = WriteResultLine(file, FileNameOf(call.inputPath), call.dataSize, call.dataOffset,
-                                             result.position, result.hurst);
-        if (std::fclose(file) != 0 || !written) {
-            PrintProgress("Error writing to output file.");
-            PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(), std::strerror(errno));
+            PrintFormatted("Cannot write [%s]: %s.\n", call.resultPath.c_str(),
+                           std::strerror(file ? errno : resultFile.openError));
             outcome.computed.reason = "the result file [" + call.resultPath + "] could not be written";
             return outcome.status = kNotAnalysed;
         }
@@ -250,10 +245,15 @@ int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggeste
     return outcome.status;
 }
 
+ResultFile::ResultFile(const std::string& path, const char* mode) : file(std::fopen(path.c_str(), mode)) {
+    if (!file) openError = errno;
+}
+
 int32_t RunFileVariant(const AnalysisSettings& settings, const VariantCall& call) {
     FileOutcome outcome = AnalyseFile(settings, call);
     bool suggested = false;
-    return CommitFile(call, outcome, suggested);
+    if (!outcome.pending) return CommitFile(call, outcome, suggested, ResultFile{});
+    return CommitFile(call, outcome, suggested, ResultFile(call.resultPath, "a"));
 }
 
 }  // namespace fractan

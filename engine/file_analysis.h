@@ -11,6 +11,7 @@
 
 #include "engine/analysis.h"
 #include "engine/variant.h"
+#include "setup/files.h"
 #include "setup/series_loader.h"
 #include "setup/progression.h"
 
@@ -52,10 +53,19 @@ FileOutcome UnpackOutcome(const std::string& bytes);
 // Loads, computes and writes every file of this input but the result line.
 FileOutcome AnalyseFile(const AnalysisSettings& settings, const VariantCall& call);
 
-// Writes the pending result line ("Writing output file..." and the lines
-// after it) and returns the file's status. The suggestion line is printed
-// unless `suggested`, which it then sets: once a run.
-int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested);
+// The run's result file, open while the run commits its lines; `openError`
+// says why it could not be opened (0 when it was not tried).
+struct ResultFile {
+    ResultFile() = default;
+    ResultFile(const std::string& path, const char* mode);
+    FilePtr file;
+    int openError = 0;
+};
+
+// Writes the pending result line to `resultFile` ("Writing output file..."
+// and the lines after it) and returns the file's status. The suggestion line
+// is printed unless `suggested`, which it then sets: once a run.
+int32_t CommitFile(const VariantCall& call, FileOutcome& outcome, bool& suggested, const ResultFile& resultFile);
 
 // AnalyseFile and CommitFile, for a call on its own.
 int32_t RunFileVariant(const AnalysisSettings& settings, const VariantCall& call);
