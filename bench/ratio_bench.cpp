@@ -7,6 +7,8 @@
 //   OverlapDfa1M                         static DFA with a box at every start, 10^6 samples, 20 box sizes (a time)
 //   DynamicDfa1M / DynamicDma10M         dynamic DFA-1, W = 1000, step 1, 20 box sizes, a position against
 //                                        one of dynamic DMA
+//   ShortFiles / BareShortFiles          a files list of many series of 10^3 text samples (static DFA-1, boxes
+//                                        4 … 64), against a loop that only reads each file and writes its chart
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
 //                                        fBm of 2^16 and 2^20 samples, in wall time, beside
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
@@ -16,6 +18,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <charconv>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -280,6 +284,85 @@ void BM_FilesList40(benchmark::State& state) {
     for (auto _ : state) RunAnalysis(p);
 }
 BENCHMARK(BM_FilesList40)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Many short text series and their list, made once outside the timings and
+// removed at exit (FRACTAN_SHORT_FILES sets how many: 10,000 unless told).
+struct ShortInputs {
+    static constexpr int32_t kSamples = 1000;
+    std::string folder = (std::filesystem::temp_directory_path() / "fractan-short").string();
+    std::string list = folder + "/list.txt";
+    std::vector<std::string> paths;
+    int32_t sizes[5] = {4, 8, 16, 32, 64};
+
+    ShortInputs() {
+        const char* count = std::getenv("FRACTAN_SHORT_FILES");
+        const int files = count ? std::atoi(count) : 10'000;
+        std::filesystem::create_directories(folder);
+        std::FILE* names = std::fopen(list.c_str(), "w");
+        for (int i = 0; i < files; ++i) {
+            paths.push_back(folder + "/s" + std::to_string(i) + ".txt");
+            std::FILE* file = std::fopen(paths.back().c_str(), "w");
+            for (double y : Walk(kSamples, 1000 + i)) std::fprintf(file, "%.6f\n", y);
+            std::fclose(file);
+            std::fprintf(names, "%s\n", paths.back().c_str());
+        }
+        std::fclose(names);
+    }
+    ~ShortInputs() { std::filesystem::remove_all(folder); }
+};
+
+ShortInputs& MadeShort() {
+    static ShortInputs inputs;
+    return inputs;
+}
+
+void BM_ShortFiles(benchmark::State& state) {
+    ShortInputs& in = MadeShort();
+    AnalysisParameters p;
+    p.inputFileMode = 1;
+    p.inputFileName = in.list;
+    p.inputFileType = kTextInput;
+    p.computationType = 3;
+    p.dfaOrder = 1;
+    p.dataSize = ShortInputs::kSamples;
+    p.windowSize = ShortInputs::kSamples - 1;
+    p.averageProgression = ScaleProgression{4, 64, 2, kGeometric, {}};
+    p.outputPath = in.folder;
+    p.testName = "short";
+    p.jobs = 1;
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) RunAnalysis(p);
+    state.counters["files"] = static_cast<double>(in.paths.size());
+}
+BENCHMARK(BM_ShortFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every file read whole and parsed, then a chart of one line a box size written beside it.
+void BM_BareShortFiles(benchmark::State& state) {
+    ShortInputs& in = MadeShort();
+    std::vector<char> text(1 << 16);
+    std::vector<double> y;
+    for (auto _ : state) {
+        for (const std::string& path : in.paths) {
+            std::FILE* file = std::fopen(path.c_str(), "r");
+            const size_t length = std::fread(text.data(), 1, text.size(), file);
+            std::fclose(file);
+            y.clear();
+            const char* at = text.data();
+            const char* end = at + length;
+            while (at < end) {
+                double v = 0;
+                at = std::from_chars(at, end, v).ptr + 1;  // past the line's end
+                y.push_back(v);
+            }
+            std::FILE* chart = std::fopen((path + ".chart.txt").c_str(), "w");
+            for (int32_t n : in.sizes)
+                std::fprintf(chart, "%.9lf\t%.9lf\t%.9lf\t%.9lf\n", double(n), y[n], std::log10(n), std::log10(y[n]));
+            std::fclose(chart);
+        }
+    }
+}
+BENCHMARK(BM_BareShortFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Exact fractional Brownian motion of 2^levels + 1 samples at H = 0.7, and
 // the command's static DFA-1 settings for it.

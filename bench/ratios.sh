@@ -2,14 +2,14 @@
 # The speed and memory targets of the engine as ratios measured in one run:
 #   bash bench/ratios.sh [BUILD_DIR]
 # Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
-# loop (at most 2), a files list with --jobs 2 against --jobs 1 (at least 1.8,
+# loop (at most 2), a files list of many short text series against a loop
+# that only reads them and writes their charts (at most 1.5), a files list with --jobs 2 against --jobs 1 (at least 1.8,
 # and the same files), text loading against a bare fast_float loop (at most
 # 1.5), static DFA of orders 2 and 3 against order 1 (at most 1.5), the time of
 # static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
 # position (at most 1.5 us, with its ratio to a dynamic DMA position), the
 # interval on H in wall time (at most 0.3 s at 2^16 and 5 s at 2^20) beside the
-# analyses it holds, MF-DFA-1 and MF-DMA with 21 q and 20 scales on 10^6 samples
-# (at most 0.2 s each), and the peak memory of a static DFA against the raw data
+# analyses it holds, and the peak memory of a static DFA against the raw data
 # (at most 3).
 set -euo pipefail
 build=${1:-build}
@@ -18,10 +18,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|ShortFiles|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
-import json, sys
+import json, os, sys
 runs = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]
         if b.get("aggregate_name") == "median"}
 def ratio(what, a, b, target):
@@ -30,6 +30,9 @@ def ratio(what, a, b, target):
 ratio("static DFA-1, 10^7 samples, 20 boxes, against a plain loop", "BM_StaticDfa10M", "BM_PlainStaticDfa10M", "at most 1.2")
 ratio("dynamic DMA, 10^7 samples, K = 20, W = 1000, step 1, against a plain loop", "BM_DynamicDma10M", "BM_PlainDynamicDma10M", "at most 2")
 ratio("files list of 40 series of 10^6 samples, --jobs 1 against --jobs 2", "BM_FilesList40/1/real_time", "BM_FilesList40/2/real_time", "at least 1.8")
+if "BM_ShortFiles/real_time" in runs:
+    ratio(f"files list of {os.environ.get('FRACTAN_SHORT_FILES', '10000')} text series of 10^3 samples, against a bare loop "
+          "reading each and writing its chart", "BM_ShortFiles/real_time", "BM_BareShortFiles/real_time", "at most 1.5")
 ratio("text file of 10^7 lines, loading against a bare fast_float loop", "BM_LoadTextSeries/-2147483648", "BM_BareFastFloat", "at most 1.5")
 for order in (2, 3):
     ratio(f"static DFA-{order} against DFA-1, 10^6 samples, 20 boxes", f"BM_DfaOrder1M/{order}", "BM_DfaOrder1M/1", "at most 1.5")
@@ -42,10 +45,6 @@ if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
 for k, most in ((16, 300), (20, 5000)):
     ratio(f"interval on H (B = 50, every core) of static DFA-1 of 2^{k} samples, against its 51 analyses on one core",
           f"BM_Interval/{k}/real_time", f"BM_PlainAnalyses/{k}/real_time", f"the interval at most {most} ms")
-for arg, method in ((0, "MF-DFA-1"), (1, "MF-DMA (theta = 0)")):
-    if f"BM_Multifractal1M/{arg}" in runs:
-        print(f"{method}, 10^6 samples, 21 q, 20 scales, one core: {runs[f'BM_Multifractal1M/{arg}'] / 1000:.3f} s "
-              "(at most 0.2 s)")
 PY
 
 # The same files whatever the number of jobs: a list of twelve series with a

@@ -206,11 +206,14 @@ namespace {
 // read, with the reason in `note`. The loader says what stopped it.
 int64_t LoadedCount(const std::string& file, int32_t offset, const std::string& column, LoadedSeries& loaded,
                     SeriesNote& note) {
-    if (!FilePtr(OpenRegularFile(file, "r"))) {
+    KeptFiles read;  // the file opened once: to check it, and loaded from its bytes when they fit
+    if (FilePtr opened(OpenRegularFile(file, "r")); !opened) {
         note.text = std::strerror(errno);
         return -1;
+    } else {
+        read.Keep(file, std::move(opened));
     }
-    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note, column)) {
+    if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note, column, &read)) {
         if (note.failure.empty()) return offset;
         note.text = note.failure;
         return -1;
@@ -239,7 +242,8 @@ std::optional<int32_t> SamplesFromOffset(const AnalysisParameters& p, std::ostre
         SeriesNote note;
         const int64_t count = loaded && p.inputFiles.size() == 1 && p.inputFileType == kTextInput
                                   ? LoadedCount(file, p.dataOffset, p.column, *loaded, note)
-                                  : CountSamples(file, p.inputFileType, &note, p.column);
+                                  : CountSamples(file, p.inputFileType, &note, p.column,
+                                                 loaded ? &loaded->files : nullptr);
         if (count < 0) {
             if (unreadable.empty()) unreadable = (p.inputFileMode == 1 ? "[" + file + "]: " : "") + note.text;
             continue;

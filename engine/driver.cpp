@@ -134,6 +134,8 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
         }
         std::vector<VariantCall> calls = CallsOf(params, report.resultPath);
         if (calls.size() == 1) calls[0].loaded = loaded;
+        if (loaded)
+            for (VariantCall& call : calls) call.kept = &loaded->files;
         std::vector<FileOutcome> outcomes(calls.size());
         bool suggested = false;
         ResultFile resultFile;  // opened once, when the first file read is committed

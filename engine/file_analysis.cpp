@@ -138,7 +138,8 @@ FileOutcome AnalyseFile(const AnalysisSettings& s, const VariantCall& call) {
     const bool loaded =
         (call.loaded &&
          call.loaded->Take(call.inputPath, call.inputType, call.column, call.dataSize, call.dataOffset, data)) ||
-        LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset, nullptr, call.column);
+        LoadSeries(data, call.inputPath, call.inputType, call.dataSize, call.dataOffset, nullptr, call.column,
+                   call.kept);
     if (stopRequested()) {
         outcome.status = kStopped;
         return outcome;

@@ -34,6 +34,7 @@ struct VariantCall {
     std::string chartPath, incrementalPath;
     std::string column;              // of a table or an array (LoadSeries)
     LoadedSeries* loaded = nullptr;  // the series when the caller has loaded it already
+    const KeptFiles* kept = nullptr;  // the file's bytes when the caller has read them already
 };
 
 struct FileOutcome {

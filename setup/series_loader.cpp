@@ -335,8 +335,39 @@ int64_t BinaryNumberCount(std::FILE* file) {
     return static_cast<int64_t>(info.st_size) / 8;
 }
 
+FilePtr KeptFiles::Open(const std::string& path) const {
+    const auto kept = bytes_.find(path);
+    if (kept == bytes_.end()) return nullptr;
+    std::string& bytes = const_cast<std::string&>(kept->second);  // a read-only stream does not write to it
+    return FilePtr(fmemopen(bytes.data(), bytes.size(), "r"));
+}
+
+FilePtr KeptFiles::Keep(const std::string& path, FilePtr file) {
+    struct stat info {};
+    if (bytes_.count(path) || ::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size <= 0 || used_ + info.st_size > kBudget || StartsAsNpy(file.get()))
+        return file;
+    std::string bytes(static_cast<size_t>(info.st_size), '\0');
+    const size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (read == 0 || std::ferror(file.get()) || std::fgetc(file.get()) != EOF) {  // changed while read: as it is
+        std::rewind(file.get());
+        return file;
+    }
+    bytes.resize(read);
+    used_ += static_cast<int64_t>(read);
+    bytes_.emplace(path, std::move(bytes));
+    FilePtr kept = Open(path);
+    if (!kept) {
+        bytes_.erase(path);
+        used_ -= static_cast<int64_t>(read);
+        std::rewind(file.get());
+        return file;
+    }
+    return kept;
+}
+
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
-                int32_t dataOffset, SeriesNote* note, const std::string& column) {
+                int32_t dataOffset, SeriesNote* note, const std::string& column, const KeptFiles* kept) {
     PrintProgress("Loading data...");
     if (fileType != kTextInput && fileType != kBinaryInput) {
         PrintProgress("Done.");
@@ -346,7 +377,8 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
     SeriesNote& said = note ? *note : unused;
     said = {};
     try {
-        FilePtr file = OpenInputFile(path, fileType == kBinaryInput ? "rb" : "r");
+        FilePtr file = kept ? kept->Open(path) : nullptr;
+        if (!file) file = OpenInputFile(path, fileType == kBinaryInput ? "rb" : "r");
         if (!file) {
             said.failure = std::strerror(errno);
             return Fail(target, false);
@@ -412,7 +444,8 @@ bool LoadSeriesPart(SampleArray& target, const std::string& path, int32_t fileTy
     return true;
 }
 
-int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note, const std::string& column) {
+int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note, const std::string& column,
+                     KeptFiles* keep) {
     SeriesNote unused;
     SeriesNote& said = note ? *note : unused;
     said = {};
@@ -421,6 +454,7 @@ int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note
         said.text = std::strerror(errno);
         return -1;
     }
+    if (keep && fileType == kTextInput) file = keep->Keep(path, std::move(file));
     if (const bool npy = StartsAsNpy(file.get()); fileType == kBinaryInput || npy) {
         std::string problem;
         const std::optional<ArrayColumn> chosen = ArrayColumnOf(file.get(), npy, column, problem);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 
 #include "setup/containers.h"
 #include "setup/files.h"
@@ -49,8 +50,28 @@ struct SeriesNote {
 // when given, receives the line on where text ended the numbers. `column`:
 // that of a table or a 2-D array, its number from 1 or its name in the
 // header line; empty for the first, with a line saying so when there are more.
+// Text files read whole before a run (to count their samples or check them),
+// so that the run reads them from memory rather than opening them again:
+// those that fit together in kBudget bytes. Read-only while a run reads it.
+class KeptFiles {
+public:
+    static constexpr int64_t kBudget = int64_t{256} << 20;
+    // A stream over the bytes kept for `path`; null when they were not kept.
+    FilePtr Open(const std::string& path) const;
+    // `file`, just opened on `path`, read whole and kept when it is a regular
+    // file that fits and not a .npy array: a stream over the kept bytes, or
+    // the file itself when it is not kept.
+    FilePtr Keep(const std::string& path, FilePtr file);
+
+private:
+    std::unordered_map<std::string, std::string> bytes_;
+    int64_t used_ = 0;
+};
+
+// `kept`: the file is read from there when it holds it.
 bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, int32_t dataSize,
-                int32_t dataOffset, SeriesNote* note = nullptr, const std::string& column = {});
+                int32_t dataOffset, SeriesNote* note = nullptr, const std::string& column = {},
+                const KeptFiles* kept = nullptr);
 
 // A whole series file, for callers that take samples rather than lines (the
 // Python module's fractan.load): read as LoadSeries reads every sample, of
@@ -80,6 +101,7 @@ struct LoadedSeries {
     std::string column;
     int32_t offset = 0;
     SampleArray samples;
+    KeptFiles files;  // the text files of a list, read to count their samples
 
     // The samples for a load of this file, taken over (once); false when they
     // are not those asked for.
@@ -110,7 +132,8 @@ inline constexpr const char* kNotRegularBinary =
 // `note`, when given, says so when a text file goes on after its numbers with
 // text that is not one (its line and text), or a binary file with a part of a
 // number; it is empty otherwise.
+// `keep`, when given, keeps the bytes of a text file read (KeptFiles::Keep).
 int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note = nullptr,
-                     const std::string& column = {});
+                     const std::string& column = {}, KeptFiles* keep = nullptr);
 
 }  // namespace fractan
