@@ -7,6 +7,8 @@
 //   OverlapDfa1M                         static DFA with a box at every start, 10^6 samples, 20 box sizes (a time)
 //   DynamicDfa1M / DynamicDma10M         dynamic DFA-1, W = 1000, step 1, 20 box sizes, a position against
 //                                        one of dynamic DMA
+//   FirstOrderDma20 / PlainFirstOrderDma20  first-order DMA (type 7) of 2^20 samples in memory, windows 4 … 65536
+//                                        (×2), against a loop doing the same arithmetic
 //   ShortFiles / BareShortFiles          a files list of many series of 10^3 text samples (static DFA-1, boxes
 //                                        4 … 64), against a loop that only reads each file and writes its chart
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
@@ -206,6 +208,62 @@ void BM_PlainDynamicDma10M(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(PlainDynamicDma(x, sizes, 1000).size());
 }
 BENCHMARK(BM_PlainDynamicDma10M)->Unit(benchmark::kMillisecond);
+
+constexpr int32_t kFirstOrderSamples = 1 << 20, kFirstOrderLargest = 1 << 16;
+
+std::vector<int32_t> FirstOrderWindows() {
+    std::vector<int32_t> sizes;
+    for (int32_t n = 4; n <= kFirstOrderLargest; n *= 2) sizes.push_back(n);
+    return sizes;
+}
+
+void BM_FirstOrderDma20(benchmark::State& state) {
+    static const std::vector<double> x = Walk(kFirstOrderSamples, 11);
+    AnalysisSettings s;
+    s.computationType = 7;
+    s.windowSize = kFirstOrderSamples - 2 * kFirstOrderLargest - 1;
+    for (int32_t n : FirstOrderWindows()) s.sizes.push_back(n);
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).hurst);
+}
+BENCHMARK(BM_FirstOrderDma20)->Unit(benchmark::kMillisecond);
+
+// For every window of m = n − 1 samples ending a little after the compared
+// one, the line through them at that sample from a running sum and a running
+// weighted sum (summed afresh every m samples), and the squared deviations.
+std::vector<double> PlainFirstOrderDma(const std::vector<double>& x, const std::vector<int32_t>& sizes) {
+    const int64_t M = sizes.back(), W = static_cast<int64_t>(x.size()) - 2 * M - 1;
+    std::vector<double> F;
+    for (const int64_t n : sizes) {
+        const int64_t m = n - 1, ahead = (n + 1) / 2 - n / 4;
+        const double centre = (m - 1) * 0.5, d = double(m) * double(m + 1) * double(m - 1) / 12.0;
+        const double at = std::max<int64_t>(1, (m + 2) / 4) - (m / 2 - centre);
+        double sum = 0, weighted = 0, total = 0;
+        for (int64_t t = M; t < M + W; ++t) {
+            const int64_t newest = t + ahead - 1;
+            if ((t - M) % m == 0) {
+                sum = weighted = 0;
+                for (int64_t j = 0; j < m; ++j) sum += x[newest - j], weighted += (centre - j) * x[newest - j];
+            } else {
+                const double entering = x[newest], leaving = x[newest - m];
+                weighted = weighted - sum + centre * entering + (m - centre) * leaving;
+                sum += entering - leaving;
+            }
+            const double deviation = x[t] - (weighted / d * at + sum / m);
+            total += deviation * deviation;
+        }
+        F.push_back(std::sqrt(total / W));
+    }
+    return F;
+}
+
+void BM_PlainFirstOrderDma20(benchmark::State& state) {
+    static const std::vector<double> x = Walk(kFirstOrderSamples, 11);
+    const std::vector<int32_t> sizes = FirstOrderWindows();
+    for (auto _ : state) benchmark::DoNotOptimize(PlainFirstOrderDma(x, sizes).size());
+}
+BENCHMARK(BM_PlainFirstOrderDma20)->Unit(benchmark::kMillisecond);
 
 // 10^6 samples in memory and 20 box sizes spread evenly on the log axis from
 // `least` to `most`.
