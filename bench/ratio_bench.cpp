@@ -9,6 +9,8 @@
 //                                        one of dynamic DMA
 //   FirstOrderDma20 / PlainFirstOrderDma20  first-order DMA (type 7) of 2^20 samples in memory, windows 4 … 65536
 //                                        (×2), against a loop doing the same arithmetic
+//   Threads10M/3/1, /3/2, /2/1, /2/2     static DFA-1 (3) and static DMA (2) of 10^7 samples in memory, 20
+//                                        scales, on one thread and on two, in wall time
 //   ShortFiles / BareShortFiles          a files list of many series of 10^3 text samples (static DFA-1, boxes
 //                                        4 … 64), against a loop that only reads each file and writes its chart
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
@@ -342,6 +344,26 @@ void BM_FilesList40(benchmark::State& state) {
     for (auto _ : state) RunAnalysis(p);
 }
 BENCHMARK(BM_FilesList40)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The scales of one series of 10^7 samples shared by 1 or 2 threads: DFA-1
+// with 20 box sizes 10 … N/10, DMA with 20 windows 50 … 1000.
+void BM_Threads10M(benchmark::State& state) {
+    const std::vector<double>& x = LongWalkInMemory();
+    AnalysisSettings s;
+    s.computationType = static_cast<int32_t>(state.range(0));
+    s.jobs = static_cast<int32_t>(state.range(1));
+    if (s.computationType == 3) {
+        s.windowSize = Inputs::kLong - 1;
+        for (int k = 0; k < 20; ++k) s.sizes.push_back(static_cast<int32_t>(std::lround(10.0 * std::pow(1e5, k / 19.0))));
+    } else {
+        s.sizes = DmaWindows();
+        s.windowSize = Inputs::kLong - 2 * s.sizes.back() - 1;
+    }
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).hurst);
+}
+BENCHMARK(BM_Threads10M)->Args({3, 1})->Args({3, 2})->Args({2, 1})->Args({2, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Many short text series and their list, made once outside the timings and
 // removed at exit (FRACTAN_SHORT_FILES sets how many: 10,000 unless told).

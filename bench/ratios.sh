@@ -4,7 +4,8 @@
 # Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
 # loop (at most 2), a files list of many short text series against a loop
 # that only reads them and writes their charts (at most 1.5), first-order
-# DMA of 2^20 samples against a plain loop (a figure), a files list with --jobs 2 against --jobs 1 (at least 1.8,
+# DMA of 2^20 samples against a plain loop (a figure), static DFA-1 and DMA of
+# 10^7 samples on one thread against two (at least 1.7), a files list with --jobs 2 against --jobs 1 (at least 1.8,
 # and the same files), text loading against a bare fast_float loop (at most
 # 1.5), static DFA of orders 2 and 3 against order 1 (at most 1.5), the time of
 # static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
@@ -19,7 +20,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, os, sys
@@ -31,6 +32,9 @@ def ratio(what, a, b, target):
 ratio("static DFA-1, 10^7 samples, 20 boxes, against a plain loop", "BM_StaticDfa10M", "BM_PlainStaticDfa10M", "at most 1.2")
 ratio("dynamic DMA, 10^7 samples, K = 20, W = 1000, step 1, against a plain loop", "BM_DynamicDma10M", "BM_PlainDynamicDma10M", "at most 2")
 ratio("files list of 40 series of 10^6 samples, --jobs 1 against --jobs 2", "BM_FilesList40/1/real_time", "BM_FilesList40/2/real_time", "at least 1.8")
+for type, name in ((3, "static DFA-1"), (2, "static DMA")):
+    ratio(f"{name} of 10^7 samples, 20 scales, 1 thread against 2", f"BM_Threads10M/{type}/1/real_time",
+          f"BM_Threads10M/{type}/2/real_time", "at least 1.7")
 ratio("first-order DMA, 2^20 samples, windows 4 ... 65536, against a plain loop", "BM_FirstOrderDma20",
       "BM_PlainFirstOrderDma20", "the loop over each whole window it replaced took 108-110 s")
 if "BM_ShortFiles/real_time" in runs:

@@ -179,9 +179,10 @@ std::optional<std::vector<double>> ComputeFluctuations(const AnalysisSettings& s
     const int exponent = BroughtToRange(samples, scaled);
     std::optional<std::vector<double>> f =
         IsDfaType(s.computationType)
-            ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder, *ParseBoxPlacement(s.dfaBoxes))
-            : std::visit([&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows); },
-                         WindowsOf(s));
+            ? DfaFluctuations(samples, sizes, s.windowSize, s.dfaOrder, *ParseBoxPlacement(s.dfaBoxes), s.jobs)
+            : std::visit(
+                  [&](auto windows) { return StaticFluctuations(samples, sizes, s.windowSize, windows, s.jobs); },
+                  WindowsOf(s));
     if (f && exponent != 0)
         for (double& v : *f) v = std::ldexp(v, exponent);
     return f;

@@ -1,5 +1,7 @@
 #include "engine/dfa.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 
 #include "engine/dma_frames.h"
 #include "engine/file_analysis.h"
+#include "setup/ordered_jobs.h"
 
 namespace fractan {
 namespace {
@@ -216,7 +219,7 @@ std::optional<BoxPlacement> ParseBoxPlacement(const std::string& text) {
 }
 
 std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
-                                                   int32_t W, int32_t order, BoxPlacement boxes) {
+                                                   int32_t W, int32_t order, BoxPlacement boxes, int32_t jobs) {
     StopCheck stopRequested;
     PrintProgress("Shifting data...");
     DfaState state(samples.subspan(samples.size() - (static_cast<size_t>(W) + 1)), sizes, W, order, boxes);
@@ -228,11 +231,14 @@ std::optional<std::vector<double>> DfaFluctuations(std::span<const double> sampl
     PrintProgress("Done.");
 
     PrintProgress("Performing Hurst exponent calculation...");
+    // Every box size on its own: the threads take the next one in turn.
     std::vector<double> fluctuations(static_cast<size_t>(sizes.Size()));
-    for (int32_t k = 0; k < sizes.Size(); ++k) {
-        if (stopRequested()) return std::nullopt;
-        fluctuations[k] = state.Fluctuation(k, W);
-    }
+    std::atomic<int32_t> next{0};
+    RunParts(std::min(JobsFor(jobs), sizes.Size()), [&](int32_t) {
+        StopCheck stopped;
+        for (int32_t k = next++; k < sizes.Size() && !stopped(); k = next++) fluctuations[k] = state.Fluctuation(k, W);
+    });
+    if (stopRequested()) return std::nullopt;
     return fluctuations;
 }
 

@@ -42,8 +42,11 @@ inline constexpr const char* kBoxPlacementTexts = "end, both, overlap or overlap
 // F_k over the last W + 1 samples, with the phase lines from "Shifting
 // data..." to "Performing Hurst exponent calculation..."; nothing when a stop
 // is requested. The samples must suffice, the order be 0 … kMostDfaOrder.
+// The box sizes are shared by `jobs` threads (0: one per core), which leave
+// every F_k as one thread gives it.
 std::optional<std::vector<double>> DfaFluctuations(std::span<const double> samples, const SizeList& sizes,
-                                                   int32_t W, int32_t order, BoxPlacement boxes = {});
+                                                   int32_t W, int32_t order, BoxPlacement boxes = {},
+                                                   int32_t jobs = 1);
 
 // H at every step-th end position p ≥ W, handed to the sink, with the phase
 // lines; false when a stop is requested. Positions close together are

@@ -15,6 +15,7 @@
 //     void AfterStaticPosition(int32_t t);
 //   };
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "setup/containers.h"
+#include "setup/ordered_jobs.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 
@@ -114,36 +116,49 @@ int64_t DynamicFrameNeeds(int32_t W, const SizeList& sizes, const Windows& windo
 
 // F_k over the last W + 2M samples, with the phase lines up to "Performing
 // Hurst exponent calculation..."; nothing when a stop is requested. The
-// caller has checked that the samples suffice.
+// caller has checked that the samples suffice. The windows are shared by
+// `jobs` threads (0: one per core), each with its own copy of the set, which
+// leave every F_k as one thread gives it; the calling thread's windows say
+// the progress.
 template <class Windows>
 std::optional<std::vector<double>> StaticFluctuations(std::span<const double> samples, const SizeList& sizes,
-                                                      int32_t W, Windows& windows) {
-    StopCheck stopRequested;
+                                                      int32_t W, const Windows& windows, int32_t jobs = 1) {
     const int32_t K = sizes.Size(), M = sizes.Last();
     PrintProgress("Shifting data...");
     const double* x = samples.data() + (samples.size() - static_cast<size_t>(StaticFrameNeeds(W, sizes)));
     PrintProgress("Done.");
 
-    windows.Setup(sizes);
-    PrintProgress("Filling up moving averages...");
-    for (int32_t m = 0; m < M; ++m) {
-        for (int32_t k = 0; k < K; ++k) windows.Push(k, x, m);
-        windows.AfterStaticPosition(m);
-        if (stopRequested()) return std::nullopt;
-    }
-    PrintProgress("Done.");
-
-    PrintProgress("Filling up data window...");
     std::vector<double> sums(static_cast<size_t>(K), 0.0);
-    for (int32_t j = M; j < M + W; ++j) {
-        for (int32_t k = 0; k < K; ++k) {
-            const double d = windows.Push(k, x, j) - x[j];
-            sums[k] += d * d;
+    const int32_t parts = std::max(1, std::min(JobsFor(jobs), K));
+    // Windows first … last − 1 through both phases.
+    auto run = [&](int32_t part) {
+        StopCheck stopRequested;
+        const int32_t first = K * part / parts, last = K * (part + 1) / parts;
+        Windows set = windows;
+        set.Setup(sizes);
+        PrintProgress("Filling up moving averages...");
+        for (int32_t m = 0; m < M; ++m) {
+            for (int32_t k = first; k < last; ++k) set.Push(k, x, m);
+            set.AfterStaticPosition(m);
+            if (stopRequested()) return;
         }
-        windows.AfterStaticPosition(j);
-        if (stopRequested()) return std::nullopt;
-    }
-    PrintProgress("Done.");
+        PrintProgress("Done.");
+
+        PrintProgress("Filling up data window...");
+        std::vector<double> own(static_cast<size_t>(last - first), 0.0);  // apart from the other threads' lines
+        for (int32_t j = M; j < M + W; ++j) {
+            for (int32_t k = first; k < last; ++k) {
+                const double d = set.Push(k, x, j) - x[j];
+                own[k - first] += d * d;
+            }
+            set.AfterStaticPosition(j);
+            if (stopRequested()) return;
+        }
+        PrintProgress("Done.");
+        std::copy(own.begin(), own.end(), sums.begin() + first);
+    };
+    RunParts(parts, run);
+    if (StopRequested()) return std::nullopt;
 
     PrintProgress("Performing Hurst exponent calculation...");
     for (double& sum : sums) sum = std::sqrt(sum / static_cast<double>(W));

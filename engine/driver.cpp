@@ -142,8 +142,9 @@ RunSummary RunAnalysis(const RunPlan& plan, LoadedSeries* loaded) {
         ListWork list;
         list.count = static_cast<int32_t>(calls.size());
         list.jobs = JobsFor(params.jobs);
-        // Files on every core leave none for the intervals' series.
+        // Files on every core leave none for the intervals' series, nor for the scales of one series.
         if (settings.interval && calls.size() > 1 && list.jobs > 1) settings.interval->jobs = 1;
+        settings.jobs = calls.size() > 1 ? 1 : list.jobs;
         list.work = [&](int32_t i) {
             try {
                 outcomes[i] = AnalyseFile(settings, calls[i]);

@@ -75,6 +75,7 @@ public:
     Replicates(const AnalysisSettings& settings, int64_t length, ScaleRange range, int32_t seed, int32_t jobs)
         : settings_(settings), sizes_(SizesOf(settings)), length_(length), range_(range), seed_(seed), jobs_(jobs) {
         settings_.interval.reset();
+        settings_.jobs = 1;  // the replicates are spread over the threads
     }
 
     // The estimates of series 1 … count at `hurst`, each reporting progress

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -121,6 +123,32 @@ void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_
             worker();
         });
     worker();
+}
+
+void RunParts(int32_t parts, const std::function<void(int32_t)>& part) {
+    const StopSource* stop = CurrentStopSource();
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(std::max(parts, 1)));
+    {
+        std::vector<std::jthread> threads;
+        for (int32_t i = 1; i < parts; ++i)
+            threads.emplace_back([&, i] {
+                OutputSilence quiet;
+                std::optional<ScopedStopSource> scope;
+                if (stop) scope.emplace(*stop);
+                try {
+                    part(i);
+                } catch (...) {  // such as running out of memory: thrown again on the calling thread
+                    failures[i] = std::current_exception();
+                }
+            });
+        try {
+            part(0);
+        } catch (...) {
+            failures[0] = std::current_exception();
+        }
+    }  // the threads are joined here
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace fractan

@@ -23,6 +23,12 @@ int32_t JobsFor(int32_t requested);
 void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_t)>& work,
                     const std::function<void(int32_t)>& commit);
 
+// Runs part(0) … part(parts − 1) at once, part(0) on the calling thread and
+// each other on a thread of its own that polls the calling thread's stop
+// source; returns when all are done. Only part(0) may print: the others have
+// no output of their own.
+void RunParts(int32_t parts, const std::function<void(int32_t)>& part);
+
 // The work of a files list, for RunListWork.
 struct ListWork {
     int32_t count = 0;

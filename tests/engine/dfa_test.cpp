@@ -102,6 +102,9 @@ TEST(Dfa, EveryOrderAndPlacementIsAPlainFitInEachBox) {
                 EXPECT_NEAR(f, expected, 1e-10 * expected) << order << " " << boxes << " " << k;
                 EXPECT_NEAR(offset.fluctuations.at(k), f, 1e-9 * f) << order << " " << boxes << " " << k;
             }
+            s.jobs = 3;  // the box sizes shared by three threads: the same numbers
+            EXPECT_EQ(Analyse(head, s).fluctuations, plain.fluctuations) << order << " " << boxes;
+            s.jobs = 1;
             s.computationType = 1;
             s.dynamicStep = 1;
             const AnalysisResult dynamic = Analyse(raised, s);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/analysis.h"
 #include "setup/series_loader.h"
 #include "dma_reference.h"
 
@@ -113,6 +114,31 @@ TEST(StaticDma, StopInTheDataWindowWritesNothing) {
     EXPECT_EQ(c.Run(50, 100), kStopped);
     EXPECT_TRUE(sink.Text().ends_with("Filling up data window...\n"));
     EXPECT_FALSE(test::Exists(c.chart) || test::Exists(c.result));
+}
+
+// The windows shared by three threads give every F and every line of one thread.
+TEST(StaticDma, ThreadsGiveTheNumbersAndLinesOfOne) {
+    const std::vector<double> walk = test::RandomWalk(3000, 21);
+    for (int type : {2, 4, 6, 7, 9}) {
+        AnalysisSettings s;
+        s.computationType = type;
+        s.windowSize = 1500;
+        s.sizes = {4, 9, 20, 45, 100, 230};
+        s.dmaWeight = 2;
+        s.dmaLambda = 0.5;
+        s.shiftPercentage = 0.5;
+        std::vector<double> f[2];
+        std::string lines[2];
+        for (int t : {0, 1}) {
+            s.jobs = 1 + 2 * t;
+            OutputCapture out;
+            f[t] = Analyse(walk, s).fluctuations;
+            lines[t] = out.Text();
+        }
+        EXPECT_EQ(f[0].size(), s.sizes.size()) << type;
+        EXPECT_EQ(f[1], f[0]) << type;
+        EXPECT_EQ(lines[1], lines[0]) << type;
+    }
 }
 
 }  // namespace
