@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The speed and memory targets of the engine as ratios measured in one run:
+# The speed and memory targets of the engine as ratios measured in one run,
+# in one table (method, size, ours, what it is measured against, ratio,
+# threads, target):
 #   bash bench/ratios.sh [BUILD_DIR]
 # Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
 # loop (at most 2), a files list of many short text series against a loop
 # that only reads them and writes their charts (at most 1.5), first-order
 # DMA of 2^20 samples against a plain loop (a figure), static DFA-1 and DMA of
-# 10^7 samples on one thread against two (at least 1.7), a files list with --jobs 2 against --jobs 1 (at least 1.8,
+# 10^7 samples on two threads against one (at least 1.7 times faster), a files
+# list with --jobs 2 against --jobs 1 (at least 1.8 times faster,
 # and the same files), text loading against a bare fast_float loop (at most
 # 1.5), static DFA of orders 2 and 3 against order 1 (at most 1.5), the time of
 # static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
@@ -26,32 +29,42 @@ python3 - "$json" <<'PY'
 import json, os, sys
 runs = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]
         if b.get("aggregate_name") == "median"}
-def ratio(what, a, b, target):
-    if a in runs and b in runs:
-        print(f"{what}: {runs[a]:.0f} ms / {runs[b]:.0f} ms = {runs[a] / runs[b]:.2f} ({target})")
-ratio("static DFA-1, 10^7 samples, 20 boxes, against a plain loop", "BM_StaticDfa10M", "BM_PlainStaticDfa10M", "at most 1.2")
-ratio("dynamic DMA, 10^7 samples, K = 20, W = 1000, step 1, against a plain loop", "BM_DynamicDma10M", "BM_PlainDynamicDma10M", "at most 2")
-ratio("files list of 40 series of 10^6 samples, --jobs 1 against --jobs 2", "BM_FilesList40/1/real_time", "BM_FilesList40/2/real_time", "at least 1.8")
-for type, name in ((3, "static DFA-1"), (2, "static DMA")):
-    ratio(f"{name} of 10^7 samples, 20 scales, 1 thread against 2", f"BM_Threads10M/{type}/1/real_time",
-          f"BM_Threads10M/{type}/2/real_time", "at least 1.7")
-ratio("first-order DMA, 2^20 samples, windows 4 ... 65536, against a plain loop", "BM_FirstOrderDma20",
-      "BM_PlainFirstOrderDma20", "the loop over each whole window it replaced took 108-110 s")
-if "BM_ShortFiles/real_time" in runs:
-    ratio(f"files list of {os.environ.get('FRACTAN_SHORT_FILES', '10000')} text series of 10^3 samples, against a bare loop "
-          "reading each and writing its chart", "BM_ShortFiles/real_time", "BM_BareShortFiles/real_time", "at most 1.5")
-ratio("text file of 10^7 lines, loading against a bare fast_float loop", "BM_LoadTextSeries/-2147483648", "BM_BareFastFloat", "at most 1.5")
-for order in (2, 3):
-    ratio(f"static DFA-{order} against DFA-1, 10^6 samples, 20 boxes", f"BM_DfaOrder1M/{order}", "BM_DfaOrder1M/1", "at most 1.5")
+cores = os.cpu_count()
+short = os.environ.get("FRACTAN_SHORT_FILES", "10000")
+# method, size, ours, what it is measured against, that, threads, target on the ratio ours / against
+rows = [
+    ("static DFA-1", "10^7, 20 boxes", "BM_StaticDfa10M", "plain loop", "BM_PlainStaticDfa10M", 1, "at most 1.2"),
+    ("dynamic DMA", "10^7, K 20, W 1000", "BM_DynamicDma10M", "plain loop", "BM_PlainDynamicDma10M", 1, "at most 2"),
+    ("first-order DMA (7)", "2^20, n 4..65536", "BM_FirstOrderDma20", "plain loop", "BM_PlainFirstOrderDma20", 1,
+     "O(m) loop: 108-110 s"),
+    ("static DFA-1", "10^7, 20 boxes", "BM_Threads10M/3/2/real_time", "1 thread", "BM_Threads10M/3/1/real_time", 2,
+     "at most 0.59"),
+    ("static DMA", "10^7, 20 windows", "BM_Threads10M/2/2/real_time", "1 thread", "BM_Threads10M/2/1/real_time", 2,
+     "at most 0.59"),
+    ("files list, static DFA-1", "40 x 10^6", "BM_FilesList40/2/real_time", "--jobs 1", "BM_FilesList40/1/real_time", 2,
+     "at most 0.56"),
+    ("files list, static DFA-1", f"{short} x 10^3 text", "BM_ShortFiles/real_time", "read+chart loop",
+     "BM_BareShortFiles/real_time", 1, "at most 1.5"),
+    ("text loading", "10^7 lines", "BM_LoadTextSeries/-2147483648", "bare fast_float", "BM_BareFastFloat", 1,
+     "at most 1.5"),
+    ("static DFA-2", "10^6, 20 boxes", "BM_DfaOrder1M/2", "DFA-1", "BM_DfaOrder1M/1", 1, "at most 1.5"),
+    ("static DFA-3", "10^6, 20 boxes", "BM_DfaOrder1M/3", "DFA-1", "BM_DfaOrder1M/1", 1, "at most 1.5"),
+    ("interval on H, B 50", "2^16", "BM_Interval/16/real_time", "51 analyses", "BM_PlainAnalyses/16/real_time", cores,
+     "ours at most 300 ms"),
+    ("interval on H, B 50", "2^20", "BM_Interval/20/real_time", "51 analyses", "BM_PlainAnalyses/20/real_time", cores,
+     "ours at most 5000 ms"),
+]
+print(f"{'method':<26}{'size':<22}{'ours ms':>9}  {'against':<16}{'ms':>9}{'ratio':>7}{'threads':>8}  target")
+for method, size, ours, label, plain, threads, target in rows:
+    if ours in runs and plain in runs:
+        print(f"{method:<26}{size:<22}{runs[ours]:>9.0f}  {label:<16}{runs[plain]:>9.0f}{runs[ours] / runs[plain]:>7.2f}"
+              f"{threads:>8}  {target}")
 if "BM_OverlapDfa1M" in runs:
     print(f"static DFA-1 with a box at every start, 10^6 samples, 20 boxes: {runs['BM_OverlapDfa1M'] / 1000:.3f} s (at most 0.2 s)")
 if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
     dfa, dma = runs["BM_DynamicDfa1M"] / 1e6 * 1e3, runs["BM_DynamicDma10M"] / 1e7 * 1e3  # us a position
     print(f"dynamic DFA-1, W = 1000, step 1, 20 boxes: {dfa:.2f} us a position (at most 1.5), "
           f"{dfa / dma:.2f} times a dynamic DMA position ({dma:.2f} us)")
-for k, most in ((16, 300), (20, 5000)):
-    ratio(f"interval on H (B = 50, every core) of static DFA-1 of 2^{k} samples, against its 51 analyses on one core",
-          f"BM_Interval/{k}/real_time", f"BM_PlainAnalyses/{k}/real_time", f"the interval at most {most} ms")
 PY
 
 # The same files whatever the number of jobs: a list of twelve series with a
