@@ -17,6 +17,18 @@ std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
     return file;
 }
 
+int64_t StreamLength(std::FILE* file) {
+    struct stat info {};
+    if (const int descriptor = fileno(file); descriptor >= 0)
+        return ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : -1;
+    // A memory stream has no descriptor: its end gives its length.
+    const long at = std::ftell(file);
+    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long end = std::ftell(file);
+    std::fseek(file, at, SEEK_SET);
+    return end;
+}
+
 bool CloseWritten(std::FILE* file) {
     if (!file) return true;
     const bool failed = std::ferror(file) != 0;

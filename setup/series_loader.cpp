@@ -59,8 +59,7 @@ void ReportCut(const std::string& path, int32_t dataOffset) {
 
 // Says when a binary file ends with a part of an 8-byte number; empty otherwise.
 std::string PartNote(const std::string& path, std::FILE* file) {
-    struct stat info {};
-    if (::fstat(fileno(file), &info) != 0 || info.st_size % 8 == 0) return {};
+    if (StreamLength(file) % 8 <= 0) return {};
     return "[" + path + "] ends with a part of an 8-byte number after its " +
            std::to_string(BinaryNumberCount(file)) + " whole ones; the part is ignored.";
 }
@@ -172,7 +171,9 @@ TextSamples ReadTextSamples(std::FILE* file, const std::string& path, SampleArra
         // bytes stored on disk bound it too (a sparse file of gigabytes has none).
         struct stat info {};
         const int64_t most =
-            ::fstat(fileno(file), &info) == 0 ? std::min<int64_t>(info.st_size, int64_t{info.st_blocks} * 512) / 2 + 1 : 0;
+            fileno(file) < 0 ? std::max<int64_t>(StreamLength(file), 0) / 2 + 1  // the bytes of a kept file
+            : ::fstat(fileno(file), &info) == 0 ? std::min<int64_t>(info.st_size, int64_t{info.st_blocks} * 512) / 2 + 1
+                                                : 0;
         MakeRoom(*target, std::min({count, most, count >= kMostSamples ? kFirstReserved : kMostSamples}));
     }
 
@@ -330,9 +331,8 @@ FilePtr OpenInputFile(const std::string& path, const char* mode) {
 }
 
 int64_t BinaryNumberCount(std::FILE* file) {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    return static_cast<int64_t>(info.st_size) / 8;
+    const int64_t length = StreamLength(file);
+    return length < 0 ? -1 : length / 8;
 }
 
 FilePtr KeptFiles::Open(const std::string& path) const {
@@ -345,7 +345,7 @@ FilePtr KeptFiles::Open(const std::string& path) const {
 FilePtr KeptFiles::Keep(const std::string& path, FilePtr file) {
     struct stat info {};
     if (bytes_.count(path) || ::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size <= 0 || used_ + info.st_size > kBudget || StartsAsNpy(file.get()))
+        info.st_size <= 0 || info.st_size > kLargest || used_ + info.st_size > kBudget || StartsAsNpy(file.get()))
         return file;
     std::string bytes(static_cast<size_t>(info.st_size), '\0');
     const size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
@@ -454,7 +454,7 @@ int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note
         said.text = std::strerror(errno);
         return -1;
     }
-    if (keep && fileType == kTextInput) file = keep->Keep(path, std::move(file));
+    if (keep) file = keep->Keep(path, std::move(file));
     if (const bool npy = StartsAsNpy(file.get()); fileType == kBinaryInput || npy) {
         std::string problem;
         const std::optional<ArrayColumn> chosen = ArrayColumnOf(file.get(), npy, column, problem);

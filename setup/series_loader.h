@@ -50,16 +50,17 @@ struct SeriesNote {
 // when given, receives the line on where text ended the numbers. `column`:
 // that of a table or a 2-D array, its number from 1 or its name in the
 // header line; empty for the first, with a line saying so when there are more.
-// Text files read whole before a run (to count their samples or check them),
-// so that the run reads them from memory rather than opening them again:
-// those that fit together in kBudget bytes. Read-only while a run reads it.
+// Short series files read whole before a run (to count their samples or
+// check them), so that the run reads them from memory rather than opening
+// them again: files of kLargest bytes at most, kBudget together (a longer
+// file costs far more to read than to open). Read-only while a run reads it.
 class KeptFiles {
 public:
-    static constexpr int64_t kBudget = int64_t{256} << 20;
+    static constexpr int64_t kLargest = int64_t{4} << 20, kBudget = int64_t{256} << 20;
     // A stream over the bytes kept for `path`; null when they were not kept.
     FilePtr Open(const std::string& path) const;
     // `file`, just opened on `path`, read whole and kept when it is a regular
-    // file that fits and not a .npy array: a stream over the kept bytes, or
+    // file that fits and not a .npy array (whose header gives its length): a stream over the kept bytes, or
     // the file itself when it is not kept.
     FilePtr Keep(const std::string& path, FilePtr file);
 
@@ -101,7 +102,7 @@ struct LoadedSeries {
     std::string column;
     int32_t offset = 0;
     SampleArray samples;
-    KeptFiles files;  // the text files of a list, read to count their samples
+    KeptFiles files;  // the short files of a list, read to count their samples
 
     // The samples for a load of this file, taken over (once); false when they
     // are not those asked for.
@@ -132,7 +133,7 @@ inline constexpr const char* kNotRegularBinary =
 // `note`, when given, says so when a text file goes on after its numbers with
 // text that is not one (its line and text), or a binary file with a part of a
 // number; it is empty otherwise.
-// `keep`, when given, keeps the bytes of a text file read (KeptFiles::Keep).
+// `keep`, when given, keeps the bytes of the file (KeptFiles::Keep).
 int64_t CountSamples(const std::string& path, int32_t fileType, SeriesNote* note = nullptr,
                      const std::string& column = {}, KeptFiles* keep = nullptr);
 
