@@ -206,13 +206,13 @@ namespace {
 // read, with the reason in `note`. The loader says what stopped it.
 int64_t LoadedCount(const std::string& file, int32_t offset, const std::string& column, LoadedSeries& loaded,
                     SeriesNote& note) {
-    KeptFiles read;  // the file opened once: to check it, and loaded from its bytes when they fit
-    if (FilePtr opened(OpenRegularFile(file, "r")); !opened) {
+    FilePtr opened(OpenRegularFile(file, "r"));
+    if (!opened) {
         note.text = std::strerror(errno);
         return -1;
-    } else {
-        read.Keep(file, std::move(opened));
     }
+    KeptFiles read;  // a short file is opened once: checked here, then loaded from its bytes
+    read.Keep(file, std::move(opened));
     if (!LoadSeries(loaded.samples, file, kTextInput, kAllSamples, offset, &note, column, &read)) {
         if (note.failure.empty()) return offset;
         note.text = note.failure;
