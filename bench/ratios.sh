@@ -23,7 +23,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, os, sys
@@ -61,6 +61,9 @@ for method, size, ours, label, plain, threads, target in rows:
               f"{threads:>8}  {target}")
 if "BM_OverlapDfa1M" in runs:
     print(f"static DFA-1 with a box at every start, 10^6 samples, 20 boxes: {runs['BM_OverlapDfa1M'] / 1000:.3f} s (at most 0.2 s)")
+for arg, name in ((0, "MF-DFA-1"), (1, "backward MF-DMA")):
+    if f"BM_Multifractal1M/{arg}" in runs:
+        print(f"{name}, 21 q, 20 scales, 10^6 samples, one core: {runs[f'BM_Multifractal1M/{arg}'] / 1000:.3f} s (at most 0.2 s)")
 if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
     dfa, dma = runs["BM_DynamicDfa1M"] / 1e6 * 1e3, runs["BM_DynamicDma10M"] / 1e7 * 1e3  # us a position
     print(f"dynamic DFA-1, W = 1000, step 1, 20 boxes: {dfa:.2f} us a position (at most 1.5), "
