@@ -12,7 +12,8 @@
 //   Threads10M/3/1, /3/2, /2/1, /2/2     static DFA-1 (3) and static DMA (2) of 10^7 samples in memory, 20
 //                                        scales, on one thread and on two, in wall time
 //   ShortFiles / BareShortFiles          a files list of many series of 10^3 text samples (static DFA-1, boxes
-//                                        4 … 64), against a loop that only reads each file and writes its chart
+//                                        4 … 64), each counted then analysed as by the command without a data
+//                                        size, against a loop that only reads each file and writes its chart
 //   Interval/16, /20                     the interval on H (B = 50, every core) of static DFA-1 of exact
 //                                        fBm of 2^16 and 2^20 samples, in wall time, beside
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
@@ -22,7 +23,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
@@ -404,7 +407,6 @@ void BM_ShortFiles(benchmark::State& state) {
     p.inputFileType = kTextInput;
     p.computationType = 3;
     p.dfaOrder = 1;
-    p.dataSize = ShortInputs::kSamples;
     p.windowSize = ShortInputs::kSamples - 1;
     p.averageProgression = ScaleProgression{4, 64, 2, kGeometric, {}};
     p.outputPath = in.folder;
@@ -412,7 +414,15 @@ void BM_ShortFiles(benchmark::State& state) {
     p.jobs = 1;
     Silence silence;
     ScopedOutputRedirect quiet(silence);
-    for (auto _ : state) RunAnalysis(p);
+    // As the command without a data size: every file counted for the shortest, then the run.
+    for (auto _ : state) {
+        LoadedSeries loaded;
+        int64_t shortest = INT32_MAX;
+        for (const std::string& path : in.paths)
+            shortest = std::min(shortest, CountSamples(path, kTextInput, nullptr, {}, &loaded.files));
+        p.dataSize = static_cast<int32_t>(shortest);
+        RunAnalysis(PlanRun(p), &loaded);
+    }
     state.counters["files"] = static_cast<double>(in.paths.size());
 }
 BENCHMARK(BM_ShortFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
