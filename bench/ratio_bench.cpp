@@ -357,7 +357,8 @@ void BM_Threads10M(benchmark::State& state) {
     s.jobs = static_cast<int32_t>(state.range(1));
     if (s.computationType == 3) {
         s.windowSize = Inputs::kLong - 1;
-        for (int k = 0; k < 20; ++k) s.sizes.push_back(static_cast<int32_t>(std::lround(10.0 * std::pow(1e5, k / 19.0))));
+        for (int k = 0; k < 20; ++k)
+            s.sizes.push_back(static_cast<int32_t>(std::lround(10.0 * std::pow(1e5, k / 19.0))));
     } else {
         s.sizes = DmaWindows();
         s.windowSize = Inputs::kLong - 2 * s.sizes.back() - 1;
@@ -366,7 +367,13 @@ void BM_Threads10M(benchmark::State& state) {
     ScopedOutputRedirect quiet(silence);
     for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).hurst);
 }
-BENCHMARK(BM_Threads10M)->Args({3, 1})->Args({3, 2})->Args({2, 1})->Args({2, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Threads10M)
+    ->Args({3, 1})
+    ->Args({3, 2})
+    ->Args({2, 1})
+    ->Args({2, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Many short text series and their list, made once outside the timings and
 // removed at exit (FRACTAN_SHORT_FILES sets how many: 10,000 unless told).

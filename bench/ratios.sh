@@ -57,8 +57,8 @@ rows = [
 print(f"{'method':<26}{'size':<22}{'ours ms':>9}  {'against':<16}{'ms':>9}{'ratio':>7}{'threads':>8}  target")
 for method, size, ours, label, plain, threads, target in rows:
     if ours in runs and plain in runs:
-        print(f"{method:<26}{size:<22}{runs[ours]:>9.0f}  {label:<16}{runs[plain]:>9.0f}{runs[ours] / runs[plain]:>7.2f}"
-              f"{threads:>8}  {target}")
+        print(f"{method:<26}{size:<22}{runs[ours]:>9.0f}  {label:<16}{runs[plain]:>9.0f}"
+              f"{runs[ours] / runs[plain]:>7.2f}{threads:>8}  {target}")
 if "BM_OverlapDfa1M" in runs:
     print(f"static DFA-1 with a box at every start, 10^6 samples, 20 boxes: {runs['BM_OverlapDfa1M'] / 1000:.3f} s (at most 0.2 s)")
 for arg, name in ((0, "MF-DFA-1"), (1, "backward MF-DMA")):

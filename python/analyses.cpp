@@ -257,8 +257,9 @@ std::string AnalysisDoc(const char* what, MethodFamily family, const char* windo
     std::snprintf(shownIncrementsHurst, sizeof shownIncrementsHurst, "%.2f", kIncrementsHurst);
     return doc + column("integrate") +
            "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n" +
-           column("jobs") + "threads for many series, for the scales of one series' static DFA or DMA, or for an interval's "
-                              "series (0: one per core)\n" +
+           column("jobs") +
+           "threads for many series, for the scales of one series' static DFA or DMA, or for an interval's series "
+           "(0: one per core)\n" +
            column("ci") + "an interval on H of this level (such as 0.95) by parametric bootstrap (static types)\n" +
            column("bootstrap") + "the interval's number of exact fractional Brownian motions\n" +
            column("seed") + "the interval's seed (0 or more): the same interval every time\n\n"
