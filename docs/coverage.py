@@ -101,7 +101,7 @@ def main():
                                                             time.time() - start), flush=True)
     levels = sorted({int(key.split("|")[2]) for key in cells})
     body = [table(name, cells, levels) for name, _, _ in ESTIMATORS if any(key.startswith(name + "|") for key in cells)]
-    sections.write(args.output, HEADING, "\n".join(intro(args.series)) + "\n".join(body))
+    sections.write(args.output, HEADING, "\n".join(intro(args.series)) + "\n" + "\n".join(body))
     print("written: " + args.output)
 
 
