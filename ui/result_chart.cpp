@@ -28,6 +28,19 @@ QLogValueAxis* DecadeAxis(double low, double high, const QString& title) {
     return axis;
 }
 
+// Log axes over the points from `low` to `high`, attached to every series, the legend below.
+void AttachDecadeAxes(QChart* chart, QPointF low, QPointF high, const QString& xTitle, const QString& yTitle) {
+    auto* xAxis = DecadeAxis(low.x(), high.x(), xTitle);
+    auto* yAxis = DecadeAxis(low.y(), high.y(), yTitle);
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+}
+
 }  // namespace
 
 ResultChart::ResultChart(QWidget* parent) : QChartView(parent) {
@@ -109,15 +122,7 @@ void ResultChart::ShowScaling(const std::vector<int32_t>& scales, const std::vec
             line(interval->high, "", Qt::DashLine);
         }
     }
-    auto* xAxis = DecadeAxis(nLow, nHigh, "n");
-    auto* yAxis = DecadeAxis(fLow, fHigh, "F(n)");
-    chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
-    for (QAbstractSeries* series : chart->series()) {
-        series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
-    }
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    AttachDecadeAxes(chart, {nLow, fLow}, {nHigh, fHigh}, "n", "F(n)");
     setChart(chart);
 }
 
@@ -219,15 +224,7 @@ void ResultChart::ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines
         setChart(chart);
         return;
     }
-    auto* xAxis = DecadeAxis(xLow, xHigh, xTitle);
-    auto* yAxis = DecadeAxis(yLow, yHigh, yTitle);
-    chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
-    for (QAbstractSeries* series : chart->series()) {
-        series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
-    }
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    AttachDecadeAxes(chart, {xLow, yLow}, {xHigh, yHigh}, xTitle, yTitle);
     setChart(chart);
 }
 

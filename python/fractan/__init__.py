@@ -17,20 +17,13 @@ Result.plot = plot_result
 Clusters.plot = plot_clusters
 Multifractal.plot = plot_multifractal
 
-dma = with_plain_errors(_fractan.dma)
-dfa = with_plain_errors(_fractan.dfa)
-mfdfa = with_plain_errors(_fractan.mfdfa)
-mfdma = with_plain_errors(_fractan.mfdma)
-clusters = with_plain_errors(_fractan.clusters)
-generate_rmd = with_plain_errors(_fractan.generate_rmd)
-generate_fft = with_plain_errors(_fractan.generate_fft)
-linear = with_plain_errors(_fractan.linear)
-geometric = with_plain_errors(_fractan.geometric)
-load = with_plain_errors(_fractan.load)
-local_slope = with_plain_errors(_fractan.local_slope)
-run_config = with_plain_errors(_fractan.run_config)
+__all__ = ["Clusters", "Fit", "Multifractal", "Result", "Results", "clusters", "dfa", "dma", "generate_fft",
+           "generate_rmd", "geometric", "linear", "load", "local_slope", "mfdfa", "mfdma", "run_config"]
+
+# The functions, each saying a wrong argument in one line.
+for _name in __all__:
+    if _name[0].islower():
+        globals()[_name] = with_plain_errors(getattr(_fractan, _name))
 for _cls, _name in [(Result, "fit"), (Clusters, "distribution")]:
     setattr(_cls, _name, with_plain_errors(getattr(_cls, _name)))
 
-__all__ = ["Clusters", "Fit", "Multifractal", "Result", "Results", "clusters", "dfa", "dma", "generate_fft",
-           "generate_rmd", "geometric", "linear", "load", "local_slope", "mfdfa", "mfdma", "run_config"]
