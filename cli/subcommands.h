@@ -57,8 +57,8 @@ inline void AddColumnOption(CLI::App& cmd, std::string& column) {
 // The files of a list analysed at once.
 inline void AddJobsOption(CLI::App& cmd, int32_t& jobs) {
     cmd.add_option("-j,--jobs", jobs,
-                   "Files of a files list analysed at once, or threads sharing the scales of one file's static "
-                   "DFA or DMA (default: one per core; 1: one after another). "
+                   "Files of a files list analysed at once, or threads sharing the scales of one file's DFA or "
+                   "DMA, static or dynamic (default: one per core; 1: one after another). "
                    "The files written are the same whatever the number")
         ->check(AtLeast(1));
 }

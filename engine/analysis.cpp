@@ -194,9 +194,11 @@ bool ComputeExponents(const AnalysisSettings& s, const SizeList& sizes, std::spa
     BroughtToRange(samples, scaled);  // H alone is kept, and a scale leaves it as it is
     if (IsDfaType(s.computationType))
         return DfaExponents(samples, sizes, s.windowSize, s.dfaOrder, s.dynamicStep, sink, range,
-                            *ParseBoxPlacement(s.dfaBoxes));
+                            *ParseBoxPlacement(s.dfaBoxes), s.jobs);
     return std::visit(
-        [&](auto windows) { return DynamicExponents(samples, sizes, s.windowSize, s.dynamicStep, windows, sink, range); },
+        [&](auto windows) {
+            return DynamicExponents(samples, sizes, s.windowSize, s.dynamicStep, windows, sink, range, s.jobs);
+        },
         WindowsOf(s));
 }
 

@@ -39,7 +39,7 @@ struct AnalysisSettings {
     double shiftPercentage = 0.0; // shifted DMA (5, 6): the shift as a fraction of each window
     bool integrate = false;       // analyse the cumulative sum of the samples less their mean
     std::optional<IntervalRequest> interval;  // static types: an interval on H (engine/interval.h)
-    int32_t jobs = 1;             // static DFA and DMA: threads sharing the scales (0: one per core)
+    int32_t jobs = 1;             // threads sharing the scales and positions (0: one per core)
 };
 
 // The settings of a record, its progression expanded (reading a custom file;

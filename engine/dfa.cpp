@@ -161,35 +161,82 @@ struct DfaState {
         return boxes.kind == BoxPlacement::Kind::kOverlap ? step < W : int64_t{step} * 8 < W;
     }
 
-    // H at every step-th position from W on, every box size followed along the series.
+    // H at every step-th position from W on, every box size followed along
+    // the series: the sizes are shared by the threads, and the fits of a
+    // round's positions.
     template <int M>
-    bool SlideAlong(int32_t step, PositionSink& sink, DynamicRange& range, const std::vector<double>& logSizes) {
-        StopCheck stopRequested;
-        const int32_t N = static_cast<int32_t>(samples.size());
+    bool SlideAlong(int32_t step, PositionSink& sink, DynamicRange& range, const std::vector<double>& logSizes,
+                    int32_t parts) {
+        const int32_t K = sizes.Size();
         std::vector<BoxTrack<M>> tracks;
-        for (int32_t k = 0; k < sizes.Size(); ++k) tracks.emplace_back(samples.data(), bases[k], rows[k], W);
+        for (int32_t k = 0; k < K; ++k) tracks.emplace_back(samples.data(), bases[k], rows[k], W);
+        // F² of every size at the step-th positions of a round.
+        std::vector<double> squares(static_cast<size_t>(kRoundPositions) * K), hursts(kRoundPositions);
+        Rounds rounds;
+        rounds.advance = [&](int32_t part, int64_t from, int64_t to) {
+            const SteppedPositions positions(from, to, step);
+            for (int32_t k = K * part / parts, last = K * (part + 1) / parts; k < last; ++k)
+                for (int64_t p = from; p < to; ++p) {
+                    if (p >= sizes[k]) tracks[k].At(static_cast<int32_t>(p), p == sizes[k]);
+                    if (p >= W && p % step == 0) squares[(p - positions.first) / step * K + k] = tracks[k].Square();
+                }
+        };
+        rounds.evaluate = [](int32_t, int64_t, int64_t) {};
+        rounds.deliver = [](int64_t, int64_t) { return true; };
         // The first box of every size starts at sample 1, the first of the window at W.
         PrintProgress("Setting up sums...");
-        for (int32_t p = 1; p < W; ++p) {
-            if (stopRequested()) return false;
-            for (int32_t k = 0; k < sizes.Size(); ++k)
-                if (p >= sizes[k]) tracks[k].At(p, p == sizes[k]);
-        }
+        if (!RunRounds(parts, 1, W, kRoundPositions, rounds)) return false;
         PrintProgress("Done.");
+
+        rounds.evaluate = [&](int32_t part, int64_t from, int64_t to) {
+            const SteppedPositions positions(from, to, step);
+            for (int64_t i = positions.Share(part, parts), last = positions.Share(part + 1, parts); i < last; ++i) {
+                LogLogFit fit;
+                for (int32_t k = 0; k < K; ++k) fit.Add(logSizes[k], std::log10(std::sqrt(squares[i * K + k])));
+                hursts[i] = fit.Slope(K);
+            }
+        };
+        return Deliver(parts, step, kRoundPositions, rounds, hursts, sink, range);
+    }
+
+    // H at every step-th position from W on, each fitted afresh by one of the threads.
+    bool FitAfresh(int32_t step, PositionSink& sink, DynamicRange& range, const std::vector<double>& logSizes,
+                   int32_t parts) {
+        PrintProgress("Setting up sums...");
+        PrintProgress("Done.");
+        // A few positions for every thread in a round.
+        const int64_t round = int64_t{step} * parts * 4;
+        std::vector<double> hursts(static_cast<size_t>(parts) * 4);
+        Rounds rounds;
+        rounds.advance = [](int32_t, int64_t, int64_t) {};
+        rounds.evaluate = [&](int32_t part, int64_t from, int64_t to) {
+            const SteppedPositions positions(from, to, step);
+            for (int64_t i = positions.Share(part, parts), last = positions.Share(part + 1, parts); i < last; ++i)
+                hursts[i] = Hurst(static_cast<int32_t>(positions.At(i)), logSizes);
+        };
+        return Deliver(parts, step, round, rounds, hursts, sink, range);
+    }
+
+    // The rounds of positions W … N − 1 with their percentages, every H of a
+    // round handed to the sink in turn.
+    bool Deliver(int32_t parts, int32_t step, int64_t round, Rounds& rounds, const std::vector<double>& hursts,
+                 PositionSink& sink, DynamicRange& range) const {
+        const int32_t N = static_cast<int32_t>(samples.size());
+        StopCheck stopRequested;
         PercentProgress progress(N, sink);
+        rounds.deliver = [&](int64_t from, int64_t to) {
+            const SteppedPositions positions(from, to, step);
+            for (int64_t p = from; p < to; ++p) {
+                if (stopRequested()) return false;  // what was handed on before the stop is kept
+                progress.At(static_cast<int32_t>(p));  // at every position, computed or not
+                if (p % step != 0) continue;
+                sink.Append(static_cast<int32_t>(p), hursts[(p - positions.first) / step]);
+                ++range.evaluated;
+            }
+            return true;
+        };
         PrintProgress("Performing Hurst exponent calculation...");
-        for (int32_t p = W; p < N; ++p) {
-            if (stopRequested()) return false;
-            progress.At(p);  // at every position, computed or not
-            for (int32_t k = 0; k < sizes.Size(); ++k)
-                if (p >= sizes[k]) tracks[k].At(p, p == sizes[k]);
-            if (p % step != 0) continue;
-            LogLogFit fit;
-            for (int32_t k = 0; k < sizes.Size(); ++k)
-                fit.Add(logSizes[k], std::log10(std::sqrt(tracks[k].Square())));
-            sink.Append(p, fit.Slope(sizes.Size()));
-            ++range.evaluated;
-        }
+        if (!RunRounds(parts, W, N, round, rounds)) return false;
         PrintProgress("Done.");
         return true;
     }
@@ -243,32 +290,16 @@ std::optional<std::vector<double>> DfaFluctuations(std::span<const double> sampl
 }
 
 bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
-                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes) {
-    StopCheck stopRequested;
+                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes, int32_t jobs) {
     if (step < 2) step = 1;
     const int32_t N = static_cast<int32_t>(samples.size());
     range = DynamicRange{W, N - 1, 0, step};
     DfaState state(samples, sizes, W, order, boxes);
     state.Prepare();
     const std::vector<double> logSizes = LogSizes(sizes);
-    if (state.Slides(step))
-        return WithOrder(order, [&]<int M>() { return state.SlideAlong<M>(step, sink, range, logSizes); });
-
-    PrintProgress("Setting up sums...");
-    PrintProgress("Done.");
-    if (stopRequested()) return false;
-    PercentProgress progress(N, sink);
-    PrintProgress("Performing Hurst exponent calculation...");
-    for (int32_t p = W; p < N; ++p) {
-        if (stopRequested()) return false;
-        progress.At(p);  // at every position, computed or not
-        if (p % step == 0) {
-            sink.Append(p, state.Hurst(p, logSizes));
-            ++range.evaluated;
-        }
-    }
-    PrintProgress("Done.");
-    return true;
+    if (!state.Slides(step)) return state.FitAfresh(step, sink, range, logSizes, std::max(1, JobsFor(jobs)));
+    const int32_t parts = std::max(1, std::min(JobsFor(jobs), sizes.Size()));
+    return WithOrder(order, [&]<int M>() { return state.SlideAlong<M>(step, sink, range, logSizes, parts); });
 }
 
 int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,

@@ -50,9 +50,11 @@ std::optional<std::vector<double>> DfaFluctuations(std::span<const double> sampl
 
 // H at every step-th end position p ≥ W, handed to the sink, with the phase
 // lines; false when a stop is requested. Positions close together are
-// followed by boxes that slide on sample by sample, sparse ones fitted afresh.
+// followed by boxes that slide on sample by sample, the box sizes shared by
+// `jobs` threads (0: one per core); sparse ones are fitted afresh, shared by
+// the threads. Every H is the one a single thread gives.
 bool DfaExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t order, int32_t step,
-                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes = {});
+                  PositionSink& sink, DynamicRange& range, BoxPlacement boxes = {}, int32_t jobs = 1);
 
 // Type 1: H at every step-th end position p ≥ W, appended to the incremental file.
 int32_t RunDynamicDfa(int32_t windowSize, int32_t order, ScaleProgression progression,

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -165,13 +166,30 @@ std::optional<std::vector<double>> StaticFluctuations(std::span<const double> sa
     return sums;
 }
 
+// Positions of a dynamic run taken together in a round: its threads meet
+// once a round, and its ring of sums holds a round more.
+inline constexpr int32_t kRoundPositions = 4096;
+
+// The step-th positions from `from` to `to` − 1: the multiples of the step.
+struct SteppedPositions {
+    int64_t first, count, step;
+    SteppedPositions(int64_t from, int64_t to, int64_t every)
+        : first((from + every - 1) / every * every), count(first < to ? (to - first + every - 1) / every : 0),
+          step(every) {}
+    int64_t At(int64_t i) const { return first + i * step; }
+    // Where the positions of `part` of `parts` begin, as indices.
+    int64_t Share(int32_t part, int32_t parts) const { return count * part / parts; }
+};
+
 // H at every step-th position from M + W on, handed to the sink, with the
 // phase lines and percentages and a closing "Done."; false when a stop is
-// requested. The caller has checked that the samples suffice.
+// requested. The caller has checked that the samples suffice. The windows
+// are shared by `jobs` threads (0: one per core), each with its own copy of
+// the set, and the fits of a round's positions by them all: every H is the
+// one a single thread gives.
 template <class Windows>
 bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, int32_t W, int32_t step,
-                      Windows& windows, PositionSink& sink, DynamicRange& range) {
-    StopCheck stopRequested;
+                      const Windows& windows, PositionSink& sink, DynamicRange& range, int32_t jobs = 1) {
     if (step < 2) step = 1;
     const int32_t K = sizes.Size(), M = sizes.Last();
     const int32_t N = static_cast<int32_t>(samples.size());
@@ -179,55 +197,87 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
     const int32_t P = N - windows.LookAhead(sizes);
     range = DynamicRange{M + W, P - 1, 0, step};
     const double* x = samples.data();
+    const int32_t parts = std::max(1, std::min(JobsFor(jobs), K));
+    auto firstWindow = [&](int32_t part) { return K * part / parts; };
 
-    windows.Setup(sizes);
-    PrintProgress("Filling up moving averages...");
-    for (int32_t t = 0; t < M; ++t) {
-        for (int32_t k = 0; k < K; ++k) windows.Push(k, x, t);
-        if (stopRequested()) return false;
+    // The sums of squared deviations up to each position, a row a position:
+    // only those of t − 1, t and t − W are ever read, of a round and the W
+    // before it. Each part's windows take whole cache lines of a row, so that
+    // the parts never write the same line. Each slot is written before it is
+    // read, so the ring is not cleared: a large ring is then touched only in
+    // the rounds, which heed a stop.
+    constexpr int32_t kLine = 64 / sizeof(double);
+    std::vector<int32_t> column(static_cast<size_t>(K));
+    int32_t stride = 0;
+    for (int32_t part = 0; part < parts; ++part) {
+        for (int32_t k = firstWindow(part); k < firstWindow(part + 1); ++k) column[k] = stride + k - firstWindow(part);
+        stride += (firstWindow(part + 1) - firstWindow(part) + kLine - 1) / kLine * kLine;
     }
-    PrintProgress("Done.");
-
-    // Only the snapshots of t and t − W are ever read: keep the last W + 1.
-    // Each slot is written before it is read, so the ring is not cleared: a
-    // large ring is then touched only in the loops below, which heed a stop.
-    const int32_t slots = W + 1;
-    const auto snapshots = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(slots) * K);
-    std::vector<double> sums(static_cast<size_t>(K), 0.0);
-    auto advance = [&](int32_t t) {
-        double* snapshot = &snapshots[static_cast<size_t>(t % slots) * K];
-        for (int32_t k = 0; k < K; ++k) {
-            const double d = windows.Push(k, x, t) - x[t];
-            sums[k] = sums[k] + d * d;
-            snapshot[k] = sums[k];
+    const int64_t slots = int64_t{W} + kRoundPositions;
+    const auto ring = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(slots * stride + kLine));
+    const size_t misaligned = reinterpret_cast<uintptr_t>(ring.get()) / sizeof(double) % kLine;
+    double* const rows = ring.get() + (kLine - misaligned) % kLine;
+    auto sumsAt = [&](int64_t t) { return &rows[static_cast<size_t>(t % slots) * stride]; };
+    std::vector<Windows> sets(static_cast<size_t>(parts), windows);
+    for (Windows& set : sets) set.Setup(sizes);
+    Rounds rounds;
+    rounds.advance = [&](int32_t part, int64_t from, int64_t to) {
+        Windows& set = sets[part];
+        const int32_t first = firstWindow(part), last = firstWindow(part + 1);
+        for (int64_t t = from; t < to; ++t) {
+            const int32_t at = static_cast<int32_t>(t);
+            if (at < M) {
+                for (int32_t k = first; k < last; ++k) set.Push(k, x, at);
+                continue;
+            }
+            double* now = sumsAt(t);
+            const double* before = sumsAt(t - 1);
+            for (int32_t k = first; k < last; ++k) {
+                const double d = set.Push(k, x, at) - x[t];
+                now[column[k]] = (at > M ? before[column[k]] : 0.0) + d * d;
+            }
         }
     };
+    rounds.evaluate = [](int32_t, int64_t, int64_t) {};
+    rounds.deliver = [](int64_t, int64_t) { return true; };
 
+    PrintProgress("Filling up moving averages...");
+    if (!RunRounds(parts, 0, M, kRoundPositions, rounds)) return false;
+    PrintProgress("Done.");
     PrintProgress("Filling up data window...");
-    for (int32_t t = M; t < M + W; ++t) {
-        advance(t);
-        if (stopRequested()) return false;
-    }
+    if (!RunRounds(parts, M, M + W, kRoundPositions, rounds)) return false;
     PrintProgress("Done.");
 
     const std::vector<double> logSizes = LogSizes(sizes);
-    PercentProgress progress(N, sink);
-    PrintProgress("Performing Hurst exponent calculation...");
-    for (int32_t t = M + W; t < P; ++t) {
-        advance(t);
-        if (stopRequested()) return false;
-        if (t % step != 0) continue;
-        progress.At(t);
-        const double* now = &snapshots[static_cast<size_t>(t % slots) * K];
-        const double* before = &snapshots[static_cast<size_t>((t - W) % slots) * K];
-        LogLogFit fit;
-        for (int32_t k = 0; k < K; ++k) {
-            const double f = std::sqrt((now[k] - before[k]) / static_cast<double>(W));
-            fit.Add(logSizes[k], std::log10(f));
+    std::vector<double> hursts(kRoundPositions);
+    rounds.evaluate = [&](int32_t part, int64_t from, int64_t to) {
+        const SteppedPositions positions(from, to, step);
+        for (int64_t i = positions.Share(part, parts), last = positions.Share(part + 1, parts); i < last; ++i) {
+            const int64_t t = positions.At(i);
+            const double *now = sumsAt(t), *before = sumsAt(t - W);
+            LogLogFit fit;
+            for (int32_t k = 0; k < K; ++k) {
+                const double f = std::sqrt((now[column[k]] - before[column[k]]) / static_cast<double>(W));
+                fit.Add(logSizes[k], std::log10(f));
+            }
+            hursts[i] = fit.Slope(K);
         }
-        sink.Append(t, fit.Slope(K));
-        ++range.evaluated;
-    }
+    };
+    PercentProgress progress(N, sink);
+    StopCheck stopRequested;
+    rounds.deliver = [&](int64_t from, int64_t to) {
+        const SteppedPositions positions(from, to, step);
+        for (int64_t i = 0; i < positions.count; ++i) {
+            if (stopRequested()) return false;  // what was handed on before the stop is kept
+            const int32_t t = static_cast<int32_t>(positions.At(i));
+            progress.At(t);
+            sink.Append(t, hursts[i]);
+            ++range.evaluated;
+        }
+        return true;
+    };
+    PrintProgress("Performing Hurst exponent calculation...");
+    if (!RunRounds(parts, M + W, P, kRoundPositions, rounds)) return false;
     PrintProgress("Done.");
     return true;
 }

@@ -119,7 +119,7 @@ namespace {
 py::object AnalyseOne(const py::object& x, const AnalysisCall& call) {
     const Samples samples = SamplesOf(x);
     AnalysisSettings settings = SettingsFor(call, samples.size(), "");
-    settings.jobs = call.jobs;  // the scales of the one series spread over the threads
+    settings.jobs = call.jobs;  // the scales (and positions) of the one series spread over the threads
     const auto s = std::make_shared<const AnalysisSettings>(std::move(settings));
     const AnalysisResult r = Interruptible([&] { return Analyse(SpanOf(samples), *s); });
     if (r.status == AnalysisStatus::kRefused) throw py::value_error(r.reason);
@@ -258,7 +258,8 @@ std::string AnalysisDoc(const char* what, MethodFamily family, const char* windo
     return doc + column("integrate") +
            "analyse the cumulative sum of x less its mean (for increments, such as returns or noise)\n" +
            column("jobs") +
-           "threads for many series, for the scales of one series' static DFA or DMA, or for an interval's series "
+           "threads for many series, for the scales of one series' DFA or DMA (static or dynamic), or for an "
+           "interval's series "
            "(0: one per core)\n" +
            column("ci") + "an interval on H of this level (such as 0.95) by parametric bootstrap (static types)\n" +
            column("bootstrap") + "the interval's number of exact fractional Brownian motions\n" +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <barrier>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -149,6 +150,36 @@ void RunParts(int32_t parts, const std::function<void(int32_t)>& part) {
     }  // the threads are joined here
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
+}
+
+bool RunRounds(int32_t parts, int64_t first, int64_t end, int64_t round, const Rounds& rounds) {
+    std::barrier sync(parts);
+    std::atomic<bool> ended{false};
+    // A part that leaves early arrives for every round it will not reach, so
+    // that no other part waits for it, whichever barrier it has passed.
+    auto leave = [&] { sync.arrive_and_drop(); };
+    RunParts(parts, [&](int32_t part) {
+        try {
+            for (int64_t from = first; from < end; from += round) {
+                const int64_t to = std::min(end, from + round);
+                rounds.advance(part, from, to);
+                sync.arrive_and_wait();
+                if (ended) return leave();
+                rounds.evaluate(part, from, to);
+                sync.arrive_and_wait();
+                if (ended) return leave();
+                if (part == 0 && (!rounds.deliver(from, to) || StopRequested())) {
+                    ended = true;
+                    return leave();
+                }
+            }
+        } catch (...) {  // thrown again on the calling thread once every part is done
+            ended = true;
+            leave();
+            throw;
+        }
+    });
+    return !ended;
 }
 
 }  // namespace fractan

@@ -29,6 +29,19 @@ void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_
 // no output of their own.
 void RunParts(int32_t parts, const std::function<void(int32_t)>& part);
 
+// The positions first … end − 1 of a series in rounds of `round` positions,
+// as RunParts runs its parts: in each round every part runs advance(part,
+// from, to), its share of the state carried from position to position; once
+// all have, evaluate(part, from, to), its share of what the positions give;
+// then the calling thread runs deliver(from, to) while the others go on with
+// the next round's advance. False when deliver returned false or a stop was
+// requested: no round is begun after that.
+struct Rounds {
+    std::function<void(int32_t, int64_t, int64_t)> advance, evaluate;
+    std::function<bool(int64_t, int64_t)> deliver;
+};
+bool RunRounds(int32_t parts, int64_t first, int64_t end, int64_t round, const Rounds& rounds);
+
 // The work of a files list, for RunListWork.
 struct ListWork {
     int32_t count = 0;

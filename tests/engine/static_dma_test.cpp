@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/analysis.h"
+#include "engine/methods.h"
 #include "setup/series_loader.h"
 #include "dma_reference.h"
 
@@ -116,29 +118,46 @@ TEST(StaticDma, StopInTheDataWindowWritesNothing) {
     EXPECT_FALSE(test::Exists(c.chart) || test::Exists(c.result));
 }
 
-// The windows shared by three threads give every F and every line of one thread.
-TEST(StaticDma, ThreadsGiveTheNumbersAndLinesOfOne) {
-    const std::vector<double> walk = test::RandomWalk(3000, 21);
-    for (int type : {2, 4, 6, 7, 9}) {
-        AnalysisSettings s;
-        s.computationType = type;
-        s.windowSize = 1500;
-        s.sizes = {4, 9, 20, 45, 100, 230};
-        s.dmaWeight = 2;
-        s.dmaLambda = 0.5;
-        s.shiftPercentage = 0.5;
-        std::vector<double> f[2];
-        std::string lines[2];
-        for (int t : {0, 1}) {
-            s.jobs = 1 + 2 * t;
-            OutputCapture out;
-            f[t] = Analyse(walk, s).fluctuations;
-            lines[t] = out.Text();
+// The scales shared by three threads give every F, every H along the series
+// (over several rounds of positions, a step that does not divide them, and
+// dynamic DFA's sizes above W, whose F is not a number) and every line of one thread.
+TEST(Analysis, ThreadsGiveTheNumbersAndLinesOfOne) {
+    const std::vector<double> walk = test::RandomWalk(12000, 21);
+    for (int type = 0; type < kComputationTypeCount; ++type)
+        for (int step : {1, 3, 700}) {
+            AnalysisSettings s;
+            s.computationType = type;
+            s.windowSize = 1500;
+            s.sizes = {4, 9, 20, 45, 100, 230};
+            if (type == 1 && step == 3) s.sizes.push_back(2000);
+            s.dmaWeight = 2;
+            s.dmaLambda = 0.5;
+            s.shiftPercentage = 0.5;
+            s.dynamicStep = step;
+            if (!IsDynamicType(type) && step > 1) continue;
+            std::vector<double> numbers[2];
+            std::string lines[2];
+            for (int t : {0, 1}) {
+                s.jobs = 1 + 2 * t;
+                OutputCapture out;
+                const AnalysisResult r = Analyse(walk, s);
+                numbers[t] = IsDynamicType(type) ? r.hursts : r.fluctuations;
+                lines[t] = out.Text();
+            }
+            EXPECT_GT(numbers[0].size(), IsDynamicType(type) ? 9000u / step : s.sizes.size() - 1) << type;
+            ASSERT_EQ(numbers[1].size(), numbers[0].size()) << type;
+            // Bit for bit, NaN included.
+            EXPECT_EQ(std::memcmp(numbers[1].data(), numbers[0].data(), numbers[0].size() * sizeof(double)), 0)
+                << type << " " << step;
+            EXPECT_EQ(lines[1], lines[0]) << type << " " << step;
+            if (!IsDynamicType(type) || step != 3) continue;
+            // A stop heard by the calling thread ends every thread's rounds.
+            StopSource stop;
+            ScopedStopSource scope(stop);
+            test::StopOnLine sink(stop, "Hurst exponent 50 %");
+            EXPECT_EQ(Analyse(walk, s).status, AnalysisStatus::kStopped) << type;
+            EXPECT_TRUE(sink.Text().ends_with("Hurst exponent 50 %\n")) << type;
         }
-        EXPECT_EQ(f[0].size(), s.sizes.size()) << type;
-        EXPECT_EQ(f[1], f[0]) << type;
-        EXPECT_EQ(lines[1], lines[0]) << type;
-    }
 }
 
 }  // namespace
