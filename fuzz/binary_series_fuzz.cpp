@@ -1,5 +1,6 @@
 // A binary series: the whole 8-byte groups as they are, from any offset, for
-// the analyses and the cluster analysis alike.
+// the analyses and the cluster analysis alike, from the file or from its
+// bytes kept by a files list's count.
 #include <cstring>
 #include <vector>
 
@@ -26,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Expect(LoadSeries(sized, path, kBinaryInput, static_cast<int32_t>(kept), offset) == true ||
                      kept == 0,
                  "a data size of what there is loads");
+    KeptFiles keptFiles;  // as a files list counts a short file, and reads it again from memory
+    fuzz::Expect(CountSamples(path, kBinaryInput, nullptr, {}, &keptFiles) == static_cast<int64_t>(numbers),
+                 "the count is the whole numbers");
+    SampleArray fromKept;
+    fuzz::Expect(LoadSeries(fromKept, path, kBinaryInput, kAllSamples, offset, nullptr, {}, &keptFiles) == (kept > 0) &&
+                     static_cast<size_t>(fromKept.Size()) == kept &&
+                     (kept == 0 || std::memcmp(fromKept.Data(), data + 8 * offset, 8 * kept) == 0),
+                 "the kept bytes load as the file does");
     ClusterAnalyzer clusters;
     fuzz::Expect(clusters.Load(path, kBinaryInput, offset, 1 << 30), "the cluster analysis reads what there is");
     fuzz::Expect(static_cast<size_t>(clusters.Series().Size()) == kept &&

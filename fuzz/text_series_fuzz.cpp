@@ -6,6 +6,7 @@
 // the column loads nothing. No sample without a value, none invented. The
 // header and the separator are the loader's (ReadTextLayout); the column is
 // chosen by the input's length: none, by number, or by the header's second name.
+// The file's bytes kept by the count of a files list load the same numbers.
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -134,8 +135,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Expect(static_cast<size_t>(clusters.Series().Size()) == expected.size() &&
                      Same(clusters.Series().Data(), expected, expected.size()),
                  "the cluster analysis reads the same numbers");
+    // A files list counts a short file with its bytes kept, and reads them again from memory.
     SeriesNote note;
-    fuzz::Expect(CountSamples(path, kTextInput, &note, column) == (found ? static_cast<int64_t>(expected.size()) : -1),
+    KeptFiles keptFiles;
+    fuzz::Expect(CountSamples(path, kTextInput, &note, column, &keptFiles) ==
+                     (found ? static_cast<int64_t>(expected.size()) : -1),
                  "the count is the numbers'");
+    SampleArray fromKept;
+    fuzz::Expect(LoadSeries(fromKept, path, kTextInput, kAllSamples, 0, nullptr, column, &keptFiles) == loaded &&
+                     fromKept.Size() == all.Size() && Same(fromKept.Data(), expected, expected.size()),
+                 "the kept bytes load as the file does");
     return 0;
 }
