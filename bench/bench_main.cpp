@@ -1,7 +1,8 @@
 // Speed of the innermost operations and of whole runs of every variant family.
 //   build/bench/fractan_bench                 every benchmark
 //   build/bench/fractan_bench --benchmark_filter=Dynamic
-// The speed targets against plain loops: bench/ratio_bench.cpp, printed by bench/ratios.sh.
+// The speed targets against plain loops: bench/ratio_bench.cpp and bench/method_bench.cpp, printed by
+// bench/ratios.sh.
 // Memory of a long dynamic run is measured on the command itself: bench/memory_dynamic.sh;
 // that of a generated series of 2^24 + 1 points: bench/memory_generator.sh.
 

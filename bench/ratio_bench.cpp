@@ -19,6 +19,7 @@
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
 //   Multifractal1M/0, /1                 MF-DFA-1 and backward MF-DMA, 10^6 samples, q = −5 … 5 by 0.5,
 //                                        the 20 default scales (a time, one core)
+// The other methods against their plain loops: bench/method_bench.cpp.
 
 #include <benchmark/benchmark.h>
 
@@ -29,10 +30,10 @@
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_inputs.h"
 #include "engine/analysis.h"
 #include "engine/dfa.h"
 #include "engine/driver.h"
@@ -49,15 +50,6 @@ public:
     void Write(std::string_view) override {}
 };
 
-std::vector<double> Walk(size_t n, unsigned seed) {
-    std::mt19937_64 engine(seed);
-    std::normal_distribution<double> step;
-    std::vector<double> x(n);
-    double y = 0.0;
-    for (double& v : x) v = y += step(engine);
-    return x;
-}
-
 void WriteBinary(const std::string& path, const std::vector<double>& x) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     std::fwrite(x.data(), sizeof(double), x.size(), file);
@@ -66,7 +58,7 @@ void WriteBinary(const std::string& path, const std::vector<double>& x) {
 
 // The inputs, made once outside the timings and removed at exit.
 struct Inputs {
-    static constexpr int32_t kLong = 10'000'000, kShort = 1'000'000, kListed = 40;
+    static constexpr int32_t kLong = kLongWalk, kShort = 1'000'000, kListed = 40;
     std::string folder = (std::filesystem::temp_directory_path() / "fractan-ratios").string();
     std::string walk = folder + "/walk10M.dat", boxes = folder + "/boxes.txt", list = folder + "/list.txt";
     std::vector<int32_t> boxSizes;
@@ -149,18 +141,6 @@ void BM_PlainStaticDfa10M(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(PlainStaticDfa(in.walk, in.boxSizes));
 }
 BENCHMARK(BM_PlainStaticDfa10M)->Unit(benchmark::kMillisecond);
-
-// Window sizes 50, 100, … 1000.
-std::vector<int32_t> DmaWindows() {
-    std::vector<int32_t> sizes;
-    for (int32_t n = 50; n <= 1000; n += 50) sizes.push_back(n);
-    return sizes;
-}
-
-const std::vector<double>& LongWalkInMemory() {
-    static const std::vector<double> walk = Walk(Inputs::kLong, 7);
-    return walk;
-}
 
 void BM_DynamicDma10M(benchmark::State& state) {
     const std::vector<double>& x = LongWalkInMemory();

@@ -3,19 +3,19 @@
 # in one table (method, size, ours, what it is measured against, ratio,
 # threads, target):
 #   bash bench/ratios.sh [BUILD_DIR]
-# Static DFA against a plain loop (at most 1.2), dynamic DMA against a plain
-# loop (at most 2), a files list of many short text series against a loop
-# that only reads them and writes their charts (at most 1.5), first-order
-# DMA of 2^20 samples against a plain loop (a figure), static DFA-1 and DMA of
-# 10^7 samples on two threads against one (at least 1.7 times faster), a files
-# list with --jobs 2 against --jobs 1 (at least 1.8 times faster,
-# and the same files), text loading against a bare fast_float loop (at most
-# 1.5), static DFA of orders 2 and 3 against order 1 (at most 1.5), the time of
-# static DFA with a box at every start (at most 0.2 s) and of a dynamic DFA
-# position (at most 1.5 us, with its ratio to a dynamic DMA position), the
-# interval on H in wall time (at most 0.3 s at 2^16 and 5 s at 2^20) beside the
-# analyses it holds, and the peak memory of a static DFA against the raw data
-# (at most 3).
+# Every method, types 0 to 9, against a plain loop doing the same arithmetic
+# (static at most 1.2, dynamic at most 2, first-order DMA of 2^20 samples a
+# figure), with how far the plain loops' F or H lie from ours; a files list of
+# many short text series against a loop that only reads them and writes their
+# charts (at most 1.5), static DFA-1 and DMA of 10^7 samples on two threads
+# against one (at least 1.7 times faster), a files list with --jobs 2 against
+# --jobs 1 (at least 1.8 times faster, and the same files), text loading
+# against a bare fast_float loop (at most 1.5), static DFA of orders 2 and 3
+# against order 1 (at most 1.5), the time of static DFA with a box at every
+# start (at most 0.2 s) and of a dynamic DFA position (at most 1.5 us, with
+# its ratio to a dynamic DMA position), the interval on H in wall time (at
+# most 0.3 s at 2^16 and 5 s at 2^20) beside the analyses it holds, and the
+# peak memory of a static DFA against the raw data (at most 3).
 set -euo pipefail
 build=${1:-build}
 json=$(mktemp)
@@ -23,20 +23,33 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M|MethodOurs|MethodPlain' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, os, sys
-runs = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]
-        if b.get("aggregate_name") == "median"}
+medians = [b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("aggregate_name") == "median"]
+runs = {b["run_name"]: b["real_time"] for b in medians}
+differs = {f'{b["run_name"].split("/")[1]} ({key[-1]})': b[key] for b in medians
+           for key in ("differs in F", "differs in H") if key in b}
 cores = os.cpu_count()
 short = os.environ.get("FRACTAN_SHORT_FILES", "10000")
 # method, size, ours, what it is measured against, that, threads, target on the ratio ours / against
+def method(name, size, type, dynamic):
+    return (name, size, f"BM_MethodOurs/{type}", "plain loop", f"BM_MethodPlain/{type}", 1,
+            "at most 2" if dynamic else "at most 1.2")
+static, dynamic = "10^7, K 20", "10^6, K 20, W 1000"
 rows = [
-    ("static DFA-1", "10^7, 20 boxes", "BM_StaticDfa10M", "plain loop", "BM_PlainStaticDfa10M", 1, "at most 1.2"),
-    ("dynamic DMA", "10^7, K 20, W 1000", "BM_DynamicDma10M", "plain loop", "BM_PlainDynamicDma10M", 1, "at most 2"),
+    ("dynamic DMA (0)", "10^7, K 20, W 1000", "BM_DynamicDma10M", "plain loop", "BM_PlainDynamicDma10M", 1, "at most 2"),
+    method("dynamic DFA-1 (1)", "10^6, 20 boxes, W 1000", 1, True),
+    method("static DMA (2)", static, 2, False),
+    ("static DFA-1 (3)", "10^7, 20 boxes", "BM_StaticDfa10M", "plain loop", "BM_PlainStaticDfa10M", 1, "at most 1.2"),
+    method("static smoothed DMA (4)", static + ", w 10", 4, False),
+    method("dynamic shifted DMA (5)", dynamic + ", theta 0.5", 5, True),
+    method("static shifted DMA (6)", static + ", theta 0.5", 6, False),
     ("first-order DMA (7)", "2^20, n 4..65536", "BM_FirstOrderDma20", "plain loop", "BM_PlainFirstOrderDma20", 1,
      "O(m) loop: 108-110 s"),
+    method("dynamic smoothed DMA (8)", dynamic + ", w 10", 8, True),
+    method("smoothed DMA lambda (9)", static + ", w 10, lambda 0.5", 9, False),
     ("static DFA-1", "10^7, 20 boxes", "BM_Threads10M/3/2/real_time", "1 thread", "BM_Threads10M/3/1/real_time", 2,
      "at most 0.59"),
     ("static DMA", "10^7, 20 windows", "BM_Threads10M/2/2/real_time", "1 thread", "BM_Threads10M/2/1/real_time", 2,
@@ -54,11 +67,14 @@ rows = [
     ("interval on H, B 50", "2^20", "BM_Interval/20/real_time", "51 analyses", "BM_PlainAnalyses/20/real_time", cores,
      "ours at most 5000 ms"),
 ]
-print(f"{'method':<26}{'size':<22}{'ours ms':>9}  {'against':<16}{'ms':>9}{'ratio':>7}{'threads':>8}  target")
+print(f"{'method':<26}{'size':<30}{'ours ms':>9}  {'against':<16}{'ms':>9}{'ratio':>7}{'threads':>8}  target")
 for method, size, ours, label, plain, threads, target in rows:
     if ours in runs and plain in runs:
-        print(f"{method:<26}{size:<22}{runs[ours]:>9.0f}  {label:<16}{runs[plain]:>9.0f}"
+        print(f"{method:<26}{size:<30}{runs[ours]:>9.0f}  {label:<16}{runs[plain]:>9.0f}"
               f"{runs[ours] / runs[plain]:>7.2f}{threads:>8}  {target}")
+if differs:
+    print("plain loops against ours, largest difference in F (relative) or H: " +
+          ", ".join(f"type {t} {d:.1g}" for t, d in sorted(differs.items())))
 if "BM_OverlapDfa1M" in runs:
     print(f"static DFA-1 with a box at every start, 10^6 samples, 20 boxes: {runs['BM_OverlapDfa1M'] / 1000:.3f} s (at most 0.2 s)")
 for arg, name in ((0, "MF-DFA-1"), (1, "backward MF-DMA")):
