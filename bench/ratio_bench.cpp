@@ -217,8 +217,9 @@ BENCHMARK(BM_FirstOrderDma20)->Unit(benchmark::kMillisecond);
 // For every window of m = n − 1 samples ending a little after the compared
 // one, the line through them at that sample from a running sum and a running
 // weighted sum (summed afresh every m samples), and the squared deviations.
-std::vector<double> PlainFirstOrderDma(const std::vector<double>& x, const std::vector<int32_t>& sizes) {
-    const int64_t M = sizes.back(), W = static_cast<int64_t>(x.size()) - 2 * M - 1;
+std::vector<double> PlainFirstOrderDma(const std::vector<double>& series, const std::vector<int32_t>& sizes) {
+    const int64_t M = sizes.back(), W = static_cast<int64_t>(series.size()) - 2 * M - 1;
+    const double* x = series.data() + 1;  // the last W + 2M samples, which ours reads
     std::vector<double> F;
     for (const int64_t n : sizes) {
         const int64_t m = n - 1, ahead = (n + 1) / 2 - n / 4;
