@@ -174,12 +174,18 @@ struct DfaState {
         std::vector<double> squares(static_cast<size_t>(kRoundPositions) * K), hursts(kRoundPositions);
         Rounds rounds;
         rounds.advance = [&](int32_t part, int64_t from, int64_t to) {
-            const SteppedPositions positions(from, to, step);
-            for (int32_t k = K * part / parts, last = K * (part + 1) / parts; k < last; ++k)
-                for (int64_t p = from; p < to; ++p) {
+            // A round lies within a phase: F² is kept only in the last.
+            const int64_t evaluated = from >= W ? SteppedPositions(from, to, step).first : to;
+            for (int32_t k = K * part / parts, last = K * (part + 1) / parts; k < last; ++k) {
+                double* square = &squares[k];
+                for (int64_t p = from, next = evaluated; p < to; ++p) {
                     if (p >= sizes[k]) tracks[k].At(static_cast<int32_t>(p), p == sizes[k]);
-                    if (p >= W && p % step == 0) squares[(p - positions.first) / step * K + k] = tracks[k].Square();
+                    if (p != next) continue;
+                    *square = tracks[k].Square();
+                    square += K;
+                    next += step;
                 }
+            }
         };
         rounds.evaluate = [](int32_t, int64_t, int64_t) {};
         rounds.deliver = [](int64_t, int64_t) { return true; };

@@ -9,8 +9,10 @@
 //     // How many samples past position t the windows read at most.
 //     int32_t LookAhead(const SizeList& sizes) const;
 //     void Setup(const SizeList& sizes);
-//     // The value compared with data[t] for window k; pushes one sample.
-//     double Push(int32_t k, const double* data, int32_t t);
+//     // Pushes the samples of positions from … to − 1 into window k, handing
+//     // visit(t, value) the value compared with data[t] at each.
+//     template <class Visit>
+//     void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit);
 //     // Called after every position of the static fill and data-window phases.
 //     void AfterStaticPosition(int32_t t);
 //   };
@@ -108,6 +110,9 @@ inline const std::vector<const char*> kDynamicPhases = {
     "Filling up moving averages...", "Filling up data window...",
     "Performing Hurst exponent calculation..."};
 
+// The positions a window walks at a time in a static frame.
+inline constexpr int32_t kStretch = 1 << 14;
+
 // The samples a static frame needs, W + 2M, and a dynamic one, M + W and its look-ahead.
 inline int64_t StaticFrameNeeds(int32_t W, const SizeList& sizes) { return int64_t{W} + 2 * int64_t{sizes.Last()}; }
 template <class Windows>
@@ -137,24 +142,35 @@ std::optional<std::vector<double>> StaticFluctuations(std::span<const double> sa
         const int32_t first = K * part / parts, last = K * (part + 1) / parts;
         Windows set = windows;
         set.Setup(sizes);
-        PrintProgress("Filling up moving averages...");
-        for (int32_t m = 0; m < M; ++m) {
-            for (int32_t k = first; k < last; ++k) set.Push(k, x, m);
-            set.AfterStaticPosition(m);
-            if (stopRequested()) return;
-        }
-        PrintProgress("Done.");
-
-        PrintProgress("Filling up data window...");
         std::vector<double> own(static_cast<size_t>(last - first), 0.0);  // apart from the other threads' lines
-        for (int32_t j = M; j < M + W; ++j) {
-            for (int32_t k = first; k < last; ++k) {
-                const double d = set.Push(k, x, j) - x[j];
-                own[k - first] += d * d;
+        // Every window over a stretch of positions in turn, so that the
+        // stretch's samples stay in the cache for them all; a stop is heard
+        // between stretches.
+        auto walk = [&](int32_t from, int32_t to) {
+            for (int32_t stretch = from; stretch < to; stretch += kStretch) {
+                const int32_t end = std::min(to, stretch + kStretch);
+                for (int32_t k = first; k < last; ++k) {
+                    if (end <= M) {
+                        set.Walk(k, x, stretch, end, [](int32_t, double) {});
+                        continue;
+                    }
+                    double sum = own[k - first];
+                    set.Walk(k, x, stretch, end, [&](int32_t j, double value) {
+                        const double d = value - x[j];
+                        sum += d * d;
+                    });
+                    own[k - first] = sum;
+                }
+                for (int32_t t = stretch; t < end; ++t) set.AfterStaticPosition(t);
+                if (stopRequested()) return false;
             }
-            set.AfterStaticPosition(j);
-            if (stopRequested()) return;
-        }
+            return true;
+        };
+        PrintProgress("Filling up moving averages...");
+        if (!walk(0, M)) return;
+        PrintProgress("Done.");
+        PrintProgress("Filling up data window...");
+        if (!walk(M, M + W)) return;
         PrintProgress("Done.");
         std::copy(own.begin(), own.end(), sums.begin() + first);
     };
@@ -221,21 +237,22 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
     std::vector<Windows> sets(static_cast<size_t>(parts), windows);
     for (Windows& set : sets) set.Setup(sizes);
     Rounds rounds;
-    rounds.advance = [&](int32_t part, int64_t from, int64_t to) {
+    rounds.advance = [&](int32_t part, int64_t start, int64_t end) {
         Windows& set = sets[part];
-        const int32_t first = firstWindow(part), last = firstWindow(part + 1);
-        for (int64_t t = from; t < to; ++t) {
-            const int32_t at = static_cast<int32_t>(t);
-            if (at < M) {
-                for (int32_t k = first; k < last; ++k) set.Push(k, x, at);
+        const int32_t from = static_cast<int32_t>(start), to = static_cast<int32_t>(end);
+        for (int32_t k = firstWindow(part); k < firstWindow(part + 1); ++k) {
+            if (to <= M) {  // a round lies within a phase
+                set.Walk(k, x, from, to, [](int32_t, double) {});
                 continue;
             }
-            double* now = sumsAt(t);
-            const double* before = sumsAt(t - 1);
-            for (int32_t k = first; k < last; ++k) {
-                const double d = set.Push(k, x, at) - x[t];
-                now[column[k]] = (at > M ? before[column[k]] : 0.0) + d * d;
-            }
+            double running = from > M ? sumsAt(from - 1)[column[k]] : 0.0;
+            double* row = sumsAt(from) + column[k];
+            const double* const lastRow = sumsAt(slots - 1) + column[k];
+            set.Walk(k, x, from, to, [&](int32_t t, double value) {
+                const double d = value - x[t];
+                *row = running += d * d;
+                row = row == lastRow ? row - (slots - 1) * stride : row + stride;
+            });
         }
     };
     rounds.evaluate = [](int32_t, int64_t, int64_t) {};

@@ -13,28 +13,7 @@ void SmoothingRings::SetLength(int32_t w) {
     const int32_t slots = std::max(w, 1);
     samples_.assign(static_cast<size_t>(slots), 0.0);
     outputs_.assign(static_cast<size_t>(slots), 0.0);
-    samplePosition_ = CircularIndex(slots);
-    outputPosition_ = CircularIndex(slots);
-}
-
-double SmoothingRings::Push(double x, double h) {
-    ++pushed_;
-    if (pushed_ <= w_) {
-        samples_[samplePosition_] = x;
-        ++samplePosition_;
-        sum_ += x;
-        outputs_[outputPosition_] = sum_ / pushed_;
-        ++outputPosition_;
-        return 0.0;
-    }
-    sum_ -= samples_[samplePosition_];
-    samples_[samplePosition_] = x;
-    ++samplePosition_;
-    sum_ += x;
-    const double y = (1.0 - h) * sum_ / w_ + h * outputs_[outputPosition_];
-    outputs_[outputPosition_] = y;
-    ++outputPosition_;
-    return y;
+    position_ = 0;
 }
 
 void SmoothedWindow::SetLength(int32_t n, int32_t w) {

@@ -22,7 +22,10 @@ public:
     std::string Refusal(const SizeList& sizes) const { return WindowsBelow(sizes, 1, "moving average window"); }
     int32_t LookAhead(const SizeList&) const { return 0; }
     void Setup(const SizeList& sizes);
-    double Push(int32_t k, const double* data, int32_t t) { return windows_[k].Push(data[t]); }
+    template <class Visit>
+    void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit) {
+        windows_[k].Walk(data + from, to - from, [&](int32_t i, double mean) { visit(from + i, mean); });
+    }
     void AfterStaticPosition(int32_t) {}
 
 private:
@@ -43,7 +46,10 @@ public:
         plain_.Setup(sizes);
         shifts_ = ShiftList(sizes, theta_);
     }
-    double Push(int32_t k, const double* data, int32_t t) { return plain_.Push(k, data, t + shifts_[k]); }
+    template <class Visit>
+    void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit) {
+        plain_.Walk(k, data + shifts_[k], from, to, visit);
+    }
     void AfterStaticPosition(int32_t) {}
 
 private:
@@ -58,7 +64,10 @@ public:
     std::string Refusal(const SizeList& sizes) const { return FirstOrderRefusal(sizes); }
     int32_t LookAhead(const SizeList& sizes) const { return sizes.Last(); }
     void Setup(const SizeList& sizes);
-    double Push(int32_t k, const double* data, int32_t t) { return windows_[k].Push(data[t + readAhead_[k]]); }
+    template <class Visit>
+    void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit) {
+        windows_[k].Walk(data + from + readAhead_[k], to - from, [&](int32_t i, double line) { visit(from + i, line); });
+    }
     // The only sign of progress inside the long fitting phases.
     void AfterStaticPosition(int32_t t) {
         if (t % 1000 == 0) WriteOutput(".");
@@ -83,7 +92,10 @@ public:
         filters_ = ChunkedArray<Filter>(sizes.Size(), 10);
         for (int32_t k = 0; k < sizes.Size(); ++k) Configure(filters_[k], sizes[k]);
     }
-    double Push(int32_t k, const double* data, int32_t t) { return filters_[k].Push(data[t]); }
+    template <class Visit>
+    void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit) {
+        filters_[k].Walk(data + from, to - from, [&](int32_t i, double output) { visit(from + i, output); });
+    }
     void AfterStaticPosition(int32_t) {}
 
 private:

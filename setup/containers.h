@@ -156,21 +156,54 @@ public:
     // The mean of the last min(pushed, length) samples, the new one included.
     // A length below 1 gives no finite mean (but never writes outside the buffer).
     double Push(double x) {
-        const bool full = ++count_ > length_;
-        if (full) sum_ = sum_ - buffer_[cursor_];
-        buffer_[cursor_] = x;
-        ++cursor_;
-        sum_ = x + sum_;
-        return sum_ / (full ? length_ : count_);
+        double mean = 0.0;
+        Walk(&x, 1, [&](int32_t, double value) { mean = value; });
+        return mean;
+    }
+
+    // Pushes data[0] … data[count − 1] in turn, handing visit(i, mean) the
+    // mean after each: the numbers of as many pushes, with the window's state
+    // held in locals along the way.
+    template <class Visit>
+    void Walk(const double* data, int32_t count, Visit&& visit) {
+        double* const buffer = buffer_.data();
+        double sum = sum_;
+        int32_t cursor = cursor_, i = 0;
+        auto put = [&](double x) {
+            buffer[cursor] = x;
+            if (++cursor >= length_) cursor = 0;
+        };
+        for (; i < count && pushed_ < length_; ++i) {  // filling: the mean of what it holds
+            const double x = data[i];
+            put(x);
+            sum = x + sum;
+            visit(i, sum / ++pushed_);
+        }
+        for (; i < count; ++i) {
+            const double x = data[i];
+            sum = sum - buffer[cursor];
+            put(x);
+            sum = x + sum;
+            visit(i, sum / length_);
+        }
+        sum_ = sum;
+        cursor_ = cursor;
     }
 
 private:
     std::vector<double> buffer_;
-    CircularIndex cursor_;
+    int32_t cursor_ = 0;
     int32_t length_ = 0;
     double sum_ = 0.0;
-    int32_t count_ = 0;
+    int32_t pushed_ = 0;  // up to the length
 };
+
+// Nearest integer with halves upward: truncate toward zero, then add one when
+// the discarded part is at least 0.5.
+inline int32_t RoundHalfUp(double value) {
+    int32_t whole = static_cast<int32_t>(value);
+    return (value - whole >= 0.5) ? whole + 1 : whole;
+}
 
 // The least-squares line through the m = n − 1 samples before the newest one,
 // taken at the sample ⌊m/2⌋ − g before the newest of them (g = round(m/4), at
@@ -181,30 +214,83 @@ class FirstOrderWindow {
 public:
     // Starts afresh for windows of n samples.
     void SetLength(int32_t n);
-    double Push(double x);
+    double Push(double x) {
+        double value = 0.0;
+        Walk(&x, 1, [&](int32_t, double line) { value = line; });
+        return value;
+    }
+
+    // Pushes data[0] … data[count − 1] in turn, handing visit(i, value) the
+    // value after each (0 until the window is full): the numbers of as many
+    // pushes, with the window's state held in locals along the way.
+    template <class Visit>
+    void Walk(const double* data, int32_t count, Visit&& visit);
 
 private:
     std::vector<double> buffer_;
-    CircularIndex cursor_;
+    int32_t cursor_ = 0;
     int32_t m_ = 0;
     double sum_ = 0.0;
     double weighted_ = 0.0;  // Σ (centre − j) · sample j back from the newest
-    int32_t count_ = 0;
+    int32_t pushed_ = 0;     // up to m + 2
     double pending_ = 0.0;
 };
+
+template <class Visit>
+void FirstOrderWindow::Walk(const double* data, int32_t count, Visit&& visit) {
+    // The slope about the centre of the m samples: weights centre − j from the
+    // newest (j = 0) backwards, centre = (m − 1)/2, so that they sum to 0 and a
+    // constant added to the samples moves only the mean; the divisor is the sum
+    // of their squares, m(m² − 1)/12. For odd m the centre is the whole ⌊m/2⌋.
+    // The weighted sum follows the window as it moves, each sample's weight
+    // falling by one, and is summed afresh once every m samples, so that
+    // rounding cannot gather: O(1) a sample.
+    const double centre = (m_ - 1) * 0.5;
+    const double d = static_cast<double>(m_) * static_cast<double>(m_ + 1) * static_cast<double>(m_ - 1) * (1.0 / 12.0);
+    // The line at the sample g after the ⌊m/2⌋-th back from the newest: g after
+    // the centre for odd m, g − ½ for even m (g = round(m/4), at least 1).
+    const double ahead = std::max(1, RoundHalfUp(m_ * 0.25)) - (m_ / 2 - centre);
+    const int32_t ring = static_cast<int32_t>(buffer_.size());
+    double* const buffer = buffer_.data();
+    double sum = sum_, weighted = weighted_, pending = pending_;
+    int32_t cursor = cursor_;
+    for (int32_t i = 0; i < count; ++i) {
+        // The sample pushed last enters the window; this one waits a push.
+        const bool full = pushed_ > m_, filled = pushed_ == m_ + 1;
+        pushed_ = std::min(pushed_ + 1, m_ + 2);
+        const double oldest = buffer[cursor], before = sum, entering = pending;
+        if (full) sum = sum - oldest;
+        buffer[cursor] = entering;
+        if (++cursor >= ring) cursor = 0;
+        sum = sum + entering;
+        pending = data[i];
+        if (!full) {
+            visit(i, 0.0);
+            continue;
+        }
+        if (filled || cursor == 0) {
+            double acc = 0.0;
+            for (int32_t j = 0, slot = cursor; j < m_; ++j) {
+                slot = slot == 0 ? ring - 1 : slot - 1;
+                acc = acc + (centre - j) * buffer[slot];
+            }
+            weighted = acc;
+        } else {
+            weighted = weighted - before + centre * entering + (m_ - centre) * oldest;
+        }
+        visit(i, weighted / d * ahead + sum / m_);
+    }
+    sum_ = sum;
+    weighted_ = weighted;
+    pending_ = pending;
+    cursor_ = cursor;
+}
 
 // Slope of the least-squares line through n points given their four sums.
 // All x equal divides by zero; callers do not guard against it.
 inline double LeastSquaresSlope(double sx, double sy, double sxy, double sxx, int32_t n) {
     double mx = (1.0 / n) * sx;
     return (sxy - mx * sy) / (sxx - mx * sx);
-}
-
-// Nearest integer with halves upward: truncate toward zero, then add one when
-// the discarded part is at least 0.5.
-inline int32_t RoundHalfUp(double value) {
-    int32_t whole = static_cast<int32_t>(value);
-    return (value - whole >= 0.5) ? whole + 1 : whole;
 }
 
 }  // namespace fractan
