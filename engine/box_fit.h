@@ -147,6 +147,21 @@ private:
     double leaving_[M + 1] = {}, entering_[M + 1] = {};
 };
 
+// Hands R/n of `count` boxes whose starts are `step` samples apart, the first
+// starting at samples[first], to visit(residual), first to last: one box
+// slides from each to the next.
+template <int M, typename Visit>
+void SlideThroughBoxes(const double* samples, const BoxBasis& basis, int64_t first, int32_t step, int64_t count,
+                       Visit&& visit) {
+    SlidingBox<M> box(samples, basis);
+    box.Start(first);
+    visit(box.Residual());
+    int32_t moved = 0;
+    box.Slide((count - 1) * step, [&](double residual) {
+        if (++moved == step) visit(residual), moved = 0;
+    });
+}
+
 // Calls f.template operator()<M>() with M = order (0 … kMostDfaOrder).
 template <typename F>
 decltype(auto) WithOrder(int32_t order, F&& f) {

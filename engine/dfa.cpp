@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/box_track.h"
 #include "engine/dma_frames.h"
 #include "engine/file_analysis.h"
 #include "setup/ordered_jobs.h"
@@ -17,87 +18,6 @@ namespace fractan {
 namespace {
 
 double NotANumber() { return std::numeric_limits<double>::quiet_NaN(); }
-
-// How the boxes of one size lie: `count` boxes whose ends are `step` samples
-// apart, the last ending at the end position; for both-end boxes as many
-// again, ending `lag` samples earlier.
-struct BoxRow {
-    int32_t n, step, count, lag = -1;
-
-    BoxRow(int32_t size, int32_t W, const BoxPlacement& boxes) : n(size), step(boxes.StepIn(size)) {
-        count = n > W ? 0 : step < n ? (W - n) / step + 1 : W / n;
-        // Two tilings that coincide are one.
-        if (boxes.kind == BoxPlacement::Kind::kBoth && W % n != 0) lag = W % n;
-    }
-    int32_t Boxes() const { return lag < 0 ? count : 2 * count; }
-    bool Tiles() const { return step == n; }
-};
-
-// A sum that is updated at every position for as long as the series runs:
-// compensated (Neumaier), so that rounding does not build up over millions of
-// additions and removals. Values that are not finite are counted apart, so
-// that the sum is whole again once they have been removed.
-class RunningSum {
-public:
-    void Add(double x) {
-        if (!std::isfinite(x)) {
-            ++notFinite_;
-            return;
-        }
-        const double t = sum_ + x;
-        carry_ += std::fabs(sum_) >= std::fabs(x) ? (sum_ - t) + x : (x - t) + sum_;
-        sum_ = t;
-    }
-    void Remove(double x) {
-        if (std::isfinite(x)) Add(-x);
-        else --notFinite_;
-    }
-    double Value() const { return notFinite_ > 0 ? NotANumber() : sum_ + carry_; }
-
-private:
-    double sum_ = 0.0, carry_ = 0.0;
-    int32_t notFinite_ = 0;
-};
-
-// One box size along the whole series: the box ending at every position
-// slides on by one sample, and for every class of positions the same
-// distance apart (`step`), the sum of R/n over the last `count` boxes.
-template <int M>
-class BoxTrack {
-public:
-    BoxTrack(const double* samples, const BoxBasis& basis, const BoxRow& row, int32_t W)
-        : row_(row), box_(samples, basis), ring_(static_cast<size_t>(W) + 1, 0.0), slot_(W + 1), expired_(W + 1),
-          sums_(static_cast<size_t>(row.step)), class_(row.step) {
-        // The slot of the box `count` boxes back: never written yet, it holds 0.
-        for (int64_t i = 0; i < int64_t{row.count} * row.step; ++i) --expired_;
-    }
-    // Takes in the box that ends at position p: the first of the series, then
-    // the box of every next position in turn.
-    void At(int32_t p, bool first) {
-        if (first) box_.Start(p - row_.n + 1);
-        else box_.Advance(), ++slot_, ++expired_, ++class_;
-        const double r = box_.Residual();
-        RunningSum& sum = sums_[class_];
-        sum.Remove(ring_[expired_]);
-        sum.Add(r);
-        ring_[slot_] = r;
-    }
-    // F² at the position of the last box.
-    double Square() const {
-        if (row_.count == 0) return NotANumber();  // a box size above W
-        double total = sums_[class_].Value();
-        if (row_.lag >= 0) total += sums_[(class_ - row_.lag + row_.step) % row_.step].Value();
-        return total / row_.Boxes();
-    }
-
-private:
-    BoxRow row_;
-    SlidingBox<M> box_;
-    std::vector<double> ring_;  // R/n of the last W + 1 boxes
-    CircularIndex slot_, expired_;
-    std::vector<RunningSum> sums_;
-    CircularIndex class_;
-};
 
 // The working data of one computation: the samples and the boxes.
 struct DfaState {
@@ -120,13 +40,9 @@ struct DfaState {
         const double* y = samples.data();
         const double total = WithOrder(order, [&]<int M>() {
             if (!row.Tiles()) {
-                SlidingBox<M> box(y, bases[k]);
-                box.Start(p - int64_t{row.count - 1} * row.step - row.n + 1);
-                double sum = box.Residual();
-                int32_t steps = 0;
-                box.Slide(int64_t{row.count - 1} * row.step, [&](double residual) {
-                    if (++steps == row.step) sum += residual, steps = 0;
-                });
+                double sum = 0.0;
+                SlideThroughBoxes<M>(y, bases[k], p - int64_t{row.count - 1} * row.step - row.n + 1, row.step,
+                                     row.count, [&](double residual) { sum += residual; });
                 return sum;
             }
             // From the end backwards, then for both ends from the start on.

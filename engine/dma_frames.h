@@ -299,6 +299,17 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
     return true;
 }
 
+// The samples a moving average of n samples reaches back, ⌈(n − 1)(1 − θ)⌉:
+// θ = 0 backward (it ends at the sample), 0.5 centred, 1 forward; it reaches
+// ahead n − 1 − back.
+int32_t AverageBack(int32_t n, double theta);
+
+// The residuals y(t) − ỹ(t) for t = first … first + count − 1, ỹ(t) the mean
+// of y over t − back … t − back + n − 1. The window is summed afresh at
+// `first`, of values less y(first), so that a series far from zero keeps its
+// digits; taken in blocks of about n, rounding does not build up.
+void AverageResiduals(const double* y, int32_t n, int32_t back, int64_t first, int64_t count, double* residuals);
+
 // The reason some window size is below `least`, or empty.
 std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);
 

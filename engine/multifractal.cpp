@@ -60,13 +60,8 @@ std::vector<double> BoxSquares(std::span<const double> y, int32_t n, int32_t ord
             return;
         }
         if (boxes.kind == BoxPlacement::Kind::kOverlap) {
-            SlidingBox<M> box(y.data(), basis);
-            box.Start(N - (count - 1) * step - n);
-            squares.push_back(box.Residual());
-            int32_t moved = 0;
-            box.Slide((count - 1) * step, [&](double residual) {
-                if (++moved == step) squares.push_back(residual), moved = 0;
-            });
+            SlideThroughBoxes<M>(y.data(), basis, N - (count - 1) * step - n, step, count,
+                                 [&](double residual) { squares.push_back(residual); });
             return;
         }
         for (int64_t i = 1; i <= count; ++i) squares.push_back(TilingResiduals<M>(y.data() + (N - i * n), n, 1, basis));
@@ -76,27 +71,17 @@ std::vector<double> BoxSquares(std::span<const double> y, int32_t n, int32_t ord
     return squares;
 }
 
-// F²(v) of the segments of n residuals y(t) − ỹ(t), ỹ the mean of y over
-// t − back … t + ahead, back = ⌈(n − 1)(1 − θ)⌉ and ahead = n − 1 − back,
-// cut from the first t whose window fits.
+// F²(v) of the segments of n residuals of the moving average reaching back
+// AverageBack(n, θ) samples, cut from the first sample whose average fits.
 std::vector<double> AverageSquares(std::span<const double> y, int32_t n, double theta) {
     const int64_t N = static_cast<int64_t>(y.size());
-    const int32_t back = static_cast<int32_t>(std::ceil((n - 1) * (1.0 - theta) - 1e-9));
+    const int32_t back = AverageBack(n, theta);
     const int64_t count = (N - n + 1) / n;
-    std::vector<double> squares(static_cast<size_t>(count));
+    std::vector<double> squares(static_cast<size_t>(count)), residuals(static_cast<size_t>(n));
     for (int64_t i = 0; i < count; ++i) {
-        const int64_t first = back + i * n;  // the segment's first residual
-        // Values less the reference keep their digits; the window sum is
-        // taken afresh for every segment, so that rounding does not build up.
-        const double reference = y[first];
-        double window = 0.0;
-        for (int64_t t = first - back; t < first - back + n; ++t) window += y[t] - reference;
+        AverageResiduals(y.data(), n, back, back + i * n, n, residuals.data());
         double sum = 0.0;
-        for (int64_t t = first; t < first + n; ++t) {
-            if (t > first) window += (y[t - back + n - 1] - reference) - (y[t - back - 1] - reference);
-            const double residual = (y[t] - reference) - window / n;
-            sum += residual * residual;
-        }
+        for (double residual : residuals) sum += residual * residual;
         squares[i] = sum / n;
     }
     return squares;
