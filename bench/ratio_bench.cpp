@@ -19,6 +19,8 @@
 //   PlainAnalyses/16, /20                the 51 analyses it holds, on one core
 //   Multifractal1M/0, /1                 MF-DFA-1 and backward MF-DMA, 10^6 samples, q = −5 … 5 by 0.5,
 //                                        the 20 default scales (a time, one core)
+//   CrossCorrelation1M/0, /1             DCCA-1 (end boxes) and backward DMCA of two walks of 10^6 samples,
+//                                        the 20 default scales, with rho (a time, one core)
 // The other methods against their plain loops: bench/method_bench.cpp.
 
 #include <benchmark/benchmark.h>
@@ -35,6 +37,7 @@
 
 #include "bench/bench_inputs.h"
 #include "engine/analysis.h"
+#include "engine/cross_correlation.h"
 #include "engine/dfa.h"
 #include "engine/driver.h"
 #include "engine/multifractal.h"
@@ -307,6 +310,18 @@ void BM_Multifractal1M(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(AnalyseMultifractal(x, s).status);
 }
 BENCHMARK(BM_Multifractal1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_CrossCorrelation1M(benchmark::State& state) {
+    static const std::vector<double> y = Walk(Inputs::kShort, 8);
+    const std::vector<double>& x = DfaInMemory::Walk1M();
+    CrossCorrelationSettings s;
+    s.family = state.range(0) == 0 ? MethodFamily::kDfa : MethodFamily::kDma;
+    s.scales = DefaultCrossCorrelationScales(s, static_cast<int64_t>(x.size()));
+    Silence silence;
+    ScopedOutputRedirect quiet(silence);
+    for (auto _ : state) benchmark::DoNotOptimize(AnalyseCrossCorrelation(x, y, s).rho.size());
+}
+BENCHMARK(BM_CrossCorrelation1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Static DFA-1 of every file of the list (boxes 16 … 2^16), with --jobs 1 and 2.
 void BM_FilesList40(benchmark::State& state) {

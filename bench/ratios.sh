@@ -14,7 +14,8 @@
 # against order 1 (at most 1.5), the time of static DFA with a box at every
 # start (at most 0.2 s) and of a dynamic DFA position (at most 1.5 us, with
 # its ratio to a dynamic DMA position), the interval on H in wall time (at
-# most 0.3 s at 2^16 and 5 s at 2^20) beside the analyses it holds, and the
+# most 0.3 s at 2^16 and 5 s at 2^20) beside the analyses it holds, the time
+# of DCCA-1 and DMCA of two series of 10^6 samples (at most 0.1 s), and the
 # peak memory of a static DFA against the raw data (at most 3).
 set -euo pipefail
 build=${1:-build}
@@ -23,7 +24,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M|MethodOurs|MethodPlain' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M|MethodOurs|MethodPlain|CrossCorrelation1M' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, os, sys
@@ -80,6 +81,10 @@ if "BM_OverlapDfa1M" in runs:
 for arg, name in ((0, "MF-DFA-1"), (1, "backward MF-DMA")):
     if f"BM_Multifractal1M/{arg}" in runs:
         print(f"{name}, 21 q, 20 scales, 10^6 samples, one core: {runs[f'BM_Multifractal1M/{arg}'] / 1000:.3f} s (at most 0.2 s)")
+for arg, name in ((0, "DCCA-1"), (1, "backward DMCA")):
+    if f"BM_CrossCorrelation1M/{arg}" in runs:
+        print(f"{name} with rho, two series of 10^6 samples, 20 scales, one core: "
+              f"{runs[f'BM_CrossCorrelation1M/{arg}'] / 1000:.3f} s (at most 0.1 s)")
 if "BM_DynamicDfa1M" in runs and "BM_DynamicDma10M" in runs:
     dfa, dma = runs["BM_DynamicDfa1M"] / 1e6 * 1e3, runs["BM_DynamicDma10M"] / 1e7 * 1e3  # us a position
     print(f"dynamic DFA-1, W = 1000, step 1, 20 boxes: {dfa:.2f} us a position (at most 1.5), "

@@ -19,7 +19,7 @@ using namespace fractan::cli;
 const Subcommand* const kSubcommands[] = {
     &kRunCommand, &kDmaCommand, &kDfaCommand, &kClustersCommand, &kConfigCommand, &kDemoCommand,
     &kGenerateCommand, &kLocalSlopeCommand, &kFilesListCommand, &kCountLinesCommand, &kSampleCommand,
-    &kMultifractalCommand,
+    &kMultifractalCommand, &kXcorrCommand,
 };
 
 fractan::StopSource interruptStop;

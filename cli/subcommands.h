@@ -26,7 +26,7 @@ struct Subcommand {
 
 extern const Subcommand kRunCommand, kDmaCommand, kDfaCommand, kClustersCommand, kConfigCommand,
     kDemoCommand, kGenerateCommand, kLocalSlopeCommand, kFilesListCommand, kCountLinesCommand,
-    kSampleCommand, kMultifractalCommand;
+    kSampleCommand, kMultifractalCommand, kXcorrCommand;
 
 // A whole number of at least `least`; its refusal says so in words (CLI11's
 // own range checks print the largest double in full).

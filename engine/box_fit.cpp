@@ -20,11 +20,9 @@ BoxBasis::BoxBasis(int32_t n, int32_t order) : n_(n), order_(order), h_(2.0 / n)
         norm *= beta;
         inverseNorm_[j] = 1.0 / norm;
     }
-    // The two-pass fits read the coordinates; the lower orders and the sliding boxes do not.
-    if (order >= 2) {
-        x_.resize(static_cast<size_t>(n));
-        for (int32_t u = 0; u < n; ++u) x_[u] = (2.0 * u - (n - 1)) / n;
-    }
+    // The two-pass fits read the coordinates; the sliding boxes do not.
+    x_.resize(static_cast<size_t>(n));
+    for (int32_t u = 0; u < n; ++u) x_[u] = (2.0 * u - (n - 1)) / n;
 }
 
 void BoxBasis::Projections(const double* moments, double* projections) const {
@@ -34,12 +32,16 @@ void BoxBasis::Projections(const double* moments, double* projections) const {
     }
 }
 
+template <int M>
 void BoxBasis::Coefficients(const double* moments, double* coefficients) const {
-    double p[kMostDfaOrder + 1];
-    Projections(moments, p);
-    for (int32_t i = 0; i <= order_; ++i) {
+    double p[M + 1];
+    for (int j = 0; j <= M; ++j) {
+        p[j] = 0.0;
+        for (int i = 0; i <= j; ++i) p[j] += toMonomials_[j][i] * moments[i];
+    }
+    for (int i = 0; i <= M; ++i) {
         double a = 0.0;
-        for (int32_t j = i; j <= order_; ++j) a += p[j] * inverseNorm_[j] * toMonomials_[j][i];
+        for (int j = i; j <= M; ++j) a += p[j] * inverseNorm_[j] * toMonomials_[j][i];
         coefficients[i] = a;
     }
 }
@@ -229,9 +231,61 @@ double TilingResiduals(const double* first, std::ptrdiff_t stride, int32_t count
         SumMoments<M>(start(0), x, n, moments);
         for (int32_t i = 0; i < count; ++i) {
             double a[M + 1];
-            basis.Coefficients(moments, a);
+            basis.Coefficients<M>(moments, a);
             total += FitResidual<M>(start(i), start(i + 1 < count ? i + 1 : i), x, n, a, moments) / n;
         }
+    }
+    return total;
+}
+
+template <int M>
+BoxPairSums PairTilingResiduals(const double* x, const double* y, std::ptrdiff_t stride, int32_t count,
+                                const BoxBasis& basis) {
+    const int32_t n = basis.Length();
+    const double* c = basis.Coordinates().data();
+    BoxPairSums total;
+    for (int32_t i = 0; i < count; ++i) {
+        const double *bx = x + i * stride, *by = y + i * stride;
+        // The two series in the two lanes, less their boxes' first samples;
+        // two samples a step, in two sets of sums, so that the chains of
+        // additions overlap.
+        const Pair first = {bx[0], by[0]};
+        auto value = [&](int32_t u) { return Pair{bx[u], by[u]} - first; };
+        Pair even[M + 1] = {}, odd[M + 1] = {};
+        auto addMoments = [&](Pair* b, Pair w, double at) {
+            b[0] += w;
+            for (int j = 1; j <= M; ++j) b[j] += w *= at;
+        };
+        int32_t u = 0;
+        for (; u + 1 < n; u += 2) addMoments(even, value(u), c[u]), addMoments(odd, value(u + 1), c[u + 1]);
+        if (u < n) addMoments(even, value(u), c[u]);
+        double mx[M + 1], my[M + 1], ax[M + 1], ay[M + 1];
+        for (int j = 0; j <= M; ++j) mx[j] = even[j][0] + odd[j][0], my[j] = even[j][1] + odd[j][1];
+        basis.Coefficients<M>(mx, ax);
+        basis.Coefficients<M>(my, ay);
+        Pair a[M + 1];
+        for (int j = 0; j <= M; ++j) a[j] = Pair{ax[j], ay[j]};
+        auto residual = [&](int32_t at) {
+            Pair fit = a[M];
+            for (int j = M - 1; j >= 0; --j) fit = fit * c[at] + a[j];
+            return value(at) - fit;
+        };
+        // Σ r² of each series in its lane, and Σ r_x·r_y of the even and odd samples.
+        Pair squaresEven = {}, squaresOdd = {}, products = {};
+        for (u = 0; u + 1 < n; u += 2) {
+            const Pair r0 = residual(u), r1 = residual(u + 1);
+            squaresEven += r0 * r0;
+            squaresOdd += r1 * r1;
+            products += Pair{r0[0], r1[0]} * Pair{r0[1], r1[1]};
+        }
+        if (u < n) {
+            const Pair r = residual(u);
+            squaresEven += r * r;
+            products[0] += r[0] * r[1];
+        }
+        total.xx += (squaresEven[0] + squaresOdd[0]) / n;
+        total.yy += (squaresEven[1] + squaresOdd[1]) / n;
+        total.xy += (products[0] + products[1]) / n;
     }
     return total;
 }
@@ -273,6 +327,8 @@ typename SlidingBox<M>::Where SlidingBox<M>::Summed(int64_t first) const {
 
 #define FRACTAN_BOX_FIT_ORDER(M)                                                                              \
     template double TilingResiduals<M>(const double*, std::ptrdiff_t, int32_t, const BoxBasis&);            \
+    template BoxPairSums PairTilingResiduals<M>(const double*, const double*, std::ptrdiff_t, int32_t,        \
+                                                const BoxBasis&);                                           \
     template class SlidingBox<M>;
 FRACTAN_BOX_FIT_ORDER(0)
 FRACTAN_BOX_FIT_ORDER(1)

@@ -32,7 +32,8 @@ public:
     // The projections P_j = Σ p_j·v of a box on the orthogonal polynomials,
     // from its moments b_i = Σ x^i·v.
     void Projections(const double* moments, double* projections) const;
-    // The monomial coefficients a_0 … a_order of the fit from the moments.
+    // The monomial coefficients a_0 … a_M of the fit from the moments, M the order.
+    template <int M>
     void Coefficients(const double* moments, double* coefficients) const;
     // p_0(x) … p_order(x).
     void Values(double x, double* values) const;
@@ -65,6 +66,17 @@ private:
 // box, so that their chains of additions overlap.
 template <int M>
 double TilingResiduals(const double* first, std::ptrdiff_t stride, int32_t count, const BoxBasis& basis);
+
+// The sums over boxes of two series at once: of R_x/n and R_y/n, and of
+// R_xy/n = Σ r_x·r_y/n, r the residuals of each series' own fit of order M in
+// the box. The boxes lie as for TilingResiduals, at the same places in both
+// series; each is fitted in two passes, its moments and then its residuals.
+struct BoxPairSums {
+    double xx = 0.0, yy = 0.0, xy = 0.0;
+};
+template <int M>
+BoxPairSums PairTilingResiduals(const double* x, const double* y, std::ptrdiff_t stride, int32_t count,
+                                const BoxBasis& basis);
 
 // The fit of order M in a box that moves on one sample at a time, at the cost
 // of a few operations a step: the box's projections on its orthogonal

@@ -42,16 +42,6 @@ int32_t AverageBack(int32_t n, double theta) {
     return static_cast<int32_t>(std::ceil((n - 1) * (1.0 - theta) - 1e-9));
 }
 
-void AverageResiduals(const double* y, int32_t n, int32_t back, int64_t first, int64_t count, double* residuals) {
-    const double reference = y[first];
-    double window = 0.0;
-    for (int64_t t = first - back; t < first - back + n; ++t) window += y[t] - reference;
-    for (int64_t t = first; t < first + count; ++t) {
-        if (t > first) window += (y[t - back + n - 1] - reference) - (y[t - back - 1] - reference);
-        residuals[t - first] = (y[t] - reference) - window / n;
-    }
-}
-
 std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what) {
     for (int32_t n : sizes)
         if (n < least)

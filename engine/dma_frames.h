@@ -18,6 +18,7 @@
 //   };
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -304,11 +305,30 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
 // ahead n − 1 − back.
 int32_t AverageBack(int32_t n, double theta);
 
-// The residuals y(t) − ỹ(t) for t = first … first + count − 1, ỹ(t) the mean
-// of y over t − back … t − back + n − 1. The window is summed afresh at
-// `first`, of values less y(first), so that a series far from zero keeps its
-// digits; taken in blocks of about n, rounding does not build up.
-void AverageResiduals(const double* y, int32_t n, int32_t back, int64_t first, int64_t count, double* residuals);
+// The residuals y(t) − ỹ(t) of S series alike for t = first … first + count − 1,
+// ỹ(t) the mean of y over t − back … t − back + n − 1, handed to
+// visit(t, residuals) in order, an array of one residual per series. Each
+// window is summed afresh at `first`, of values less y(first), so that a
+// series far from zero keeps its digits; taken in blocks of a few n,
+// rounding does not build up. The series go through one loop together, so
+// that their running sums advance side by side.
+template <size_t S, typename Visit>
+void AverageResiduals(const std::array<const double*, S>& series, int32_t n, int32_t back, int64_t first,
+                      int64_t count, Visit&& visit) {
+    const double inverse = 1.0 / n;
+    double reference[S], window[S] = {}, residuals[S];
+    for (size_t i = 0; i < S; ++i) reference[i] = series[i][first];
+    for (int64_t t = first - back; t < first - back + n; ++t)
+        for (size_t i = 0; i < S; ++i) window[i] += series[i][t] - reference[i];
+    for (int64_t t = first; t < first + count; ++t) {
+        for (size_t i = 0; i < S; ++i) {
+            const double* y = series[i];
+            if (t > first) window[i] += (y[t - back + n - 1] - reference[i]) - (y[t - back - 1] - reference[i]);
+            residuals[i] = (y[t] - reference[i]) - window[i] * inverse;
+        }
+        visit(t, static_cast<const double*>(residuals));
+    }
+}
 
 // The reason some window size is below `least`, or empty.
 std::string WindowsBelow(const SizeList& sizes, int32_t least, const char* what);

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 
 #include "engine/box_fit.h"
 #include "engine/computation.h"
 #include "engine/dfa.h"
 #include "engine/dma_frames.h"
+#include "engine/result_files.h"
 #include "setup/output.h"
 #include "setup/stop.h"
 
@@ -77,11 +77,11 @@ std::vector<double> AverageSquares(std::span<const double> y, int32_t n, double 
     const int64_t N = static_cast<int64_t>(y.size());
     const int32_t back = AverageBack(n, theta);
     const int64_t count = (N - n + 1) / n;
-    std::vector<double> squares(static_cast<size_t>(count)), residuals(static_cast<size_t>(n));
+    std::vector<double> squares(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
-        AverageResiduals(y.data(), n, back, back + i * n, n, residuals.data());
         double sum = 0.0;
-        for (double residual : residuals) sum += residual * residual;
+        AverageResiduals<1>({y.data()}, n, back, back + i * n, n,
+                            [&](int64_t, const double* r) { sum += r[0] * r[0]; });
         squares[i] = sum / n;
     }
     return squares;
@@ -136,21 +136,6 @@ void Spectrum(MultifractalResult& r) {
         r.alpha.push_back(alpha);
         r.f.push_back(r.q[j] * alpha - r.tau[j]);
     }
-}
-
-// Writes the text to path by way of a file beside it.
-bool WriteWhole(const std::string& path, const std::string& text) {
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part);
-        out << text;
-        if (!out.flush()) {
-            out.close();
-            std::remove(part.c_str());
-            return false;
-        }
-    }
-    return std::rename(part.c_str(), path.c_str()) == 0;
 }
 
 }  // namespace
@@ -320,8 +305,8 @@ std::string WriteMultifractalFiles(const MultifractalFiles& files, const Multifr
     }
     for (size_t j = 0; j < r.q.size(); ++j)
         spectrum += Formatted("%g %.10g %.10g %.10g %.10g\n", r.q[j], r.h[j], r.tau[j], r.alpha[j], r.f[j]);
-    if (!WriteWhole(files.fluctuations, fq)) return files.fluctuations;
-    if (!WriteWhole(files.spectrum, spectrum)) return files.spectrum;
+    if (!WriteWholeFile(files.fluctuations, fq)) return files.fluctuations;
+    if (!WriteWholeFile(files.spectrum, spectrum)) return files.spectrum;
     return {};
 }
 

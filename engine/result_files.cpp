@@ -1,6 +1,7 @@
 #include "engine/result_files.h"
 
 #include <cstdio>
+#include <fstream>
 
 #include "engine/methods.h"
 #include "setup/output.h"
@@ -11,6 +12,20 @@ namespace fractan {
 bool TruncateFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "w");
     return file && std::fclose(file) == 0;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    const std::string part = path + ".part";
+    {
+        std::ofstream out(part);
+        out << text;
+        if (!out.flush()) {
+            out.close();
+            std::remove(part.c_str());
+            return false;
+        }
+    }
+    return std::rename(part.c_str(), path.c_str()) == 0;
 }
 
 std::string ResultFilePath(const std::string& outputPath, const std::string& testName,

@@ -13,6 +13,10 @@ namespace fractan {
 // Creates or empties a file; false (and nothing happens) when it cannot be opened.
 bool TruncateFile(const std::string& path);
 
+// Writes the text to path by way of a file beside it (path + ".part"), so
+// that a failed write leaves nothing half-written; false when it fails.
+bool WriteWholeFile(const std::string& path, const std::string& text);
+
 // outputPath + separator + testName + "." + type name + ".out.txt".
 std::string ResultFilePath(const std::string& outputPath, const std::string& testName,
                            int32_t computationType);
