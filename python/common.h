@@ -22,6 +22,7 @@ void AddClusters(py::module_& m);
 void AddGenerators(py::module_& m);
 void AddTools(py::module_& m);
 void AddMultifractal(py::module_& m);
+void AddCrossCorrelation(py::module_& m);
 
 using Samples = py::array_t<double, py::array::c_style | py::array::forcecast>;
 

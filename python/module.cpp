@@ -1,7 +1,7 @@
 // The extension `fractan._fractan`: the engine on numpy arrays, which the
 // package `fractan` (python/fractan/__init__.py) presents. Each area of it
-// (python/analyses.cpp, batch.cpp, clusters.cpp, generators.cpp, tools.cpp)
-// adds its own classes and functions.
+// (python/analyses.cpp, batch.cpp, clusters.cpp, generators.cpp, tools.cpp,
+// multifractal.cpp, cross_correlation.cpp) adds its own classes and functions.
 
 #include "python/common.h"
 
@@ -18,4 +18,5 @@ PYBIND11_MODULE(_fractan, m) {
     AddGenerators(m);
     AddTools(m);
     AddMultifractal(m);
+    AddCrossCorrelation(m);
 }

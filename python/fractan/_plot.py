@@ -53,6 +53,26 @@ def plot_multifractal(self, axes=None):
     return axes
 
 
+def plot_cross_correlation(self, ax=None):
+    """rho(n) against n on a log axis, or rho along the series (a line per scale) when sliding, on the
+    matplotlib axes ax (new ones by default). Returns the axes."""
+    ax = _axes(ax)
+    if self.positions is not None:
+        for n, column in zip(self.scales, np.asarray(self.rho).T):
+            ax.plot(self.positions, column, lw=1, label=f"n = {n}")
+        ax.set_xlabel("position")
+        if len(self.scales) <= 8:
+            ax.legend()
+    else:
+        ax.semilogx(np.asarray(self.scales, dtype=float), self.rho, "o-")
+        ax.set_xlabel("n")
+    ax.axhline(0.0, color="grey", lw=0.5)
+    ax.set_ylim(-1.05, 1.05)
+    ax.set_ylabel("rho(n)")
+    ax.set_title(self.method)
+    return ax
+
+
 _QUANTITIES = ("lifetime", "area", "length", "diameter")
 
 

@@ -156,6 +156,8 @@ def test_plots_import_matplotlib_only_when_asked():
     assert np.array_equal(fractan.dfa(x, type=1, window=1000, step=100).plot().lines[0].get_xdata(),
                           fractan.dfa(x, type=1, window=1000, step=100).positions)
     assert len(fractan.clusters(x, [10, 20]).plot()) == 4
+    c = fractan.dcca(x, np.cos(x), window=1000, step=500)
+    assert np.array_equal(c.plot().lines[2].get_ydata(), c.rho[:, 2])
 
 
 def refusal_rows():
@@ -221,6 +223,7 @@ def test_arguments(tmp_path):
         (lambda: fractan.dfa(x, [8, 16]), TypeError, "^type must be a whole number, not list .give arrays by name"),
         (lambda: fractan.load(str(tmp_path / "t.csv"), column="volume"), ValueError, 'no column named "volume"'),
         (lambda: fractan.clusters(x[:2], [4]), ValueError, "^There are 2 samples; a cluster needs at least 3.$"),
+        (lambda: fractan.dcca(x, x[:-1]), ValueError, "^The two series differ in length: the first has 4000 samples, the second 3999"),
     ]:
         with pytest.raises(error, match=said):
             call()
@@ -242,6 +245,14 @@ def test_arguments(tmp_path):
         fractan.dfa(nan)
     with pytest.raises(ValueError, match="outside"):
         fractan.generate_rmd(5, 1.5)
+
+    # Two series: rho of the command's file.
+    x.tofile(tmp_path / "x.dat")
+    np.cos(x).tofile(tmp_path / "y.dat")
+    subprocess.run([FRACTAN, "xcorr", str(tmp_path / "x.dat"), str(tmp_path / "y.dat"), "--method", "dmca", "--theta",
+                    "0.5", "--scales", "8,64"], check=True, capture_output=True)
+    assert np.loadtxt(tmp_path / "x.dat.y.dat.dmca.txt")[:, 4] == pytest.approx(
+        fractan.dmca(x, np.cos(x), scales=[8, 64], theta=0.5).rho, rel=1e-9)
 
     config = tmp_path / "c.txt"
     x.tofile(tmp_path / "s.dat")
