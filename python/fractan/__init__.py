@@ -1,7 +1,8 @@
 """FRACTAN: Hurst exponents of time series by detrending moving average (DMA) and detrended
 fluctuation analysis (DFA), the cluster analysis of the crossings of a series and its moving
 averages, the cross-correlation of two series (DCCA, DMCA), series by random midpoint displacement
-or exact by FFT, and the local slope of a log-log chart. The numbers are those of the fractan command on the same series."""
+or exact by FFT, and the local slope of a log-log chart. The numbers are those of the fractan command
+on the same series."""
 from . import _fractan
 from ._arguments import with_plain_errors
 from ._plot import plot_clusters, plot_cross_correlation, plot_multifractal, plot_result

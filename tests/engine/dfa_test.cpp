@@ -8,6 +8,7 @@
 #include <span>
 
 #include "engine/analysis.h"
+#include "engine/cross_correlation.h"
 #include "engine/multifractal.h"
 #include "setup/output.h"
 
@@ -31,12 +32,12 @@ struct DfaCase : test::SeriesFolder {
     }
 };
 
-// R/n of the least-squares polynomial of the order through the n samples from
-// `first`: the normal equations in long double, over t scaled to [−1, 1],
-// solved by elimination, and the residuals summed plainly.
-long double PlainBoxResidual(const std::vector<double>& y, int first, int n, int order) {
+// The residuals of the least-squares polynomial of the order through the n
+// samples from `first`: the normal equations in long double, over t scaled to
+// [−1, 1], solved by elimination.
+std::vector<long double> PlainBoxResiduals(const std::vector<double>& y, int first, int n, int order) {
     const int m = order + 1;
-    long double a[6][7] = {}, c[6], r = 0;
+    long double a[6][7] = {}, c[6];
     for (int u = 0; u < n; ++u) {
         long double power[11] = {1};  // t^0 … t^10
         for (int i = 1; i < 2 * m - 1; ++i) power[i] = power[i - 1] * (2.0L * u - (n - 1)) / (n - 1);
@@ -53,18 +54,26 @@ long double PlainBoxResidual(const std::vector<double>& y, int first, int n, int
         for (int j = i + 1; j < m; ++j) c[i] -= a[i][j] * c[j];
         c[i] /= a[i][i];
     }
+    std::vector<long double> residuals(n);
     for (int u = 0; u < n; ++u) {
         long double fit = 0;
         for (int i = m - 1; i >= 0; --i) fit = fit * (2.0L * u - (n - 1)) / (n - 1) + c[i];
-        r += (y[first + u] - fit) * (y[first + u] - fit);
+        residuals[u] = y[first + u] - fit;
     }
+    return residuals;
+}
+
+// R/n of that fit, the residuals summed plainly.
+long double PlainBoxResidual(const std::vector<double>& y, int first, int n, int order) {
+    long double r = 0;
+    for (long double residual : PlainBoxResiduals(y, first, n, order)) r += residual * residual;
     return r / n;
 }
 
-// F(n) at end position p from the definition: the boxes in the W samples up
-// to p that end at p, p − s, … (s = n, or the overlap's step), and for both
-// ends those that start at p − W + 1, p − W + 1 + n, …
-double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order, const std::string& boxes = "end") {
+// The first samples of the boxes in the W samples up to p: those that end at
+// p, p − s, … (s = n, or the overlap's step), and for both ends those that
+// start at p − W + 1, p − W + 1 + n, …
+std::vector<int> BoxFirsts(int p, int W, int n, const std::string& boxes) {
     const int step = boxes == "overlap"            ? 1
                      : boxes.starts_with("overlap:") ? std::max(1, int(std::lround(std::stod(boxes.substr(8)) * n)))
                                                    : n;
@@ -72,6 +81,12 @@ double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order, 
     for (int first = p - n + 1; first > p - W; first -= step) firsts.push_back(first);
     if (boxes == "both")
         for (int first = p - W + 1; first + n - 1 <= p; first += n) firsts.push_back(first);
+    return firsts;
+}
+
+// F(n) at end position p from the definition.
+double ReferenceF(const std::vector<double>& y, int p, int W, int n, int order, const std::string& boxes = "end") {
+    const std::vector<int> firsts = BoxFirsts(p, W, n, boxes);
     long double total = 0;
     for (int first : firsts) total += PlainBoxResidual(y, first, n, order);
     return double(std::sqrt(total / firsts.size()));
@@ -241,6 +256,87 @@ TEST(MultifractalTest, FluctuationsFollowTheDefinitionSegmentBySegment) {
         EXPECT_EQ(r.FlatSegments(), flat);
         EXPECT_NE(capture.Text().find(std::to_string(flat) + " of the"), std::string::npos) << capture.Text();
     }
+}
+
+// DCCA and DMCA against the products of plain residuals, box by box or sample
+// by sample, over the whole series and in windows sliding along it (each
+// analysed as a series of its own); ρ of a series with itself is 1, with its
+// negative −1; series of different lengths are refused with both lengths.
+TEST(CrossCorrelationTest, FollowsThePlainResidualsBoxByBoxAndSampleBySample) {
+    struct Row {
+        MethodFamily family;
+        int order;
+        std::string boxes;
+        double theta;
+        int window;
+    };
+    using enum MethodFamily;
+    const Row rows[] = {{kDfa, 1, "end", 0, 0},         {kDfa, 2, "both", 0, 0},        {kDfa, 1, "overlap", 0, 0},
+                        {kDfa, 0, "overlap:0.5", 0, 0}, {kDma, 0, "", 0, 0},            {kDma, 0, "", 0.5, 0},
+                        {kDfa, 2, "both", 0, 150},      {kDfa, 1, "overlap", 0, 150},   {kDma, 0, "", 0.5, 150}};
+    const int N = 307, step = 37;
+    std::vector<double> x(N), y(N), negative(N);
+    for (int t = 0; t < N; ++t) {
+        x[t] = std::sin(t * 0.7) * 3 + std::cos(t * t * 0.1) + 0.01 * t;
+        y[t] = 0.5 * x[t] + std::cos(t * 1.3) + std::sin(t * t * 0.07);
+        negative[t] = -x[t];
+    }
+    for (const Row& row : rows) {
+        CrossCorrelationSettings s{row.family, {5, 8, 20}, row.order, row.boxes, row.theta};
+        s.window = row.window, s.step = step;
+        OutputSilence quiet;
+        const CrossCorrelationResult r = AnalyseCrossCorrelation(x, y, s);
+        ASSERT_EQ(r.status, AnalysisStatus::kAnalysed) << r.reason;
+        const int W = row.window > 0 ? row.window : N;
+        std::vector<int> ends = {N - 1};  // the last samples of the windows analysed
+        if (row.window > 0) {
+            ends.clear();
+            for (int p = W - 1; p < N; ++p)
+                if (p % step == 0) ends.push_back(p);
+            EXPECT_EQ(std::vector<int>(r.positions.begin(), r.positions.end()), ends);
+        }
+        for (size_t i = 0; i < ends.size(); ++i)
+            for (size_t k = 0; k < s.scales.size(); ++k) {
+                const int n = s.scales[k], p = ends[i];
+                long double xx = 0, yy = 0, xy = 0;
+                int units = 0;
+                auto take = [&](const std::vector<long double>& rx, const std::vector<long double>& ry) {
+                    const size_t m = rx.size();
+                    for (size_t u = 0; u < m; ++u)
+                        xx += rx[u] * rx[u] / m, yy += ry[u] * ry[u] / m, xy += rx[u] * ry[u] / m;
+                    ++units;
+                };
+                if (row.family == kDfa) {
+                    for (int first : BoxFirsts(p, W, n, row.boxes))
+                        take(PlainBoxResiduals(x, first, n, row.order), PlainBoxResiduals(y, first, n, row.order));
+                } else {
+                    const int back = static_cast<int>(std::ceil((n - 1) * (1 - row.theta)));
+                    for (int t = p - W + 1 + back; t <= p - (n - 1 - back); ++t) {
+                        long double mx = 0, my = 0;
+                        for (int u = t - back; u < t - back + n; ++u) mx += x[u], my += y[u];
+                        mx /= n, my /= n;
+                        take({x[t] - mx}, {y[t] - my});
+                    }
+                }
+                const double rho = double(xy / std::sqrt(xx * yy));
+                if (row.window > 0) {
+                    EXPECT_NEAR(r.rhoAlong[i][k], rho, 1e-9) << row.boxes << row.theta << " n " << n << " at " << p;
+                    continue;
+                }
+                EXPECT_NEAR(r.f2xy[k], double(xy / units), 1e-9 * std::fabs(double(xy / units))) << row.boxes << n;
+                EXPECT_NEAR(r.fx[k], double(std::sqrt(xx / units)), 1e-9 * r.fx[k]) << row.boxes << n;
+                EXPECT_NEAR(r.fy[k], double(std::sqrt(yy / units)), 1e-9 * r.fy[k]) << row.boxes << n;
+                EXPECT_NEAR(r.rho[k], rho, 1e-9) << row.boxes << row.theta << " n " << n;
+            }
+        for (const auto& [other, sign] : {std::pair{x, 1.0}, std::pair{negative, -1.0}}) {
+            const CrossCorrelationResult self = AnalyseCrossCorrelation(x, other, s);
+            std::vector<double> all = self.rho;
+            for (const std::vector<double>& along : self.rhoAlong) all.insert(all.end(), along.begin(), along.end());
+            for (double rho : all) EXPECT_NEAR(rho, sign, 1e-12) << row.boxes << row.theta;
+        }
+    }
+    const std::string refused = AnalyseCrossCorrelation(x, std::span(y).first(300), {}).reason;
+    EXPECT_NE(refused.find("the first has 307 samples, the second 300"), std::string::npos) << refused;
 }
 
 }  // namespace
