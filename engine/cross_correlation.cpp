@@ -266,9 +266,13 @@ Refusal CheckCrossCorrelation(const CrossCorrelationSettings& s, int64_t lengthX
                                     s.window, static_cast<long long>(lengthX))};
     if (s.window > 0 && s.step < 1)
         return {"step", Formatted("The step %d is below 1.", s.step)};
-    if (s.scales.empty()) return {"scales", "No scale is given."};
     const int32_t least = LeastScale(s);
     const int64_t most = s.window > 0 ? s.window : lengthX;
+    if (s.scales.empty())
+        return {"scales", Formatted("No scale is given, and an eighth of the %lld samples of %s, where the default "
+                                    "scales end, is below %d, where they start: give the scales.",
+                                    static_cast<long long>(most), s.window > 0 ? "the window" : "each series",
+                                    std::max(4, least))};
     for (int32_t n : s.scales) {
         if (n < least)
             return {"scales", "Scale " + std::to_string(n) + " leaves no residual with " + method.title +
