@@ -44,7 +44,7 @@ int Prepare(std::span<const double> samples, bool integrate, std::vector<double>
     if (integrate) Integrate(values);
     double steps = 0.0;
     for (size_t t = 1; t < values.size(); ++t) steps += std::fabs(values[t] - values[t - 1]);
-    steps /= static_cast<double>(values.size());
+    steps /= static_cast<double>(std::max<size_t>(values.size(), 2) - 1);
     // Within these bounds 2^−e is a normal number, and scaling by it is exact.
     const int exponent = steps > 0.0 && std::isfinite(steps) ? std::clamp(std::ilogb(steps), -1000, 1000) : 0;
     const double scale = std::ldexp(1.0, -exponent), first = values[0] * scale;
@@ -52,8 +52,8 @@ int Prepare(std::span<const double> samples, bool integrate, std::vector<double>
     return exponent;
 }
 
-// The sums over the boxes (or positions) of one scale: of r_x², r_y² and r_x·r_y each
-// averaged over its box, and the number of boxes.
+// The sums over the boxes (or samples) of one scale of r_x², r_y² and r_x·r_y,
+// each averaged over its box, and the number of boxes (or samples).
 struct Sums {
     double xx = 0.0, yy = 0.0, xy = 0.0;
     int64_t units = 0;
