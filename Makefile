@@ -51,7 +51,7 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	./$(BUILD_DIR)/bench/fractan_bench --benchmark_filter='-10M|FilesList40|ShortFiles|FirstOrderDma20|MethodOurs|MethodPlain'
+	./$(BUILD_DIR)/bench/fractan_bench --benchmark_filter='-10M|FilesList40|ShortFiles|FirstOrderDma20|MethodOurs|MethodPlain|DynamicThreads'
 	bash bench/memory_dynamic.sh $(BUILD_DIR)
 	bash bench/memory_clusters.sh $(BUILD_DIR)
 	bash bench/memory_generator.sh $(BUILD_DIR)

@@ -5,6 +5,7 @@
 //     2, 4, 6, 9 (static DMA)       10^7 samples, 20 windows 50 … 1000
 //     5, 8 (dynamic DMA)            10^6 samples, the same windows, W = 1000, step 1
 //     1 (dynamic DFA-1)             10^6 samples, 20 box sizes 8 … 125, W = 1000, step 1
+//   DynamicThreads/T/J              dynamic type T (1, 5, 8) as above on J = 1 and 2 threads, in wall time
 // A plain run that follows ours of its type gives, as a counter, how far its
 // numbers are from ours at most: "differs in F", relatively (static), or
 // "differs in H", which crosses 0 along a series (dynamic).
@@ -304,6 +305,20 @@ void BM_MethodPlain(benchmark::State& state) {
         differs = std::max(differs, std::fabs(plain[i] - o[i]) / (IsDynamicType(type) ? 1.0 : std::fabs(o[i])));
     state.counters[IsDynamicType(type) ? "differs in H" : "differs in F"] = differs;
 }
+
+// The scales and positions of one dynamic run shared by 1 or 2 threads, in wall time.
+void BM_DynamicThreads(benchmark::State& state) {
+    const int32_t type = static_cast<int32_t>(state.range(0));
+    AnalysisSettings s = OursSettings(type);
+    s.jobs = static_cast<int32_t>(state.range(1));
+    const std::vector<double>& x = Series(type);
+    OutputSilence quiet;
+    for (auto _ : state) benchmark::DoNotOptimize(Analyse(x, s).hursts.size());
+}
+BENCHMARK(BM_DynamicThreads)
+    ->ArgsProduct({{1, 5, 8}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK(BM_MethodOurs)->DenseRange(1, 2)->DenseRange(4, 6)->Arg(8)->Arg(9)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MethodPlain)->DenseRange(1, 2)->DenseRange(4, 6)->Arg(8)->Arg(9)->Unit(benchmark::kMillisecond);

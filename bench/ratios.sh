@@ -8,15 +8,16 @@
 # figure), with how far the plain loops' F or H lie from ours; a files list of
 # many short text series against a loop that only reads them and writes their
 # charts (at most 1.5), static DFA-1 and DMA of 10^7 samples on two threads
-# against one (at least 1.7 times faster), a files list with --jobs 2 against
-# --jobs 1 (at least 1.8 times faster, and the same files), text loading
+# against one (at least 1.7 times faster), dynamic DFA-1, shifted and smoothed
+# DMA of 10^6 samples on two threads against one, a files list with --jobs 2
+# against --jobs 1 (at least 1.8 times faster, and the same files), text loading
 # against a bare fast_float loop (at most 1.5), static DFA of orders 2 and 3
 # against order 1 (at most 1.5), the time of static DFA with a box at every
-# start (at most 0.2 s) and of a dynamic DFA position (at most 1.5 us, with
-# its ratio to a dynamic DMA position), the interval on H in wall time (at
-# most 0.3 s at 2^16 and 5 s at 2^20) beside the analyses it holds, the time
-# of DCCA-1 and DMCA of two series of 10^6 samples (at most 0.1 s), and the
-# peak memory of a static DFA against the raw data (at most 3).
+# start (at most 0.2 s) and of a dynamic DFA position (at most 1.5 us, with its
+# ratio to a dynamic DMA position), the interval on H in wall time (at most 0.3
+# s at 2^16 and 5 s at 2^20) beside the analyses it holds, the time of DCCA-1
+# and DMCA of two series of 10^6 samples (at most 0.1 s), and the peak memory of
+# a static DFA against the raw data (at most 3).
 set -euo pipefail
 build=${1:-build}
 json=$(mktemp)
@@ -24,7 +25,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$json" "$work"' EXIT
 
 "$build/bench/fractan_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M|MethodOurs|MethodPlain|CrossCorrelation1M' \
+  --benchmark_filter='StaticDfa10M|DynamicDma10M|FilesList40|Threads10M|ShortFiles|FirstOrderDma20|LoadTextSeries|BareFastFloat|Dfa1M|DfaOrder1M|Interval|PlainAnalyses|Multifractal1M|MethodOurs|MethodPlain|DynamicThreads|CrossCorrelation1M' \
   --benchmark_format=json > "$json"
 python3 - "$json" <<'PY'
 import json, os, sys
@@ -55,6 +56,12 @@ rows = [
      "at most 0.59"),
     ("static DMA", "10^7, 20 windows", "BM_Threads10M/2/2/real_time", "1 thread", "BM_Threads10M/2/1/real_time", 2,
      "at most 0.59"),
+    ("dynamic DFA-1", "10^6, 20 boxes, W 1000", "BM_DynamicThreads/1/2/real_time", "1 thread",
+     "BM_DynamicThreads/1/1/real_time", 2, "a figure"),
+    ("dynamic shifted DMA", dynamic, "BM_DynamicThreads/5/2/real_time", "1 thread",
+     "BM_DynamicThreads/5/1/real_time", 2, "a figure"),
+    ("dynamic smoothed DMA", dynamic, "BM_DynamicThreads/8/2/real_time", "1 thread",
+     "BM_DynamicThreads/8/1/real_time", 2, "a figure"),
     ("files list, static DFA-1", "40 x 10^6", "BM_FilesList40/2/real_time", "--jobs 1", "BM_FilesList40/1/real_time", 2,
      "at most 0.56"),
     ("files list, static DFA-1", f"{short} x 10^3 text", "BM_ShortFiles/real_time", "read+chart loop",
