@@ -1,7 +1,8 @@
 // fractan-gui-screenshots FOLDER: fills every page with a synthetic series or
 // what the pages before it wrote, runs it, and saves a picture of each page
 // into FOLDER (gui-generator.png, gui-dma.png, gui-dfa.png, gui-clusters.png,
-// gui-fileslist.png, gui-localslope.png, gui-multifractal.png) for the documentation.
+// gui-fileslist.png, gui-localslope.png, gui-multifractal.png, gui-xcorr.png) for the
+// documentation.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,11 +15,15 @@
 #include <QThread>
 
 #include <cstdio>
+#include <random>
+#include <span>
+#include <vector>
 
 #include "generator/generator.h"
 #include "generator/series_writer.h"
 #include "setup/output.h"
 #include "ui/analysis_page.h"
+#include "ui/cross_correlation_page.h"
 #include "ui/data_series_page.h"
 #include "ui/application.h"
 #include "ui/local_slope_page.h"
@@ -198,6 +203,31 @@ int main(int argc, char** argv) {
     }
     sheet.Pages()->setCurrentWidget(multifractal);
     ok &= Save(&sheet, pictures + "/gui-multifractal.png");
+
+    // DCCA of two random walks of 2^14 steps whose steps are correlated by 0.6.
+    std::mt19937 random(11);
+    std::normal_distribution<double> gauss;
+    std::vector<double> x(16384), y(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double step = gauss(random);
+        x[i] = (i ? x[i - 1] : 0.0) + step;
+        y[i] = (i ? y[i - 1] : 0.0) + 0.6 * step + 0.8 * gauss(random);
+    }
+    const QString first = work.filePath("walk_x"), second = work.filePath("walk_y");
+    for (const auto& [walk, base] : {std::pair{&x, first}, std::pair{&y, second}})
+        ok &= fractan::WriteSeries(std::span<const double>(*walk), base.toStdString(), fractan::kTextSeries, 6) ==
+              fractan::kSeriesWritten;
+    auto* xcorr = sheet.CrossCorrelationPage();
+    Text(xcorr, "inputFile", first + ".txt");
+    Text(xcorr, "secondFile", second + ".txt");
+    sheet.Pages()->setCurrentWidget(xcorr);  // shown as it runs, its log laid out as the user sees it
+    xcorr->Calculate();
+    clock.restart();
+    while (xcorr->WorkerBusy() && clock.elapsed() < 60000) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    ok &= Save(&sheet, pictures + "/gui-xcorr.png");
     work.removeRecursively();
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/analysis_page.h"
+#include "ui/cross_correlation_page.h"
 #include "ui/data_series_page.h"
 #include "ui/local_slope_page.h"
 #include "ui/multifractal_page.h"
@@ -37,6 +38,8 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
     localSlopePage_->setObjectName("localSlopePage");
     multifractalPage_ = new CMultifractalPage(services);
     multifractalPage_->setObjectName("multifractalPage");
+    crossCorrelationPage_ = new CCrossCorrelationPage(services);
+    crossCorrelationPage_->setObjectName("crossCorrelationPage");
     tabs_->addTab(generatorPage_, "Series generation");
     tabs_->addTab(dmaPage_, "DMA");
     tabs_->addTab(dfaPage_, "DFA");
@@ -44,6 +47,7 @@ CMainSheet::CMainSheet(FormServices& services, QWidget* parent) : QDialog(parent
     tabs_->addTab(dataSeriesPage_, "Input file series generation");
     tabs_->addTab(localSlopePage_, "Local slope");
     tabs_->addTab(multifractalPage_, "Multifractal");
+    tabs_->addTab(crossCorrelationPage_, "Cross-correlation");
     tabs_->setCurrentWidget(dmaPage_);
 
     // No Apply and no Help button.

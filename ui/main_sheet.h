@@ -1,5 +1,5 @@
 #pragma once
-// The application's one window: a sheet of seven pages with OK and Cancel.
+// The application's one window: a sheet of eight pages with OK and Cancel.
 
 #include <QDialog>
 
@@ -19,6 +19,7 @@ class CSeriesGeneratorPage;
 class CDataSeriesPage;
 class CLocalSlopePage;
 class CMultifractalPage;
+class CCrossCorrelationPage;
 
 class CMainSheet : public QDialog {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     CDataSeriesPage* DataSeriesPage() const { return dataSeriesPage_; }
     CLocalSlopePage* LocalSlopePage() const { return localSlopePage_; }
     CMultifractalPage* MultifractalPage() const { return multifractalPage_; }
+    CCrossCorrelationPage* CrossCorrelationPage() const { return crossCorrelationPage_; }
 
     // OK, Cancel, Escape and the close box end here. While a page's worker
     // runs, the user is asked first; its work is then stopped and
@@ -59,6 +61,7 @@ private:
     CDataSeriesPage* dataSeriesPage_;
     CLocalSlopePage* localSlopePage_;
     CMultifractalPage* multifractalPage_;
+    CCrossCorrelationPage* crossCorrelationPage_;
 };
 
 }  // namespace fractan::ui

@@ -41,6 +41,47 @@ void AttachDecadeAxes(QChart* chart, QPointF low, QPointF high, const QString& x
     chart->legend()->setAlignment(Qt::AlignBottom);
 }
 
+// A chart has far fewer pixels than a run may have positions: long lines are
+// drawn through every k-th point, at most this many in all.
+constexpr size_t kMostDrawn = 20000;
+
+// The smallest box around the points drawn.
+struct Extent {
+    double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
+    void Add(QPointF p) {
+        xLow = std::min(xLow, p.x());
+        xHigh = std::max(xHigh, p.x());
+        yLow = std::min(yLow, p.y());
+        yHigh = std::max(yHigh, p.y());
+    }
+};
+
+// Adds the lines, coloured from blue to red in their order, the first and the
+// last named in the legend, through every stride-th point that `drawable`
+// accepts; `extent` grows to hold them. The points drawn.
+template <class Drawable>
+int AddColouredLines(QChart* chart, const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
+                     size_t stride, Extent& extent, Drawable drawable) {
+    int drawn = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        auto* line = new QLineSeries;
+        line->setName(names.value(qsizetype(i)));
+        const double share = lines.size() > 1 ? double(i) / double(lines.size() - 1) : 0.0;
+        line->setColor(QColor::fromHsvF(0.66 * (1.0 - share), 0.85, 0.85));
+        for (size_t k = 0; k < lines[i].size(); k += std::max<size_t>(stride, 1)) {
+            if (!drawable(lines[i][k])) continue;
+            line->append(lines[i][k]);
+            extent.Add(lines[i][k]);
+        }
+        line->setPointsVisible(line->count() <= 200);  // few points: each one is a value of its own
+        drawn += static_cast<int>(line->count());
+        chart->addSeries(line);
+        if (i != 0 && i + 1 != lines.size())
+            for (QLegendMarker* marker : chart->legend()->markers(line)) marker->setVisible(false);
+    }
+    return drawn;
+}
+
 }  // namespace
 
 ResultChart::ResultChart(QWidget* parent) : QChartView(parent) {
@@ -150,9 +191,6 @@ void ResultChart::ShowLine(const std::vector<QPointF>& points, const QString& ti
     chart->setTitle(title);
     chart->legend()->hide();
     hurstText_.clear();
-    // A long line is drawn through every k-th point: a chart has far fewer
-    // pixels than a run may have positions.
-    constexpr size_t kMostDrawn = 20000;
     const size_t stride = (points.size() + kMostDrawn - 1) / kMostDrawn;
     auto* line = new QLineSeries;
     double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
@@ -196,27 +234,10 @@ void ResultChart::ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines
     auto* chart = new QChart;
     chart->setTitle(title);
     hurstText_.clear();
-    plotted_ = 0;
-    double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        auto* line = new QLineSeries;
-        line->setName(names.value(qsizetype(i)));
-        const double share = lines.size() > 1 ? double(i) / double(lines.size() - 1) : 0.0;
-        line->setColor(QColor::fromHsvF(0.66 * (1.0 - share), 0.85, 0.85));
-        for (const QPointF& p : lines[i]) {
-            if (!(p.x() > 0.0 && p.y() > 0.0 && std::isfinite(p.x()) && std::isfinite(p.y()))) continue;
-            line->append(p);
-            xLow = std::min(xLow, p.x());
-            xHigh = std::max(xHigh, p.x());
-            yLow = std::min(yLow, p.y());
-            yHigh = std::max(yHigh, p.y());
-        }
-        line->setPointsVisible(true);
-        plotted_ += static_cast<int>(line->count());
-        chart->addSeries(line);
-        if (i != 0 && i + 1 != lines.size())
-            for (QLegendMarker* marker : chart->legend()->markers(line)) marker->setVisible(false);
-    }
+    Extent extent;
+    plotted_ = AddColouredLines(chart, lines, names, 1, extent, [](QPointF p) {
+        return p.x() > 0.0 && p.y() > 0.0 && std::isfinite(p.x()) && std::isfinite(p.y());
+    });
     if (plotted_ == 0) {
         chart->setTitle(title + ": no point can be drawn on logarithmic axes");
         chart->removeAllSeries();
@@ -224,7 +245,51 @@ void ResultChart::ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines
         setChart(chart);
         return;
     }
-    AttachDecadeAxes(chart, {xLow, yLow}, {xHigh, yHigh}, xTitle, yTitle);
+    AttachDecadeAxes(chart, {extent.xLow, extent.yLow}, {extent.xHigh, extent.yHigh}, xTitle, yTitle);
+    setChart(chart);
+}
+
+void ResultChart::ShowCoefficient(const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
+                                  const QString& title, const QString& xTitle, bool logX) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    hurstText_.clear();
+    size_t points = 0;
+    for (const std::vector<QPointF>& line : lines) points += line.size();
+    Extent extent;
+    plotted_ = AddColouredLines(chart, lines, names, (points + kMostDrawn - 1) / kMostDrawn, extent, [logX](QPointF p) {
+        return std::isfinite(p.x()) && std::isfinite(p.y()) && (!logX || p.x() > 0.0);
+    });
+    if (lines.size() < 2) chart->legend()->hide();
+    if (plotted_ == 0) {
+        chart->setTitle(title + ": no finite ρ to draw");
+        setChart(chart);
+        return;
+    }
+    QAbstractAxis* xAxis = nullptr;
+    if (logX) {
+        xAxis = DecadeAxis(extent.xLow, extent.xHigh, xTitle);
+    } else {
+        auto* linear = new QValueAxis;
+        linear->setTitleText(xTitle);
+        linear->setLabelFormat("%g");
+        linear->setRange(extent.xLow, extent.xHigh > extent.xLow ? extent.xHigh : extent.xLow + 1.0);
+        linear->applyNiceNumbers();
+        xAxis = linear;
+    }
+    // The coefficient's whole range, so that its distance from 0 and ±1 reads at a glance.
+    auto* yAxis = new QValueAxis;
+    yAxis->setTitleText("ρ");
+    yAxis->setRange(-1.0, 1.0);
+    yAxis->setTickCount(9);
+    yAxis->setLabelFormat("%.2f");
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
     setChart(chart);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The chart of a run's results: for a static run, F(n) against n on
 // logarithmic axes with the least-squares line whose slope is H; for a dynamic
-// run, H against the position in the series; any other line on linear axes.
+// run, H against the position in the series; any other line on linear axes,
+// and a coefficient against n or along the series.
 
 #include <QChartView>
 #include <QPointF>
@@ -38,6 +39,12 @@ public:
     // placed on them are left out.
     void ShowLogLogLines(const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
                          const QString& title, const QString& xTitle, const QString& yTitle);
+    // ρ on a fixed axis from −1 to 1, a line per scale (coloured and named as
+    // above, no legend for one), against n on a logarithmic axis or along
+    // the series on a linear one; points that are not finite are left out,
+    // and long lines are drawn through every k-th point.
+    void ShowCoefficient(const std::vector<std::vector<QPointF>>& lines, const QStringList& names,
+                         const QString& title, const QString& xTitle, bool logX);
     // An empty chart with a note.
     void ShowNote(const QString& note);
 

@@ -9,11 +9,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/cross_correlation.h"
 #include "engine/multifractal.h"
 #include "setup/series_loader.h"
 #include "slope/local_slope.h"
 #include "test_support.h"
 #include "ui/application.h"
+#include "ui/cross_correlation_page.h"
 #include "ui/data_series_page.h"
 #include "ui/local_slope_page.h"
 #include "ui/multifractal_page.h"
@@ -52,6 +54,7 @@ private slots:
     void filesListPage();
     void localSlopePage();
     void multifractalPage();
+    void crossCorrelationPage();
 };
 
 void ToolPagesTest::generatorPage() {
@@ -307,6 +310,51 @@ void ToolPagesTest::multifractalPage() {
     page.Calculate();
     WaitForWorker(page);
     QVERIFY2(StatusMark(&page) == "Error" && page.StatusText().startsWith("[" + Q(input) + "]: "), qPrintable(page.StatusText()));
+}
+
+// The page's file and closing lines are those of the core on the same
+// settings, its fields follow the method, and a refusal writes nothing.
+void ToolPagesTest::crossCorrelationPage() {
+    ShownPage<CCrossCorrelationPage> shown;
+    auto& [dir, services, page] = shown;
+    OutputCapture quiet;
+    std::vector<double> x = fractan::test::RandomWalk(4000, 3), y = fractan::test::RandomWalk(4000, 5);
+    fractan::test::WriteNumbers(dir.File("x.txt"), x);
+    fractan::test::WriteNumbers(dir.File("y.txt"), y);
+    const struct { int method; const char *order, *boxes, *theta, *window; CrossCorrelationSettings s; } rows[] = {
+        {0, "2", "both", "x", "", {MethodFamily::kDfa, {}, 2, "both", 0.0, false, 0, 100}},
+        {1, "x", "", "0.5", "", {MethodFamily::kDma, {}, 1, "end", 0.5, false, 0, 100}},
+        {1, "x", "", "0", "1000", {MethodFamily::kDma, {}, 1, "end", 0.0, false, 1000, 500}}};
+    for (const auto& row : rows) {
+        Set(&page, {{"inputFile", Q(dir.File("x.txt"))}, {"secondFile", Q(dir.File("y.txt"))}, {"method", N(row.method)},
+                    {"dfaOrder", row.order}, {"dfaBoxes", row.boxes}, {"theta", row.theta}, {"window", row.window},
+                    {"step", "500"}, {"leastScale", "5"}});
+        const CrossCorrelationMethod& method = CrossCorrelationMethods()[size_t(row.method)];
+        QCOMPARE(Child<QLineEdit>(&page, "dfaOrder")->isVisible(), (method.settings & kUsesOrder) != 0);
+        QCOMPARE(Child<QLineEdit>(&page, "theta")->isVisible(), method.family == MethodFamily::kDma);
+        page.Calculate();  // a field the method does not read cannot stop it
+        WaitForWorker(page);
+        CrossCorrelationSettings s = row.s;
+        s.scales = DefaultCrossCorrelationScales(s, 4000, 5);
+        const CrossCorrelationResult expected = AnalyseCrossCorrelation(x, y, s);
+        const std::string got = CrossCorrelationFileOf(dir.File("x.txt"), dir.File("y.txt"), method, s.window > 0);
+        QVERIFY(WriteCrossCorrelationFile(dir.File("core"), expected));
+        QCOMPARE(ReadText(got), ReadText(dir.File("core")));
+        QString closing = QString("%1 file: [%2]").arg(method.title, Q(got));
+        for (const std::string& line : expected.Summary()) closing += "\n" + Q(line);
+        QVERIFY2(LogText(&page).endsWith(closing), qPrintable(LogText(&page)));
+        QCOMPARE(page.Chart()->PlottedPoints(), int(s.scales.size() * std::max<size_t>(1, expected.positions.size())));
+    }
+    // Series of different lengths are refused, with both lengths, and nothing is written.
+    y.pop_back();
+    fractan::test::WriteNumbers(dir.File("short.txt"), y);
+    Set(&page, {{"secondFile", Q(dir.File("short.txt"))}, {"window", ""}});
+    page.Calculate();
+    WaitForWorker(page);
+    QVERIFY2(StatusMark(&page) == "Error" && LogText(&page).endsWith(page.StatusText()) &&
+                 page.StatusText().contains("the first has 4000 samples, the second 3999"),
+             qPrintable(page.StatusText()));
+    QVERIFY(!fractan::test::Exists(dir.File("x.txt.short.txt.dmca.txt")));
 }
 
 #include "tool_pages_test.moc"
