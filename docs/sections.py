@@ -5,6 +5,7 @@ import os
 HEADINGS = [
     "## How often the interval holds H",  # docs/coverage.py
     "## Multifractal spectra",  # docs/multifractal_accuracy.py
+    "## Cross-correlation coefficients",  # docs/cross_correlation_accuracy.py
 ]
 
 
