@@ -26,13 +26,16 @@ void Declare(CLI::App& cmd) {
     cmd.add_option("--method", method, "Detrending: " + CrossCorrelationMethodNames() +
                                             " (boxes fitted with a polynomial, or moving averages)")
         ->capture_default_str();
-    cmd.add_option("--scales", scales, "Box sizes or average lengths n separated by commas")->delimiter(',');
+    CLI::Option* given =
+        cmd.add_option("--scales", scales, "Box sizes or average lengths n separated by commas")->delimiter(',');
     cmd.add_option("--min", least, "Least scale of the default 20, spread evenly in log n (default: 4, or "
                                    "order + 2 when above)")
-        ->check(AtLeast(1));
+        ->check(AtLeast(1))
+        ->excludes(given);
     cmd.add_option("--max", most, "Greatest scale of the default 20 (default: an eighth of the samples, or of the "
                                   "window)")
-        ->check(AtLeast(1));
+        ->check(AtLeast(1))
+        ->excludes(given);
     cmd.add_option("--order", order, std::string("DCCA: ") + DescriptionOf(kUsesOrder).help)->capture_default_str();
     cmd.add_option("--boxes", boxes, std::string("DCCA: ") + DescriptionOf(kUsesBoxes).help)->capture_default_str();
     cmd.add_option("--theta", theta, "DMCA: where the moving average lies, 0 backward, 0.5 centred, 1 forward")

@@ -63,12 +63,6 @@ std::string TextRefusal(const AnalysisSettings& s, const SettingDescription& d) 
     return {};
 }
 
-std::string Shortest(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
 // The first setting the method reads whose value lies outside its range.
 Refusal SettingRangeRefusal(const Method& method, const AnalysisSettings& s) {
     for (const SettingDescription& d : kSettingDescriptions) {
@@ -176,5 +170,38 @@ Refusal CheckSettings(const AnalysisSettings& s, int64_t length, std::optional<M
 }
 
 bool IsScaleCountReason(const std::string& reason) { return reason.starts_with(kScaleCountStart); }
+
+std::string Shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+Refusal CheckDetrending(MethodFamily family, uint32_t settings, int32_t order, const std::string& boxes,
+                        double theta) {
+    if (settings & kUsesOrder) {
+        const SettingDescription& d = DescriptionOf(kUsesOrder);
+        if (order < d.least || order > d.most)
+            return {d.field, std::string(d.caption) + " " + std::to_string(order) + " is outside " + Shortest(d.least) +
+                                 " ... " + Shortest(d.most) + "."};
+    }
+    if ((settings & kUsesBoxes) && !ParseBoxPlacement(boxes))
+        return {DescriptionOf(kUsesBoxes).field,
+                std::string(DescriptionOf(kUsesBoxes).caption) + " [" + boxes + "] is not " + kBoxPlacementTexts + "."};
+    if (family == MethodFamily::kDma && !(theta >= 0.0 && theta <= 1.0))
+        return {"theta", "Theta " + Shortest(theta) + " is outside 0 ... 1 (0 backward, 0.5 centred, 1 forward)."};
+    return {};
+}
+
+int32_t LeastScaleOf(int32_t least, uint32_t settings, int32_t order) {
+    return least + (settings & kUsesOrder ? order : 0);
+}
+
+Refusal ScaleBelowLeast(int32_t n, int32_t least, const char* title, uint32_t settings, int32_t order) {
+    if (n >= least) return {};
+    return {"scales", "Scale " + std::to_string(n) + " leaves no residual with " + title +
+                          (settings & kUsesOrder ? " order " + std::to_string(order) : "") + "; start the scales at " +
+                          std::to_string(least) + " or more."};
+}
 
 }  // namespace fractan

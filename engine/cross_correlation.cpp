@@ -25,7 +25,7 @@ double NotANumber() { return std::numeric_limits<double>::quiet_NaN(); }
 
 int32_t LeastScale(const CrossCorrelationSettings& s) {
     const CrossCorrelationMethod& method = CrossCorrelationMethodOf(s.family);
-    return method.leastScale + (method.settings & kUsesOrder ? s.order : 0);
+    return LeastScaleOf(method.leastScale, method.settings, s.order);
 }
 
 // The two series as analysed: each (its profile, when integrating) less its
@@ -206,8 +206,6 @@ void Exponent(CrossCorrelationResult& r) {
     r.exponent = fit.Slope(static_cast<int32_t>(r.scales.size()));
 }
 
-std::string Shortest(double value) { return Formatted("%.10g", value); }
-
 }  // namespace
 
 std::span<const CrossCorrelationMethod> CrossCorrelationMethods() { return kCrossCorrelationMethods; }
@@ -249,35 +247,25 @@ Refusal CheckCrossCorrelation(const CrossCorrelationSettings& s, int64_t lengthX
                                     "they are compared sample by sample.",
                                     static_cast<long long>(lengthX), static_cast<long long>(lengthY))};
     const CrossCorrelationMethod& method = CrossCorrelationMethodOf(s.family);
-    if (method.settings & kUsesOrder) {
-        const SettingDescription& d = DescriptionOf(kUsesOrder);
-        if (s.order < d.least || s.order > d.most)
-            return {d.field, std::string(d.caption) + " " + std::to_string(s.order) + " is outside " +
-                                 Shortest(d.least) + " ... " + Shortest(d.most) + "."};
-    }
-    if ((method.settings & kUsesBoxes) && !ParseBoxPlacement(s.boxes))
-        return {DescriptionOf(kUsesBoxes).field,
-                std::string(DescriptionOf(kUsesBoxes).caption) + " [" + s.boxes + "] is not " + kBoxPlacementTexts +
-                    "."};
-    if (s.family == MethodFamily::kDma && !(s.theta >= 0.0 && s.theta <= 1.0))
-        return {"theta", "Theta " + Shortest(s.theta) + " is outside 0 ... 1 (0 backward, 0.5 centred, 1 forward)."};
+    if (Refusal refusal = CheckDetrending(s.family, method.settings, s.order, s.boxes, s.theta)) return refusal;
     if (s.window < 0 || s.window > lengthX)
         return {"window", Formatted("The window %d is outside 1 ... %lld, the samples of each series (0: static).",
                                     s.window, static_cast<long long>(lengthX))};
     if (s.window > 0 && s.step < 1)
         return {"step", Formatted("The step %d is below 1.", s.step)};
+    if (s.window > 0 && PositionsOf(lengthX, s.window, s.step).empty())
+        return {"step", Formatted("No window of %d samples ends at a multiple of the step %d within the %lld "
+                                  "samples: take a smaller step or window.",
+                                  s.window, s.step, static_cast<long long>(lengthX))};
     const int32_t least = LeastScale(s);
     const int64_t most = s.window > 0 ? s.window : lengthX;
     if (s.scales.empty())
-        return {"scales", Formatted("No scale is given, and an eighth of the %lld samples of %s, where the default "
-                                    "scales end, is below %d, where they start: give the scales.",
-                                    static_cast<long long>(most), s.window > 0 ? "the window" : "each series",
-                                    std::max(4, least))};
+        return {"scales", Formatted("No scale lies between the least and the greatest asked (by default %d and an "
+                                    "eighth of the %lld samples of %s): give the scales.",
+                                    std::max(4, least), static_cast<long long>(most),
+                                    s.window > 0 ? "the window" : "each series")};
     for (int32_t n : s.scales) {
-        if (n < least)
-            return {"scales", "Scale " + std::to_string(n) + " leaves no residual with " + method.title +
-                                  (method.settings & kUsesOrder ? " order " + std::to_string(s.order) : "") +
-                                  "; start the scales at " + std::to_string(least) + " or more."};
+        if (Refusal refusal = ScaleBelowLeast(n, least, method.title, method.settings, s.order)) return refusal;
         if (n > most)
             return {"scales", Formatted("Scale %d is longer than the %lld samples of %s; end the scales at %lld or "
                                         "less.",

@@ -16,7 +16,8 @@
 //
 // The exponent is the slope of log sqrt|F²_xy| against log n. Static over the
 // whole records, or sliding: ρ(n) of the W samples up to every step-th
-// position, each window analysed as a record of its own.
+// position, each window analysed as a record of its own (with `integrate`, of
+// the whole series' profiles).
 
 #include <cstdint>
 #include <limits>

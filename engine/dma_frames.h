@@ -217,24 +217,26 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
     const int32_t parts = std::max(1, std::min(JobsFor(jobs), K));
     auto firstWindow = [&](int32_t part) { return K * part / parts; };
 
-    // The sums of squared deviations up to each position, a row a position:
-    // only those of t − 1, t and t − W are ever read, of a round and the W
-    // before it. Each part's windows take whole cache lines of a row, so that
-    // the parts never write the same line. Each slot is written before it is
-    // read, so the ring is not cleared: a large ring is then touched only in
-    // the rounds, which heed a stop.
-    constexpr int32_t kLine = 64 / sizeof(double);
-    std::vector<int32_t> column(static_cast<size_t>(K));
-    int32_t stride = 0;
-    for (int32_t part = 0; part < parts; ++part) {
-        for (int32_t k = firstWindow(part); k < firstWindow(part + 1); ++k) column[k] = stride + k - firstWindow(part);
-        stride += (firstWindow(part + 1) - firstWindow(part) + kLine - 1) / kLine * kLine;
-    }
+    // The sums of squared deviations up to each position, a row a position
+    // in each part's ring of its windows' sums: only those of t − 1, t and
+    // t − W are ever read, of a round and the W before it. Each ring starts
+    // on a cache line of its own, so that the parts never write the same
+    // line. Each slot is written before it is read, so the rings are not
+    // cleared: a large ring is then touched only in the rounds, which heed a stop.
+    constexpr int64_t kLine = 64 / sizeof(double);
     const int64_t slots = int64_t{W} + kRoundPositions;
-    const auto ring = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(slots * stride + kLine));
-    const size_t misaligned = reinterpret_cast<uintptr_t>(ring.get()) / sizeof(double) % kLine;
-    double* const rows = ring.get() + (kLine - misaligned) % kLine;
-    auto sumsAt = [&](int64_t t) { return &rows[static_cast<size_t>(t % slots) * stride]; };
+    const auto rings = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(slots * K + parts * kLine));
+    // Window k's sum at slot s: sumOf[k][s * width[k]].
+    std::vector<double*> sumOf(static_cast<size_t>(K));
+    std::vector<int64_t> width(static_cast<size_t>(K));
+    int64_t at = 0;
+    for (int32_t part = 0; part < parts; ++part) {
+        double* ring = rings.get() + at;
+        ring += (kLine - reinterpret_cast<uintptr_t>(ring) / sizeof(double) % kLine) % kLine;
+        const int32_t first = firstWindow(part), count = firstWindow(part + 1) - first;
+        for (int32_t k = first; k < first + count; ++k) sumOf[k] = ring + (k - first), width[k] = count;
+        at = ring - rings.get() + slots * count;
+    }
     std::vector<Windows> sets(static_cast<size_t>(parts), windows);
     for (Windows& set : sets) set.Setup(sizes);
     Rounds rounds;
@@ -246,13 +248,13 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
                 set.Walk(k, x, from, to, [](int32_t, double) {});
                 continue;
             }
-            double running = from > M ? sumsAt(from - 1)[column[k]] : 0.0;
-            double* row = sumsAt(from) + column[k];
-            const double* const lastRow = sumsAt(slots - 1) + column[k];
+            double running = from > M ? sumOf[k][(from - 1) % slots * width[k]] : 0.0;
+            double* sum = &sumOf[k][from % slots * width[k]];
+            double* const last = &sumOf[k][(slots - 1) * width[k]];
             set.Walk(k, x, from, to, [&](int32_t t, double value) {
                 const double d = value - x[t];
-                *row = running += d * d;
-                row = row == lastRow ? row - (slots - 1) * stride : row + stride;
+                *sum = running += d * d;
+                sum = sum == last ? sumOf[k] : sum + width[k];
             });
         }
     };
@@ -272,10 +274,11 @@ bool DynamicExponents(std::span<const double> samples, const SizeList& sizes, in
         const SteppedPositions positions(from, to, step);
         for (int64_t i = positions.Share(part, parts), last = positions.Share(part + 1, parts); i < last; ++i) {
             const int64_t t = positions.At(i);
-            const double *now = sumsAt(t), *before = sumsAt(t - W);
+            const int64_t now = t % slots, before = (t - W) % slots;
             LogLogFit fit;
             for (int32_t k = 0; k < K; ++k) {
-                const double f = std::sqrt((now[column[k]] - before[column[k]]) / static_cast<double>(W));
+                const double sum = sumOf[k][now * width[k]] - sumOf[k][before * width[k]];
+                const double f = std::sqrt(sum / static_cast<double>(W));
                 fit.Add(logSizes[k], std::log10(f));
             }
             hursts[i] = fit.Slope(K);

@@ -27,15 +27,9 @@ const MultifractalMethod& MethodOf(MethodFamily family) {
 
 double NotANumber() { return std::numeric_limits<double>::quiet_NaN(); }
 
-std::string Shortest(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
 int32_t LeastScale(const MultifractalSettings& s) {
     const MultifractalMethod& method = MethodOf(s.family);
-    return method.leastScale + (method.settings & kUsesOrder ? s.order : 0);
+    return LeastScaleOf(method.leastScale, method.settings, s.order);
 }
 
 // The segments of n samples that a method cuts the profile of N samples into.
@@ -204,17 +198,7 @@ Refusal CheckMultifractal(const MultifractalSettings& s, int64_t length) {
             return {"q", "The q values must rise: " + Shortest(s.q[j]) + " follows " + Shortest(s.q[j - 1]) + "."};
     }
     const MultifractalMethod& method = MethodOf(s.family);
-    if (method.settings & kUsesOrder) {
-        const SettingDescription& d = DescriptionOf(kUsesOrder);
-        if (s.order < d.least || s.order > d.most)
-            return {d.field, std::string(d.caption) + " " + std::to_string(s.order) + " is outside " +
-                                 Shortest(d.least) + " ... " + Shortest(d.most) + "."};
-    }
-    if ((method.settings & kUsesBoxes) && !ParseBoxPlacement(s.boxes))
-        return {DescriptionOf(kUsesBoxes).field,
-                std::string(DescriptionOf(kUsesBoxes).caption) + " [" + s.boxes + "] is not " + kBoxPlacementTexts + "."};
-    if (s.family == MethodFamily::kDma && !(s.theta >= 0.0 && s.theta <= 1.0))
-        return {"theta", "Theta " + Shortest(s.theta) + " is outside 0 ... 1 (0 backward, 0.5 centred, 1 forward)."};
+    if (Refusal refusal = CheckDetrending(s.family, method.settings, s.order, s.boxes, s.theta)) return refusal;
     std::vector<int32_t> sorted = s.scales;
     std::sort(sorted.begin(), sorted.end());
     if (std::unique(sorted.begin(), sorted.end()) - sorted.begin() < 2)
@@ -222,10 +206,7 @@ Refusal CheckMultifractal(const MultifractalSettings& s, int64_t length) {
     const int32_t least = LeastScale(s);
     const int64_t most = MostScale(s, length);
     for (int32_t n : s.scales) {
-        if (n < least)
-            return {"scales", "Scale " + std::to_string(n) + " leaves no residual with " + method.title +
-                                  (method.settings & kUsesOrder ? " order " + std::to_string(s.order) : "") +
-                                  "; start the scales at " + std::to_string(least) + " or more."};
+        if (Refusal refusal = ScaleBelowLeast(n, least, method.title, method.settings, s.order)) return refusal;
         if (n > most)
             return {"scales", "Scale " + std::to_string(n) + " leaves no segment in " + std::to_string(length) +
                                   " samples; end the scales at " + std::to_string(most) + " or less."};

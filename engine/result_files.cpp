@@ -25,7 +25,9 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
             return false;
         }
     }
-    return std::rename(part.c_str(), path.c_str()) == 0;
+    if (std::rename(part.c_str(), path.c_str()) == 0) return true;
+    std::remove(part.c_str());  // such as a folder of the name: nothing is left beside it
+    return false;
 }
 
 std::string ResultFilePath(const std::string& outputPath, const std::string& testName,

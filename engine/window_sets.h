@@ -66,7 +66,8 @@ public:
     void Setup(const SizeList& sizes);
     template <class Visit>
     void Walk(int32_t k, const double* data, int32_t from, int32_t to, Visit&& visit) {
-        windows_[k].Walk(data + from + readAhead_[k], to - from, [&](int32_t i, double line) { visit(from + i, line); });
+        windows_[k].Walk(data + from + readAhead_[k], to - from,
+                         [&](int32_t i, double line) { visit(from + i, line); });
     }
     // The only sign of progress inside the long fitting phases.
     void AfterStaticPosition(int32_t t) {

@@ -224,6 +224,7 @@ def test_arguments(tmp_path):
         (lambda: fractan.load(str(tmp_path / "t.csv"), column="volume"), ValueError, 'no column named "volume"'),
         (lambda: fractan.clusters(x[:2], [4]), ValueError, "^There are 2 samples; a cluster needs at least 3.$"),
         (lambda: fractan.dcca(x, x[:-1]), ValueError, "^The two series differ in length: the first has 4000 samples, the second 3999"),
+        (lambda: fractan.dmca(x, x, scales=[4, 8], window=4000, step=7), ValueError, "^No window of 4000 samples ends"),
     ]:
         with pytest.raises(error, match=said):
             call()
