@@ -82,8 +82,7 @@ FileOutcome AnalyseFile(const std::string& file, MultifractalSettings s, const M
         o.err = "fractan: " + series.reason + "\n";
         return o;
     }
-    const std::span<const double> samples(series.samples.Size() > 0 ? &series.samples[0] : nullptr,
-                                          static_cast<size_t>(series.samples.Size()));
+    const std::span<const double> samples = series.Samples();
     if (s.scales.empty()) s.scales = DefaultMultifractalScales(s, static_cast<int64_t>(samples.size()));
     const MultifractalResult r = AnalyseMultifractal(samples, s);
     if (r.status == AnalysisStatus::kRefused || r.status == AnalysisStatus::kStopped) {

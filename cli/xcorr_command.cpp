@@ -64,13 +64,9 @@ int Run(const CLI::App&) {
             err << "fractan: " << series->reason << "\n";
             return kExitFailure;
         }
-    auto span = [](const SeriesFile& file) {
-        return std::span<const double>(file.samples.Size() > 0 ? &file.samples[0] : nullptr,
-                                       static_cast<size_t>(file.samples.Size()));
-    };
     CrossCorrelationSettings s{chosen->family, scales, order, boxes, theta, integrate, window, step};
     if (s.scales.empty()) s.scales = DefaultCrossCorrelationScales(s, x.samples.Size(), least, most);
-    const CrossCorrelationResult r = AnalyseCrossCorrelation(span(x), span(y), s);
+    const CrossCorrelationResult r = AnalyseCrossCorrelation(x.Samples(), y.Samples(), s);
     if (r.status == AnalysisStatus::kStopped) {
         err << "fractan: stopped; nothing was written.\n";
         return kExitStopped;

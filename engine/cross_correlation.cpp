@@ -10,6 +10,7 @@
 #include "engine/dma_frames.h"
 #include "engine/result_files.h"
 #include "setup/output.h"
+#include "setup/progression.h"
 #include "setup/paths.h"
 #include "setup/stop.h"
 
@@ -232,13 +233,7 @@ std::vector<int32_t> DefaultCrossCorrelationScales(const CrossCorrelationSetting
     const int64_t span = s.window > 0 ? std::min<int64_t>(s.window, length) : length;
     if (least <= 0) least = std::max(4, LeastScale(s));
     if (most <= 0) most = static_cast<int32_t>(std::min<int64_t>(span / 8, INT32_MAX));
-    std::vector<int32_t> scales;
-    for (int32_t k = 0; k < 20 && most >= least; ++k) {
-        const double n = least * std::pow(static_cast<double>(most) / least, k / 19.0);
-        const int32_t rounded = static_cast<int32_t>(std::lround(n));
-        if (scales.empty() || rounded > scales.back()) scales.push_back(rounded);
-    }
-    return scales;
+    return LogSpacedScales(least, most, 20);
 }
 
 Refusal CheckCrossCorrelation(const CrossCorrelationSettings& s, int64_t lengthX, int64_t lengthY) {

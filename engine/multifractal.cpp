@@ -11,6 +11,7 @@
 #include "engine/dma_frames.h"
 #include "engine/result_files.h"
 #include "setup/output.h"
+#include "setup/progression.h"
 #include "setup/stop.h"
 
 namespace fractan {
@@ -182,12 +183,7 @@ std::vector<double> DefaultMultifractalQ() {
 std::vector<int32_t> DefaultMultifractalScales(const MultifractalSettings& settings, int64_t length) {
     // From 16: the smallest segments still show the detrending in F_q(n) (docs/accuracy.md).
     const double first = std::max(16, LeastScale(settings)), last = static_cast<double>(length / 8);
-    std::vector<int32_t> scales;
-    for (int32_t k = 0; k < 20 && last > first; ++k) {
-        const int32_t n = static_cast<int32_t>(std::lround(first * std::pow(last / first, k / 19.0)));
-        if (scales.empty() || n > scales.back()) scales.push_back(n);
-    }
-    return scales;
+    return last > first ? LogSpacedScales(first, last, 20) : std::vector<int32_t>{};
 }
 
 Refusal CheckMultifractal(const MultifractalSettings& s, int64_t length) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 
 #include "setup/files.h"
@@ -100,6 +101,16 @@ SizeList ReadCustomProgression(const std::string& path, std::string* note) {
                   std::to_string(*std::max_element(sizes.begin(), sizes.end())) +
                   "; the last size is taken as the largest, so list the sizes in increasing order";
     return sizes;
+}
+
+std::vector<int32_t> LogSpacedScales(double first, double last, int32_t count) {
+    std::vector<int32_t> scales;
+    for (int32_t k = 0; k < count && last >= first; ++k) {
+        const double n = count > 1 ? first * std::pow(last / first, k / static_cast<double>(count - 1)) : first;
+        const int32_t rounded = static_cast<int32_t>(std::lround(n));
+        if (scales.empty() || rounded > scales.back()) scales.push_back(rounded);
+    }
+    return scales;
 }
 
 }  // namespace fractan

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "setup/containers.h"
 
@@ -32,5 +33,10 @@ struct ScaleProgression {
 // list. `note`, when given, says what was read and where reading stopped, or
 // that the last size is not the largest (empty when all is well).
 SizeList ReadCustomProgression(const std::string& path, std::string* note = nullptr);
+
+// `count` scales spread evenly in log n from `first` to `last`, rounded, each
+// above the one before (repeats of small scales left out); none when `last`
+// is below `first`.
+std::vector<int32_t> LogSpacedScales(double first, double last, int32_t count);
 
 }  // namespace fractan

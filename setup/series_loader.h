@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <unordered_map>
 
@@ -82,6 +83,9 @@ bool LoadSeries(SampleArray& target, const std::string& path, int32_t fileType, 
 struct SeriesFile {
     SampleArray samples;
     std::string reason;
+    std::span<const double> Samples() const {
+        return {samples.Data(), static_cast<size_t>(samples.Size())};
+    }
 };
 SeriesFile LoadSeriesFile(const std::string& path, const std::string& column = {});
 

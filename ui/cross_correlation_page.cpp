@@ -206,11 +206,8 @@ void CCrossCorrelationPage::Calculate() {
                 outcome->refusal.reason = pair + outcome->refusal.reason;
                 return;
             }
-            auto span = [](const SeriesFile& file) {
-                return std::span<const double>(file.samples.Size() > 0 ? &file.samples[0] : nullptr,
-                                               static_cast<size_t>(file.samples.Size()));
-            };
-            auto result = std::make_shared<CrossCorrelationResult>(AnalyseCrossCorrelation(span(x), span(y), s));
+            auto result =
+                std::make_shared<CrossCorrelationResult>(AnalyseCrossCorrelation(x.Samples(), y.Samples(), s));
             outcome->stopped = result->status == AnalysisStatus::kStopped;
             if (outcome->stopped) return;
             if (result->status == AnalysisStatus::kRefused) {

@@ -183,8 +183,7 @@ void CMultifractalPage::Calculate() {
                 outcome->failure = series.reason;
                 return;
             }
-            const std::span<const double> samples(series.samples.Size() > 0 ? &series.samples[0] : nullptr,
-                                                  static_cast<size_t>(series.samples.Size()));
+            const std::span<const double> samples = series.Samples();
             if (s.scales.empty()) s.scales = DefaultMultifractalScales(s, static_cast<int64_t>(samples.size()));
             auto r = std::make_shared<MultifractalResult>(AnalyseMultifractal(samples, s));
             if (r->status == AnalysisStatus::kStopped) {
