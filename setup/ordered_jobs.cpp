@@ -126,26 +126,38 @@ void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_
     worker();
 }
 
-void RunParts(int32_t parts, const std::function<void(int32_t)>& part) {
+void RunParts(int32_t parts, const std::function<void(int32_t)>& part,
+              const std::function<void(int32_t)>& notStarted) {
     const StopSource* stop = CurrentStopSource();
     std::vector<std::exception_ptr> failures(static_cast<size_t>(std::max(parts, 1)));
     {
         std::vector<std::jthread> threads;
-        for (int32_t i = 1; i < parts; ++i)
-            threads.emplace_back([&, i] {
-                OutputSilence quiet;
-                std::optional<ScopedStopSource> scope;
-                if (stop) scope.emplace(*stop);
-                try {
-                    part(i);
-                } catch (...) {  // such as running out of memory: thrown again on the calling thread
-                    failures[i] = std::current_exception();
-                }
-            });
+        int32_t started = 1;
         try {
-            part(0);
-        } catch (...) {
+            for (; started < parts; ++started)
+                threads.emplace_back([&, i = started] {
+                    OutputSilence quiet;
+                    std::optional<ScopedStopSource> scope;
+                    if (stop) scope.emplace(*stop);
+                    try {
+                        part(i);
+                    } catch (...) {  // such as running out of memory: thrown again on the calling thread
+                        failures[i] = std::current_exception();
+                    }
+                });
+        } catch (...) {  // a thread that could not be made: the parts left are not run
             failures[0] = std::current_exception();
+            if (notStarted) {
+                for (int32_t i = started; i < parts; ++i) notStarted(i);
+                notStarted(0);
+            }
+        }
+        if (!failures[0]) {
+            try {
+                part(0);
+            } catch (...) {
+                failures[0] = std::current_exception();
+            }
         }
     }  // the threads are joined here
     for (const std::exception_ptr& failure : failures)
@@ -178,6 +190,9 @@ bool RunRounds(int32_t parts, int64_t first, int64_t end, int64_t round, const R
             leave();
             throw;
         }
+    }, [&](int32_t) {
+        ended = true;
+        leave();
     });
     return !ended;
 }

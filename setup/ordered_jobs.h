@@ -26,8 +26,12 @@ void RunInListOrder(int32_t count, int32_t jobs, const std::function<void(int32_
 // Runs part(0) … part(parts − 1) at once, part(0) on the calling thread and
 // each other on a thread of its own that polls the calling thread's stop
 // source; returns when all are done. Only part(0) may print: the others have
-// no output of their own.
-void RunParts(int32_t parts, const std::function<void(int32_t)>& part);
+// no output of their own. When a thread cannot be made, the parts not yet
+// begun (part(0) among them) are not run, and notStarted(i) is called for
+// each before the others are joined, so that they need not wait for them; the
+// failure is thrown again.
+void RunParts(int32_t parts, const std::function<void(int32_t)>& part,
+              const std::function<void(int32_t)>& notStarted = {});
 
 // The positions first … end − 1 of a series in rounds of `round` positions,
 // as RunParts runs its parts: in each round every part runs advance(part,
